@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+class CProfileStore;
+
+// The state the program's windows share for the whole run: the eight application settings and the
+// password of the open database. The settings are read once at start-up and written once at exit;
+// the file password is never written anywhere.
+class CAppState {
+public:
+    static constexpr const char* kSection = "settings";
+
+    void ReadSettings(const CProfileStore& store);
+    void WriteSettings(CProfileStore& store) const;
+
+    int m_bHidePswd = 0;
+    std::string m_strFind;
+    std::string m_strSiteName;
+    std::string m_strFilePassword;
+    int m_nLength = 0;
+    int m_bOpenMRU = 0;
+    int m_bPunctuation = 0;
+    int m_bNumbers = 0;
+    int m_bMixedCase = 0;
+};

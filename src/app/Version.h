@@ -1,0 +1,3 @@
+#pragma once
+
+#define LOCKWARDEN_VERSION "1.020"

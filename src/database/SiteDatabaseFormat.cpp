@@ -1,0 +1,55 @@
+#include "database/SiteDatabaseFormat.h"
+
+#include "database/Archive.h"
+#include "database/FieldCipher.h"
+
+#include <cstdint>
+
+namespace SiteDatabaseFormat {
+
+namespace {
+// The smallest record: a class reference and five empty strings.
+constexpr std::int64_t kMinRecordSize = 2 + 5;
+} // namespace
+
+std::string MakeCheckString(const std::string& strPassword) {
+    return EncipherText(strPassword, strPassword);
+}
+
+bool IsPasswordRight(const std::string& strEntry, const std::string& strCheck) {
+    return DecipherText(strEntry, strCheck) == strEntry;
+}
+
+void Write(CArchive& ar, const std::string& strPassword, const CSiteArray& sites) {
+    ar.WriteString(kBanner);
+    ar.WriteString(MakeCheckString(strPassword));
+    ar.WriteDWord(static_cast<std::uint32_t>(sites.size()));
+    for (const auto& pSite : sites) {
+        ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+        pSite->Serialize(ar, strPassword);
+    }
+    ar.Flush();
+}
+
+void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck) {
+    strBanner = ar.ReadString();
+    strCheck = ar.ReadString();
+}
+
+void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
+    const auto nCount = static_cast<std::int32_t>(ar.ReadDWord());
+    if (nCount <= 0)
+        return;
+    const std::int64_t nLeft = ar.BytesLeft();
+    if (nLeft >= 0 && nCount > nLeft / kMinRecordSize)
+        throw CArchiveException(CArchiveException::endOfFile);
+    sites.reserve(sites.size() + static_cast<std::size_t>(nCount));
+    for (std::int32_t i = 0; i < nCount; ++i) {
+        ar.ReadClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+        auto pSite = std::make_unique<CSiteInfo>();
+        pSite->Serialize(ar, strPassword);
+        sites.push_back(std::move(pSite));
+    }
+}
+
+} // namespace SiteDatabaseFormat

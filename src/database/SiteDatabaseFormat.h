@@ -1,0 +1,31 @@
+#pragma once
+
+#include "database/SiteInfo.h"
+
+#include <string>
+
+class CArchive;
+
+// The byte layout of a site database: the banner, the check string, a 32-bit count and one tagged
+// CSiteInfo object per record. These are the two directions of that one layout.
+namespace SiteDatabaseFormat {
+
+inline constexpr const char* kBanner = "Lockwarden Version 1.0";
+
+// The check string of password P is P enciphered with itself; empty for a file without a password.
+std::string MakeCheckString(const std::string& strPassword);
+// Only the exact password deciphers the check string to itself.
+bool IsPasswordRight(const std::string& strEntry, const std::string& strCheck);
+
+// Writes the whole file: banner, check string, count and records in array order.
+void Write(CArchive& ar, const std::string& strPassword, const CSiteArray& sites);
+
+// Reads the banner and the check string, the part of the file the open check looks at.
+// An archive exception here means the file ended inside them.
+void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck);
+
+// Reads the count and the records that follow the header, appending them to sites in file order.
+// A count of 0 or less means no records; a count the rest of the file cannot hold is damage.
+void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites);
+
+} // namespace SiteDatabaseFormat

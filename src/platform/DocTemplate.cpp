@@ -1,0 +1,73 @@
+#include "platform/DocTemplate.h"
+
+#include "database/Archive.h"
+#include "platform/Document.h"
+#include "platform/Prompts.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+
+#include <QFileInfo>
+
+CSingleDocTemplate::CSingleDocTemplate(CDocument& doc, CPrompts& prompts) : m_doc(doc), m_prompts(prompts) {}
+
+void CSingleDocTemplate::SetDefaultTitle() {
+    m_doc.SetTitle(LoadString(AFX_IDS_UNTITLED));
+}
+
+bool CSingleDocTemplate::OnFileOpen() {
+    QString strPath;
+    if (!m_prompts.OpenFileDialog(strPath, m_doc.m_strFilter))
+        return false;
+    return OpenDocumentFile(strPath);
+}
+
+bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
+    // A file that is already the open document is only brought forward.
+    if (!strPathName.isEmpty() && !m_doc.GetPathName().isEmpty() &&
+        QFileInfo(strPathName).absoluteFilePath() == QFileInfo(m_doc.GetPathName()).absoluteFilePath()) {
+        if (m_onActivateFrame)
+            m_onActivateFrame();
+        return true;
+    }
+    if (!m_doc.SaveModified())
+        return false;
+
+    if (strPathName.isEmpty()) {
+        SetDefaultTitle();
+        if (!m_doc.OnNewDocument())
+            return false;
+    } else {
+        const bool bWasModified = m_doc.IsModified();
+        m_doc.SetModifiedFlag(false); // the user has been asked; not dirty while opening
+        bool bOpened = false;
+        try {
+            bOpened = m_doc.OnOpenDocument(strPathName);
+        } catch (const CArchiveException&) {
+            // The file ended inside its banner or check string; nothing was read into the document.
+            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(QStringLiteral("an unnamed file")),
+                                 MB_ICONSTOP | MB_OK);
+            return false;
+        }
+        if (!bOpened) {
+            if (!m_doc.IsModified()) {
+                // The document is untouched.
+                m_doc.SetModifiedFlag(bWasModified);
+                return false;
+            }
+            // The load emptied the document: go on with a new, untitled one. The flag is cleared before
+            // the default title is set, so the title's marker is not cut off a title that lacks it.
+            m_doc.SetModifiedFlag(false);
+            SetDefaultTitle();
+            m_doc.OnNewDocument();
+            if (m_onInitialUpdate)
+                m_onInitialUpdate();
+            return false;
+        }
+        m_doc.SetPathName(strPathName);
+    }
+    if (m_onInitialUpdate)
+        m_onInitialUpdate();
+    if (m_onActivateFrame)
+        m_onActivateFrame();
+    return true;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class CArchive;
+class CPrompts;
+
+// The document half of the single-document framework: path, title, modified flag, and the load and
+// save sequences around a derived class's Serialize. Messages go through the prompts seam.
+class CDocument {
+public:
+    explicit CDocument(CPrompts& prompts);
+    virtual ~CDocument();
+    CDocument(const CDocument&) = delete;
+    CDocument& operator=(const CDocument&) = delete;
+
+    const QString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const QString& strTitle);
+    const QString& GetPathName() const { return m_strPathName; }
+    // Sets the path and makes its file name the title; bAddToMRU hands the path to the recent-file list.
+    virtual void SetPathName(const QString& strPathName, bool bAddToMRU = true);
+
+    virtual bool IsModified();
+    virtual void SetModifiedFlag(bool bModified = true);
+
+    virtual void Serialize(CArchive& ar) = 0;
+    virtual void DeleteContents();
+    // New: empties the document, clears the path and the modified flag.
+    virtual bool OnNewDocument();
+    // Open: empties the document, reads the whole file through Serialize. Messages on failure.
+    virtual bool OnOpenDocument(const QString& strPathName);
+    // Save: writes the whole file through Serialize, atomically. Messages on failure.
+    virtual bool OnSaveDocument(const QString& strPathName);
+
+    // Before New, Open or Exit: "Save changes to %1?". False when the user cancelled or the save failed.
+    virtual bool SaveModified();
+    // File > Save: to the path, or through Save As when there is none.
+    bool DoFileSave();
+    // Saves to strPathName, or asks for a name when it is empty; bReplace makes the saved path the document's.
+    bool DoSave(const QString& strPathName, bool bReplace = true);
+    // File > Save As.
+    void OnFileSaveAs();
+
+    // The document template's strings.
+    QString m_strFilter = QStringLiteral("Warden Files (*.lwd)");
+    QString m_strDefExt = QStringLiteral(".lwd");
+
+    // Told when the title changes (the frame's caption follows it) and when a path should join the
+    // recent-file list.
+    std::function<void()> m_onTitleChanged;
+    std::function<void(const QString&)> m_onAddToRecentFileList;
+
+protected:
+    CPrompts& m_prompts;
+    // The file name shown for a path: the part after its last "/".
+    static QString FileNameOf(const QString& strPath);
+
+    QString m_strTitle;
+    QString m_strPathName;
+    bool m_bModified = false;
+};

@@ -1,0 +1,38 @@
+#include "platform/LastError.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+thread_local QString t_strReason;
+}
+
+void SetLastErrorReason(const QString& strReason) {
+    t_strReason = strReason;
+}
+
+QString GetLastErrorText(int nCode) {
+    QString strText;
+    if (nCode != 0) {
+        char buf[256];
+        // GNU strerror_r may return a static string instead of filling buf.
+        const char* p = strerror_r(nCode, buf, sizeof buf);
+        strText = QString::fromLocal8Bit(p).trimmed();
+        if (strText.startsWith(QLatin1String("Unknown error")))
+            strText.clear();
+    }
+    if (strText.isEmpty())
+        strText = QStringLiteral("Last Error = %1").arg(nCode);
+    return strText;
+}
+
+QString GetLastErrorText() {
+    const int nCode = errno;
+    if (!t_strReason.isEmpty()) {
+        QString strReason = t_strReason.trimmed();
+        t_strReason.clear();
+        if (!strReason.isEmpty())
+            return strReason;
+    }
+    return GetLastErrorText(nCode);
+}

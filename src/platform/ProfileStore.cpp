@@ -1,0 +1,100 @@
+#include "platform/ProfileStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+QString CProfileStore::ConfigFolder() {
+    const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(xdg)))
+        return QFile::decodeName(xdg);
+    return QDir::homePath() + QLatin1String("/.config");
+}
+
+CProfileStore::CProfileStore(const QString& strCompany, const QString& strApp)
+    : CProfileStore(ConfigFolder() + QLatin1Char('/') + strCompany + QLatin1Char('/') + strApp +
+                    QLatin1String(".conf")) {}
+
+CProfileStore::CProfileStore(const QString& strFilePath)
+    : m_pSettings(std::make_unique<QSettings>(strFilePath, QSettings::IniFormat)) {}
+
+CProfileStore::~CProfileStore() {
+    m_pSettings->sync();
+}
+
+QString CProfileStore::FilePath() const {
+    return m_pSettings->fileName();
+}
+
+// The key as it stands in the file when a section or value of that name exists in any letter case,
+// else the name as given.
+QString CProfileStore::ResolveKey(const QString& strSection, const QString& strEntry) const {
+    QString strGroup = strSection;
+    const QStringList groups = m_pSettings->childGroups();
+    for (const QString& g : groups) {
+        if (g.compare(strSection, Qt::CaseInsensitive) == 0) {
+            strGroup = g;
+            break;
+        }
+    }
+    if (strEntry.isEmpty())
+        return strGroup;
+    QString strKey = strEntry;
+    m_pSettings->beginGroup(strGroup);
+    const QStringList keys = m_pSettings->childKeys();
+    m_pSettings->endGroup();
+    for (const QString& k : keys) {
+        if (k.compare(strEntry, Qt::CaseInsensitive) == 0) {
+            strKey = k;
+            break;
+        }
+    }
+    return strGroup + QLatin1Char('/') + strKey;
+}
+
+int CProfileStore::GetProfileInt(const QString& strSection, const QString& strEntry, int nDefault) const {
+    const QVariant v = m_pSettings->value(ResolveKey(strSection, strEntry));
+    if (!v.isValid())
+        return nDefault;
+    bool bOk = false;
+    const QString s = v.toString().trimmed();
+    const int n = s.toInt(&bOk);
+    return bOk ? n : nDefault;
+}
+
+QString CProfileStore::GetProfileString(const QString& strSection, const QString& strEntry,
+                                        const QString& strDefault, bool* bFound) const {
+    const QVariant v = m_pSettings->value(ResolveKey(strSection, strEntry));
+    const bool bHave = v.isValid() && v.canConvert<QString>();
+    if (bFound != nullptr)
+        *bFound = bHave;
+    if (!bHave)
+        return strDefault;
+    // A text of several comma-separated parts comes back from INI as a list.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
+    return v.toString();
+}
+
+void CProfileStore::WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue) {
+    m_pSettings->setValue(ResolveKey(strSection, strEntry), nValue);
+}
+
+void CProfileStore::WriteProfileString(const QString& strSection, const QString& strEntry, const QString& strValue) {
+    m_pSettings->setValue(ResolveKey(strSection, strEntry), strValue);
+}
+
+void CProfileStore::RemoveProfileEntry(const QString& strSection, const QString& strEntry) {
+    m_pSettings->remove(ResolveKey(strSection, strEntry));
+}
+
+void CProfileStore::RemoveAll() {
+    m_pSettings->clear();
+    m_pSettings->sync();
+    QFile::remove(m_pSettings->fileName());
+}
+
+void CProfileStore::Sync() {
+    m_pSettings->sync();
+}

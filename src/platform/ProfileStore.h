@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// The per-user settings store: sections of named integer and text values, kept in an INI file
+// ($XDG_CONFIG_HOME/Fernhollow/Lockwarden.conf). Section and value names match without regard to case,
+// as the program's sections "settings" and "Settings" are meant to be one. A missing or unreadable
+// value gives the caller's default; failed writes are ignored.
+class CProfileStore {
+public:
+    // The store of company strCompany and application strApp under the user's configuration folder.
+    CProfileStore(const QString& strCompany, const QString& strApp);
+    // A store kept in the given file.
+    explicit CProfileStore(const QString& strFilePath);
+    ~CProfileStore();
+    CProfileStore(const CProfileStore&) = delete;
+    CProfileStore& operator=(const CProfileStore&) = delete;
+
+    static QString ConfigFolder();
+    QString FilePath() const;
+
+    int GetProfileInt(const QString& strSection, const QString& strEntry, int nDefault) const;
+    // bFound tells a missing value from an empty one.
+    QString GetProfileString(const QString& strSection, const QString& strEntry, const QString& strDefault = {},
+                             bool* bFound = nullptr) const;
+    void WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue);
+    void WriteProfileString(const QString& strSection, const QString& strEntry, const QString& strValue);
+    // Removes a value; an empty entry name removes the whole section.
+    void RemoveProfileEntry(const QString& strSection, const QString& strEntry = {});
+    // Removes every section and the file itself.
+    void RemoveAll();
+    void Sync();
+
+private:
+    QString ResolveKey(const QString& strSection, const QString& strEntry) const;
+
+    std::unique_ptr<QSettings> m_pSettings;
+};

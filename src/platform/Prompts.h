@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+// Every message box, beep, modal prompt and file dialog goes through here, so each workflow can run
+// headless with scripted answers and the exact texts asserted in order. The desktop implementation
+// shows real dialogs; tests and the command-line companion supply their own.
+class CPrompts {
+public:
+    virtual ~CPrompts() = default;
+
+    // A modal message box with the application's title. nType combines MB_* buttons, icon and default
+    // button; the result is the ID* of the button pressed (IDCANCEL or IDNO when closed).
+    virtual int MessageBox(const QString& strText, unsigned nType) = 0;
+    // The plain beep of a refusal without words.
+    virtual void MessageBeep() = 0;
+    // The file password prompt. The field starts with strPassword; on IDOK strPassword holds the entry
+    // exactly as typed, on IDCANCEL it is left as it was.
+    virtual int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) = 0;
+    // The open and save file dialogs. strPath carries the proposed name in and the chosen path out;
+    // false when the user cancelled. strFilter is like "Warden Files (*.lwd)", strDefExt like ".lwd".
+    virtual bool OpenFileDialog(QString& strPath, const QString& strFilter) = 0;
+    virtual bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) = 0;
+};

@@ -1,0 +1,40 @@
+#include "platform/Text.h"
+
+#include <QStringDecoder>
+
+namespace {
+// Windows-1252 for 0x80-0x9F; the undefined positions map to the C1 controls as Windows does.
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+} // namespace
+
+QString ToDisplayText(std::string_view bytes) {
+    const auto n = static_cast<qsizetype>(bytes.size());
+    if (IsAscii(bytes))
+        return QString::fromLatin1(bytes.data(), n);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes.data(), n));
+    if (!decoder.hasError())
+        return text;
+    text.clear();
+    text.reserve(n);
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b)));
+    }
+    return text;
+}
+
+std::string FromDisplayText(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// Record fields and settings are 8-bit texts. On Linux the 8-bit encoding is UTF-8; files written on
+// Windows may hold bytes that are not valid UTF-8, and those are shown as Windows-1252 rather than
+// replaced, so nothing a user stored turns into question marks.
+QString ToDisplayText(std::string_view bytes);
+std::string FromDisplayText(const QString& text);

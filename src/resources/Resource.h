@@ -1,0 +1,117 @@
+#pragma once
+
+// Numeric identifiers of commands, controls, dialogs, strings, menus and icons. Tests find controls by
+// these numbers, and the string table is keyed by them.
+
+// Message box results and styles, with the values the program's messages are written in.
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+enum : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_TYPEMASK = 0xF,
+    MB_ICONSTOP = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONMASK = 0xF0,
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100,
+    MB_DEFBUTTON3 = 0x200,
+    MB_DEFMASK = 0xF00,
+};
+
+// Resources that share the template's number: menu, shortcut table, icon, toolbar, template string.
+inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDR_LOCKWARDENTYPE = 129; // the document icon
+
+// Dialog templates.
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDD_LOCKWARDEN_FORM = 101;
+inline constexpr int IDD_FILE_PASSWORD = 138;
+inline constexpr int IDD_CREATE_PASSWORDS = 141;
+
+// Controls.
+inline constexpr int IDC_STATIC = -1;
+inline constexpr int IDC_SITE = 1000;
+inline constexpr int IDC_URL = 1003;
+inline constexpr int IDC_USER = 1004;
+inline constexpr int IDC_PSWD = 1005;
+inline constexpr int IDC_NOTES = 1006;
+inline constexpr int IDC_ADD = 1007;
+inline constexpr int IDC_EDIT = 1008;
+inline constexpr int IDC_GO_URL = 1009;
+inline constexpr int IDC_REMOVE = 1010;
+inline constexpr int IDC_KEEP = 1011;
+inline constexpr int IDC_CANCEL = 1012;
+inline constexpr int IDC_NOTES_BUTTON = 1019;
+inline constexpr int ID_INDICATOR_SITES = 1020;
+inline constexpr int IDC_EMAIL = 1023;
+inline constexpr int IDC_FILE_PASSWORD = 1024;
+inline constexpr int IDC_FILE_LABEL = 1025;
+inline constexpr int IDC_FIND = 1032;
+
+// Commands of the program.
+inline constexpr int ID_DOCUMENTATION = 32772;
+inline constexpr int ID_START_WITH_MRU = 32773;
+inline constexpr int ID_SITE_ADD = 32777;
+inline constexpr int ID_SITE_EDIT = 32779;
+inline constexpr int ID_SITE_REMOVE = 32780;
+inline constexpr int ID_SITE_KEEP = 32781;
+inline constexpr int ID_SITE_CANCEL = 32782;
+inline constexpr int ID_GO_URL = 32783;
+inline constexpr int ID_CREATE_PASSWORDS = 32789;
+inline constexpr int ID_CHANGE_FILE_PSWD = 32791;
+inline constexpr int ID_SITE_NOTES = 32799;
+
+// Messages of the program.
+inline constexpr int IDS_SITE_REQUIRED = 32784;
+inline constexpr int IDS_NO_CHANGE_WHILE_ENTERING = 32786;
+inline constexpr int IDS_NO_SITES = 32787;
+inline constexpr int IDS_REMOVE_SITE = 32788;
+inline constexpr int IDS_PROBLEM_SENDING_MAIL = 32792;
+inline constexpr int IDS_NOT_LOCKWARDEN_FILE = 32793;
+inline constexpr int IDS_BAD_FILE_PASSWORD = 32794;
+inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
+inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
+
+// The framework's commands.
+inline constexpr int ID_FILE_NEW = 57600;
+inline constexpr int ID_FILE_OPEN = 57601;
+inline constexpr int ID_FILE_SAVE = 57603;
+inline constexpr int ID_FILE_SAVE_AS = 57604;
+inline constexpr int ID_FILE_PRINT_SETUP = 57606;
+inline constexpr int ID_FILE_PRINT = 57607;
+inline constexpr int ID_FILE_PRINT_DIRECT = 57608;
+inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
+inline constexpr int ID_FILE_MRU_FILE1 = 57616;
+inline constexpr int ID_EDIT_COPY = 57634;
+inline constexpr int ID_EDIT_CUT = 57635;
+inline constexpr int ID_EDIT_FIND = 57636;
+inline constexpr int ID_EDIT_PASTE = 57637;
+inline constexpr int ID_EDIT_UNDO = 57643;
+inline constexpr int ID_APP_ABOUT = 57664;
+inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_NEXT_PANE = 57680;
+inline constexpr int ID_PREV_PANE = 57681;
+inline constexpr int ID_VIEW_TOOLBAR = 59392;
+inline constexpr int ID_VIEW_STATUS_BAR = 59393;
+inline constexpr int ID_INDICATOR_CAPS = 59137;
+inline constexpr int ID_INDICATOR_NUM = 59138;
+inline constexpr int AFX_IDW_TOOLBAR = 59392;
+inline constexpr int AFX_IDW_STATUS_BAR = 59393;
+
+// The framework's strings.
+inline constexpr int AFX_IDS_APP_TITLE = 57344;
+inline constexpr int AFX_IDS_IDLEMESSAGE = 57345;
+inline constexpr int AFX_IDS_COMPANY_NAME = 57346;
+inline constexpr int AFX_IDS_UNTITLED = 61443;
+inline constexpr int AFX_IDP_ASK_TO_SAVE = 61699;
+inline constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61700;
+inline constexpr int AFX_IDP_FAILED_TO_OPEN_DOC = 61701;
+inline constexpr int AFX_IDP_FAILED_TO_SAVE_DOC = 61702;
+inline constexpr int AFX_IDP_UNREG_DONE = 61707;
+inline constexpr int AFX_IDP_ARCH_GENERIC = 61714;
+inline constexpr int AFX_IDP_ARCH_ENDOFFILE = 61719;
+inline constexpr int AFX_IDP_FILE_NOT_FOUND = 61733;

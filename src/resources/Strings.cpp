@@ -1,0 +1,93 @@
+#include "resources/Strings.h"
+
+#include "resources/Resource.h"
+
+#include <QHash>
+
+namespace {
+
+const QHash<int, QString>& Table() {
+    static const QHash<int, QString> table = {
+        // Template string: title, default name, new-file name, filter, extension, type id, type name.
+        {IDR_MAINFRAME, QStringLiteral("Lockwarden\n\nWarden\nWarden Files (*.lwd)\n.lwd\nLockwarden.Document\n"
+                                       "Warden Document")},
+        {AFX_IDS_APP_TITLE, QStringLiteral("Lockwarden")},
+        {AFX_IDS_IDLEMESSAGE, QStringLiteral("Ready")},
+        {AFX_IDS_COMPANY_NAME, QStringLiteral("Fernhollow")},
+        {AFX_IDS_UNTITLED, QStringLiteral("Untitled")},
+        {AFX_IDP_ASK_TO_SAVE, QStringLiteral("Save changes to %1?")},
+        {AFX_IDP_FAILED_TO_CREATE_DOC, QStringLiteral("Failed to create empty document.")},
+        {AFX_IDP_FAILED_TO_OPEN_DOC, QStringLiteral("Failed to open document.")},
+        {AFX_IDP_FAILED_TO_SAVE_DOC, QStringLiteral("Failed to save document.")},
+        {AFX_IDP_UNREG_DONE,
+         QStringLiteral("System registry entries have been removed and the INI file (if any) was deleted.")},
+        {AFX_IDP_ARCH_GENERIC, QStringLiteral("Unexpected file format.")},
+        {AFX_IDP_ARCH_ENDOFFILE, QStringLiteral("The end of %1 was reached before all of it could be read.")},
+        {AFX_IDP_FILE_NOT_FOUND, QStringLiteral("%1 was not found.")},
+
+        {IDS_SITE_REQUIRED, QStringLiteral("The Site window must be filled in.\n\nOthers entries are optional.")},
+        {IDS_NO_CHANGE_WHILE_ENTERING, QStringLiteral("Can't change Sites while entering data\n\nKeep or Cancel first")},
+        {IDS_NO_SITES, QStringLiteral("No sites are available")},
+        {IDS_REMOVE_SITE, QStringLiteral("Do you want to Remove the current Site and all its data?")},
+        {IDS_PROBLEM_SENDING_MAIL, QStringLiteral("Problem sending mail")},
+        {IDS_NOT_LOCKWARDEN_FILE, QStringLiteral("This is not an Lockwarden file;")},
+        {IDS_BAD_FILE_PASSWORD, QStringLiteral("Bad file password !")},
+        {IDS_FILE_CHANGED_ON_DISK,
+         QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
+        {IDS_KEEP_OR_CANCEL_FIRST, QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
+
+        // Command prompt strings.
+        {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},
+        {ID_SITE_EDIT, QStringLiteral("Edit this site\nEdit")},
+        {ID_SITE_REMOVE, QStringLiteral("Remove this site\nRemove")},
+        {ID_SITE_KEEP, QStringLiteral("Keep changes to this site\nKeep")},
+        {ID_SITE_CANCEL, QStringLiteral("Cancel changes to this site\nCancel")},
+        {ID_GO_URL, QStringLiteral("View site's webpage in a browser\nGo URL")},
+        {ID_SITE_NOTES, QStringLiteral("Verbose display of Site's notes\nNotes")},
+        {ID_DOCUMENTATION, QStringLiteral("Lockwarden documentation\nDocumentation")},
+        {ID_START_WITH_MRU, QStringLiteral("Open the Most Recently Used document at program startup\nOpen With MRU")},
+        {ID_CREATE_PASSWORDS, QStringLiteral("Create Passwords")},
+        {ID_CHANGE_FILE_PSWD, QStringLiteral("Change the file's Password\nChange File Pswd")},
+        {ID_EDIT_FIND, QStringLiteral("Find the Site with specified text\nFind Ctrl+F")},
+        {ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy")},
+        {ID_EDIT_CUT, QStringLiteral("Cut the selection and put it on the Clipboard\nCut")},
+        {ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste")},
+        {ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo")},
+        {ID_FILE_PRINT, QStringLiteral("Print the current Site\nPrint")},
+        {ID_FILE_PRINT_PREVIEW, QStringLiteral("Display Site as it will be printed\nPrint Preview")},
+        {ID_FILE_PRINT_SETUP, QStringLiteral("Change the printer and printing options\nPrint Setup")},
+        {ID_FILE_NEW, QStringLiteral("Create a new document\nNew")},
+        {ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen")},
+        {ID_FILE_SAVE, QStringLiteral("Save the active document\nSave")},
+        {ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As")},
+        {ID_FILE_MRU_FILE1, QStringLiteral("Open this document")},
+        {ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout")},
+        {ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit")},
+        {ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar")},
+        {ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar")},
+        {ID_NEXT_PANE, QStringLiteral("Switch to the next window pane\nNext Pane")},
+        {ID_PREV_PANE, QStringLiteral("Switch back to the previous window pane\nPrevious Pane")},
+        {ID_INDICATOR_SITES, QStringLiteral(" \t100 Sites ")},
+        {ID_INDICATOR_CAPS, QStringLiteral("CAP")},
+        {ID_INDICATOR_NUM, QStringLiteral("NUM")},
+    };
+    return table;
+}
+
+} // namespace
+
+QString LoadString(int nID) {
+    return Table().value(nID);
+}
+
+QString PromptOf(int nID) {
+    const QString s = LoadString(nID);
+    const qsizetype n = s.indexOf(QLatin1Char('\n'));
+    return n < 0 ? s : s.left(n);
+}
+
+QString TooltipOf(int nID) {
+    const QString s = LoadString(nID);
+    const qsizetype n = s.indexOf(QLatin1Char('\n'));
+    return n < 0 ? QString() : s.mid(n + 1);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A prompts double: answers come from a script, and everything shown is recorded in order.
+// An unscripted message box answers its default button; an unscripted password prompt or file
+// dialog cancels.
+class CScriptedPrompts : public CPrompts {
+public:
+    struct Shown {
+        QString strText;   // message text, or "password:" + label, or "open:"/"save:" + proposed path
+        unsigned nType = 0; // MB_* flags of a message box
+    };
+
+    int MessageBox(const QString& strText, unsigned nType) override {
+        m_shown.push_back({strText, nType});
+        if (!m_messageAnswers.empty()) {
+            const int n = m_messageAnswers.front();
+            m_messageAnswers.pop_front();
+            return n;
+        }
+        return DefaultAnswer(nType);
+    }
+    void MessageBeep() override { ++m_nBeeps; }
+    int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override {
+        m_shown.push_back({QStringLiteral("password:") + strFileLabel, 0});
+        m_passwordFieldsShown.push_back(strPassword);
+        if (m_passwordAnswers.empty())
+            return 2; // IDCANCEL
+        const auto answer = m_passwordAnswers.front();
+        m_passwordAnswers.pop_front();
+        if (!answer.first)
+            return 2;
+        strPassword = answer.second;
+        return 1; // IDOK
+    }
+    bool OpenFileDialog(QString& strPath, const QString&) override { return FileAnswer(QStringLiteral("open:"), strPath); }
+    bool SaveFileDialog(QString& strPath, const QString&, const QString&) override {
+        return FileAnswer(QStringLiteral("save:"), strPath);
+    }
+
+    // Scripting.
+    void AnswerMessage(int nId) { m_messageAnswers.push_back(nId); }
+    void EnterPassword(const std::string& str) { m_passwordAnswers.push_back({true, str}); }
+    void CancelPassword() { m_passwordAnswers.push_back({false, {}}); }
+    void ChooseFile(const QString& strPath) { m_fileAnswers.push_back({true, strPath}); }
+    void CancelFileDialog() { m_fileAnswers.push_back({false, {}}); }
+
+    // What was shown: message texts only, in order.
+    QStringList Messages() const {
+        QStringList list;
+        for (const Shown& s : m_shown)
+            if (!s.strText.startsWith(QStringLiteral("password:")) && !s.strText.startsWith(QStringLiteral("open:")) &&
+                !s.strText.startsWith(QStringLiteral("save:")))
+                list.push_back(s.strText);
+        return list;
+    }
+
+    std::vector<Shown> m_shown;
+    std::vector<std::string> m_passwordFieldsShown; // the field's content each time the prompt opened
+    int m_nBeeps = 0;
+
+private:
+    static int DefaultAnswer(unsigned nType) {
+        const unsigned nButtons = nType & 0xF;
+        const unsigned nDefault = (nType & 0xF00) >> 8;
+        switch (nButtons) {
+        case 1: // OK, Cancel
+            return nDefault == 1 ? 2 : 1;
+        case 3: // Yes, No, Cancel
+            return nDefault == 0 ? 6 : nDefault == 1 ? 7 : 2;
+        case 4: // Yes, No
+            return nDefault == 0 ? 6 : 7;
+        default:
+            return 1;
+        }
+    }
+    bool FileAnswer(const QString& strKind, QString& strPath) {
+        m_shown.push_back({strKind + strPath, 0});
+        if (m_fileAnswers.empty())
+            return false;
+        const auto answer = m_fileAnswers.front();
+        m_fileAnswers.pop_front();
+        if (answer.first)
+            strPath = answer.second;
+        return answer.first;
+    }
+
+    std::deque<int> m_messageAnswers;
+    std::deque<std::pair<bool, std::string>> m_passwordAnswers;
+    std::deque<std::pair<bool, QString>> m_fileAnswers;
+};
