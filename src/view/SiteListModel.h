@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+#include <vector>
+
+#include "database/SiteInfo.h"
+
+// The site list's items: one reference per record of the document, in alphabetical order without
+// regard to case, equal names in the order they were inserted. The names are read from the records
+// when shown, so the list costs one pointer per site, and inserting or removing one site moves
+// pointers instead of rebuilding anything.
+class CSiteListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // Orders two site names: alphabetical without regard to case.
+    static int CompareNames(const std::string& a, const std::string& b);
+
+    // Replaces every item by the records of sites, sorted.
+    void Reset(const CSiteArray& sites);
+    // Inserts a record at its sorted place, after any equal names; returns its index.
+    int Insert(CSiteInfo* pSite);
+    void RemoveAt(int nIndex);
+    void Clear();
+
+    int Count() const { return static_cast<int>(m_items.size()); }
+    CSiteInfo* At(int nIndex) const;
+    QString NameAt(int nIndex) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int nRole = Qt::DisplayRole) const override;
+
+private:
+    std::vector<CSiteInfo*> m_items;
+};
