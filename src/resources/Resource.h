@@ -107,6 +107,7 @@ inline constexpr int AFX_IDS_APP_TITLE = 57344;
 inline constexpr int AFX_IDS_IDLEMESSAGE = 57345;
 inline constexpr int AFX_IDS_COMPANY_NAME = 57346;
 inline constexpr int AFX_IDS_UNTITLED = 61443;
+inline constexpr int AFX_IDS_UNNAMED_FILE = 61446;
 inline constexpr int AFX_IDP_ASK_TO_SAVE = 61699;
 inline constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61700;
 inline constexpr int AFX_IDP_FAILED_TO_OPEN_DOC = 61701;

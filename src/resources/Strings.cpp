@@ -15,6 +15,7 @@ const QHash<int, QString>& Table() {
         {AFX_IDS_IDLEMESSAGE, QStringLiteral("Ready")},
         {AFX_IDS_COMPANY_NAME, QStringLiteral("Fernhollow")},
         {AFX_IDS_UNTITLED, QStringLiteral("Untitled")},
+        {AFX_IDS_UNNAMED_FILE, QStringLiteral("an unnamed file")},
         {AFX_IDP_ASK_TO_SAVE, QStringLiteral("Save changes to %1?")},
         {AFX_IDP_FAILED_TO_CREATE_DOC, QStringLiteral("Failed to create empty document.")},
         {AFX_IDP_FAILED_TO_OPEN_DOC, QStringLiteral("Failed to open document.")},
