@@ -35,6 +35,8 @@ QString CDocument::FileNameOf(const QString& strPath) {
 QString CDocument::FileErrorText(const QString& strPath, int nErr) {
     if (nErr == ENOENT)
         return LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPath);
+    if (nErr == EWOULDBLOCK) // another program holds the file's lock to write it
+        return LoadString(AFX_IDP_FILE_SHARING).arg(strPath);
     return LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPath + QStringLiteral(": ") +
            GetLastErrorText(nErr);
 }

@@ -56,7 +56,8 @@ protected:
     CPrompts& m_prompts;
     // The file name shown for a path: the part after its last "/".
     static QString FileNameOf(const QString& strPath);
-    // The message for a file that could not be opened: "%1 was not found." or the system's reason.
+    // The message for a file that could not be opened: "%1 was not found.", "Sharing violation while
+    // accessing %1." or the system's reason.
     static QString FileErrorText(const QString& strPath, int nErr);
 
     QString m_strTitle;

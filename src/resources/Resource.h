@@ -116,3 +116,4 @@ inline constexpr int AFX_IDP_UNREG_DONE = 61707;
 inline constexpr int AFX_IDP_ARCH_GENERIC = 61714;
 inline constexpr int AFX_IDP_ARCH_ENDOFFILE = 61719;
 inline constexpr int AFX_IDP_FILE_NOT_FOUND = 61733;
+inline constexpr int AFX_IDP_FILE_SHARING = 61739;

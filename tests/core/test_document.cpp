@@ -326,6 +326,11 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
     WriteFile(Path("lower-case-banner.lwd"), lowerCase);
     MakeFile("locked.lwd", "s3cret", {"alpha"});
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.lwd"));
+    // Another program writing a file holds its lock for the whole test.
+    const QString strBusy = MakeFile("busy.lwd", "", {"alpha"});
+    const int fdWriter = ::open(Native(strBusy).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fdWriter, 0);
+    ASSERT_EQ(::flock(fdWriter, LOCK_EX | LOCK_NB), 0);
 
     struct Case {
         const char* pszName;
@@ -347,6 +352,11 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
          "folder.lwd",
          {},
          {{QStringLiteral("Failed to open document.\n\n") + strFolder + QStringLiteral(": Is a directory"), kStop}},
+         {}},
+        {"file being written by another program",
+         "busy.lwd",
+         {},
+         {{QStringLiteral("Sharing violation while accessing ") + strBusy + QStringLiteral("."), kStop}},
          {}},
     };
     for (const bool bModified : {false, true}) {
@@ -379,25 +389,32 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
             EXPECT_EQ(scene.nInitialUpdates, 0);
         }
     }
+    ::close(fdWriter);
 }
 
 // A file that ends inside its banner or check string: the framework's end-of-file report, the records,
 // title and password of the open database kept; the user already declined to save, so it is no longer
-// marked modified.
+// marked modified. A string form this layout never writes ends the open the same way, reported as damage.
 TEST_F(DocumentTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
     const QByteArray whole = DatabaseBytes("s3cret", {"alpha"});
     struct Case {
         const char* pszName;
-        qsizetype nSize;
+        QByteArray bytes;
+        Shown box;
     };
     const std::vector<Case> cases = {
-        {"empty file", 0},        {"only the banner's length", 1}, {"inside the banner", 12},
-        {"after the banner", 23}, {"inside the check string", 26},
+        {"empty file", whole.left(0), {kEndOfFile, kStop}},
+        {"only the banner's length", whole.left(1), {kEndOfFile, kStop}},
+        {"inside the banner", whole.left(12), {kEndOfFile, kStop}},
+        {"after the banner", whole.left(23), {kEndOfFile, kStop}},
+        {"inside the check string", whole.left(26), {kEndOfFile, kStop}},
+        // The 16-bit marker twice over is no string at all.
+        {"string form the layout does not use", QByteArray("\xFF\xFE\xFF\xFF\xFE\xFF", 6), {kDamaged, kExclamation}},
     };
     for (const bool bModified : {false, true}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.pszName) + (bModified ? ", with unsaved changes" : ""));
-            WriteFile(Path("truncated.lwd"), whole.left(c.nSize));
+            WriteFile(Path("truncated.lwd"), c.bytes);
             const QString strCurrent = MakeFile("current.lwd", "old", {"xray", "yankee"});
             CScene scene;
             ASSERT_TRUE(scene.Open(strCurrent, "old"));
@@ -413,7 +430,7 @@ TEST_F(DocumentTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
             std::vector<Shown> boxes = scene.prompts.MessageBoxes();
             if (bModified)
                 boxes.erase(boxes.begin());
-            EXPECT_EQ(boxes, (std::vector<Shown>{{kEndOfFile, kStop}}));
+            EXPECT_EQ(boxes, std::vector<Shown>{c.box});
             EXPECT_TRUE(scene.prompts.m_passwordFieldsShown.empty());
             EXPECT_EQ(scene.Records(), records);
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("current.lwd"));
