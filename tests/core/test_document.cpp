@@ -210,6 +210,29 @@ protected:
         SetFileTime(strPath, kEarlier);
         return strPath;
     }
+    // The database open when another open is tried; with unsaved changes, which the user declines to save.
+    QString OpenCurrent(CScene& scene, bool bModified) {
+        const QString strCurrent = MakeFile("current.lwd", "old", {"xray", "yankee"});
+        EXPECT_TRUE(scene.Open(strCurrent, "old"));
+        if (bModified) {
+            scene.Edit("zulu");
+            scene.prompts.AnswerMessage(IDNO);
+        }
+        scene.Forget();
+        return strCurrent;
+    }
+    // The message boxes of that open after the save question, which is checked on the way.
+    static std::vector<Shown> BoxesAfterSaveQuestion(const CScene& scene, bool bModified) {
+        std::vector<Shown> boxes = scene.prompts.MessageBoxes();
+        if (bModified) {
+            EXPECT_FALSE(boxes.empty());
+            if (!boxes.empty()) {
+                EXPECT_EQ(boxes.front(), (Shown{QStringLiteral("Save changes to current.lwd?"), kAskToSaveType}));
+                boxes.erase(boxes.begin());
+            }
+        }
+        return boxes;
+    }
     QStringList FolderEntries() const {
         return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
@@ -362,14 +385,8 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
     for (const bool bModified : {false, true}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.pszName) + (bModified ? ", with unsaved changes" : ""));
-            const QString strCurrent = MakeFile("current.lwd", "old", {"xray", "yankee"});
             CScene scene;
-            ASSERT_TRUE(scene.Open(strCurrent, "old"));
-            if (bModified) {
-                scene.Edit("zulu");
-                scene.prompts.AnswerMessage(IDNO); // do not save the changes
-            }
-            scene.Forget();
+            OpenCurrent(scene, bModified);
             const CSnapshot before(scene);
             for (const std::string& strEntry : c.entries)
                 scene.prompts.EnterPassword(strEntry);
@@ -377,13 +394,7 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
 
             EXPECT_FALSE(scene.docTemplate.OpenDocumentFile(Path(c.pszFile)));
 
-            std::vector<Shown> boxes = scene.prompts.MessageBoxes();
-            if (bModified) {
-                ASSERT_FALSE(boxes.empty());
-                EXPECT_EQ(boxes.front(), (Shown{QStringLiteral("Save changes to current.lwd?"), kAskToSaveType}));
-                boxes.erase(boxes.begin());
-            }
-            EXPECT_EQ(boxes, c.boxes);
+            EXPECT_EQ(BoxesAfterSaveQuestion(scene, bModified), c.boxes);
             EXPECT_EQ(scene.prompts.m_passwordFieldsShown, c.fieldsShown);
             ExpectSame(before, CSnapshot(scene));
             EXPECT_EQ(scene.nInitialUpdates, 0);
@@ -415,22 +426,13 @@ TEST_F(DocumentTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.pszName) + (bModified ? ", with unsaved changes" : ""));
             WriteFile(Path("truncated.lwd"), c.bytes);
-            const QString strCurrent = MakeFile("current.lwd", "old", {"xray", "yankee"});
             CScene scene;
-            ASSERT_TRUE(scene.Open(strCurrent, "old"));
-            if (bModified) {
-                scene.Edit("zulu");
-                scene.prompts.AnswerMessage(IDNO);
-            }
-            scene.Forget();
+            const QString strCurrent = OpenCurrent(scene, bModified);
             const std::vector<const CSiteInfo*> records = scene.Records();
 
             EXPECT_FALSE(scene.docTemplate.OpenDocumentFile(Path("truncated.lwd")));
 
-            std::vector<Shown> boxes = scene.prompts.MessageBoxes();
-            if (bModified)
-                boxes.erase(boxes.begin());
-            EXPECT_EQ(boxes, std::vector<Shown>{c.box});
+            EXPECT_EQ(BoxesAfterSaveQuestion(scene, bModified), std::vector<Shown>{c.box});
             EXPECT_TRUE(scene.prompts.m_passwordFieldsShown.empty());
             EXPECT_EQ(scene.Records(), records);
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("current.lwd"));
@@ -467,22 +469,13 @@ TEST_F(DocumentTest, DamagedRecordsLeaveANewUntitledDocument) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.pszName) + (bModified ? ", with unsaved changes" : ""));
             WriteFile(Path("damaged.lwd"), c.makeBytes());
-            const QString strCurrent = MakeFile("current.lwd", "old", {"xray", "yankee"});
             CScene scene;
-            ASSERT_TRUE(scene.Open(strCurrent, "old"));
-            if (bModified) {
-                scene.Edit("zulu");
-                scene.prompts.AnswerMessage(IDNO);
-            }
-            scene.Forget();
+            OpenCurrent(scene, bModified);
             const std::int32_t tFileTime = scene.doc.m_tFileTime;
 
             EXPECT_FALSE(scene.Open(Path("damaged.lwd"), "s3cret"));
 
-            std::vector<Shown> boxes = scene.prompts.MessageBoxes();
-            if (bModified)
-                boxes.erase(boxes.begin());
-            EXPECT_EQ(boxes, (std::vector<Shown>{{kDamaged, kExclamation}}));
+            EXPECT_EQ(BoxesAfterSaveQuestion(scene, bModified), (std::vector<Shown>{{kDamaged, kExclamation}}));
             EXPECT_TRUE(scene.doc.m_sites.empty());
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
             EXPECT_TRUE(scene.doc.GetPathName().isEmpty());
@@ -528,6 +521,21 @@ TEST_F(DocumentTest, OpeningTheOpenFileAgainOnlyBringsItForward) {
 }
 
 // ---- Save ----
+
+// File times are kept as the low 32 bits of the seconds since 1970, so a time past 2038 still compares
+// equal to itself and a save asks nothing.
+TEST_F(DocumentTest, FileTimeKeepsTheLow32BitsOfTheSeconds) {
+    const time_t tLate = 4'102'444'800; // 2100-01-01
+    const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
+    SetFileTime(strPath, tLate);
+    CScene scene;
+    ASSERT_TRUE(scene.Open(strPath));
+    EXPECT_EQ(scene.doc.m_tFileTime, static_cast<std::int32_t>(static_cast<std::uint32_t>(tLate)));
+    EXPECT_LT(scene.doc.m_tFileTime, 0);
+    scene.Edit("bravo");
+    EXPECT_TRUE(scene.doc.DoFileSave());
+    EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
+}
 
 TEST_F(DocumentTest, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const int nAnswer : {IDYES, IDNO}) {
@@ -944,86 +952,69 @@ enum class Next { New, Open };
 
 class SaveChangesTest : public DocumentTest {
 protected:
-    // An open database with one unsaved record, and another file to open.
     void SetUp() override {
         DocumentTest::SetUp();
-        m_strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
         m_strOther = MakeFile("other.lwd", "", {"zulu"});
-        ASSERT_TRUE(m_scene.Open(m_strPath, "s3cret"));
-        m_scene.Edit("bravo");
-        m_scene.Forget();
     }
-    bool Go(Next next) {
-        return next == Next::New ? m_scene.docTemplate.OnFileNew() : m_scene.docTemplate.OpenDocumentFile(m_strOther);
+    // An open database with one unsaved record.
+    void StartEdited(CScene& scene) {
+        m_strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
+        ASSERT_TRUE(scene.Open(m_strPath, "s3cret"));
+        scene.Edit("bravo");
+        scene.Forget();
     }
-    void ExpectNextDone(Next next) {
-        if (next == Next::New) {
-            EXPECT_EQ(m_scene.doc.GetTitle(), QStringLiteral("Untitled"));
-            EXPECT_TRUE(m_scene.doc.m_sites.empty());
-            EXPECT_EQ(m_scene.app.m_strFilePassword, "");
-        } else {
-            EXPECT_EQ(m_scene.doc.GetTitle(), QStringLiteral("other.lwd"));
-            EXPECT_EQ(NamesOf(m_scene.doc.m_sites), (std::vector<std::string>{"zulu"}));
-        }
-        EXPECT_FALSE(m_scene.doc.IsModified());
-        EXPECT_EQ(m_scene.nInitialUpdates, 1);
-        EXPECT_EQ(m_scene.nActivations, 1);
+    bool Go(CScene& scene, Next next) {
+        return next == Next::New ? scene.docTemplate.OnFileNew() : scene.docTemplate.OpenDocumentFile(m_strOther);
     }
     const Shown kAsk{QStringLiteral("Save changes to sites.lwd?"), kAskToSaveType};
 
     QString m_strPath;
     QString m_strOther;
-    CScene m_scene;
 };
 
-TEST_F(SaveChangesTest, YesSavesThenGoesOn) {
-    for (const Next next : {Next::New, Next::Open}) {
-        SCOPED_TRACE(next == Next::New ? "New" : "Open");
-        MakeFile("sites.lwd", "s3cret", {"alpha"});
-        CScene& scene = m_scene;
-        if (next == Next::Open) { // the second round starts again from the edited database
-            scene.docTemplate.OnFileNew();
-            ASSERT_TRUE(scene.Open(m_strPath, "s3cret"));
-            scene.Edit("bravo");
-            scene.Forget();
-        }
-        scene.prompts.AnswerMessage(IDYES);
-        EXPECT_TRUE(Go(next));
-        EXPECT_EQ(scene.prompts.MessageBoxes(), std::vector<Shown>{kAsk});
-        EXPECT_EQ(ReadFile(m_strPath), DatabaseBytes("s3cret", {"alpha", "bravo"}));
-        ExpectNextDone(next);
-    }
-}
+TEST_F(SaveChangesTest, YesSavesAndNoDiscardsThenNewOrOpenGoesOn) {
+    for (const int nAnswer : {IDYES, IDNO}) {
+        for (const Next next : {Next::New, Next::Open}) {
+            SCOPED_TRACE(std::string(nAnswer == IDYES ? "Yes" : "No") + (next == Next::New ? ", New" : ", Open"));
+            CScene scene;
+            StartEdited(scene);
+            scene.prompts.AnswerMessage(nAnswer);
 
-TEST_F(SaveChangesTest, NoDiscardsTheChanges) {
-    for (const Next next : {Next::New, Next::Open}) {
-        SCOPED_TRACE(next == Next::New ? "New" : "Open");
-        if (next == Next::Open) {
-            m_scene.docTemplate.OnFileNew();
-            ASSERT_TRUE(m_scene.Open(m_strPath, "s3cret"));
-            m_scene.Edit("bravo");
-            m_scene.Forget();
+            EXPECT_TRUE(Go(scene, next));
+
+            EXPECT_EQ(scene.prompts.MessageBoxes(), std::vector<Shown>{kAsk});
+            EXPECT_EQ(ReadFile(m_strPath), nAnswer == IDYES ? DatabaseBytes("s3cret", {"alpha", "bravo"})
+                                                            : DatabaseBytes("s3cret", {"alpha"}));
+            if (next == Next::New) {
+                EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
+                EXPECT_TRUE(scene.doc.m_sites.empty());
+                EXPECT_EQ(scene.app.m_strFilePassword, "");
+                if (nAnswer == IDNO) {
+                    EXPECT_EQ(scene.doc.m_tFileTime, kEarlier); // New leaves the last file's time
+                }
+            } else {
+                EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("other.lwd"));
+                EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"zulu"}));
+            }
+            EXPECT_FALSE(scene.doc.IsModified());
+            EXPECT_EQ(scene.nInitialUpdates, 1);
+            EXPECT_EQ(scene.nActivations, 1);
         }
-        m_scene.prompts.AnswerMessage(IDNO);
-        EXPECT_TRUE(Go(next));
-        EXPECT_EQ(m_scene.prompts.MessageBoxes(), std::vector<Shown>{kAsk});
-        EXPECT_EQ(ReadFile(m_strPath), DatabaseBytes("s3cret", {"alpha"}));
-        ExpectNextDone(next);
-        EXPECT_EQ(m_scene.doc.m_tFileTime, kEarlier); // New leaves the last file's time
     }
 }
 
 TEST_F(SaveChangesTest, CancelStops) {
     for (const Next next : {Next::New, Next::Open}) {
         SCOPED_TRACE(next == Next::New ? "New" : "Open");
-        m_scene.Forget();
-        const CSnapshot before(m_scene);
-        m_scene.prompts.AnswerMessage(IDCANCEL);
-        EXPECT_FALSE(Go(next));
-        EXPECT_EQ(m_scene.prompts.MessageBoxes(), std::vector<Shown>{kAsk});
-        EXPECT_TRUE(m_scene.prompts.m_passwordFieldsShown.empty());
-        ExpectSame(before, CSnapshot(m_scene));
-        EXPECT_EQ(m_scene.nInitialUpdates, 0);
+        CScene scene;
+        StartEdited(scene);
+        const CSnapshot before(scene);
+        scene.prompts.AnswerMessage(IDCANCEL);
+        EXPECT_FALSE(Go(scene, next));
+        EXPECT_EQ(scene.prompts.MessageBoxes(), std::vector<Shown>{kAsk});
+        EXPECT_TRUE(scene.prompts.m_passwordFieldsShown.empty());
+        ExpectSame(before, CSnapshot(scene));
+        EXPECT_EQ(scene.nInitialUpdates, 0);
         EXPECT_EQ(ReadFile(m_strPath), DatabaseBytes("s3cret", {"alpha"}));
     }
 }
@@ -1032,14 +1023,15 @@ TEST_F(SaveChangesTest, CancelStops) {
 TEST_F(SaveChangesTest, YesWithAnAbandonedSaveStops) {
     for (const Next next : {Next::New, Next::Open}) {
         SCOPED_TRACE(next == Next::New ? "New" : "Open");
+        CScene scene;
+        StartEdited(scene);
         SetFileTime(m_strPath, kEarlier + 3);
-        m_scene.Forget();
-        const CSnapshot before(m_scene);
-        m_scene.prompts.AnswerMessage(IDYES);
-        m_scene.prompts.AnswerMessage(IDNO);
-        EXPECT_FALSE(Go(next));
-        EXPECT_EQ(m_scene.prompts.MessageBoxes(), (std::vector<Shown>{kAsk, {kDiskChanged, kDiskChangedType}}));
-        ExpectSame(before, CSnapshot(m_scene));
+        const CSnapshot before(scene);
+        scene.prompts.AnswerMessage(IDYES);
+        scene.prompts.AnswerMessage(IDNO);
+        EXPECT_FALSE(Go(scene, next));
+        EXPECT_EQ(scene.prompts.MessageBoxes(), (std::vector<Shown>{kAsk, {kDiskChanged, kDiskChangedType}}));
+        ExpectSame(before, CSnapshot(scene));
         EXPECT_EQ(ReadFile(m_strPath), DatabaseBytes("s3cret", {"alpha"}));
     }
 }
