@@ -4,9 +4,7 @@
 #include "database/Archive.h"
 #include "database/SiteDatabaseFormat.h"
 #include "platform/FileAccess.h"
-#include "platform/LastError.h"
 #include "platform/Prompts.h"
-#include "platform/Text.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 
@@ -54,17 +52,17 @@ bool CLockwardenDoc::OnNewDocument() {
 }
 
 bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
+    const std::string strPrevious = m_app.m_strFilePassword;
     {
+        // Others may read the file while we look at it; a writer asking for the lock is kept out.
         FileAccess::CSharedReadLock lock;
         if (!lock.Open(strPathName)) {
-            const int nErr = errno;
-            const QString strText = nErr == ENOENT ? LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPathName)
-                                                   : strPathName + QStringLiteral("\n\n") + GetLastErrorText(nErr);
-            m_prompts.MessageBox(strText, MB_ICONSTOP | MB_OK);
+            m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
             return false;
         }
+        // Unbuffered, so the archive's own buffer is the only read-ahead.
         QFile file;
-        file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+        file.open(lock.Handle(), QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
         CArchive ar(&file, CArchive::load, kOpenCheckBufferSize);
         // An archive exception here (the file ends inside these two strings) goes to the template.
         const std::string strBanner = ar.ReadString();
@@ -77,6 +75,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             m_app.m_strFilePassword.clear();
         } else {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
+            // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
             std::string strEntry;
             for (;;) {
                 if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
@@ -88,8 +87,13 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             m_app.m_strFilePassword = strEntry;
         }
     }
-    if (!CDocument::OnOpenDocument(strPathName))
+    if (!CDocument::OnOpenDocument(strPathName)) {
+        // A load that could not even start (the file went away after the check) left the previous
+        // records in place; they keep their own password. After damage the template starts anew anyway.
+        if (!IsModified())
+            m_app.m_strFilePassword = strPrevious;
         return false;
+    }
     std::int32_t tTime = 0;
     if (FileAccess::GetFileTime(strPathName, tTime))
         m_tFileTime = tTime;

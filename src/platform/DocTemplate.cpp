@@ -33,6 +33,9 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
         return false;
 
     if (strPathName.isEmpty()) {
+        // A modified document the user chose not to save loses its marker before the new title is set;
+        // clearing the flag after would cut the marker's length off "Untitled".
+        m_doc.SetModifiedFlag(false);
         SetDefaultTitle();
         if (!m_doc.OnNewDocument())
             return false;
@@ -42,10 +45,14 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
         bool bOpened = false;
         try {
             bOpened = m_doc.OnOpenDocument(strPathName);
-        } catch (const CArchiveException&) {
-            // The file ended inside its banner or check string; nothing was read into the document.
-            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(QStringLiteral("an unnamed file")),
-                                 MB_ICONSTOP | MB_OK);
+        } catch (const CArchiveException& e) {
+            // The open check's own archive failed (the file ended inside its banner or check string);
+            // nothing was read into the document, and its modified flag stays cleared.
+            if (e.m_cause == CArchiveException::endOfFile)
+                m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(LoadString(AFX_IDS_UNNAMED_FILE)),
+                                     MB_ICONSTOP | MB_OK);
+            else
+                m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
             return false;
         }
         if (!bOpened) {

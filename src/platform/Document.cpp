@@ -13,8 +13,8 @@
 #include <cerrno>
 
 namespace {
-// Loading reads the file in large steps; the open check uses the small buffer of its own archive.
-constexpr int kLoadBufferSize = 1 << 16;
+// The archive's buffer for whole-file loads and saves; both work on memory.
+constexpr int kIoBufferSize = 1 << 16;
 } // namespace
 
 CDocument::CDocument(CPrompts& prompts) : m_prompts(prompts) {}
@@ -30,6 +30,15 @@ void CDocument::SetTitle(const QString& strTitle) {
 QString CDocument::FileNameOf(const QString& strPath) {
     const qsizetype n = strPath.lastIndexOf(QLatin1Char('/'));
     return n < 0 ? strPath : strPath.mid(n + 1);
+}
+
+QString CDocument::FileErrorText(const QString& strPath, int nErr) {
+    if (nErr == ENOENT)
+        return LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPath);
+    if (nErr == EWOULDBLOCK) // another program holds the file's lock to write it
+        return LoadString(AFX_IDP_FILE_SHARING).arg(strPath);
+    return LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPath + QStringLiteral(": ") +
+           GetLastErrorText(nErr);
 }
 
 void CDocument::SetPathName(const QString& strPathName, bool bAddToMRU) {
@@ -59,27 +68,29 @@ bool CDocument::OnNewDocument() {
 bool CDocument::OnOpenDocument(const QString& strPathName) {
     QFile file(strPathName);
     if (!file.open(QIODevice::ReadOnly)) {
-        const int nErr = errno;
-        const QString strText = nErr == ENOENT
-                                    ? LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPathName)
-                                    : LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPathName +
-                                          QStringLiteral(": ") + GetLastErrorText(nErr);
-        m_prompts.MessageBox(strText, MB_ICONSTOP | MB_OK);
+        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
         return false;
     }
+    // One read of the whole file: the archive then works on memory, where asking how much is left costs
+    // nothing, instead of asking the file system for its size before every string.
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int nErr = errno;
+        m_prompts.MessageBox(FileErrorText(strPathName, nErr == 0 ? EIO : nErr), MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    file.close();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+
     DeleteContents();
     SetModifiedFlag(true); // dirty while the records arrive
     try {
-        CArchive ar(&file, CArchive::load, kLoadBufferSize);
+        CArchive ar(&buffer, CArchive::load, kIoBufferSize);
         Serialize(ar);
     } catch (const CArchiveException&) {
         DeleteContents();
         m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
-        return false;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        DeleteContents();
-        m_prompts.MessageBox(LoadString(AFX_IDP_FAILED_TO_OPEN_DOC), MB_ICONEXCLAMATION | MB_OK);
         return false;
     }
     SetModifiedFlag(false);
@@ -93,7 +104,7 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
     QString strError;
     bool bOk = true;
     try {
-        CArchive ar(&buffer, CArchive::store, kLoadBufferSize);
+        CArchive ar(&buffer, CArchive::store, kIoBufferSize);
         Serialize(ar);
         ar.Flush();
     } catch (const CArchiveException&) {
@@ -116,7 +127,8 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
 bool CDocument::SaveModified() {
     if (!IsModified())
         return true;
-    const QString strName = m_strPathName.isEmpty() ? LoadString(AFX_IDS_UNTITLED) : m_strPathName;
+    // Named the way the title names it, without the folders.
+    const QString strName = m_strPathName.isEmpty() ? LoadString(AFX_IDS_UNTITLED) : FileNameOf(m_strPathName);
     switch (m_prompts.MessageBox(LoadString(AFX_IDP_ASK_TO_SAVE).arg(strName), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         return DoFileSave();
@@ -128,6 +140,9 @@ bool CDocument::SaveModified() {
 }
 
 bool CDocument::DoFileSave() {
+    // A file the user made read-only is not replaced behind their back: ask for another name instead.
+    if (!m_strPathName.isEmpty() && FileAccess::IsReadOnly(m_strPathName))
+        return DoSave(QString());
     return DoSave(m_strPathName);
 }
 

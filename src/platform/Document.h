@@ -36,7 +36,7 @@ public:
 
     // Before New, Open or Exit: "Save changes to %1?". False when the user cancelled or the save failed.
     virtual bool SaveModified();
-    // File > Save: to the path, or through Save As when there is none.
+    // File > Save: to the path, or through Save As when there is none or the file there is read-only.
     bool DoFileSave();
     // Saves to strPathName, or asks for a name when it is empty; bReplace makes the saved path the document's.
     bool DoSave(const QString& strPathName, bool bReplace = true);
@@ -56,6 +56,9 @@ protected:
     CPrompts& m_prompts;
     // The file name shown for a path: the part after its last "/".
     static QString FileNameOf(const QString& strPath);
+    // The message for a file that could not be opened: "%1 was not found.", "Sharing violation while
+    // accessing %1." or the system's reason.
+    static QString FileErrorText(const QString& strPath, int nErr);
 
     QString m_strTitle;
     QString m_strPathName;

@@ -43,6 +43,14 @@ bool GetFileTime(const QString& strPath, std::int32_t& tTime) {
     return true;
 }
 
+bool IsReadOnly(const QString& strPath) {
+    const QByteArray path = Native(strPath);
+    struct stat st {};
+    if (strPath.isEmpty() || ::stat(path.constData(), &st) != 0)
+        return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.constData(), W_OK) != 0;
+}
+
 CSharedReadLock::~CSharedReadLock() {
     Close();
 }
@@ -92,13 +100,21 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
     }
     const QFileInfo target(strTarget);
     const QByteArray dir = Native(target.absolutePath());
-    QByteArray tmpl = Native(target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".XXXXXX"));
+    QByteArray tmpl =
+        Native(target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".XXXXXX"));
 
     mode_t nMode = S_IRUSR | S_IWUSR;
     struct stat st {};
     const bool bExists = ::stat(Native(strTarget).constData(), &st) == 0;
-    if (bExists)
+    if (bExists) {
+        // The rename would replace a file the user cannot or will not let us write; refuse as a plain
+        // write would have.
+        if (IsReadOnly(strTarget)) {
+            strError = GetLastErrorText(EACCES);
+            return false;
+        }
         nMode = st.st_mode & 07777;
+    }
 
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) {

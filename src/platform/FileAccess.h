@@ -12,6 +12,10 @@ namespace FileAccess {
 // Last-write time in whole seconds since 1970, low 32 bits. False when the file's attributes cannot be read.
 bool GetFileTime(const QString& strPath, std::int32_t& tTime);
 
+// True for an existing file that may not be written: one this user cannot write, or one with no write
+// permission for anybody (the read-only mark, which holds even for root).
+bool IsReadOnly(const QString& strPath);
+
 // An open file descriptor holding a shared lock for as long as the object lives: other readers are
 // welcome, a writer that asks for the lock is refused.
 class CSharedReadLock {
@@ -33,7 +37,7 @@ private:
 // Writes bytes to strPath atomically: a temporary file beside the target is written, flushed and synced,
 // then renamed over it. On failure the target is exactly as it was, the temporary file is gone, and
 // strError holds the system's reason. A new file is created owner-only (0600); an existing file keeps
-// its permissions. A path that is a symbolic link saves to the file it points at.
+// its permissions; a read-only file is refused. A path that is a symbolic link saves to the file it points at.
 bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError);
 
 } // namespace FileAccess

@@ -15,6 +15,7 @@ const QHash<int, QString>& Table() {
         {AFX_IDS_IDLEMESSAGE, QStringLiteral("Ready")},
         {AFX_IDS_COMPANY_NAME, QStringLiteral("Fernhollow")},
         {AFX_IDS_UNTITLED, QStringLiteral("Untitled")},
+        {AFX_IDS_UNNAMED_FILE, QStringLiteral("an unnamed file")},
         {AFX_IDP_ASK_TO_SAVE, QStringLiteral("Save changes to %1?")},
         {AFX_IDP_FAILED_TO_CREATE_DOC, QStringLiteral("Failed to create empty document.")},
         {AFX_IDP_FAILED_TO_OPEN_DOC, QStringLiteral("Failed to open document.")},
@@ -24,6 +25,7 @@ const QHash<int, QString>& Table() {
         {AFX_IDP_ARCH_GENERIC, QStringLiteral("Unexpected file format.")},
         {AFX_IDP_ARCH_ENDOFFILE, QStringLiteral("The end of %1 was reached before all of it could be read.")},
         {AFX_IDP_FILE_NOT_FOUND, QStringLiteral("%1 was not found.")},
+        {AFX_IDP_FILE_SHARING, QStringLiteral("Sharing violation while accessing %1.")},
 
         {IDS_SITE_REQUIRED, QStringLiteral("The Site window must be filled in.\n\nOthers entries are optional.")},
         {IDS_NO_CHANGE_WHILE_ENTERING, QStringLiteral("Can't change Sites while entering data\n\nKeep or Cancel first")},

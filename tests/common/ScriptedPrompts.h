@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,9 @@
 class CScriptedPrompts : public CPrompts {
 public:
     struct Shown {
-        QString strText;   // message text, or "password:" + label, or "open:"/"save:" + proposed path
+        QString strText;    // message text, or "password:" + label, or "open:"/"save:" + proposed path
         unsigned nType = 0; // MB_* flags of a message box
+        bool operator==(const Shown&) const = default;
     };
 
     int MessageBox(const QString& strText, unsigned nType) override {
@@ -33,6 +35,8 @@ public:
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override {
         m_shown.push_back({QStringLiteral("password:") + strFileLabel, 0});
         m_passwordFieldsShown.push_back(strPassword);
+        if (m_onPasswordPrompt)
+            m_onPasswordPrompt();
         if (m_passwordAnswers.empty())
             return 2; // IDCANCEL
         const auto answer = m_passwordAnswers.front();
@@ -42,7 +46,9 @@ public:
         strPassword = answer.second;
         return 1; // IDOK
     }
-    bool OpenFileDialog(QString& strPath, const QString&) override { return FileAnswer(QStringLiteral("open:"), strPath); }
+    bool OpenFileDialog(QString& strPath, const QString&) override {
+        return FileAnswer(QStringLiteral("open:"), strPath);
+    }
     bool SaveFileDialog(QString& strPath, const QString&, const QString&) override {
         return FileAnswer(QStringLiteral("save:"), strPath);
     }
@@ -54,18 +60,27 @@ public:
     void ChooseFile(const QString& strPath) { m_fileAnswers.push_back({true, strPath}); }
     void CancelFileDialog() { m_fileAnswers.push_back({false, {}}); }
 
-    // What was shown: message texts only, in order.
-    QStringList Messages() const {
-        QStringList list;
+    // What was shown: message boxes only, in order, with their texts and styles.
+    std::vector<Shown> MessageBoxes() const {
+        std::vector<Shown> boxes;
         for (const Shown& s : m_shown)
             if (!s.strText.startsWith(QStringLiteral("password:")) && !s.strText.startsWith(QStringLiteral("open:")) &&
                 !s.strText.startsWith(QStringLiteral("save:")))
-                list.push_back(s.strText);
+                boxes.push_back(s);
+        return boxes;
+    }
+    // Their texts only.
+    QStringList Messages() const {
+        QStringList list;
+        for (const Shown& s : MessageBoxes())
+            list.push_back(s.strText);
         return list;
     }
 
     std::vector<Shown> m_shown;
     std::vector<std::string> m_passwordFieldsShown; // the field's content each time the prompt opened
+    // Runs while the password prompt is up, as another program might act while the user types.
+    std::function<void()> m_onPasswordPrompt;
     int m_nBeeps = 0;
 
 private:
@@ -98,3 +113,7 @@ private:
     std::deque<std::pair<bool, std::string>> m_passwordAnswers;
     std::deque<std::pair<bool, QString>> m_fileAnswers;
 };
+
+inline void PrintTo(const CScriptedPrompts::Shown& s, std::ostream* pOut) {
+    *pOut << '"' << s.strText.toStdString() << "\" (0x" << std::hex << s.nType << std::dec << ')';
+}
