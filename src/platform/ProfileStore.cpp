@@ -12,9 +12,12 @@ QString CProfileStore::ConfigFolder() {
     return QDir::homePath() + QLatin1String("/.config");
 }
 
+QString CProfileStore::FilePathOf(const QString& strCompany, const QString& strApp) {
+    return ConfigFolder() + QLatin1Char('/') + strCompany + QLatin1Char('/') + strApp + QLatin1String(".conf");
+}
+
 CProfileStore::CProfileStore(const QString& strCompany, const QString& strApp)
-    : CProfileStore(ConfigFolder() + QLatin1Char('/') + strCompany + QLatin1Char('/') + strApp +
-                    QLatin1String(".conf")) {}
+    : CProfileStore(FilePathOf(strCompany, strApp)) {}
 
 CProfileStore::CProfileStore(const QString& strFilePath)
     : m_pSettings(std::make_unique<QSettings>(strFilePath, QSettings::IniFormat)) {}
@@ -63,8 +66,8 @@ int CProfileStore::GetProfileInt(const QString& strSection, const QString& strEn
     return bOk ? n : nDefault;
 }
 
-QString CProfileStore::GetProfileString(const QString& strSection, const QString& strEntry,
-                                        const QString& strDefault, bool* bFound) const {
+QString CProfileStore::GetProfileString(const QString& strSection, const QString& strEntry, const QString& strDefault,
+                                        bool* bFound) const {
     const QVariant v = m_pSettings->value(ResolveKey(strSection, strEntry));
     const bool bHave = v.isValid() && v.canConvert<QString>();
     if (bFound != nullptr)

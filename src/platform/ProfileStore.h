@@ -21,6 +21,8 @@ public:
     CProfileStore& operator=(const CProfileStore&) = delete;
 
     static QString ConfigFolder();
+    // Where the store of strCompany and strApp keeps its file.
+    static QString FilePathOf(const QString& strCompany, const QString& strApp);
     QString FilePath() const;
 
     int GetProfileInt(const QString& strSection, const QString& strEntry, int nDefault) const;
