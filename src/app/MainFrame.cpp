@@ -344,6 +344,14 @@ void CMainFrame::OnUpdateFrameTitle() {
 void CMainFrame::ResizeParentToFit() {
     if (isMaximized() || isMinimized())
         return;
+    // A form laid out by hand has no size hint: its controls' extent is its size, and the window keeps
+    // at least that much room for it.
+    if (m_pView->minimumSize().isEmpty()) {
+        QSize formSize = m_pView->sizeHint();
+        if (!formSize.isValid())
+            formSize = m_pView->childrenRect().united(QRect(QPoint(0, 0), m_pView->size())).size();
+        m_pView->setMinimumSize(formSize);
+    }
     const QSize hint = sizeHint();
     if (!m_bEverShown) {
         resize(hint);

@@ -227,10 +227,10 @@ TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
 }
 
 TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
-    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0500  0420"));
+    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0900  0720"));
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Frame().geometry(), QRect(100, 120, 400, 300));
-    Frame().setGeometry(QRect(30, 40, 420, 330));
+    EXPECT_EQ(Frame().geometry(), QRect(100, 120, 800, 600));
+    Frame().setGeometry(QRect(30, 40, 820, 630));
     m_pApp->m_pRouter->Execute(ID_FILE_NEW);
     EXPECT_EQ(Frame().geometry().topLeft(), QPoint(30, 40)) << "File > New leaves the window where it is";
     Frame().close();
