@@ -277,22 +277,28 @@ void CMainFrame::RegisterCommands() {
     m_router.Register(ID_APP_EXIT, [this] { close(); });
 }
 
+QLabel* CMainFrame::Pane(int nID) const {
+    switch (nID) {
+    case ID_INDICATOR_SITES:
+        return m_paneSites;
+    case ID_INDICATOR_CAPS:
+        return m_paneCaps;
+    case ID_INDICATOR_NUM:
+        return m_paneNum;
+    default:
+        return m_paneMessage;
+    }
+}
+
 void CMainFrame::SetPaneText(int nID, const QString& strText) {
-    QLabel* pLabel = nID == ID_INDICATOR_SITES  ? m_paneSites
-                     : nID == ID_INDICATOR_CAPS ? m_paneCaps
-                     : nID == ID_INDICATOR_NUM  ? m_paneNum
-                                                : m_paneMessage;
+    QLabel* pLabel = Pane(nID);
     const bool bCentred = strText.startsWith(QLatin1Char('\t'));
     pLabel->setAlignment(bCentred || nID != 0 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
     pLabel->setText(bCentred ? strText.mid(1) : strText);
 }
 
 QString CMainFrame::PaneText(int nID) const {
-    const QLabel* pLabel = nID == ID_INDICATOR_SITES  ? m_paneSites
-                           : nID == ID_INDICATOR_CAPS ? m_paneCaps
-                           : nID == ID_INDICATOR_NUM  ? m_paneNum
-                                                      : m_paneMessage;
-    return pLabel->text();
+    return Pane(nID)->text();
 }
 
 void CMainFrame::UpdateSitesPane() {

@@ -72,6 +72,7 @@ private:
     void UpdateIndicators();
     void UpdateSitesPane();
     QAction* MenuAction(QMenu* pMenu, int nID, const QString& strText);
+    QLabel* Pane(int nID) const;
     CWindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const CWindowPlacement& wp);
 
