@@ -1,5 +1,6 @@
 #include "app/LockwardenApp.h"
 
+#include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "database/LockwardenDoc.h"
 #include "platform/CommandRouter.h"
@@ -83,6 +84,7 @@ void CLockwardenApp::RegisterCommands() {
     m_pMainFrame->RegisterCommands();
 
     // The application's.
+    router.Register(ID_APP_ABOUT, [this] { OnAppAbout(); });
     router.Register(
         ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { ui.SetCheck(m_state.m_bOpenMRU != 0); });
     router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
@@ -149,6 +151,11 @@ int CLockwardenApp::ExitInstance() {
     }
     m_pStore->Sync();
     return 0;
+}
+
+void CLockwardenApp::OnAppAbout() {
+    CAboutDlg dlg(m_prompts, m_pMainFrame.get());
+    m_prompts.DoModal(dlg);
 }
 
 void CLockwardenApp::OnStartWithMRU() {

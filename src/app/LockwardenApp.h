@@ -33,6 +33,7 @@ public:
     int ExitInstance();
 
     // The framework's commands and the application's own.
+    void OnAppAbout();
     void OnStartWithMRU();
     void OnFileNew();
     void OnFileOpen();

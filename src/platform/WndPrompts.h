@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Prompts.h"
+#include "resources/Resource.h"
 
 class QDialog;
 
@@ -18,5 +19,5 @@ public:
     virtual int DoModal(QDialog& dlg) = 0;
 
     // QDialog::exec's result in ID* terms: accept() gives 1, which is IDOK already; reject() gives 0.
-    static int ResultOfExec(int nExec) { return nExec == 0 ? 2 /* IDCANCEL */ : nExec; }
+    static int ResultOfExec(int nExec) { return nExec == 0 ? IDCANCEL : nExec; }
 };

@@ -51,6 +51,14 @@ inline constexpr int IDC_EMAIL = 1023;
 inline constexpr int IDC_FILE_PASSWORD = 1024;
 inline constexpr int IDC_FILE_LABEL = 1025;
 inline constexpr int IDC_FIND = 1032;
+// The password generator's controls.
+inline constexpr int IDC_LENGTH = 1013;
+inline constexpr int IDC_NUMBERS = 1014;
+inline constexpr int IDC_MIXED_CASE = 1015;
+inline constexpr int IDC_PUNCTUATION = 1016;
+inline constexpr int IDC_CREATE_PASSWORD = 1017;
+inline constexpr int IDC_NEW_PASSWORD = 1018;
+inline constexpr int IDC_PASSWORDS_TO_CLIPBOARD = 1027;
 
 // Commands of the program.
 inline constexpr int ID_DOCUMENTATION = 32772;
@@ -106,6 +114,9 @@ inline constexpr int AFX_IDW_STATUS_BAR = 59393;
 inline constexpr int AFX_IDS_APP_TITLE = 57344;
 inline constexpr int AFX_IDS_IDLEMESSAGE = 57345;
 inline constexpr int AFX_IDS_COMPANY_NAME = 57346;
+inline constexpr int AFX_IDS_OPENFILE = 61440;
+inline constexpr int AFX_IDS_SAVEFILE = 61441;
+inline constexpr int AFX_IDS_ALLFILTER = 61442;
 inline constexpr int AFX_IDS_UNTITLED = 61443;
 inline constexpr int AFX_IDP_ASK_TO_SAVE = 61699;
 inline constexpr int AFX_IDP_FAILED_TO_CREATE_DOC = 61700;

@@ -12,8 +12,8 @@
 
 // A prompts double: answers come from a script, and everything shown is recorded in order.
 // An unscripted message box answers its default button; an unscripted password prompt or file
-// dialog cancels.
-class CScriptedPrompts : public CPrompts {
+// dialog cancels. CPrompts is a virtual base so that the window-level double can add dialog scripting.
+class CScriptedPrompts : public virtual CPrompts {
 public:
     struct Shown {
         QString strText;   // message text, or "password:" + label, or "open:"/"save:" + proposed path

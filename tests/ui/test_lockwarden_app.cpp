@@ -358,3 +358,17 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
+    ASSERT_TRUE(Start());
+    m_pApp->m_pRouter->UpdateCommands();
+    ASSERT_TRUE(Action(ID_APP_ABOUT)->isEnabled());
+    Action(ID_APP_ABOUT)->trigger();
+    EXPECT_EQ(m_prompts.m_nModal, 1);
+    Action(ID_APP_ABOUT)->trigger();
+    EXPECT_EQ(m_prompts.m_nModal, 2);
+}
+
+} // namespace
