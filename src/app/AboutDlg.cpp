@@ -44,20 +44,20 @@ QPixmap CBitmapButton::Picture(bool bPressed, qreal dpr) {
     p.setPen(QPen(ink, 1.2));
 
     // The envelope, flying right, with its speed lines trailing behind.
-    const QRectF envelope(32.5, 2.5, 19, 11);
+    const QRectF envelope(34.5, 1.5, 17, 10);
     p.drawRect(envelope);
     p.drawLine(envelope.topLeft(), QPointF(envelope.center().x(), envelope.center().y() + 1.5));
     p.drawLine(QPointF(envelope.center().x(), envelope.center().y() + 1.5), envelope.topRight());
     for (int i = 0; i < 3; ++i) {
-        const qreal y = 4.5 + i * 3.5;
-        p.drawLine(QPointF(14.5 + i * 3, y), QPointF(29.5, y));
+        const qreal y = 3.5 + i * 3;
+        p.drawLine(QPointF(16.5 + i * 3, y), QPointF(31.5, y));
     }
 
     QFont font(QStringLiteral("Sans Serif"));
     font.setItalic(true);
     font.setPixelSize(9);
     p.setFont(font);
-    p.drawText(QRectF(0, 14, size.width(), 11), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("email me!"));
+    p.drawText(QRectF(0, 12, size.width(), 12), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("email me!"));
     return pm;
 }
 
