@@ -1,5 +1,7 @@
 #include "view/LockwardenView.h"
 
+#include "platform/DialogBuilder.h"
+
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "platform/Clipboard.h"
@@ -333,63 +335,13 @@ void CLockwardenView::OnSelChangeSites(int i) {
 // ---- the form ----
 
 void CLockwardenView::CreateControls() {
-    // Temporary hand-built form; replaced by the template builder.
-    const QFontMetrics fm(font());
-    const double dx = fm.averageCharWidth() / 4.0;
-    const double dy = fm.height() / 8.0;
-    auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
-        w->setGeometry(qRound(x * dx), qRound(y * dy), qRound(cx * dx), qRound(cy * dy));
-    };
-    auto label = [&](const char* text, int x, int y, int cx, int cy) {
-        auto* p = new QLabel(QString::fromLatin1(text), this);
-        place(p, x, y, cx, cy);
-        return p;
-    };
-    auto edit = [&](int nID, const char* name, QLabel* pLabel, int x, int y) {
-        auto* p = new QLineEdit(this);
-        p->setObjectName(QStringLiteral("IDC_%1").arg(nID));
-        p->setAccessibleName(QString::fromLatin1(name));
-        pLabel->setBuddy(p);
-        place(p, x, y, 135, 12);
-        return p;
-    };
-    QLabel* pSite = label("Site", 12, 14, 13, 8);
-    m_comboSites = new QComboBox(this);
-    m_comboSites->setObjectName(QStringLiteral("IDC_%1").arg(IDC_SITE));
-    m_comboSites->setEditable(true);
-    m_comboSites->setAccessibleName(QStringLiteral("Site"));
-    pSite->setBuddy(m_comboSites);
-    place(m_comboSites, 28, 12, 135, 12);
-    m_editURL = edit(IDC_URL, "URL", label("URL", 9, 32, 16, 8), 28, 30);
-    m_editUser = edit(IDC_USER, "User", label("User", 9, 50, 16, 8), 28, 48);
-    m_editUser->setAlignment(Qt::AlignHCenter);
-    m_editPswd = edit(IDC_PSWD, "Pswd", label("Pswd", 7, 68, 18, 8), 28, 66);
-    m_editPswd->setAlignment(Qt::AlignHCenter);
-    QLabel* pNotes = label("Notes", 5, 86, 20, 8);
-    m_editNotes = new QPlainTextEdit(this);
-    m_editNotes->setObjectName(QStringLiteral("IDC_%1").arg(IDC_NOTES));
-    m_editNotes->setAccessibleName(QStringLiteral("Notes"));
-    pNotes->setBuddy(m_editNotes);
-    place(m_editNotes, 28, 84, 135, 12);
-    struct B {
-        int nID;
-        const char* text;
-        int x, y;
-    };
-    const B buttons[] = {{IDC_ADD, "Add", 171, 11},
-                         {IDC_EDIT, "Edit", 221, 11},
-                         {IDC_REMOVE, "Remove", 171, 35},
-                         {IDC_KEEP, "Keep", 221, 35},
-                         {IDC_CANCEL, "Cancel", 171, 59},
-                         {IDC_GO_URL, "Go URL", 221, 59},
-                         {IDC_NOTES_BUTTON, "Notes...", 171, 83},
-                         {IDC_FIND, "Find", 221, 83}};
-    for (const B& b : buttons) {
-        auto* p = new QPushButton(QString::fromLatin1(b.text), this);
-        p->setObjectName(QStringLiteral("IDC_%1").arg(b.nID));
-        place(p, b.x, b.y, 43, 14);
-    }
-    resize(qRound(272 * dx), qRound(101 * dy));
+    const QSize formSize = CreateFormFromTemplate(IDD_LOCKWARDEN_FORM, *this);
+    m_comboSites = FindControl<QComboBox>(this, IDC_SITE);
+    m_editURL = FindControl<QLineEdit>(this, IDC_URL);
+    m_editUser = FindControl<QLineEdit>(this, IDC_USER);
+    m_editPswd = FindControl<QLineEdit>(this, IDC_PSWD);
+    m_editNotes = FindControl<QPlainTextEdit>(this, IDC_NOTES);
+    resize(formSize);
     WireControls();
 }
 

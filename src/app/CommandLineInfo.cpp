@@ -1,0 +1,67 @@
+#include "app/CommandLineInfo.h"
+
+void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
+    bool bOnlyFiles = false;
+    for (const QString& strArg : args) {
+        if (!bOnlyFiles) {
+            if (strArg == QLatin1String("--")) {
+                bOnlyFiles = true;
+                continue;
+            }
+            if (strArg == QLatin1String("--help") || strArg == QLatin1String("-h")) {
+                m_bShowHelp = true;
+                continue;
+            }
+            if (strArg == QLatin1String("--version")) {
+                m_bShowVersion = true;
+                continue;
+            }
+            if ((strArg.startsWith(QLatin1Char('/')) || strArg.startsWith(QLatin1Char('-'))) &&
+                ParseParamFlag(strArg.mid(1)))
+                continue;
+        }
+        ParseParamNotFlag(strArg);
+    }
+    if (m_nShellCommand == FileNew && !m_strFileName.isEmpty())
+        m_nShellCommand = FileOpen;
+}
+
+bool CCommandLineInfo::ParseParamFlag(const QString& strFlag) {
+    const auto is = [&strFlag](const char* psz) {
+        return strFlag.compare(QLatin1String(psz), Qt::CaseInsensitive) == 0;
+    };
+    if (is("pt"))
+        m_nShellCommand = FilePrintTo;
+    else if (is("p"))
+        m_nShellCommand = FilePrint;
+    else if (is("Unregister") || is("Unregserver"))
+        m_nShellCommand = AppUnregister;
+    else if (is("dde"))
+        m_nShellCommand = FileDDE;
+    else if (is("Embedding"))
+        m_bRunEmbedding = true;
+    else
+        return false;
+    return true;
+}
+
+void CCommandLineInfo::ParseParamNotFlag(const QString& strParam) {
+    if (m_strFileName.isEmpty())
+        m_strFileName = strParam;
+    else if (m_nShellCommand == FilePrintTo && m_strPrinterName.isEmpty())
+        m_strPrinterName = strParam;
+    else if (m_nShellCommand == FilePrintTo && m_strDriverName.isEmpty())
+        m_strDriverName = strParam;
+    else if (m_nShellCommand == FilePrintTo && m_strPortName.isEmpty())
+        m_strPortName = strParam;
+}
+
+QString CommandLineUsage() {
+    return QStringLiteral("Usage: lockwarden [FILE.lwd]\n"
+                          "Keeps internet site logins in one password-protected database file.\n"
+                          "\n"
+                          "  FILE.lwd       open this database at start\n"
+                          "  -Unregister    remove this user's desktop registration and settings\n"
+                          "  --help         show this help and exit\n"
+                          "  --version      show the version and exit\n");
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Only the program's own switches count as switches, written with "/" or
+// "-" in any case: "/p", "/pt", "/dde", "Unregister", "Unregserver" and "Embedding". Every other argument
+// is a file name, since a Linux path begins with "/"; after "--" every argument is a file name.
+class CCommandLineInfo {
+public:
+    enum EShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister };
+
+    // Parses the arguments after the program's name.
+    void ParseCommandLine(const QStringList& args);
+
+    EShellCommand m_nShellCommand = FileNew;
+    QString m_strFileName;
+    // The printer, driver and port that follow the file name after "/pt".
+    QString m_strPrinterName;
+    QString m_strDriverName;
+    QString m_strPortName;
+    bool m_bRunEmbedding = false;
+    bool m_bShowHelp = false;
+    bool m_bShowVersion = false;
+
+private:
+    bool ParseParamFlag(const QString& strFlag);
+    void ParseParamNotFlag(const QString& strParam);
+};
+
+// The text --help prints.
+QString CommandLineUsage();

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/CommandLineInfo.h"
+#include "app/RecentFileList.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class CCommandRouter;
+class CLockwardenDoc;
+class CMainFrame;
+class CProfileStore;
+class CSingleDocTemplate;
+class CTermSignal;
+class CWndPrompts;
+class QSessionManager;
+
+// The application object: it starts the program (settings, recent files, the document with its frame and
+// view, the command line, the reopen of the newest file), runs its own commands, and writes the
+// settings back at exit.
+class CLockwardenApp : public QObject {
+    Q_OBJECT
+public:
+    explicit CLockwardenApp(CWndPrompts& prompts, QObject* pParent = nullptr);
+    ~CLockwardenApp() override;
+
+    // args: the command line after the program's name. False ends the program; m_nExitCode then says how.
+    bool InitInstance(const QStringList& args);
+    // Writes the settings, and the recent list and "PreviewPages" unless the start was to unregister.
+    int ExitInstance();
+
+    // The framework's commands and the application's own.
+    void OnAppAbout();
+    void OnStartWithMRU();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int nIndex);
+    // Opens each file as File > Open would.
+    void OnDropFiles(const QStringList& files);
+    // The session manager's question before log-out: the document may be saved or the log-out cancelled.
+    void OnCommitDataRequest(QSessionManager& manager);
+    // Log-out or SIGTERM: the document is saved to its path without asking, and the program ends.
+    void OnEndSession();
+
+    // Opens a file and, when it worked, puts it at the top of the recent list.
+    bool OpenDocumentFile(const QString& strPath);
+
+    CAppState m_state;
+    std::unique_ptr<CProfileStore> m_pStore;
+    CRecentFileList m_recentFiles{4};
+    int m_nNumPreviewPages = 0;
+    CCommandLineInfo m_cmdInfo;
+    std::unique_ptr<CLockwardenDoc> m_pDoc;
+    std::unique_ptr<CSingleDocTemplate> m_pTemplate;
+    std::unique_ptr<CCommandRouter> m_pRouter;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    int m_nExitCode = 0;
+
+private:
+    bool ProcessShellCommand(const CCommandLineInfo& info);
+    void CreateTemplate();
+    void RegisterCommands();
+    bool Unregister();
+
+    CWndPrompts& m_prompts;
+    std::unique_ptr<CTermSignal> m_pTermSignal;
+    bool m_bExited = false;
+};

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "app/WindowPlacement.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class CAppState;
+class CCommandRouter;
+class CLockwardenDoc;
+class CLockwardenView;
+class CPrompts;
+class CProfileStore;
+class CRecentFileList;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+// The one top-level window: menu bar, toolbar, status bar and the site form as its client. It has no
+// maximize button, restores its saved placement on the first two activations and stores it when it
+// goes, refuses to close while a site is being entered, and saves the document when the session ends.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // How a caller asks the window to be shown when it is activated.
+    enum EShowCmd { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5 };
+
+    CMainFrame(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, CProfileStore& store, CCommandRouter& router,
+               const CRecentFileList& recentFiles);
+    ~CMainFrame() override;
+
+    CLockwardenView* GetActiveView() const { return m_pView; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    QStatusBar* StatusBar() const { return statusBar(); }
+    QMenu* RecentFilesMenu() const { return m_pRecentMenu; }
+
+    // The toolbar and status bar toggles, in the frame's place of the routing order.
+    void RegisterCommands();
+
+    // Each time a document is shown: the saved placement on the first two calls, else shown and raised.
+    void ActivateFrame(int nCmdShow = SW_SHOW);
+    // Stores the placement and the bars' state, once; nothing for a window that was never shown.
+    void OnDestroy();
+    // The session is ending: the document is saved to its path without asking, and the window goes.
+    void OnEndSession(bool bEnding);
+    // Follows the document's title: "Untitled - Lockwarden", "sites.lwd * - Lockwarden".
+    void OnUpdateFrameTitle();
+    // A pane text; a leading tab centres the rest, as the status bar panes do it.
+    void SetPaneText(int nID, const QString& strText);
+    QString PaneText(int nID) const;
+
+    int m_nActivateCount = 0;
+    // Files dropped on the window, to be opened one after another.
+    std::function<void(const QStringList&)> m_onDropFiles;
+
+    static constexpr const char* kBarStateSection = "Lockwarden-Summary";
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateShortcuts();
+    void ResizeParentToFit();
+    void FillRecentFilesMenu();
+    void UpdateIndicators();
+    void UpdateSitesPane();
+    QAction* MenuAction(QMenu* pMenu, int nID, const QString& strText);
+    QLabel* Pane(int nID) const;
+    CWindowPlacement CurrentPlacement() const;
+    void ApplyPlacement(const CWindowPlacement& wp);
+
+    CLockwardenDoc& m_doc;
+    CProfileStore& m_store;
+    CCommandRouter& m_router;
+    CPrompts& m_prompts;
+    const CRecentFileList& m_recentFiles;
+    CLockwardenView* m_pView = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QMenu* m_pRecentMenu = nullptr;
+    QLabel* m_paneMessage = nullptr;
+    QLabel* m_paneSites = nullptr;
+    QLabel* m_paneCaps = nullptr;
+    QLabel* m_paneNum = nullptr;
+    bool m_bDestroyed = false;
+    bool m_bEverShown = false;
+};
