@@ -220,7 +220,12 @@ void CArchive::ReadLong(std::string& str, std::size_t n) {
     const bool bSizeKnown = BytesLeft() >= 0;
     while (str.size() < n) {
         const std::size_t nOld = str.size();
-        const std::size_t nStep = bSizeKnown ? n - nOld : std::min(n - nOld, std::max(m_nBufferSize, nOld));
+        std::size_t nStep = n - nOld;
+        if (!bSizeKnown) {
+            // Fill the room the string has before asking for more, then ask for no more than it holds.
+            const std::size_t nRoom = str.capacity() > nOld ? str.capacity() - nOld : std::max(m_nBufferSize, nOld);
+            nStep = std::min(nStep, nRoom);
+        }
         str.resize(nOld + nStep);
         const qint64 nRead = m_pDevice->read(str.data() + nOld, static_cast<qint64>(nStep));
         str.resize(nOld + static_cast<std::size_t>(std::max<qint64>(nRead, 0)));
