@@ -24,25 +24,22 @@ std::string MegabyteOfText() {
     return BenchData::RandomText(rng, std::size_t{1} << 20);
 }
 
-void BM_Encipher(benchmark::State& state) {
-    const std::string strText = MegabyteOfText();
+void RunCipher(benchmark::State& state, std::string (*pCipher)(std::string, std::string), const std::string& strText) {
     for (auto _ : state) {
-        std::string strOut = EncipherText(kKey, strText);
+        std::string strOut = pCipher(kKey, strText);
         benchmark::DoNotOptimize(strOut.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(strText.size()));
 }
+
+void BM_Encipher(benchmark::State& state) {
+    RunCipher(state, EncipherText, MegabyteOfText());
+}
 BENCHMARK(BM_Encipher);
 
 void BM_Decipher(benchmark::State& state) {
-    const std::string strText = EncipherText(kKey, MegabyteOfText());
-    for (auto _ : state) {
-        std::string strOut = DecipherText(kKey, strText);
-        benchmark::DoNotOptimize(strOut.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(strText.size()));
+    RunCipher(state, DecipherText, EncipherText(kKey, MegabyteOfText()));
 }
 BENCHMARK(BM_Decipher);
 

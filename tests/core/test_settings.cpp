@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,6 +31,17 @@ protected:
         file.write(text);
     }
 
+    static void Write(const CAppState& state) {
+        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+        state.WriteSettings(store);
+    }
+
+    // The six integer settings in the order they are stored.
+    static std::vector<int> IntegersOf(const CAppState& state) {
+        return {state.m_bMixedCase, state.m_bNumbers, state.m_bPunctuation,
+                state.m_bOpenMRU,   state.m_nLength,  state.m_bHidePswd};
+    }
+
     CAppState ReadBack() const {
         CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
         CAppState state;
@@ -47,38 +59,25 @@ TEST_F(Settings, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
 
 TEST_F(Settings, WithNoFileEverySettingHasItsDefault) {
     const CAppState state = ReadBack();
-    EXPECT_EQ(state.m_bMixedCase, 1);
-    EXPECT_EQ(state.m_bNumbers, 1);
-    EXPECT_EQ(state.m_bPunctuation, 1);
-    EXPECT_EQ(state.m_bOpenMRU, 0);
-    EXPECT_EQ(state.m_nLength, 8);
-    EXPECT_EQ(state.m_bHidePswd, 1);
+    EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1}));
     EXPECT_EQ(state.m_strSiteName, "");
     EXPECT_EQ(state.m_strFind, "");
     EXPECT_FALSE(QFile::exists(ConfigFile())) << "reading must not create the file";
 }
 
 TEST_F(Settings, WrittenValuesComeBackUnderTheirKeys) {
-    {
-        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-        CAppState state;
-        state.m_bMixedCase = 0;
-        state.m_bNumbers = 2;
-        state.m_bPunctuation = 0;
-        state.m_bOpenMRU = 1;
-        state.m_nLength = 31;
-        state.m_bHidePswd = 0;
-        state.m_strSiteName = "My Bank";
-        state.m_strFind = "ban";
-        state.WriteSettings(store);
-    }
+    CAppState state;
+    state.m_bMixedCase = 0;
+    state.m_bNumbers = 2;
+    state.m_bPunctuation = 0;
+    state.m_bOpenMRU = 1;
+    state.m_nLength = 31;
+    state.m_bHidePswd = 0;
+    state.m_strSiteName = "My Bank";
+    state.m_strFind = "ban";
+    Write(state);
     const CAppState back = ReadBack();
-    EXPECT_EQ(back.m_bMixedCase, 0);
-    EXPECT_EQ(back.m_bNumbers, 2);
-    EXPECT_EQ(back.m_bPunctuation, 0);
-    EXPECT_EQ(back.m_bOpenMRU, 1);
-    EXPECT_EQ(back.m_nLength, 31);
-    EXPECT_EQ(back.m_bHidePswd, 0);
+    EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0}));
     EXPECT_EQ(back.m_strSiteName, "My Bank");
     EXPECT_EQ(back.m_strFind, "ban");
 
@@ -94,13 +93,10 @@ TEST_F(Settings, WrittenValuesComeBackUnderTheirKeys) {
 }
 
 TEST_F(Settings, TheFilePasswordIsNeverWritten) {
-    {
-        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-        CAppState state;
-        state.m_strFilePassword = "Pa55-word-never-stored";
-        state.m_strSiteName = "site";
-        state.WriteSettings(store);
-    }
+    CAppState state;
+    state.m_strFilePassword = "Pa55-word-never-stored";
+    state.m_strSiteName = "site";
+    Write(state);
     const QByteArray text = FileText();
     EXPECT_FALSE(text.isEmpty());
     EXPECT_FALSE(text.contains("Pa55-word-never-stored"));
@@ -129,11 +125,8 @@ TEST_F(Settings, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     CAppState state = ReadBack();
     EXPECT_EQ(state.m_nLength, 12);
     EXPECT_EQ(state.m_bOpenMRU, 5);
-    {
-        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-        state.m_nLength = 14;
-        state.WriteSettings(store);
-    }
+    state.m_nLength = 14;
+    Write(state);
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
@@ -147,21 +140,13 @@ TEST_F(Settings, AFlagKeepsTheIntegerItHolds) {
     const CAppState state = ReadBack();
     EXPECT_EQ(state.m_bOpenMRU, 5);
     EXPECT_EQ(state.m_bMixedCase, -1);
-    {
-        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-        state.WriteSettings(store);
-    }
+    Write(state);
     EXPECT_EQ(ReadBack().m_bOpenMRU, 5);
 }
 
 TEST_F(Settings, AnUnreadableIntegerGivesTheDefault) {
     WriteFileText("[settings]\nnLength=abc\nbMixedCase=\nbNumbers=1.5\nbHidePswd=99999999999\nbPuncuation= 0 \n");
-    const CAppState state = ReadBack();
-    EXPECT_EQ(state.m_nLength, 8);
-    EXPECT_EQ(state.m_bMixedCase, 1);
-    EXPECT_EQ(state.m_bNumbers, 1);
-    EXPECT_EQ(state.m_bHidePswd, 1);
-    EXPECT_EQ(state.m_bPunctuation, 0);
+    EXPECT_EQ(IntegersOf(ReadBack()), (std::vector<int>{1, 1, 0, 0, 8, 1}));
 }
 
 TEST_F(Settings, TextsComeBackAsTheyWentIn) {
@@ -180,13 +165,10 @@ TEST_F(Settings, TextsComeBackAsTheyWentIn) {
                                  "line\none",
                                  ""};
     for (const std::string& str : texts) {
-        {
-            CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-            CAppState state;
-            state.m_strFind = str;
-            state.m_strSiteName = str;
-            state.WriteSettings(store);
-        }
+        CAppState state;
+        state.m_strFind = str;
+        state.m_strSiteName = str;
+        Write(state);
         const CAppState back = ReadBack();
         EXPECT_EQ(back.m_strFind, str);
         EXPECT_EQ(back.m_strSiteName, str);
@@ -194,13 +176,10 @@ TEST_F(Settings, TextsComeBackAsTheyWentIn) {
 }
 
 TEST_F(Settings, AUtf8TextIsStoredAsPlainText) {
-    {
-        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
-        CAppState state;
-        state.m_strFind = "42";
-        state.m_strSiteName = "caf\xC3\xA9";
-        state.WriteSettings(store);
-    }
+    CAppState state;
+    state.m_strFind = "42";
+    state.m_strSiteName = "caf\xC3\xA9";
+    Write(state);
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("settings/strFind")).typeId(), QMetaType::QString);
     EXPECT_EQ(raw.value(QStringLiteral("settings/strSiteName")).toString(), QStringLiteral("caf\u00e9"));
