@@ -124,6 +124,17 @@ TEST(FileLayout, CheckStringHasThePasswordsLengthAndNoNul) {
     }
 }
 
+TEST(FileLayout, AnotherPasswordChangesTheBytesButNoLength) {
+    const std::vector<SiteFields> records = {{"Bank", "https://bank.example", "me", "s3cret", "notes"}};
+    const QByteArray before = WriteDatabase("old password", MakeSites(records));
+    const QByteArray after = WriteDatabase("new password", MakeSites(records));
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_NE(after.mid(23, 13), before.mid(23, 13)) << "the check string";
+    const Loaded loaded = Load(after, "new password");
+    ASSERT_EQ(loaded.nFailedIn, Loaded::none);
+    EXPECT_EQ(FieldsOf(loaded.sites), records);
+}
+
 TEST(FileLayout, A300ByteFieldHasTheTwoByteLength) {
     const QByteArray bytes = WriteDatabase("", MakeSites({{std::string(300, 'x'), "", "", "", ""}}));
     // 28 bytes of header and count, 15 of class description, then the first field.
