@@ -1,7 +1,6 @@
 #include "app/AppState.h"
 
 #include "platform/ProfileStore.h"
-#include "platform/Text.h"
 
 namespace {
 const QString kSettings = QString::fromLatin1(CAppState::kSection);
@@ -14,8 +13,8 @@ void CAppState::ReadSettings(const CProfileStore& store) {
     m_bOpenMRU = store.GetProfileInt(kSettings, QStringLiteral("bOpenMRU"), 0);
     m_nLength = store.GetProfileInt(kSettings, QStringLiteral("nLength"), 8);
     m_bHidePswd = store.GetProfileInt(kSettings, QStringLiteral("bHidePswd"), 1);
-    m_strSiteName = FromDisplayText(store.GetProfileString(kSettings, QStringLiteral("strSiteName")));
-    m_strFind = FromDisplayText(store.GetProfileString(kSettings, QStringLiteral("strFind")));
+    m_strSiteName = store.GetProfileBytes(kSettings, QStringLiteral("strSiteName"));
+    m_strFind = store.GetProfileBytes(kSettings, QStringLiteral("strFind"));
 }
 
 void CAppState::WriteSettings(CProfileStore& store) const {
@@ -25,7 +24,7 @@ void CAppState::WriteSettings(CProfileStore& store) const {
     store.WriteProfileInt(kSettings, QStringLiteral("bOpenMRU"), m_bOpenMRU);
     store.WriteProfileInt(kSettings, QStringLiteral("nLength"), m_nLength);
     store.WriteProfileInt(kSettings, QStringLiteral("bHidePswd"), m_bHidePswd);
-    store.WriteProfileString(kSettings, QStringLiteral("strSiteName"), ToDisplayText(m_strSiteName));
-    store.WriteProfileString(kSettings, QStringLiteral("strFind"), ToDisplayText(m_strFind));
+    store.WriteProfileBytes(kSettings, QStringLiteral("strSiteName"), m_strSiteName);
+    store.WriteProfileBytes(kSettings, QStringLiteral("strFind"), m_strFind);
     store.Sync();
 }

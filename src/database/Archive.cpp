@@ -199,30 +199,38 @@ std::string CArchive::ReadString() {
         const QByteArray utf8 = text.toUtf8();
         return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     }
-    CheckAvailable(n);
     if (m_buffer.size() - m_nPos >= n) {
         std::string str(m_buffer.data() + m_nPos, n);
         m_nPos += n;
         return str;
     }
+    CheckAvailable(n);
     std::string str;
     ReadLong(str, n);
     return str;
 }
 
+// Takes what the buffer holds, then reads the rest straight from the device into the string, so a long
+// string is never held twice. A device that knows its size had the length checked already; from a pipe
+// the string grows with what actually arrives, never with the length the stream claims.
 void CArchive::ReadLong(std::string& str, std::size_t n) {
-    if (BytesLeft() >= 0) {
-        str.resize(n);
-        ReadRaw(str.data(), n);
-        return;
-    }
-    // Length unknown (a pipe): grow with what actually arrives, never with the claimed length.
-    str.clear();
+    const std::size_t nBuffered = std::min(n, m_buffer.size() - m_nPos);
+    str.assign(m_buffer.data() + m_nPos, nBuffered);
+    m_nPos += nBuffered;
+    const bool bSizeKnown = BytesLeft() >= 0;
     while (str.size() < n) {
-        const std::size_t nStep = std::min<std::size_t>(n - str.size(), std::size_t{1} << 20);
         const std::size_t nOld = str.size();
+        std::size_t nStep = n - nOld;
+        if (!bSizeKnown) {
+            // Fill the room the string has before asking for more, then ask for no more than it holds.
+            const std::size_t nRoom = str.capacity() > nOld ? str.capacity() - nOld : std::max(m_nBufferSize, nOld);
+            nStep = std::min(nStep, nRoom);
+        }
         str.resize(nOld + nStep);
-        ReadRaw(str.data() + nOld, nStep);
+        const qint64 nRead = m_pDevice->read(str.data() + nOld, static_cast<qint64>(nStep));
+        str.resize(nOld + static_cast<std::size_t>(std::max<qint64>(nRead, 0)));
+        if (nRead <= 0)
+            throw CArchiveException(CArchiveException::endOfFile);
     }
 }
 

@@ -32,7 +32,15 @@ std::string Rotate(const std::string& strKey, std::string strText, bool bLeft) {
         return strText;
     const std::size_t nText = strText.size();
     const std::size_t nUsed = nKey < nText ? nKey : nText;
-    std::vector<unsigned> shifts(nUsed);
+    // Fields are short and keys are passwords: the shifts usually fit on the stack, which keeps a
+    // load of many small fields free of an extra allocation per field.
+    std::array<unsigned, 64> local;
+    std::vector<unsigned> heap;
+    unsigned* shifts = local.data();
+    if (nUsed > local.size()) {
+        heap.resize(nUsed);
+        shifts = heap.data();
+    }
     for (std::size_t i = 0; i < nUsed; ++i) {
         const unsigned s = kRotation[static_cast<unsigned char>(strKey[i])];
         shifts[i] = (bLeft ? s : 8 - s) & 7;

@@ -40,10 +40,14 @@ void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites
     const auto nCount = static_cast<std::int32_t>(ar.ReadDWord());
     if (nCount <= 0)
         return;
+    // Room is made ahead only for a count the rest of the file can hold; from a pipe the array grows
+    // with the records that actually arrive, so a damaged count cannot reserve gigabytes.
     const std::int64_t nLeft = ar.BytesLeft();
-    if (nLeft >= 0 && nCount > nLeft / kMinRecordSize)
-        throw CArchiveException(CArchiveException::endOfFile);
-    sites.reserve(sites.size() + static_cast<std::size_t>(nCount));
+    if (nLeft >= 0) {
+        if (nCount > nLeft / kMinRecordSize)
+            throw CArchiveException(CArchiveException::endOfFile);
+        sites.reserve(sites.size() + static_cast<std::size_t>(nCount));
+    }
     for (std::int32_t i = 0; i < nCount; ++i) {
         ar.ReadClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
         auto pSite = std::make_unique<CSiteInfo>();

@@ -13,13 +13,13 @@ void SetLastErrorReason(const QString& strReason) {
 
 QString GetLastErrorText(int nCode) {
     QString strText;
-    if (nCode != 0) {
+    // A code the C library has no description for gets no text, whatever language its
+    // "Unknown error" fallback would be worded in.
+    if (nCode != 0 && strerrordesc_np(nCode) != nullptr) {
         char buf[256];
         // GNU strerror_r may return a static string instead of filling buf.
         const char* p = strerror_r(nCode, buf, sizeof buf);
         strText = QString::fromLocal8Bit(p).trimmed();
-        if (strText.startsWith(QLatin1String("Unknown error")))
-            strText.clear();
     }
     if (strText.isEmpty())
         strText = QStringLiteral("Last Error = %1").arg(nCode);

@@ -1,5 +1,7 @@
 #include "platform/ProfileStore.h"
 
+#include "platform/Text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -78,6 +80,23 @@ QString CProfileStore::GetProfileString(const QString& strSection, const QString
     if (v.typeId() == QMetaType::QStringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
+}
+
+std::string CProfileStore::GetProfileBytes(const QString& strSection, const QString& strEntry) const {
+    const QVariant v = m_pSettings->value(ResolveKey(strSection, strEntry));
+    if (v.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = v.toByteArray();
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    return FromDisplayText(GetProfileString(strSection, strEntry));
+}
+
+void CProfileStore::WriteProfileBytes(const QString& strSection, const QString& strEntry, std::string_view bytes) {
+    if (IsUtf8Text(bytes))
+        WriteProfileString(strSection, strEntry, ToDisplayText(bytes));
+    else
+        m_pSettings->setValue(ResolveKey(strSection, strEntry),
+                              QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 void CProfileStore::WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue) {

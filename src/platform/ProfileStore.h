@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QSettings;
 
@@ -29,6 +31,10 @@ public:
     // bFound tells a missing value from an empty one.
     QString GetProfileString(const QString& strSection, const QString& strEntry, const QString& strDefault = {},
                              bool* bFound = nullptr) const;
+    // An 8-bit text setting, byte for byte: UTF-8 is stored as a plain text value, anything else (a site
+    // name from a file written on Windows) as raw bytes, so it comes back exactly as it was written.
+    std::string GetProfileBytes(const QString& strSection, const QString& strEntry) const;
+    void WriteProfileBytes(const QString& strSection, const QString& strEntry, std::string_view bytes);
     void WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue);
     void WriteProfileString(const QString& strSection, const QString& strEntry, const QString& strValue);
     // Removes a value; an empty entry name removes the whole section.

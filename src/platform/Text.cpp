@@ -17,6 +17,15 @@ bool IsAscii(std::string_view bytes) {
 }
 } // namespace
 
+bool IsUtf8Text(std::string_view bytes) {
+    if (IsAscii(bytes))
+        return true;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // decode() is lazy: only turning its result into a string runs the decoder.
+    const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return !decoder.hasError();
+}
+
 QString ToDisplayText(std::string_view bytes) {
     const auto n = static_cast<qsizetype>(bytes.size());
     if (IsAscii(bytes))

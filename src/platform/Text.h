@@ -9,4 +9,6 @@
 // Windows may hold bytes that are not valid UTF-8, and those are shown as Windows-1252 rather than
 // replaced, so nothing a user stored turns into question marks.
 QString ToDisplayText(std::string_view bytes);
+// True when the bytes are valid UTF-8 (plain ASCII included).
+bool IsUtf8Text(std::string_view bytes);
 std::string FromDisplayText(const QString& text);

@@ -1,0 +1,188 @@
+#include "TempConfigHome.h"
+
+#include "app/AppState.h"
+#include "platform/ProfileStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Settings : public testing::Test {
+protected:
+    QString ConfigFile() const { return m_home.Path() + QStringLiteral("/Fernhollow/Lockwarden.conf"); }
+
+    QByteArray FileText() const {
+        QFile file(ConfigFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    void WriteFileText(const QByteArray& text) const {
+        QDir().mkpath(m_home.Path() + QStringLiteral("/Fernhollow"));
+        QFile file(ConfigFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+
+    static void Write(const CAppState& state) {
+        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+        state.WriteSettings(store);
+    }
+
+    // The six integer settings in the order they are stored.
+    static std::vector<int> IntegersOf(const CAppState& state) {
+        return {state.m_bMixedCase, state.m_bNumbers, state.m_bPunctuation,
+                state.m_bOpenMRU,   state.m_nLength,  state.m_bHidePswd};
+    }
+
+    CAppState ReadBack() const {
+        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+        CAppState state;
+        state.ReadSettings(store);
+        return state;
+    }
+
+    CTempConfigHome m_home;
+};
+
+TEST_F(Settings, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
+    CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+    EXPECT_EQ(store.FilePath(), ConfigFile());
+}
+
+TEST_F(Settings, WithNoFileEverySettingHasItsDefault) {
+    const CAppState state = ReadBack();
+    EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1}));
+    EXPECT_EQ(state.m_strSiteName, "");
+    EXPECT_EQ(state.m_strFind, "");
+    EXPECT_FALSE(QFile::exists(ConfigFile())) << "reading must not create the file";
+}
+
+TEST_F(Settings, WrittenValuesComeBackUnderTheirKeys) {
+    CAppState state;
+    state.m_bMixedCase = 0;
+    state.m_bNumbers = 2;
+    state.m_bPunctuation = 0;
+    state.m_bOpenMRU = 1;
+    state.m_nLength = 31;
+    state.m_bHidePswd = 0;
+    state.m_strSiteName = "My Bank";
+    state.m_strFind = "ban";
+    Write(state);
+    const CAppState back = ReadBack();
+    EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0}));
+    EXPECT_EQ(back.m_strSiteName, "My Bank");
+    EXPECT_EQ(back.m_strFind, "ban");
+
+    // The keys as other programs and older versions know them, "bPuncuation" spelling included.
+    QSettings raw(ConfigFile(), QSettings::IniFormat);
+    EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("settings")});
+    raw.beginGroup(QStringLiteral("settings"));
+    QStringList keys = raw.childKeys();
+    keys.sort();
+    EXPECT_EQ(keys.join(QLatin1Char(' ')),
+              QStringLiteral("bHidePswd bMixedCase bNumbers bOpenMRU bPuncuation nLength strFind strSiteName"));
+    EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
+}
+
+TEST_F(Settings, TheFilePasswordIsNeverWritten) {
+    CAppState state;
+    state.m_strFilePassword = "Pa55-word-never-stored";
+    state.m_strSiteName = "site";
+    Write(state);
+    const QByteArray text = FileText();
+    EXPECT_FALSE(text.isEmpty());
+    EXPECT_FALSE(text.contains("Pa55-word-never-stored"));
+    EXPECT_FALSE(text.toLower().contains("password"));
+    EXPECT_EQ(ReadBack().m_strFilePassword, "");
+}
+
+TEST_F(Settings, SectionsOfEitherCaseAreOneSection) {
+    {
+        CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+        CAppState state;
+        state.ReadSettings(store);
+        state.WriteSettings(store);
+        // The print preview's page count goes under "Settings", which is the same section.
+        store.WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("PreviewPages"), 2);
+        EXPECT_EQ(store.GetProfileInt(QStringLiteral("SETTINGS"), QStringLiteral("previewpages"), 0), 2);
+    }
+    QSettings raw(ConfigFile(), QSettings::IniFormat);
+    EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("settings")});
+    EXPECT_EQ(raw.value(QStringLiteral("settings/PreviewPages")).toInt(), 2);
+    EXPECT_EQ(raw.value(QStringLiteral("settings/nLength")).toInt(), 8);
+}
+
+TEST_F(Settings, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
+    WriteFileText("[Settings]\nPreviewPages=1\nNLENGTH=12\nbopenmru=5\n");
+    CAppState state = ReadBack();
+    EXPECT_EQ(state.m_nLength, 12);
+    EXPECT_EQ(state.m_bOpenMRU, 5);
+    state.m_nLength = 14;
+    Write(state);
+    QSettings raw(ConfigFile(), QSettings::IniFormat);
+    EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
+    raw.beginGroup(QStringLiteral("Settings"));
+    EXPECT_EQ(raw.childKeys().size(), 9) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
+    EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
+}
+
+TEST_F(Settings, AFlagKeepsTheIntegerItHolds) {
+    WriteFileText("[settings]\nbOpenMRU=5\nbMixedCase=-1\n");
+    const CAppState state = ReadBack();
+    EXPECT_EQ(state.m_bOpenMRU, 5);
+    EXPECT_EQ(state.m_bMixedCase, -1);
+    Write(state);
+    EXPECT_EQ(ReadBack().m_bOpenMRU, 5);
+}
+
+TEST_F(Settings, AnUnreadableIntegerGivesTheDefault) {
+    WriteFileText("[settings]\nnLength=abc\nbMixedCase=\nbNumbers=1.5\nbHidePswd=99999999999\nbPuncuation= 0 \n");
+    EXPECT_EQ(IntegersOf(ReadBack()), (std::vector<int>{1, 1, 0, 0, 8, 1}));
+}
+
+TEST_F(Settings, TextsComeBackAsTheyWentIn) {
+    const std::string texts[] = {"123",
+                                 "a,b,c",
+                                 " leading and trailing ",
+                                 "x=y",
+                                 "semi;colon # hash",
+                                 "\"quoted\"",
+                                 "back\\slash",
+                                 "@at",
+                                 "[bracket]",
+                                 "caf\xC3\xA9 \xE2\x82\xAC", // UTF-8
+                                 "caf\xE9",                  // a site name from a file written on Windows
+                                 "\x80\x81\xFF",
+                                 "line\none",
+                                 ""};
+    for (const std::string& str : texts) {
+        CAppState state;
+        state.m_strFind = str;
+        state.m_strSiteName = str;
+        Write(state);
+        const CAppState back = ReadBack();
+        EXPECT_EQ(back.m_strFind, str);
+        EXPECT_EQ(back.m_strSiteName, str);
+    }
+}
+
+TEST_F(Settings, AUtf8TextIsStoredAsPlainText) {
+    CAppState state;
+    state.m_strFind = "42";
+    state.m_strSiteName = "caf\xC3\xA9";
+    Write(state);
+    QSettings raw(ConfigFile(), QSettings::IniFormat);
+    EXPECT_EQ(raw.value(QStringLiteral("settings/strFind")).typeId(), QMetaType::QString);
+    EXPECT_EQ(raw.value(QStringLiteral("settings/strSiteName")).toString(), QStringLiteral("caf\u00e9"));
+}
+
+} // namespace
