@@ -149,6 +149,8 @@ void CArchive::ReadRaw(char* p, std::size_t n) {
 }
 
 std::uint8_t CArchive::ReadByte() {
+    if (m_nPos < m_buffer.size()) // the usual case: already read ahead
+        return static_cast<std::uint8_t>(m_buffer[m_nPos++]);
     char b;
     ReadRaw(&b, 1);
     return static_cast<std::uint8_t>(b);
@@ -208,6 +210,31 @@ std::string CArchive::ReadString() {
     std::string str;
     ReadLong(str, n);
     return str;
+}
+
+void CArchive::SkipString() {
+    bool bUnicode = false;
+    std::uint64_t n = ReadStringLength(bUnicode);
+    if (bUnicode) {
+        n = std::uint64_t{ReadStringLength(bUnicode)} * 2;
+        if (bUnicode)
+            throw CArchiveException(CArchiveException::generic);
+    }
+    if (m_buffer.size() - m_nPos >= n) {
+        m_nPos += static_cast<std::size_t>(n);
+        return;
+    }
+    CheckAvailable(n);
+    n -= m_buffer.size() - m_nPos;
+    m_nPos = m_buffer.size();
+    while (n > 0) {
+        Fill(static_cast<std::size_t>(std::min<std::uint64_t>(n, m_nBufferSize)));
+        const std::size_t nStep = static_cast<std::size_t>(std::min<std::uint64_t>(n, m_buffer.size() - m_nPos));
+        if (nStep == 0)
+            throw CArchiveException(CArchiveException::endOfFile);
+        m_nPos += nStep;
+        n -= nStep;
+    }
 }
 
 // Takes what the buffer holds, then reads the rest straight from the device into the string, so a long

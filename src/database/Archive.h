@@ -56,6 +56,8 @@ public:
     std::uint16_t ReadWord();
     std::uint32_t ReadDWord();
     std::string ReadString();
+    // Reads past one string without keeping it; fails where ReadString would.
+    void SkipString();
     // Reads an object tag and checks it names the registered class with its schema.
     void ReadClassTag(std::string_view strClassName, std::uint16_t nSchema);
     // Bytes still to be read, or -1 when the device cannot say (a pipe).

@@ -36,7 +36,12 @@ void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck) {
     strCheck = ar.ReadString();
 }
 
-void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
+namespace {
+
+// The count and the tagged objects after the header: reserve is told of a count the rest of the file
+// can hold, and readFields reads the fields of each object after its tag.
+template <typename Reserve, typename ReadFields>
+void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
     const auto nCount = static_cast<std::int32_t>(ar.ReadDWord());
     if (nCount <= 0)
         return;
@@ -46,14 +51,35 @@ void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites
     if (nLeft >= 0) {
         if (nCount > nLeft / kMinRecordSize)
             throw CArchiveException(CArchiveException::endOfFile);
-        sites.reserve(sites.size() + static_cast<std::size_t>(nCount));
+        reserve(static_cast<std::size_t>(nCount));
     }
     for (std::int32_t i = 0; i < nCount; ++i) {
         ar.ReadClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
-        auto pSite = std::make_unique<CSiteInfo>();
-        pSite->Serialize(ar, strPassword);
-        sites.push_back(std::move(pSite));
+        readFields();
     }
+}
+
+} // namespace
+
+void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
+    ReadEachRecord(
+        ar, [&](std::size_t nCount) { sites.reserve(sites.size() + nCount); },
+        [&] {
+            auto pSite = std::make_unique<CSiteInfo>();
+            pSite->Serialize(ar, strPassword);
+            sites.push_back(std::move(pSite));
+        });
+}
+
+void ReadSiteNames(CArchive& ar, const std::string& strPassword, std::vector<std::string>& names) {
+    ReadEachRecord(
+        ar, [&](std::size_t nCount) { names.reserve(names.size() + nCount); },
+        [&] {
+            // The site name is a record's first field; the URL, user name, password and notes follow.
+            names.push_back(DecipherText(strPassword, ar.ReadString()));
+            for (int nField = 1; nField < 5; ++nField)
+                ar.SkipString();
+        });
 }
 
 } // namespace SiteDatabaseFormat

@@ -3,6 +3,7 @@
 #include "database/SiteInfo.h"
 
 #include <string>
+#include <vector>
 
 class CArchive;
 
@@ -27,5 +28,9 @@ void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck);
 // Reads the count and the records that follow the header, appending them to sites in file order.
 // A count of 0 or less means no records; a count the rest of the file cannot hold is damage.
 void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites);
+
+// Reads the same records as ReadRecords, with the same checks and failures, but keeps only their
+// deciphered site names, in file order: listing a large database then builds no records.
+void ReadSiteNames(CArchive& ar, const std::string& strPassword, std::vector<std::string>& names);
 
 } // namespace SiteDatabaseFormat

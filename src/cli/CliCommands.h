@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstdio>
+
+// lockwarden-cli: runs one command with its arguments and returns the exit status: 0 on success, 1 on
+// failure (the reason on pErr), 2 on a usage error (the usage on pErr).
+int RunCli(int argc, const char* const* argv, std::FILE* pIn, std::FILE* pOut, std::FILE* pErr);

@@ -1,0 +1,58 @@
+#include "cli/CliPrompts.h"
+
+#include "cli/SecretInput.h"
+#include "resources/Resource.h"
+
+CCliPrompts::CCliPrompts(CSecretInput& input, std::FILE* pErr) : m_input(input), m_pErr(pErr) {}
+
+void CCliPrompts::Fail(const QString& strText) {
+    m_bFailed = true;
+    // A message box's paragraphs become lines.
+    QString strLines = strText;
+    strLines.replace(QStringLiteral("\n\n"), QStringLiteral("\n"));
+    std::fprintf(m_pErr, "%s\n", strLines.toUtf8().constData());
+    std::fflush(m_pErr);
+}
+
+int CCliPrompts::MessageBox(const QString& strText, unsigned nType) {
+    Fail(strText);
+    switch (nType & MB_TYPEMASK) {
+    case MB_YESNO:
+        Fail(QStringLiteral("lockwarden-cli: answered No; the file on disk was left as it is."));
+        return IDNO;
+    case MB_YESNOCANCEL:
+    case MB_OKCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
+    std::string strEntry;
+    if (m_bNewPassword) {
+        m_bNewPassword = false;
+        switch (m_input.ReadNewSecret(strFileLabel.toStdString() + "\nNew file password: ", strEntry)) {
+        case CSecretInput::ok:
+            strPassword = strEntry;
+            return IDOK;
+        case CSecretInput::mismatch:
+            Fail(QStringLiteral("lockwarden-cli: the two entries differ; the password was not changed."));
+            return IDCANCEL;
+        case CSecretInput::ended:
+            break;
+        }
+        Fail(QStringLiteral("lockwarden-cli: no new file password was given."));
+        return IDCANCEL;
+    }
+    // Every prompt after the first follows a wrong entry, which the document has already reported.
+    const int nMaxTries = m_input.IsTerminal() ? kTerminalPasswordTries : 1;
+    if (++m_nPasswordTries > nMaxTries)
+        return IDCANCEL;
+    if (m_input.ReadSecret(strFileLabel.toStdString() + "\nPassword: ", strEntry) != CSecretInput::ok) {
+        Fail(QStringLiteral("lockwarden-cli: the file has a password and none was given."));
+        return IDCANCEL;
+    }
+    strPassword = strEntry;
+    return IDOK;
+}

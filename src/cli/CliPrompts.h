@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <cstdio>
+
+class CSecretInput;
+
+// The prompts seam for lockwarden-cli: the document's messages go to the error stream, and its questions
+// get the answer that never loses data. The only question the document asks while the companion runs is
+// whether to overwrite a file another program changed since it was read; the answer is No, so that file
+// stays as the other program left it and the command fails.
+class CCliPrompts : public CPrompts {
+public:
+    // A terminal allows this many entries of the file password; piped input one, since a second line
+    // would be the command's own secret and must not be taken for another guess.
+    static constexpr int kTerminalPasswordTries = 3;
+
+    CCliPrompts(CSecretInput& input, std::FILE* pErr);
+
+    int MessageBox(const QString& strText, unsigned nType) override;
+    void MessageBeep() override {}
+    // Opening a file: the password of that file. After ExpectNewPassword: the file's new password.
+    int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
+    bool OpenFileDialog(QString&, const QString&) override { return false; }
+    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
+
+    // The next password prompt asks for a new file password (Change File Pswd) rather than the
+    // password of the file being opened.
+    void ExpectNewPassword() { m_bNewPassword = true; }
+    // A message was shown or a prompt could not be answered: the command has failed.
+    bool HasFailed() const { return m_bFailed; }
+    // Reports a failure of the companion's own, in the same place as the document's messages.
+    void Fail(const QString& strText);
+
+private:
+    CSecretInput& m_input;
+    std::FILE* m_pErr;
+    bool m_bNewPassword = false;
+    bool m_bFailed = false;
+    int m_nPasswordTries = 0;
+};

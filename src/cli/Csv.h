@@ -1,0 +1,26 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The companion's CSV: RFC 4180 with the header "site,url,user,password,notes" and CR LF line ends.
+// Fields are bytes, written as stored; a field is quoted when it holds a comma, a quote, CR or LF.
+namespace Csv {
+
+inline constexpr const char* kHeader = "site,url,user,password,notes";
+inline constexpr std::size_t kFieldCount = 5;
+
+using Row = std::array<std::string, kFieldCount>;
+
+// One record as a line of CSV, CR LF included.
+void AppendRow(std::string& strOut, const Row& row);
+
+// Reads a whole CSV text: the header, then one row of five fields per record. LF alone is taken as a
+// line end too. A record may span lines inside quotes. False on the first fault, with the line on which
+// its record starts (from 1) and the reason; rows is then incomplete.
+bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError);
+
+} // namespace Csv

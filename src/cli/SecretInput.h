@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Where lockwarden-cli takes its secrets from: a terminal, read without echo and with a prompt on the
+// error stream, or else the lines of standard input in order. Never an argument or the environment.
+class CSecretInput {
+public:
+    enum Result { ok, ended, mismatch };
+
+    // pIn is read line by line; prompts go to pPrompt, and only when pIn is a terminal.
+    CSecretInput(std::FILE* pIn, std::FILE* pPrompt);
+
+    bool IsTerminal() const { return m_bTerminal; }
+
+    // One secret. LF or CR LF ends it and is not part of it. ended when the input has no more lines.
+    Result ReadSecret(const std::string& strPrompt, std::string& strSecret);
+    // A secret being set: from a terminal it is asked twice and both entries must agree (mismatch
+    // otherwise); from other input it is one line.
+    Result ReadNewSecret(const std::string& strPrompt, std::string& strSecret);
+
+private:
+    bool ReadLine(std::string& strLine);
+
+    std::FILE* m_pIn;
+    std::FILE* m_pPrompt;
+    bool m_bTerminal;
+};

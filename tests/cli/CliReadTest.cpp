@@ -1,0 +1,266 @@
+// lockwarden-cli's reading commands, run as a user runs them, against small fixture files.
+#include "CliRun.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <optional>
+
+namespace {
+
+const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
+
+// The fixture's records in file order, as the CSV export writes them.
+const QByteArray kFixtureCsv = "site,url,user,password,notes\r\n"
+                               "zeta,https://zeta.example,zed,z-pass,\r\n"
+                               "Alpha,https://alpha.example,al,a1,first alpha\r\n"
+                               "beta,,bee,b-pass,\"notes, with \"\"quotes\"\"\r\nand a second line\"\r\n"
+                               "\xC3\x89zra,,,e1,\r\n"
+                               "ALPHA,,,A2,\r\n"
+                               "\xC3\xA9"
+                               "clair,,,e2,\r\n"
+                               "alpha,,,a3,third\r\n";
+
+struct ReadCase {
+    const char* pszWhat;
+    QStringList args; // "@" stands for the fixture's path
+    QByteArray input;
+    int nExit;
+    std::optional<QByteArray> out; // exactly, when given
+    QStringList errHas;            // texts standard error must hold
+};
+
+QStringList WithFixture(QStringList args) {
+    for (QString& strArg : args)
+        if (strArg == QLatin1String("@"))
+            strArg = DataFile(kFixture);
+    return args;
+}
+
+void Check(const ReadCase& c) {
+    SCOPED_TRACE(c.pszWhat);
+    const CCliResult r = RunCli(WithFixture(c.args), c.input);
+    EXPECT_EQ(r.nExit, c.nExit) << r.err.constData();
+    if (c.out) {
+        EXPECT_EQ(r.out, *c.out);
+    }
+    for (const QString& strText : c.errHas)
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(strText)) << "stderr: " << r.err.constData();
+    if (c.nExit != 0) {
+        EXPECT_TRUE(r.out.isEmpty()) << "nothing goes out after a failure";
+    }
+}
+
+QStringList Args(std::initializer_list<const char*> list) {
+    QStringList args;
+    for (const char* p : list)
+        args << QString::fromUtf8(p);
+    return args;
+}
+
+} // namespace
+
+TEST(CliRead, ListFindShowExportOnAFileWithAPassword) {
+    const QByteArray kListed = "Alpha\nALPHA\nalpha\nbeta\nzeta\n\xC3\xA9"
+                               "clair\n\xC3\x89zra\n";
+    const ReadCase cases[] = {
+        {"list: case-insensitive, equal names in file order, accents beside their letters",
+         Args({"list", "@"}),
+         "fixture\n",
+         0,
+         kListed,
+         {}},
+        {"a CR LF line end is not part of the password", Args({"list", "@"}), "fixture\r\n", 0, kListed, {}},
+        {"a wrong password from a pipe is not tried again with the next line",
+         Args({"list", "@"}),
+         "nope\nfixture\n",
+         1,
+         QByteArray(),
+         {QStringLiteral("Bad file password !")}},
+        {"a trailing space makes the password wrong",
+         Args({"list", "@"}),
+         "fixture \n",
+         1,
+         QByteArray(),
+         {QStringLiteral("Bad file password !")}},
+        {"no password on standard input",
+         Args({"list", "@"}),
+         "",
+         1,
+         QByteArray(),
+         {QStringLiteral("has a password and none was given")}},
+        {"find ignores case, in list order", Args({"find", "@", "LPH"}), "fixture\n", 0, "Alpha\nALPHA\nalpha\n", {}},
+        {"find folds accented capitals",
+         Args({"find", "@", "\xC3\x89"}),
+         "fixture\n",
+         0,
+         "\xC3\xA9"
+         "clair\n\xC3\x89zra\n",
+         {}},
+        {"find searches names only", Args({"find", "@", "example"}), "fixture\n", 0, "", {}},
+        {"show: the first in list order named exactly so, password masked byte by byte",
+         Args({"show", "@", "alpha"}),
+         "fixture\n",
+         0,
+         "Site:  alpha\nURL:  \nUser:  \nPswd:  **\n\nthird\n",
+         {}},
+        {"show --reveal",
+         Args({"show", "@", "Alpha", "--reveal"}),
+         "fixture\n",
+         0,
+         "Site:  Alpha\nURL:  https://alpha.example\nUser:  al\nPswd:  a1\n\nfirst alpha\n",
+         {}},
+        {"show: notes go out as stored",
+         Args({"show", "@", "beta"}),
+         "fixture\n",
+         0,
+         "Site:  beta\nURL:  \nUser:  bee\nPswd:  ******\n\nnotes, with \"quotes\"\r\nand a second line\n",
+         {}},
+        {"show: a name that differs in case is another name",
+         Args({"show", "@", "alPHA"}),
+         "fixture\n",
+         1,
+         QByteArray(),
+         {QStringLiteral("no site is named \"alPHA\"")}},
+        {"export: file order, clear text, a warning",
+         Args({"export", "@"}),
+         "fixture\n",
+         0,
+         kFixtureCsv,
+         {QStringLiteral("clear text")}},
+        {"options may come first; -- ends them",
+         Args({"show", "--reveal", "--", "@", "ALPHA"}),
+         "fixture\n",
+         0,
+         "Site:  ALPHA\nURL:  \nUser:  \nPswd:  A2\n",
+         {}},
+    };
+    for (const ReadCase& c : cases)
+        Check(c);
+}
+
+TEST(CliRead, ExportsJsonAsTheProgramShowsTheText) {
+    const CCliResult r =
+        RunCli({QStringLiteral("export"), DataFile(kFixture), QStringLiteral("--format=json")}, "fixture\n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.startsWith("[\n  {\"site\": \"zeta\", \"url\": \"https://zeta.example\", \"user\": \"zed\", "
+                                 "\"password\": \"z-pass\", \"notes\": \"\"},\n"));
+    EXPECT_TRUE(r.out.contains("{\"site\": \"beta\", \"url\": \"\", \"user\": \"bee\", \"password\": \"b-pass\", "
+                               "\"notes\": \"notes, with \\\"quotes\\\"\\r\\nand a second line\"}"));
+    EXPECT_TRUE(r.out.contains("{\"site\": \"\xC3\x89zra\""));
+    EXPECT_TRUE(r.out.endsWith("\"notes\": \"third\"}\n]\n"));
+}
+
+TEST(CliRead, ForeignDamagedAndMissingFiles) {
+    const QString strMissing = QDir::temp().filePath(QStringLiteral("lockwarden-cli-no-such-file.lwd"));
+    const ReadCase cases[] = {
+        {"a foreign banner",
+         Args({"list", LOCKWARDEN_TEST_DATA "/foreign-banner-in-lower-case.lwd"}),
+         "",
+         1,
+         QByteArray(),
+         {QStringLiteral("This is not an Lockwarden file;")}},
+        {"ends inside the check string",
+         Args({"show", LOCKWARDEN_TEST_DATA "/truncated-in-check-string.lwd", "a"}),
+         "",
+         1,
+         QByteArray(),
+         {QStringLiteral("The end of an unnamed file was reached before all of it could be read.")}},
+        {"ends inside a record",
+         Args({"export", LOCKWARDEN_TEST_DATA "/truncated-in-record.lwd"}),
+         "",
+         1,
+         QByteArray(),
+         {QStringLiteral("Unexpected file format.")}},
+        {"ends inside a record, reading names alone",
+         Args({"list", LOCKWARDEN_TEST_DATA "/truncated-in-record.lwd"}),
+         "",
+         1,
+         QByteArray(),
+         {QStringLiteral("Unexpected file format.")}},
+        {"not there",
+         QStringList{QStringLiteral("list"), strMissing},
+         "",
+         1,
+         QByteArray(),
+         {strMissing + QStringLiteral(" was not found.")}},
+        {"a folder", Args({"list", LOCKWARDEN_TEST_DATA}), "", 1, QByteArray(), {QStringLiteral("Is a directory")}},
+    };
+    for (const ReadCase& c : cases)
+        Check(c);
+}
+
+TEST(CliRead, UsageErrorsExitWithTwo) {
+    const QStringList usage = {QStringLiteral("usage: lockwarden-cli")};
+    const ReadCase cases[] = {
+        {"no command", {}, "", 2, QByteArray(), usage},
+        {"unknown command", Args({"lsit", "@"}), "", 2, QByteArray(), usage},
+        {"missing argument", Args({"show", "@"}), "", 2, QByteArray(), usage},
+        {"extra argument", Args({"list", "@", "more"}), "", 2, QByteArray(), usage},
+        {"unknown option", Args({"add", "@", "site", "--password"}), "", 2, QByteArray(), usage},
+        {"bad format", Args({"export", "@", "--format", "xml"}), "", 2, QByteArray(), usage},
+        {"value missing", Args({"export", "@", "--format"}), "", 2, QByteArray(), usage},
+        {"bad length", Args({"generate", "--length", "8x"}), "", 2, QByteArray(), usage},
+        {"length beyond the limit", Args({"generate", "--length=4097"}), "", 2, QByteArray(), usage},
+        {"a flag with a value", Args({"show", "@", "a", "--reveal=yes"}), "", 2, QByteArray(), usage},
+        {"edit with nothing to change", Args({"edit", "@", "alpha"}), "", 2, QByteArray(), usage},
+        {"two ways to a new password", Args({"edit", "@", "alpha", "--password", "--generate"}), "", 2, QByteArray(),
+         usage},
+    };
+    for (const ReadCase& c : cases)
+        Check(c);
+}
+
+TEST(CliRead, HelpAndVersion) {
+    const CCliResult version = RunCli({QStringLiteral("--version")});
+    EXPECT_EQ(version.nExit, 0);
+    EXPECT_EQ(version.out, "lockwarden-cli 1.020\n");
+    const CCliResult help = RunCli({QStringLiteral("--help")});
+    EXPECT_EQ(help.nExit, 0);
+    EXPECT_TRUE(help.out.startsWith("usage: lockwarden-cli create FILE\n"));
+    EXPECT_TRUE(help.err.isEmpty());
+}
+
+TEST(CliRead, AFullStandardOutputIsAFailure) {
+    CCliOptions options;
+    options.strStdoutFile = QStringLiteral("/dev/full");
+    const CCliResult r = RunCli({QStringLiteral("list"), DataFile(kFixture)}, "fixture\n", options);
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(r.err.contains("No space left on device")) << r.err.constData();
+}
+
+TEST(CliRead, GenerateDrawsFromTheChosenClasses) {
+    struct Case {
+        QStringList args;
+        int nLines;
+        int nLength;
+        QString strPattern;
+    } cases[] = {
+        {{}, 1, 8, QStringLiteral("[a-zA-Z0-9!@#$%&*?+=_-]")},
+        {{QStringLiteral("--count"), QStringLiteral("50"), QStringLiteral("--length=20")},
+         50,
+         20,
+         QStringLiteral("[a-zA-Z0-9!@#$%&*?+=_-]")},
+        {{QStringLiteral("--no-mixed-case"), QStringLiteral("--no-digits"), QStringLiteral("--no-punctuation"),
+          QStringLiteral("--count=20")},
+         20,
+         8,
+         QStringLiteral("[a-z]")},
+        {{QStringLiteral("--no-punctuation"), QStringLiteral("--count=20")}, 20, 8, QStringLiteral("[a-zA-Z0-9]")},
+        {{QStringLiteral("--length"), QStringLiteral("0"), QStringLiteral("--count=3")}, 3, 0, QStringLiteral("x")},
+    };
+    for (const Case& c : cases) {
+        const CCliResult r = RunCli(QStringList{QStringLiteral("generate")} + c.args);
+        ASSERT_EQ(r.nExit, 0) << r.err.constData();
+        const QStringList lines = QString::fromLatin1(r.out).split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), c.nLines + 1) << r.out.constData(); // the last line end leaves an empty piece
+        const QRegularExpression pattern(QStringLiteral("^(%1){%2}$").arg(c.strPattern).arg(c.nLength));
+        for (int i = 0; i < c.nLines; ++i)
+            EXPECT_TRUE(pattern.match(lines[i]).hasMatch()) << lines[i].toStdString();
+    }
+    // Fifty passwords of twenty characters from 74: the same password twice would be a broken source.
+    const CCliResult r =
+        RunCli({QStringLiteral("generate"), QStringLiteral("--count=50"), QStringLiteral("--length=20")});
+    const QStringList lines = QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(QSet<QString>(lines.begin(), lines.end()).size(), 50);
+}

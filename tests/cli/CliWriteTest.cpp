@@ -1,0 +1,323 @@
+// lockwarden-cli's writing commands: the document's record order, its saves, and nothing written after
+// a failure.
+#include "CliRun.h"
+#include "cli/Csv.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
+
+// The records of an export, each written back as one CSV line without its line end.
+QList<QByteArray> ExportRows(const QString& strPath, const QByteArray& password) {
+    const CCliResult r = RunCli({QStringLiteral("export"), strPath}, password);
+    EXPECT_EQ(r.nExit, 0) << r.err.constData();
+    std::vector<Csv::Row> records;
+    std::size_t nLine = 0;
+    std::string strError;
+    EXPECT_TRUE(Csv::Parse(std::string_view(r.out.constData(), static_cast<std::size_t>(r.out.size())), records, nLine,
+                           strError))
+        << strError;
+    QList<QByteArray> rows;
+    for (const Csv::Row& row : records) {
+        std::string strLine;
+        Csv::AppendRow(strLine, row);
+        rows.push_back(QByteArray::fromStdString(strLine).chopped(2));
+    }
+    return rows;
+}
+
+QByteArray ListOf(const QString& strPath, const QByteArray& password) {
+    const CCliResult r = RunCli({QStringLiteral("list"), strPath}, password);
+    EXPECT_EQ(r.nExit, 0) << r.err.constData();
+    return r.out;
+}
+
+mode_t ModeOf(const QString& strPath) {
+    struct stat st {};
+    ::stat(QFile::encodeName(strPath).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+TEST(CliWrite, AddAppendsTheSiteWithThePipedPassword) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("Bank, Main"), QStringLiteral("--url"),
+                                 QStringLiteral("https://bank.example"), QStringLiteral("--user=me"),
+                                 QStringLiteral("--notes"), QStringLiteral("two\nlines")},
+                                "fixture\nsite secret\n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QList<QByteArray> rows = ExportRows(strDb, "fixture\n");
+    ASSERT_EQ(rows.size(), 8);
+    EXPECT_EQ(rows.first(), "zeta,https://zeta.example,zed,z-pass,");
+    EXPECT_EQ(rows.last(), "\"Bank, Main\",https://bank.example,me,site secret,\"two\nlines\"");
+    EXPECT_EQ(ListOf(strDb, "fixture\n"), "Alpha\nALPHA\nalpha\nBank, Main\nbeta\nzeta\n\xC3\xA9"
+                                          "clair\n\xC3\x89zra\n");
+}
+
+TEST(CliWrite, AddGeneratesAPasswordWhenAsked) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    ASSERT_EQ(
+        RunCli({QStringLiteral("add"), strDb, QStringLiteral("gen"), QStringLiteral("--generate=16")}, "fixture\n")
+            .nExit,
+        0);
+    ASSERT_EQ(
+        RunCli({QStringLiteral("add"), strDb, QStringLiteral("gen8"), QStringLiteral("--generate")}, "fixture\n").nExit,
+        0);
+    const QList<QByteArray> rows = ExportRows(strDb, "fixture\n");
+    ASSERT_EQ(rows.size(), 9);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^gen,,,[a-zA-Z0-9!@#$%&*?+=_-]{16},$"))
+                    .match(QString::fromLatin1(rows[7]))
+                    .hasMatch())
+        << rows[7].constData();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^gen8,,,[a-zA-Z0-9!@#$%&*?+=_-]{8},$"))
+                    .match(QString::fromLatin1(rows[8]))
+                    .hasMatch())
+        << rows[8].constData();
+}
+
+TEST(CliWrite, EditMovesTheRecordToTheEndAndKeepsWhatIsNotChanged) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    ASSERT_EQ(RunCli({QStringLiteral("edit"), strDb, QStringLiteral("Alpha"), QStringLiteral("--user"),
+                      QStringLiteral("new user")},
+                     "fixture\n")
+                  .nExit,
+              0);
+    QList<QByteArray> rows = ExportRows(strDb, "fixture\n");
+    ASSERT_EQ(rows.size(), 7);
+    EXPECT_EQ(rows[1], "beta,,bee,b-pass,\"notes, with \"\"quotes\"\"\r\nand a second line\"");
+    EXPECT_EQ(rows.last(), "Alpha,https://alpha.example,new user,a1,first alpha");
+
+    // A new name and a new password, read after the file password.
+    ASSERT_EQ(RunCli({QStringLiteral("edit"), strDb, QStringLiteral("zeta"), QStringLiteral("--name=Zeta Two"),
+                      QStringLiteral("--password")},
+                     "fixture\nnew zeta pass\r\n")
+                  .nExit,
+              0);
+    rows = ExportRows(strDb, "fixture\n");
+    ASSERT_EQ(rows.size(), 7);
+    EXPECT_TRUE(rows.first().startsWith("beta,"));
+    EXPECT_EQ(rows[5], "Alpha,https://alpha.example,new user,a1,first alpha");
+    EXPECT_EQ(rows.last(), "Zeta Two,https://zeta.example,zed,new zeta pass,");
+}
+
+TEST(CliWrite, RemoveTakesTheSiteNamedExactly) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const CCliResult r = RunCli({QStringLiteral("rm"), strDb, QStringLiteral("alpha")}, "fixture\n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(ListOf(strDb, "fixture\n"), "Alpha\nALPHA\nbeta\nzeta\n\xC3\xA9"
+                                          "clair\n\xC3\x89zra\n");
+}
+
+TEST(CliWrite, RefusalsLeaveTheFileAsItWas) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    struct Case {
+        const char* pszWhat;
+        QStringList args;
+        QByteArray input;
+        QString strErr;
+    } cases[] = {
+        {"an empty site name",
+         {QStringLiteral("add"), strDb, QString()},
+         "fixture\nx\n",
+         QStringLiteral("The Site window must be filled in.\nOthers entries are optional.")},
+        {"an empty new name",
+         {QStringLiteral("edit"), strDb, QStringLiteral("beta"), QStringLiteral("--name=")},
+         "fixture\n",
+         QStringLiteral("The Site window must be filled in.")},
+        {"no such site to edit",
+         {QStringLiteral("edit"), strDb, QStringLiteral("gamma"), QStringLiteral("--user=x")},
+         "fixture\n",
+         QStringLiteral("no site is named \"gamma\"")},
+        {"no such site to remove",
+         {QStringLiteral("rm"), strDb, QStringLiteral("gamma")},
+         "fixture\n",
+         QStringLiteral("no site is named \"gamma\"")},
+        {"no site password on standard input",
+         {QStringLiteral("add"), strDb, QStringLiteral("s")},
+         "fixture\n",
+         QStringLiteral("no password for the site was given")},
+        {"a wrong file password",
+         {QStringLiteral("rm"), strDb, QStringLiteral("beta")},
+         "wrong\n",
+         QStringLiteral("Bad file password !")},
+        {"no new file password",
+         {QStringLiteral("passwd"), strDb},
+         "fixture\n",
+         QStringLiteral("no new file password was given")},
+        {"create over an existing file", {QStringLiteral("create"), strDb}, "\n", QStringLiteral("File exists")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const CCliResult r = RunCli(c.args, c.input);
+        EXPECT_EQ(r.nExit, 1);
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.strErr)) << r.err.constData();
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+}
+
+TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    // As the program's Change File Pswd: white space around the entry is dropped.
+    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n").nExit, 0);
+    const CCliResult old = RunCli({QStringLiteral("list"), strDb}, "fixture\n");
+    EXPECT_EQ(old.nExit, 1);
+    EXPECT_TRUE(old.err.contains("Bad file password !"));
+    EXPECT_EQ(ListOf(strDb, "new pass\n"), "Alpha\nALPHA\nalpha\nbeta\nzeta\n\xC3\xA9"
+                                           "clair\n\xC3\x89zra\n");
+
+    // An empty entry removes it: no password is asked, and the fields are stored in clear.
+    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n").nExit, 0);
+    const QByteArray bytes = ReadFile(strDb);
+    EXPECT_EQ(bytes.at(23), '\0');
+    EXPECT_TRUE(bytes.contains("https://alpha.example"));
+    EXPECT_EQ(RunCli({QStringLiteral("list"), strDb}).nExit, 0);
+}
+
+TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
+    const CCliResult r = RunCli({QStringLiteral("create"), strDb}, "first\n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(ModeOf(strDb), 0600u);
+    // An empty database with a password: banner, the 5-byte check string, a zero count.
+    EXPECT_EQ(ReadFile(strDb).size(), 23 + 6 + 4);
+    EXPECT_EQ(ListOf(strDb, "first\n"), "");
+
+    ASSERT_EQ(::chmod(QFile::encodeName(strDb).constData(), 0640), 0);
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "first\npw\n").nExit, 0);
+    EXPECT_EQ(ModeOf(strDb), 0640u);
+    EXPECT_EQ(ListOf(strDb, "first\n"), "s\n");
+
+    // No password line: nothing is created.
+    const QString strOther = dir.filePath(QStringLiteral("other.lwd"));
+    EXPECT_EQ(RunCli({QStringLiteral("create"), strOther}).nExit, 1);
+    EXPECT_FALSE(QFileInfo::exists(strOther));
+}
+
+TEST(CliWrite, CsvWithQuotesCommasAndLineBreaksRoundTrips) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("imported.lwd"));
+    const QString strCsv = DataFile("quotes-commas-line-breaks.csv");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "csv\n").nExit, 0);
+    const CCliResult imported = RunCli({QStringLiteral("import"), strDb, strCsv}, "csv\n");
+    ASSERT_EQ(imported.nExit, 0) << imported.err.constData();
+    const CCliResult exported = RunCli({QStringLiteral("export"), strDb}, "csv\n");
+    ASSERT_EQ(exported.nExit, 0);
+    EXPECT_EQ(exported.out, ReadFile(strCsv));
+
+    // The fields are what the quotes meant, down to the byte.
+    const CCliResult shown =
+        RunCli({QStringLiteral("show"), strDb, QStringLiteral("say \"hi\""), QStringLiteral("--reveal")}, "csv\n");
+    EXPECT_EQ(shown.out, "Site:  say \"hi\"\nURL:  \nUser:  \nPswd:  \"\n\n\"\"\n");
+    const CCliResult breaks =
+        RunCli({QStringLiteral("show"), strDb, QStringLiteral("breaks"), QStringLiteral("--reveal")}, "csv\n");
+    EXPECT_EQ(breaks.out, "Site:  breaks\nURL:  \nUser:  \nPswd:  p\r\nw\n\nline 1\r\nline 2\nline 3\n");
+
+    // Imported into a database that has records, the rows follow them in the CSV's order.
+    const QString strFixture = CopyOfFixture(dir, kFixture);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strFixture, strCsv}, "fixture\n").nExit, 0);
+    const QList<QByteArray> rows = ExportRows(strFixture, "fixture\n");
+    ASSERT_EQ(rows.size(), 12);
+    EXPECT_EQ(rows[6], "alpha,,,a3,third");
+    EXPECT_EQ(rows[7], "plain,https://plain.example,me,p1,");
+    EXPECT_TRUE(rows[11].startsWith("\"cr\ronly\""));
+}
+
+TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    static const char kNulInField[] = "site,url,user,password,notes\r\na,b\0c,d,e,f\r\n";
+    struct Case {
+        QByteArray csv;
+        QString strErr;
+    } cases[] = {
+        {"site,url,user,pswd,notes\r\na,b,c,d,e\r\n", QStringLiteral("line 1: the header is not")},
+        {"", QStringLiteral("line 1: the header \"site,url,user,password,notes\" is missing")},
+        {"site,url,user,password,notes\r\na,b,c,d,e\r\nf,g,h,i\r\n", QStringLiteral("line 3: 4 fields where 5")},
+        {"site,url,user,password,notes\r\na,b,c,d,e,f\r\n", QStringLiteral("line 2: 6 fields where 5")},
+        {"site,url,user,password,notes\r\n\"a\r\nb\",b,c,d,e\r\n\r\nx,y,z,w,v\r\n", QStringLiteral("line 4: 1 field ")},
+        {"site,url,user,password,notes\r\na,b,c,d,\"e\r\n", QStringLiteral("line 2: a quoted field is not closed")},
+        {"site,url,user,password,notes\nok,,,,\nwrong\"quote,,,,\n", QStringLiteral("line 3: a quote inside")},
+        {"site,url,user,password,notes\r\n\"a\"b,,,,\r\n", QStringLiteral("line 2: text after the closing quote")},
+        {"site,url,user,password,notes\r\n,url,user,pw,notes\r\n", QStringLiteral("line 2: the site name is empty")},
+        {QByteArray(kNulInField, sizeof kNulInField - 1), QStringLiteral("line 2: a NUL byte")},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString strCsv = dir.filePath(QStringLiteral("bad-%1.csv").arg(++n));
+        WriteFile(strCsv, c.csv);
+        const CCliResult r = RunCli({QStringLiteral("import"), strDb, strCsv}, "fixture\n");
+        EXPECT_EQ(r.nExit, 1) << c.csv.constData();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(strCsv + QStringLiteral(", ") + c.strErr)) << r.err.constData();
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+    const CCliResult missing =
+        RunCli({QStringLiteral("import"), strDb, dir.filePath(QStringLiteral("none.csv"))}, "fixture\n");
+    EXPECT_EQ(missing.nExit, 1);
+    EXPECT_TRUE(missing.err.contains("none.csv: No such file or directory")) << missing.err.constData();
+}
+
+TEST(CliWrite, AFolderThatCannotBeWrittenLeavesTheFileUntouched) {
+    // Root ignores permission bits, so as root the child gives up the capabilities that override them
+    // (dropped from its bounding set, which the new program's capabilities are taken from); the folder's
+    // bits then bind it like any other user.
+    const bool bRoot = ::geteuid() == 0;
+    if (bRoot && ::prctl(PR_CAPBSET_READ, CAP_SETPCAP) != 1)
+        GTEST_SKIP() << "running as root without the capability to give up capabilities";
+    QTemporaryDir dir;
+    const QString strFolder = dir.filePath(QStringLiteral("read-only"));
+    ASSERT_TRUE(QDir().mkdir(strFolder));
+    const QString strDb = strFolder + QStringLiteral("/sites.lwd");
+    ASSERT_TRUE(QFile::copy(DataFile(kFixture), strDb));
+    const QByteArray before = ReadFile(strDb);
+    ASSERT_EQ(::chmod(QFile::encodeName(strFolder).constData(), 0555), 0);
+
+    CCliOptions options;
+    options.childSetup = [bRoot] {
+        if (!bRoot)
+            return;
+        for (int nCap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            if (::prctl(PR_CAPBSET_DROP, nCap) != 0)
+                ::_exit(125);
+    };
+    const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "fixture\npw\n", options);
+    ::chmod(QFile::encodeName(strFolder).constData(), 0755);
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(r.err.contains("Failed to save document.")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("Permission denied")) << r.err.constData();
+    EXPECT_EQ(ReadFile(strDb), before);
+    EXPECT_EQ(QDir(strFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("sites.lwd")});
+}
+
+TEST(CliWrite, ADatabaseNameThatIsNotUtf8IsRefused) {
+    // The name "caf\xE9.lwd" (Latin-1) cannot be passed as text; a shell builds the bytes.
+    QTemporaryDir dir;
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("printf '\\n' | \"$0\" create \"$(printf 'caf\\351.lwd')\""),
+                 QStringLiteral(LOCKWARDEN_CLI)});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_EQ(shell.exitCode(), 1);
+    EXPECT_TRUE(shell.readAllStandardError().contains("a database name must be valid UTF-8"));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}

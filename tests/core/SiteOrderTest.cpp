@@ -1,0 +1,155 @@
+#include "tools/SiteOrder.h"
+#include "platform/Text.h"
+#include "tools/SiteNameMatch.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+int Sign(int n) {
+    return (n > 0) - (n < 0);
+}
+
+CSiteArray SitesNamed(const std::vector<std::string>& names) {
+    CSiteArray sites;
+    for (const std::string& strName : names)
+        sites.push_back(std::make_unique<CSiteInfo>(strName, "", "", "", ""));
+    return sites;
+}
+
+std::vector<std::string> NamesInListOrder(const std::vector<std::string>& names) {
+    std::vector<std::string> listed;
+    for (std::size_t i : SiteListOrder(names))
+        listed.push_back(names[i]);
+    return listed;
+}
+
+// Names that tell a display-text fold from a byte-wise one: accented capitals, Greek final sigma,
+// a Deseret capital (outside the 16-bit plane), Windows-1252 bytes that are not UTF-8, punctuation that
+// sits between the upper- and lower-case ASCII letters, prefixes of one another, and long shared heads.
+const std::vector<std::string> kAwkwardNames = {
+    "alpha",
+    "Alpha",
+    "ALPHA",
+    "alphabet",
+    "alph",
+    "",
+    "_under",
+    "[bracket",
+    "Zeta",
+    "zeta ",
+    "Émile",
+    "émile",
+    "Ezra",
+    "éclair",
+    "\xC3\x89"
+    "clair",
+    "Caf\xE9",
+    "caf\xC3\xA9",
+    "CAF\xC3\x89",
+    "\xCE\xA3\xCE\xBF\xCF\x82",
+    "\xCF\x83\xCE\xBF\xCF\x83",
+    "\xF0\x90\x90\x80x",
+    "\xF0\x90\x90\xA8x",
+    "\xF0\x90\x90\xA8y",
+    "\xEF\xBC\xA1",
+    "\xEF\xBD\x81",
+    "stra\xC3\x9F"
+    "e",
+    "STRASSE",
+    "insurance energy water 12",
+    "insurance energy water 2",
+    "Insurance Energy Water 12",
+    "insurance energy water",
+    "insurance energy wateR 12 b",
+    "1password",
+    "~tilde",
+};
+
+} // namespace
+
+TEST(SiteOrder, AgreesWithTheCaseInsensitiveComparisonOfTheDisplayedNames) {
+    for (const std::string& a : kAwkwardNames) {
+        for (const std::string& b : kAwkwardNames) {
+            const int nExpected = Sign(QString::compare(ToDisplayText(a), ToDisplayText(b), Qt::CaseInsensitive));
+            EXPECT_EQ(Sign(CompareSiteNames(a, b)), nExpected) << '"' << a << "\" vs \"" << b << '"';
+        }
+    }
+}
+
+TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
+    // Copies of the names make lists of each size at which the sort works differently: one plain sort,
+    // runs sorted after a counting sort on the first bytes, and those runs shared with a second thread.
+    for (int nCopies : {1, 150, 700}) {
+        SCOPED_TRACE(nCopies);
+        std::vector<std::string> names;
+        for (int nCopy = 0; nCopy < nCopies; ++nCopy)
+            names.insert(names.end(), kAwkwardNames.begin(), kAwkwardNames.end());
+        const std::vector<std::size_t> order = SiteListOrder(names);
+        std::vector<std::size_t> each = order;
+        std::sort(each.begin(), each.end());
+        for (std::size_t i = 0; i < each.size(); ++i)
+            ASSERT_EQ(each[i], i) << "every record exactly once";
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            const int n = CompareSiteNames(names[order[i - 1]], names[order[i]]);
+            ASSERT_LE(n, 0) << "at " << i;
+            if (n == 0) {
+                ASSERT_LT(order[i - 1], order[i]) << "equal names out of record order at " << i;
+            }
+        }
+        // The records' order and the names' order are the same order.
+        EXPECT_EQ(SiteListOrder(SitesNamed(names)), order);
+    }
+}
+
+TEST(SiteOrder, ListsLikeTheSiteList) {
+    struct Case {
+        std::vector<std::string> names; // in record order
+        std::vector<std::string> listed;
+    } cases[] = {
+        {{}, {}},
+        {{"b", "a"}, {"a", "b"}},
+        {{"zeta", "Alpha", "beta", "ALPHA", "alpha"}, {"Alpha", "ALPHA", "alpha", "beta", "zeta"}},
+        // Accented names sit with their letters' case partners, not among the bytes of their encoding.
+        {{"\xC3\x89zra", "zeta",
+          "\xC3\xA9"
+          "clair"},
+         {"zeta",
+          "\xC3\xA9"
+          "clair",
+          "\xC3\x89zra"}},
+        // A name sorts before the longer names it begins.
+        {{"abc", "ab", "abcd", "AB"}, {"ab", "AB", "abc", "abcd"}},
+        // Punctuation between "Z" and "a" in ASCII sorts as it does against the lower case.
+        {{"b", "_", "A"}, {"_", "A", "b"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NamesInListOrder(c.names), c.listed);
+}
+
+TEST(SiteNameMatch, FindsIgnoringCaseOnTheDisplayedText) {
+    struct Case {
+        std::string strName;
+        std::string strFind;
+        bool bFound;
+    } cases[] = {
+        {"Example Bank", "AMPLE", true},
+        {"Example Bank", "bank", true},
+        {"Example Bank", "banks", false},
+        {"Example", "", true},
+        {"\xC3\x89mile", "\xC3\xA9MI", true}, // É found by é
+        {"Caf\xE9", "\xC3\x89", true},        // a Windows-1252 é found by a typed É
+        {"Caf\xE9", "e", false},
+        {"abc", "abcd", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ContainsIgnoringCase(c.strName, c.strFind), c.bFound) << c.strName << " / " << c.strFind;
+    EXPECT_EQ(FindIgnoringCase(QStringLiteral("xxAbCx"), QStringLiteral("abc")), 2);
+    EXPECT_EQ(FindIgnoringCase(QStringLiteral("xx"), QStringLiteral("abc")), -1);
+}
