@@ -1,5 +1,6 @@
 // What `lockwarden-cli list` spends its time on with 100,000 sites: reading the records (all of them, or
 // the names alone) and putting the names in the site list's order.
+#include "FormatBytes.h"
 #include "database/Archive.h"
 #include "database/SiteDatabaseFormat.h"
 #include "platform/Text.h"
@@ -59,12 +60,7 @@ QByteArray Database(const std::vector<std::string>& names) {
         sites.push_back(std::make_unique<CSiteInfo>(names[i], "https://example.com/" + n, "user" + n,
                                                     "pw-" + n + "-secret", "note " + n));
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::store);
-    SiteDatabaseFormat::Write(ar, kPassword, sites);
-    return bytes;
+    return WriteDatabase(kPassword, sites);
 }
 
 template <typename Read> void ReadDatabase(benchmark::State& state, Read read) {
