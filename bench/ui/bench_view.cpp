@@ -42,14 +42,22 @@ void Fill(CLockwardenDoc& doc, int n) {
                                                 "Pa55word!xyz", "notes about this site, forty bytes long."));
 }
 
-void BM_InitialUpdate(benchmark::State& state) {
+// A shown view on a document of n generated sites.
+struct CScene {
+    explicit CScene(int n) {
+        Fill(doc, n);
+        view.show();
+        QCoreApplication::processEvents();
+    }
     CAppState app;
     CSilentPrompts prompts;
-    CLockwardenDoc doc(app, prompts);
-    Fill(doc, static_cast<int>(state.range(0)));
-    CLockwardenView view(doc, app, prompts);
-    view.show();
-    QCoreApplication::processEvents();
+    CLockwardenDoc doc{app, prompts};
+    CLockwardenView view{doc, app, prompts};
+};
+
+void BM_InitialUpdate(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
     // What the list holds beyond the records: the heap before and after the first fill.
     const std::size_t nBefore = mallinfo2().uordblks;
     view.OnInitialUpdate();
@@ -65,12 +73,8 @@ void BM_InitialUpdate(benchmark::State& state) {
 BENCHMARK(BM_InitialUpdate)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_Keep(benchmark::State& state) {
-    CAppState app;
-    CSilentPrompts prompts;
-    CLockwardenDoc doc(app, prompts);
-    Fill(doc, static_cast<int>(state.range(0)));
-    CLockwardenView view(doc, app, prompts);
-    view.show();
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
     view.OnInitialUpdate();
     std::mt19937 rng(7);
     for (auto _ : state) {
@@ -83,12 +87,8 @@ void BM_Keep(benchmark::State& state) {
 BENCHMARK(BM_Keep)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_EditKeep(benchmark::State& state) {
-    CAppState app;
-    CSilentPrompts prompts;
-    CLockwardenDoc doc(app, prompts);
-    Fill(doc, static_cast<int>(state.range(0)));
-    CLockwardenView view(doc, app, prompts);
-    view.show();
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
     view.OnInitialUpdate();
     std::mt19937 rng(9);
     for (auto _ : state) {

@@ -15,7 +15,7 @@ class CSiteListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    // Orders two site names: alphabetical without regard to case.
+    // Orders two site names as the list does (the program's one site order).
     static int CompareNames(const std::string& a, const std::string& b);
 
     // Replaces every item by the records of sites, sorted.

@@ -2,6 +2,7 @@
 // real files in a temporary folder, the application state holding the file password, and scripted
 // answers standing in for the user.
 
+#include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "app/AppState.h"
 #include "database/Archive.h"
@@ -63,12 +64,7 @@ std::vector<std::string> NamesOf(const CSiteArray& sites) {
 }
 
 QByteArray BytesOfSites(const std::string& strPassword, const CSiteArray& sites) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::store);
-    SiteDatabaseFormat::Write(ar, strPassword, sites);
-    return bytes;
+    return WriteDatabase(strPassword, sites);
 }
 
 QByteArray DatabaseBytes(const std::string& strPassword, const std::vector<std::string>& names) {
