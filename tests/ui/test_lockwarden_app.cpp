@@ -10,9 +10,14 @@
 #include "resources/Strings.h"
 #include "view/LockwardenView.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -369,6 +374,65 @@ TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
     EXPECT_EQ(m_prompts.m_nModal, 1);
     Action(ID_APP_ABOUT)->trigger();
     EXPECT_EQ(m_prompts.m_nModal, 2);
+}
+
+} // namespace
+
+namespace {
+
+// What a screen reader hears for a widget: the accessibility interface's name.
+QString AccessibleNameOf(QWidget* pWidget) {
+    QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pWidget);
+    return pInterface != nullptr ? pInterface->text(QAccessible::Name) : QString();
+}
+
+TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
+    ASSERT_TRUE(Start());
+    QStringList unnamed;
+    const QList<QWidget*> widgets = Frame().findChildren<QWidget*>();
+    for (QWidget* pWidget : widgets) {
+        const bool bInteractive =
+            qobject_cast<QAbstractButton*>(pWidget) != nullptr || qobject_cast<QLineEdit*>(pWidget) != nullptr ||
+            qobject_cast<QComboBox*>(pWidget) != nullptr || qobject_cast<QPlainTextEdit*>(pWidget) != nullptr;
+        // The combo box's own line edit is reached through the combo box.
+        if (!bInteractive || !pWidget->isVisibleTo(&Frame()) || qobject_cast<QComboBox*>(pWidget->parentWidget()))
+            continue;
+        if (AccessibleNameOf(pWidget).trimmed().isEmpty())
+            unnamed << QStringLiteral("%1 (%2)").arg(pWidget->objectName(),
+                                                     QString::fromLatin1(pWidget->metaObject()->className()));
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
+
+    // The form's fields are named by their labels, the buttons by their captions.
+    const std::pair<int, const char*> expected[] = {{IDC_SITE, "Site"},   {IDC_URL, "URL"},
+                                                    {IDC_USER, "User"},   {IDC_PSWD, "Pswd"},
+                                                    {IDC_NOTES, "Notes"}, {IDC_ADD, "Add"},
+                                                    {IDC_KEEP, "Keep"},   {IDC_GO_URL, "Go URL"},
+                                                    {IDC_FIND, "Find"},   {IDC_NOTES_BUTTON, "Notes..."}};
+    for (const auto& [nID, pszName] : expected) {
+        QWidget* pControl = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(nID));
+        ASSERT_NE(pControl, nullptr) << nID;
+        EXPECT_EQ(AccessibleNameOf(pControl), QString::fromLatin1(pszName)) << nID;
+    }
+}
+
+TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
+    ASSERT_TRUE(Start());
+    Frame().activateWindow();
+    const int order[] = {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES};
+    QWidget* pFirst = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[0]));
+    ASSERT_NE(pFirst, nullptr);
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* pFrom = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[i]));
+        QWidget* pNext = pFrom->nextInFocusChain();
+        // A combo box's line edit sits between it and the next control in the chain.
+        while (pNext != nullptr && (pNext->focusPolicy() & Qt::TabFocus) == 0)
+            pNext = pNext->nextInFocusChain();
+        if (qobject_cast<QComboBox*>(pNext != nullptr ? pNext->parentWidget() : nullptr))
+            pNext = pNext->nextInFocusChain();
+        ASSERT_NE(pNext, nullptr);
+        EXPECT_EQ(pNext->objectName(), QStringLiteral("IDC_%1").arg(order[i + 1])) << "after " << order[i];
+    }
 }
 
 } // namespace
