@@ -102,9 +102,9 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<COptionSp
         const std::size_t nEq = strArg.find('=');
         const std::string strName = strArg.substr(0, nEq);
         const COptionSpec* pSpec = nullptr;
-        for (const COptionSpec& spec : specs)
-            if (strName == spec.pszName)
-                pSpec = &spec;
+        for (const COptionSpec& option : specs)
+            if (strName == option.pszName)
+                pSpec = &option;
         if (pSpec == nullptr) {
             error.strReason = "unknown option " + strName;
             return false;
