@@ -56,3 +56,9 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
     strPassword = strEntry;
     return IDOK;
 }
+
+bool CCliPrompts::SaveFileDialog(QString& strFileName, const QString&, const QString&) {
+    Fail(QStringLiteral("lockwarden-cli: ") + strFileName +
+         QStringLiteral(": the file is read-only; it was left as it is."));
+    return false;
+}

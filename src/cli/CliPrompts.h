@@ -23,7 +23,9 @@ public:
     // Opening a file: the password of that file. After ExpectNewPassword: the file's new password.
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
     bool OpenFileDialog(QString&, const QString&) override { return false; }
-    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
+    // Asked for only when the file is read-only: the companion has no one to ask for another name, so
+    // it says why the save stops.
+    bool SaveFileDialog(QString& strFileName, const QString&, const QString&) override;
 
     // The next password prompt asks for a new file password (Change File Pswd) rather than the
     // password of the file being opened.

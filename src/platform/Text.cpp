@@ -30,7 +30,10 @@ QString ToDisplayText(std::string_view bytes) {
     const auto n = static_cast<qsizetype>(bytes.size());
     if (IsAscii(bytes))
         return QString::fromLatin1(bytes.data(), n);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading U+FEFF is a character of the field like any other; skipping it would lose three bytes on
+    // the way back.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(QByteArrayView(bytes.data(), n));
     if (!decoder.hasError())
         return text;

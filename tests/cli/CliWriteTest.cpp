@@ -211,6 +211,20 @@ TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
     EXPECT_FALSE(QFileInfo::exists(strOther));
 }
 
+// The program asks for another name for a read-only file; the companion has no one to ask, so it says why
+// it failed. The read-only mark binds root too.
+TEST(CliWrite, AReadOnlyDatabaseIsLeftAsItIsAndTheReasonGiven) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    ASSERT_EQ(::chmod(QFile::encodeName(strDb).constData(), 0444), 0);
+    const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "fixture\npw\n");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(r.err.contains(QFile::encodeName(strDb) + ": the file is read-only")) << r.err.constData();
+    EXPECT_EQ(ReadFile(strDb), before);
+    EXPECT_EQ(ModeOf(strDb), 0444u);
+}
+
 TEST(CliWrite, CsvWithQuotesCommasAndLineBreaksRoundTrips) {
     QTemporaryDir dir;
     const QString strDb = dir.filePath(QStringLiteral("imported.lwd"));

@@ -62,6 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(DisplayCase{"Empty", "", QString()}, DisplayCase{"Ascii", "Bank 42", QStringLiteral("Bank 42")},
                     DisplayCase{"Utf8", "caf\xC3\xA9 \xE2\x82\xAC", QStringLiteral("caf\u00e9 \u20ac")},
                     DisplayCase{"Utf8OutsideTheBasicPlane", "\xF0\x9F\x94\x91", QStringLiteral("\U0001F511")},
+                    // A leading U+FEFF is part of the text, not a mark to drop: dropping it would change
+                    // a field that is edited and kept.
+                    DisplayCase{"LeadingByteOrderMarkIsKept", "\xEF\xBB\xBFSite", QStringLiteral("\ufeffSite")},
                     DisplayCase{"Byte80IsTheEuroSign", "\x80", QStringLiteral("\u20ac")},
                     DisplayCase{"ByteE9IsEAcute", "caf\xE9", QStringLiteral("caf\u00e9")},
                     DisplayCase{"UndefinedPositionsStayControls", "\x81\x8D\x8F\x90\x9D",
@@ -75,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<DisplayCase>& info) { return info.param.pName; });
 
 TEST(DisplayText, Utf8GoesBackToTheSameBytes) {
-    for (const std::string bytes : {"", "plain", "caf\xC3\xA9 \xE2\x82\xAC", "\xF0\x9F\x94\x91 key", "tab\there"}) {
+    for (const std::string bytes :
+         {"", "plain", "caf\xC3\xA9 \xE2\x82\xAC", "\xF0\x9F\x94\x91 key", "tab\there", "\xEF\xBB\xBFSite"}) {
         EXPECT_TRUE(IsUtf8Text(bytes));
         EXPECT_EQ(FromDisplayText(ToDisplayText(bytes)), bytes);
     }

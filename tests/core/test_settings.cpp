@@ -160,6 +160,7 @@ TEST_F(Settings, TextsComeBackAsTheyWentIn) {
                                  "@at",
                                  "[bracket]",
                                  "caf\xC3\xA9 \xE2\x82\xAC", // UTF-8
+                                 "\xEF\xBB\xBFSite",         // UTF-8 beginning with U+FEFF
                                  "caf\xE9",                  // a site name from a file written on Windows
                                  "\x80\x81\xFF",
                                  "line\none",
