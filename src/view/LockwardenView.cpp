@@ -355,6 +355,9 @@ void CLockwardenView::WireControls() {
     m_comboSites->setMaxVisibleItems(12);
     if (auto* pListView = qobject_cast<QListView*>(m_comboSites->view()))
         pListView->setUniformItemSizes(true);
+    // A typed name that happens to match an item must not select it when the field is left: that would
+    // load another site over the entry and make Keep replace that site instead of the one being edited.
+    disconnect(m_comboSites->lineEdit(), &QLineEdit::editingFinished, m_comboSites, nullptr);
     m_comboSites->installEventFilter(this);
     m_comboSites->view()->window()->installEventFilter(this);
     connect(m_comboSites, &QComboBox::activated, this, &CLockwardenView::OnSelChangeSites);

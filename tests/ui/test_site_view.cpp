@@ -274,6 +274,56 @@ TEST_F(SiteViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedP
     EXPECT_EQ(State(), EState::Browsing);
 }
 
+// Typing a name into the list's edit part is data entry, not a choice from the list: neither Enter nor
+// leaving the field may load the site whose name was typed over what the user entered.
+TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
+    struct Case {
+        const char* name;
+        bool bEdit;
+        Qt::Key leaveBy; // Key_Return, or Key_Tab to move to the next field
+    };
+    const Case cases[] = {{"AddEnter", false, Qt::Key_Return},
+                          {"AddTab", false, Qt::Key_Tab},
+                          {"EditEnter", true, Qt::Key_Return},
+                          {"EditTab", true, Qt::Key_Tab}};
+    for (const Case& c : cases) {
+        CAppState app;
+        CScriptedPrompts prompts;
+        CLockwardenDoc doc(app, prompts);
+        CLockwardenView view(doc, app, prompts);
+        view.resize(600, 300);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        for (const char* n : {"apple", "mango"})
+            doc.AddSite(std::make_unique<CSiteInfo>(n, std::string("https://") + n, "u", std::string("pw-") + n, ""));
+        view.OnInitialUpdate(); // shows "apple"
+        if (c.bEdit)
+            view.OnSiteEdit();
+        else
+            view.OnSiteAdd();
+        auto* pUrl = view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL));
+        pUrl->setText(QStringLiteral("https://typed"));
+        QLineEdit* pName = view.SiteList()->lineEdit();
+        pName->setFocus();
+        pName->selectAll();
+        QTest::keyClicks(pName, QStringLiteral("mango"));
+        QTest::keyClick(pName, c.leaveBy);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(pUrl->text().toStdString(), "https://typed") << c.name;
+        EXPECT_EQ(view.m_nCurSite, 0) << c.name;
+        EXPECT_EQ(view.SiteList()->currentText().toStdString(), "mango") << c.name;
+        view.OnSiteKeep();
+        // Edit replaced "apple"; Add added a second "mango". The first "mango" is untouched either way.
+        std::vector<std::string> names;
+        for (const auto& p : doc.m_sites)
+            names.push_back(p->m_strSite + "=" + p->m_strURL);
+        const std::vector<std::string> expected =
+            c.bEdit ? std::vector<std::string>{"mango=https://mango", "mango=https://typed"}
+                    : std::vector<std::string>{"apple=https://apple", "mango=https://mango", "mango=https://typed"};
+        EXPECT_EQ(names, expected) << c.name;
+    }
+}
+
 // ---- Remove ----
 
 TEST_F(SiteViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwards) {
