@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 constexpr const char* kWhiteSpace = " \t\n\v\f\r";
@@ -71,6 +72,9 @@ void CLockwardenView::UpdateData(bool bSaveAndValidate) {
         m_editUser->setText(ToDisplayText(m_strUser));
         m_editPswd->setText(ToDisplayText(m_strPswd));
         m_editNotes->setPlainText(ToDisplayText(m_strNotes));
+        // The field is one line high and would keep the previous text's scroll position, showing an
+        // empty line where these notes begin.
+        m_editNotes->verticalScrollBar()->setValue(0);
     }
 }
 

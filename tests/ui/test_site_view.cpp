@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -385,6 +386,30 @@ TEST_F(SiteViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheSho
         const bool bHasText = GetClipboardText(strClip) && !strClip.empty();
         EXPECT_EQ(!bHasText, c.bEmptied) << c.clip.toStdString();
     }
+}
+
+// ---- the notes field ----
+
+// The field is one line high: a site's notes must show from their first line, wherever the user had
+// scrolled the notes of the site shown before.
+TEST_F(SiteViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
+    Open({"a", "b"});
+    m_view.resize(600, 300);
+    m_view.show();
+    auto* pNotes = m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(IDC_NOTES));
+    ASSERT_NE(pNotes, nullptr);
+    m_doc.m_sites[0]->m_strNotes = "first\nsecond\nthird";
+    m_doc.m_sites[1]->m_strNotes = "one\ntwo\nthree";
+    m_view.ShowSite(0);
+    m_view.ShowSelected();
+    QCoreApplication::processEvents();
+    QScrollBar* pBar = pNotes->verticalScrollBar();
+    ASSERT_GT(pBar->maximum(), 0);
+    pBar->setValue(pBar->maximum());
+    m_view.ShowSite(1);
+    m_view.ShowSelected();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pBar->value(), 0);
 }
 
 // ---- refusals ----
