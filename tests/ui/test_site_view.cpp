@@ -99,6 +99,18 @@ protected:
     CLockwardenView m_view{m_doc, m_app, m_prompts};
 };
 
+// A view of its own for one case of a table, shown so that keys and pop-ups reach it.
+struct CShownView {
+    CAppState app;
+    CScriptedPrompts prompts;
+    CLockwardenDoc doc{app, prompts};
+    CLockwardenView view{doc, app, prompts};
+    CShownView() {
+        view.resize(600, 300);
+        view.show();
+    }
+};
+
 // ---- the state machine ----
 
 enum class EStep { Add, Edit, KeepNamed, KeepUnnamed, Cancel, RemoveYes, RemoveNo };
@@ -288,12 +300,9 @@ TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
                           {"EditEnter", true, Qt::Key_Return},
                           {"EditTab", true, Qt::Key_Tab}};
     for (const Case& c : cases) {
-        CAppState app;
-        CScriptedPrompts prompts;
-        CLockwardenDoc doc(app, prompts);
-        CLockwardenView view(doc, app, prompts);
-        view.resize(600, 300);
-        view.show();
+        CShownView shown;
+        CLockwardenDoc& doc = shown.doc;
+        CLockwardenView& view = shown.view;
         QApplication::setActiveWindow(&view);
         for (const char* n : {"apple", "mango"})
             doc.AddSite(std::make_unique<CSiteInfo>(n, std::string("https://") + n, "u", std::string("pw-") + n, ""));
@@ -449,12 +458,10 @@ TEST_F(SiteViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) 
     const Case cases[] = {
         {{"a", "b"}, true, IDS_NO_CHANGE_WHILE_ENTERING}, {{}, false, IDS_NO_SITES}, {{"a", "b"}, false, 0}};
     for (const Case& c : cases) {
-        CAppState app;
-        CScriptedPrompts prompts;
-        CLockwardenDoc doc(app, prompts);
-        CLockwardenView view(doc, app, prompts);
-        view.resize(600, 300);
-        view.show();
+        CShownView shown;
+        CLockwardenDoc& doc = shown.doc;
+        CLockwardenView& view = shown.view;
+        CScriptedPrompts& prompts = shown.prompts;
         for (const std::string& n : c.names)
             doc.AddSite(std::make_unique<CSiteInfo>(n, "", "", "", ""));
         view.OnInitialUpdate();
