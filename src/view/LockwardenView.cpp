@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 constexpr const char* kWhiteSpace = " \t\n\v\f\r";
@@ -71,6 +72,9 @@ void CLockwardenView::UpdateData(bool bSaveAndValidate) {
         m_editUser->setText(ToDisplayText(m_strUser));
         m_editPswd->setText(ToDisplayText(m_strPswd));
         m_editNotes->setPlainText(ToDisplayText(m_strNotes));
+        // The field is one line high and would keep the previous text's scroll position, showing an
+        // empty line where these notes begin.
+        m_editNotes->verticalScrollBar()->setValue(0);
     }
 }
 
@@ -355,6 +359,9 @@ void CLockwardenView::WireControls() {
     m_comboSites->setMaxVisibleItems(12);
     if (auto* pListView = qobject_cast<QListView*>(m_comboSites->view()))
         pListView->setUniformItemSizes(true);
+    // A typed name that happens to match an item must not select it when the field is left: that would
+    // load another site over the entry and make Keep replace that site instead of the one being edited.
+    disconnect(m_comboSites->lineEdit(), &QLineEdit::editingFinished, m_comboSites, nullptr);
     m_comboSites->installEventFilter(this);
     m_comboSites->view()->window()->installEventFilter(this);
     connect(m_comboSites, &QComboBox::activated, this, &CLockwardenView::OnSelChangeSites);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -96,6 +97,18 @@ protected:
     CScriptedPrompts m_prompts;
     CLockwardenDoc m_doc{m_app, m_prompts};
     CLockwardenView m_view{m_doc, m_app, m_prompts};
+};
+
+// A view of its own for one case of a table, shown so that keys and pop-ups reach it.
+struct CShownView {
+    CAppState app;
+    CScriptedPrompts prompts;
+    CLockwardenDoc doc{app, prompts};
+    CLockwardenView view{doc, app, prompts};
+    CShownView() {
+        view.resize(600, 300);
+        view.show();
+    }
 };
 
 // ---- the state machine ----
@@ -274,6 +287,53 @@ TEST_F(SiteViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedP
     EXPECT_EQ(State(), EState::Browsing);
 }
 
+// Typing a name into the list's edit part is data entry, not a choice from the list: neither Enter nor
+// leaving the field may load the site whose name was typed over what the user entered.
+TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
+    struct Case {
+        const char* name;
+        bool bEdit;
+        Qt::Key leaveBy; // Key_Return, or Key_Tab to move to the next field
+    };
+    const Case cases[] = {{"AddEnter", false, Qt::Key_Return},
+                          {"AddTab", false, Qt::Key_Tab},
+                          {"EditEnter", true, Qt::Key_Return},
+                          {"EditTab", true, Qt::Key_Tab}};
+    for (const Case& c : cases) {
+        CShownView shown;
+        CLockwardenDoc& doc = shown.doc;
+        CLockwardenView& view = shown.view;
+        QApplication::setActiveWindow(&view);
+        for (const char* n : {"apple", "mango"})
+            doc.AddSite(std::make_unique<CSiteInfo>(n, std::string("https://") + n, "u", std::string("pw-") + n, ""));
+        view.OnInitialUpdate(); // shows "apple"
+        if (c.bEdit)
+            view.OnSiteEdit();
+        else
+            view.OnSiteAdd();
+        auto* pUrl = view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL));
+        pUrl->setText(QStringLiteral("https://typed"));
+        QLineEdit* pName = view.SiteList()->lineEdit();
+        pName->setFocus();
+        pName->selectAll();
+        QTest::keyClicks(pName, QStringLiteral("mango"));
+        QTest::keyClick(pName, c.leaveBy);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(pUrl->text().toStdString(), "https://typed") << c.name;
+        EXPECT_EQ(view.m_nCurSite, 0) << c.name;
+        EXPECT_EQ(view.SiteList()->currentText().toStdString(), "mango") << c.name;
+        view.OnSiteKeep();
+        // Edit replaced "apple"; Add added a second "mango". The first "mango" is untouched either way.
+        std::vector<std::string> names;
+        for (const auto& p : doc.m_sites)
+            names.push_back(p->m_strSite + "=" + p->m_strURL);
+        const std::vector<std::string> expected =
+            c.bEdit ? std::vector<std::string>{"mango=https://mango", "mango=https://typed"}
+                    : std::vector<std::string>{"apple=https://apple", "mango=https://mango", "mango=https://typed"};
+        EXPECT_EQ(names, expected) << c.name;
+    }
+}
+
 // ---- Remove ----
 
 TEST_F(SiteViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwards) {
@@ -337,6 +397,30 @@ TEST_F(SiteViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheSho
     }
 }
 
+// ---- the notes field ----
+
+// The field is one line high: a site's notes must show from their first line, wherever the user had
+// scrolled the notes of the site shown before.
+TEST_F(SiteViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
+    Open({"a", "b"});
+    m_view.resize(600, 300);
+    m_view.show();
+    auto* pNotes = m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(IDC_NOTES));
+    ASSERT_NE(pNotes, nullptr);
+    m_doc.m_sites[0]->m_strNotes = "first\nsecond\nthird";
+    m_doc.m_sites[1]->m_strNotes = "one\ntwo\nthree";
+    m_view.ShowSite(0);
+    m_view.ShowSelected();
+    QCoreApplication::processEvents();
+    QScrollBar* pBar = pNotes->verticalScrollBar();
+    ASSERT_GT(pBar->maximum(), 0);
+    pBar->setValue(pBar->maximum());
+    m_view.ShowSite(1);
+    m_view.ShowSelected();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pBar->value(), 0);
+}
+
 // ---- refusals ----
 
 TEST_F(SiteViewTest, ButtonsCheckTheModeThemselves) {
@@ -374,12 +458,10 @@ TEST_F(SiteViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) 
     const Case cases[] = {
         {{"a", "b"}, true, IDS_NO_CHANGE_WHILE_ENTERING}, {{}, false, IDS_NO_SITES}, {{"a", "b"}, false, 0}};
     for (const Case& c : cases) {
-        CAppState app;
-        CScriptedPrompts prompts;
-        CLockwardenDoc doc(app, prompts);
-        CLockwardenView view(doc, app, prompts);
-        view.resize(600, 300);
-        view.show();
+        CShownView shown;
+        CLockwardenDoc& doc = shown.doc;
+        CLockwardenView& view = shown.view;
+        CScriptedPrompts& prompts = shown.prompts;
         for (const std::string& n : c.names)
             doc.AddSite(std::make_unique<CSiteInfo>(n, "", "", "", ""));
         view.OnInitialUpdate();
