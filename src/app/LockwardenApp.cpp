@@ -174,8 +174,9 @@ void CLockwardenApp::OnOpenRecentFile(int nIndex) {
     const QString strPath = m_recentFiles[nIndex];
     if (strPath.isEmpty())
         return;
-    // A file that can no longer be opened leaves the list, as it does in every recent-file menu.
-    if (!OpenDocumentFile(strPath))
+    // A file that is gone leaves the list; one whose password prompt was cancelled, or that another
+    // program holds for a moment, stays.
+    if (!OpenDocumentFile(strPath) && !QFileInfo::exists(strPath))
         m_recentFiles.Remove(nIndex);
 }
 

@@ -436,3 +436,26 @@ TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
+    const QString strKept = MakeDatabase(QStringLiteral("kept.lwd"), "secret");
+    const QString strGone = MakeDatabase(QStringLiteral("gone.lwd"), "");
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strKept);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File2"), strGone);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(m_pApp->m_recentFiles.GetSize(), 2);
+
+    // The password prompt is cancelled (unscripted): the file is still there, and so is its entry.
+    Action(ID_FILE_MRU_FILE1)->trigger();
+    EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 2);
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strKept);
+
+    ASSERT_TRUE(QFile::remove(strGone));
+    Action(ID_FILE_MRU_FILE1 + 1)->trigger();
+    EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 1);
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strKept);
+}
+
+} // namespace
