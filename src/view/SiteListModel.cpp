@@ -5,10 +5,6 @@
 
 #include <algorithm>
 
-int CSiteListModel::CompareNames(const std::string& a, const std::string& b) {
-    return CompareSiteNames(a, b);
-}
-
 void CSiteListModel::Reset(const CSiteArray& sites) {
     beginResetModel();
     m_items.clear();
@@ -20,7 +16,7 @@ void CSiteListModel::Reset(const CSiteArray& sites) {
 
 int CSiteListModel::Insert(CSiteInfo* pSite) {
     const auto it = std::upper_bound(m_items.begin(), m_items.end(), pSite, [](const CSiteInfo* a, const CSiteInfo* b) {
-        return CompareNames(a->m_strSite, b->m_strSite) < 0;
+        return CompareSiteNames(a->m_strSite, b->m_strSite) < 0;
     });
     const int nIndex = static_cast<int>(it - m_items.begin());
     beginInsertRows(QModelIndex(), nIndex, nIndex);

@@ -6,17 +6,14 @@
 
 #include "database/SiteInfo.h"
 
-// The site list's items: one reference per record of the document, in alphabetical order without
-// regard to case, equal names in the order they were inserted. The names are read from the records
-// when shown, so the list costs one pointer per site, and inserting or removing one site moves
-// pointers instead of rebuilding anything.
+// The site list's items: one reference per record of the document, in the program's site order
+// (tools/SiteOrder: alphabetical without regard to case, equal names in the order they were inserted).
+// The names are read from the records when shown, so the list costs one pointer per site, and inserting
+// or removing one site moves pointers instead of rebuilding anything.
 class CSiteListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
-
-    // Orders two site names as the list does (the program's one site order).
-    static int CompareNames(const std::string& a, const std::string& b);
 
     // Replaces every item by the records of sites, sorted.
     void Reset(const CSiteArray& sites);
