@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -11,9 +12,12 @@ namespace {
 int g_fds[2] = {-1, -1};
 
 void OnSigTerm(int) {
+    // The interrupted code may be about to read errno.
+    const int nSavedErrno = errno;
     const char c = 1;
     // Nothing more can be done inside a signal handler when the pipe is full: one byte is enough.
     [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &c, 1);
+    errno = nSavedErrno;
 }
 } // namespace
 
