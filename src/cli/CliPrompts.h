@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompts.h"
+#include "framework/Prompts.h"
 
 #include <cstdio>
 

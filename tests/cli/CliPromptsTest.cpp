@@ -5,7 +5,7 @@
 #include "app/AppState.h"
 #include "cli/SecretInput.h"
 #include "database/LockwardenDoc.h"
-#include "platform/DocTemplate.h"
+#include "framework/DocTemplate.h"
 
 #include <cstdio>
 #include <cstdlib>

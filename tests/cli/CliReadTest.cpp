@@ -1,4 +1,5 @@
 // lockwarden-cli's reading commands, run as a user runs them, against small fixture files.
+#include "resources/Version.h"
 #include "CliRun.h"
 
 #include <QRegularExpression>
@@ -214,7 +215,7 @@ TEST(CliRead, UsageErrorsExitWithTwo) {
 TEST(CliRead, HelpAndVersion) {
     const CCliResult version = RunCli({QStringLiteral("--version")});
     EXPECT_EQ(version.nExit, 0);
-    EXPECT_EQ(version.out, "lockwarden-cli 1.020\n");
+    EXPECT_EQ(version.out, "lockwarden-cli " LOCKWARDEN_VERSION "\n");
     const CCliResult help = RunCli({QStringLiteral("--help")});
     EXPECT_EQ(help.nExit, 0);
     EXPECT_TRUE(help.out.startsWith("usage: lockwarden-cli create FILE\n"));

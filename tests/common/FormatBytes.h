@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/Archive.h"
+#include "framework/Archive.h"
 #include "database/SiteDatabaseFormat.h"
 #include "database/SiteInfo.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "platform/WndPrompts.h"
+#include "framework/WndPrompts.h"
 #include "resources/Resource.h"
 
 #include <QDialog>

@@ -1,0 +1,112 @@
+// The site form on a large database: the initial update, one Keep, and what the list costs in memory.
+
+#include "app/AppState.h"
+#include "database/LockwardenDoc.h"
+#include "framework/Prompts.h"
+#include "resources/Resource.h"
+#include "view/LockwardenView.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <random>
+
+namespace {
+
+class CSilentPrompts : public CPrompts {
+public:
+    int MessageBox(const QString&, unsigned) override { return IDOK; }
+    void MessageBeep() override {}
+    int FilePasswordPrompt(std::string&, const QString&) override { return IDCANCEL; }
+    bool OpenFileDialog(QString&, const QString&) override { return false; }
+    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
+};
+
+std::string RandomName(std::mt19937& rng) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ .-";
+    std::uniform_int_distribution<int> len(10, 30);
+    std::uniform_int_distribution<int> pick(0, sizeof kLetters - 2);
+    std::string s(static_cast<std::size_t>(len(rng)), ' ');
+    for (char& c : s)
+        c = kLetters[pick(rng)];
+    return s;
+}
+
+void Fill(CLockwardenDoc& doc, int n) {
+    std::mt19937 rng(42);
+    for (int i = 0; i < n; ++i)
+        doc.AddSite(std::make_unique<CSiteInfo>(RandomName(rng), "https://www.example.com/login/page", "someuser",
+                                                "Pa55word!xyz", "notes about this site, forty bytes long."));
+}
+
+// A shown view on a document of n generated sites.
+struct CScene {
+    explicit CScene(int n) {
+        Fill(doc, n);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+    CAppState app;
+    CSilentPrompts prompts;
+    CLockwardenDoc doc{app, prompts};
+    CLockwardenView view{doc, app, prompts};
+};
+
+void BM_InitialUpdate(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
+    // What the list holds beyond the records: the heap before and after the first fill.
+    const std::size_t nBefore = mallinfo2().uordblks;
+    view.OnInitialUpdate();
+    QCoreApplication::processEvents();
+    const std::size_t nListBytes = mallinfo2().uordblks - nBefore;
+    for (auto _ : state) {
+        view.OnInitialUpdate();
+        QCoreApplication::processEvents();
+    }
+    state.counters["list_bytes_per_site"] = static_cast<double>(nListBytes) / static_cast<double>(state.range(0));
+    state.counters["sites"] = static_cast<double>(view.SiteList()->count());
+}
+BENCHMARK(BM_InitialUpdate)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_Keep(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
+    view.OnInitialUpdate();
+    std::mt19937 rng(7);
+    for (auto _ : state) {
+        view.OnSiteAdd();
+        view.SiteList()->setEditText(QString::fromStdString(RandomName(rng)));
+        view.OnSiteKeep();
+    }
+    state.counters["sites"] = static_cast<double>(view.SiteList()->count());
+}
+BENCHMARK(BM_Keep)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_EditKeep(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
+    view.OnInitialUpdate();
+    std::mt19937 rng(9);
+    for (auto _ : state) {
+        view.OnSiteEdit();
+        view.SiteList()->setEditText(QString::fromStdString(RandomName(rng)));
+        view.OnSiteKeep();
+    }
+}
+BENCHMARK(BM_EditKeep)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "database/SiteInfo.h"
+#include "framework/Document.h"
+
+#include <cstdint>
+
+class CAppState;
+
+// The document: owns the records of the open database in insertion order, decides when the file
+// password is asked for, refuses to overwrite a file changed on disk without consent, and shows the
+// modified state in its title. The file password itself lives in the application state.
+class CLockwardenDoc : public CDocument {
+public:
+    // The open check reads the banner and the check string through a buffer of this size.
+    static constexpr int kOpenCheckBufferSize = 4096;
+
+    CLockwardenDoc(CAppState& app, CPrompts& prompts);
+    ~CLockwardenDoc() override;
+
+    void Serialize(CArchive& ar) override;
+    bool IsModified() override;
+    void SetModifiedFlag(bool bModified = true) override;
+    void DeleteContents() override;
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const QString& strPathName) override;
+    bool OnSaveDocument(const QString& strPathName) override;
+
+    // Save As (57604): the framework's Save As, then the file time of the current path, whatever happened.
+    void OnSaveAs();
+    // Change File Pswd (32791) and its enabling rule.
+    void OnChangeFilePassword();
+    bool OnUpdateChangeFilePassword() const;
+
+    // Appends a record; the document owns it from now on.
+    CSiteInfo* AddSite(std::unique_ptr<CSiteInfo> pSite);
+    // Removes and destroys the first entry holding pSite; nothing when it is not there.
+    void RemoveSite(CSiteInfo* pSite);
+
+    CSiteArray m_sites;
+    std::int32_t m_tFileTime = 0;
+
+private:
+    CAppState& m_app;
+};

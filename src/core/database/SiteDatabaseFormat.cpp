@@ -1,0 +1,85 @@
+#include "database/SiteDatabaseFormat.h"
+
+#include "framework/Archive.h"
+#include "database/FieldCipher.h"
+
+#include <cstdint>
+
+namespace SiteDatabaseFormat {
+
+namespace {
+// The smallest record: a class reference and five empty strings.
+constexpr std::int64_t kMinRecordSize = 2 + 5;
+} // namespace
+
+std::string MakeCheckString(const std::string& strPassword) {
+    return EncipherText(strPassword, strPassword);
+}
+
+bool IsPasswordRight(const std::string& strEntry, const std::string& strCheck) {
+    return DecipherText(strEntry, strCheck) == strEntry;
+}
+
+void Write(CArchive& ar, const std::string& strPassword, const CSiteArray& sites) {
+    ar.WriteString(kBanner);
+    ar.WriteString(MakeCheckString(strPassword));
+    ar.WriteDWord(static_cast<std::uint32_t>(sites.size()));
+    for (const auto& pSite : sites) {
+        ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+        pSite->Serialize(ar, strPassword);
+    }
+    ar.Flush();
+}
+
+void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck) {
+    strBanner = ar.ReadString();
+    strCheck = ar.ReadString();
+}
+
+namespace {
+
+// The count and the tagged objects after the header: reserve is told of a count the rest of the file
+// can hold, and readFields reads the fields of each object after its tag.
+template <typename Reserve, typename ReadFields>
+void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
+    const auto nCount = static_cast<std::int32_t>(ar.ReadDWord());
+    if (nCount <= 0)
+        return;
+    // Room is made ahead only for a count the rest of the file can hold; from a pipe the array grows
+    // with the records that actually arrive, so a damaged count cannot reserve gigabytes.
+    const std::int64_t nLeft = ar.BytesLeft();
+    if (nLeft >= 0) {
+        if (nCount > nLeft / kMinRecordSize)
+            throw CArchiveException(CArchiveException::endOfFile);
+        reserve(static_cast<std::size_t>(nCount));
+    }
+    for (std::int32_t i = 0; i < nCount; ++i) {
+        ar.ReadClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+        readFields();
+    }
+}
+
+} // namespace
+
+void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
+    ReadEachRecord(
+        ar, [&](std::size_t nCount) { sites.reserve(sites.size() + nCount); },
+        [&] {
+            auto pSite = std::make_unique<CSiteInfo>();
+            pSite->Serialize(ar, strPassword);
+            sites.push_back(std::move(pSite));
+        });
+}
+
+void ReadSiteNames(CArchive& ar, const std::string& strPassword, std::vector<std::string>& names) {
+    ReadEachRecord(
+        ar, [&](std::size_t nCount) { names.reserve(names.size() + nCount); },
+        [&] {
+            // The site name is a record's first field; the URL, user name, password and notes follow.
+            names.push_back(DecipherText(strPassword, ar.ReadString()));
+            for (int nField = 1; nField < 5; ++nField)
+                ar.SkipString();
+        });
+}
+
+} // namespace SiteDatabaseFormat

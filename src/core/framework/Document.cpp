@@ -1,0 +1,177 @@
+#include "framework/Document.h"
+
+#include "framework/Archive.h"
+#include "platform/FileAccess.h"
+#include "platform/LastError.h"
+#include "framework/Prompts.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <cerrno>
+
+namespace {
+// The archive's buffer for whole-file loads and saves; both work on memory.
+constexpr int kIoBufferSize = 1 << 16;
+} // namespace
+
+CDocument::CDocument(CPrompts& prompts) : m_prompts(prompts) {}
+
+CDocument::~CDocument() = default;
+
+void CDocument::SetTitle(const QString& strTitle) {
+    m_strTitle = strTitle;
+    if (m_onTitleChanged)
+        m_onTitleChanged();
+}
+
+QString CDocument::FileNameOf(const QString& strPath) {
+    const qsizetype n = strPath.lastIndexOf(QLatin1Char('/'));
+    return n < 0 ? strPath : strPath.mid(n + 1);
+}
+
+QString CDocument::FileErrorText(const QString& strPath, int nErr) {
+    if (nErr == ENOENT)
+        return LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPath);
+    if (nErr == EWOULDBLOCK) // another program holds the file's lock to write it
+        return LoadString(AFX_IDP_FILE_SHARING).arg(strPath);
+    return LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPath + QStringLiteral(": ") +
+           GetLastErrorText(nErr);
+}
+
+void CDocument::SetPathName(const QString& strPathName, bool bAddToMRU) {
+    m_strPathName = strPathName;
+    SetTitle(FileNameOf(strPathName));
+    if (bAddToMRU && m_onAddToRecentFileList)
+        m_onAddToRecentFileList(strPathName);
+}
+
+bool CDocument::IsModified() {
+    return m_bModified;
+}
+
+void CDocument::SetModifiedFlag(bool bModified) {
+    m_bModified = bModified;
+}
+
+void CDocument::DeleteContents() {}
+
+bool CDocument::OnNewDocument() {
+    DeleteContents();
+    m_strPathName.clear();
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::OnOpenDocument(const QString& strPathName) {
+    QFile file(strPathName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    // One read of the whole file: the archive then works on memory, where asking how much is left costs
+    // nothing, instead of asking the file system for its size before every string.
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int nErr = errno;
+        m_prompts.MessageBox(FileErrorText(strPathName, nErr == 0 ? EIO : nErr), MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    file.close();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+
+    DeleteContents();
+    SetModifiedFlag(true); // dirty while the records arrive
+    try {
+        CArchive ar(&buffer, CArchive::load, kIoBufferSize);
+        Serialize(ar);
+    } catch (const CArchiveException&) {
+        DeleteContents();
+        m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::OnSaveDocument(const QString& strPathName) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString strError;
+    bool bOk = true;
+    try {
+        CArchive ar(&buffer, CArchive::store, kIoBufferSize);
+        Serialize(ar);
+        ar.Flush();
+    } catch (const CArchiveException&) {
+        bOk = false;
+        strError = GetLastErrorText(ENOMEM);
+    }
+    if (bOk)
+        bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError);
+    if (!bOk) {
+        QString strText = LoadString(AFX_IDP_FAILED_TO_SAVE_DOC) + QStringLiteral("\n\n");
+        if (!strPathName.isEmpty())
+            strText += strPathName + QStringLiteral(": ");
+        m_prompts.MessageBox(strText + strError, MB_ICONEXCLAMATION | MB_OK);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::SaveModified() {
+    if (!IsModified())
+        return true;
+    // Named the way the title names it, without the folders.
+    const QString strName = m_strPathName.isEmpty() ? LoadString(AFX_IDS_UNTITLED) : FileNameOf(m_strPathName);
+    switch (m_prompts.MessageBox(LoadString(AFX_IDP_ASK_TO_SAVE).arg(strName), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return DoFileSave();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDocument::DoFileSave() {
+    // A file the user made read-only is not replaced behind their back: ask for another name instead.
+    if (!m_strPathName.isEmpty() && FileAccess::IsReadOnly(m_strPathName))
+        return DoSave(QString());
+    return DoSave(m_strPathName);
+}
+
+bool CDocument::DoSave(const QString& strPathName, bool bReplace) {
+    QString strNewName = strPathName;
+    if (strNewName.isEmpty()) {
+        strNewName = m_strPathName;
+        if (bReplace && strNewName.isEmpty()) {
+            // Propose the title up to its first character that does not belong in a file name.
+            strNewName = m_strTitle;
+            static const QString kBad = QStringLiteral(" #%;/\\");
+            for (qsizetype i = 0; i < strNewName.size(); ++i) {
+                if (kBad.contains(strNewName.at(i))) {
+                    strNewName.truncate(i);
+                    break;
+                }
+            }
+            strNewName += m_strDefExt;
+        }
+        if (!m_prompts.SaveFileDialog(strNewName, m_strFilter, m_strDefExt))
+            return false;
+    }
+    if (!OnSaveDocument(strNewName))
+        return false;
+    if (bReplace)
+        SetPathName(strNewName);
+    return true;
+}
+
+void CDocument::OnFileSaveAs() {
+    DoSave(QString());
+}

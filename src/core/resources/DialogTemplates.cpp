@@ -1,0 +1,93 @@
+#include "resources/DialogTemplates.h"
+
+#include "resources/Version.h"
+#include "resources/Resource.h"
+
+#include <QtGlobal>
+
+#include <array>
+
+namespace {
+
+constexpr const char* kDialogFont = "MS Sans Serif";
+constexpr int kDialogPointSize = 12;
+
+// Edits and push buttons are tab stops, as a resource script's EDITTEXT and PUSHBUTTON make them.
+constexpr unsigned kEdit = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
+
+constexpr std::array kAboutItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 12, 8, 85, 8, "Lockwarden Version " LOCKWARDEN_VERSION},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 12, 55, 119, 8, LOCKWARDEN_COPYRIGHT},
+    CDialogItem{IDC_EMAIL, EControlKind::OwnerDrawButton, WS_TABSTOP, 12, 71, 29, 14, "email", "email me!"},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 46, 74, 74, 8, LOCKWARDEN_SUPPORT_ADDRESS},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 12, 22, 150, 27,
+                "Lockwarden is an encrypted flat file database for storing and retrieving URLs, User Names, and "
+                "Passwords for internet websites."},
+};
+
+constexpr std::array kFormItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 12, 14, 13, 8, "Site"},
+    CDialogItem{IDC_SITE, EControlKind::ComboBox, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 28, 12, 135, 91,
+                ""},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 9, 32, 16, 8, "URL"},
+    CDialogItem{IDC_URL, EControlKind::Edit, kEdit | ES_LEFT, 28, 30, 135, 12, ""},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 9, 50, 16, 8, "User"},
+    CDialogItem{IDC_USER, EControlKind::Edit, kEdit | ES_CENTER, 28, 48, 135, 12, ""},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 68, 18, 8, "Pswd"},
+    CDialogItem{IDC_PSWD, EControlKind::Edit, kEdit | ES_CENTER, 28, 66, 135, 12, ""},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 5, 86, 20, 8, "Notes"},
+    CDialogItem{IDC_NOTES, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP, 28,
+                84, 135, 12, ""},
+    CDialogItem{IDC_ADD, EControlKind::PushButton, WS_TABSTOP, 171, 11, 43, 14, "Add"},
+    CDialogItem{IDC_EDIT, EControlKind::PushButton, WS_TABSTOP, 221, 11, 43, 14, "Edit"},
+    CDialogItem{IDC_REMOVE, EControlKind::PushButton, WS_TABSTOP, 171, 35, 43, 14, "Remove"},
+    CDialogItem{IDC_KEEP, EControlKind::PushButton, WS_TABSTOP, 221, 35, 43, 14, "Keep"},
+    CDialogItem{IDC_CANCEL, EControlKind::PushButton, WS_TABSTOP, 171, 59, 43, 14, "Cancel"},
+    CDialogItem{IDC_GO_URL, EControlKind::PushButton, WS_TABSTOP, 221, 59, 43, 14, "Go URL"},
+    CDialogItem{IDC_NOTES_BUTTON, EControlKind::PushButton, WS_TABSTOP, 171, 83, 43, 14, "Notes..."},
+    CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "Find"},
+};
+
+// The label comes last in the tab order, so the field names itself.
+constexpr std::array kFilePasswordItems = {
+    CDialogItem{IDC_FILE_PASSWORD, EControlKind::Edit, kEdit | ES_PASSWORD, 16, 16, 128, 12, "", "File Password"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 87, 35, 50, 14, "Cancel"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 21, 35, 50, 14, "OK"},
+    CDialogItem{IDC_FILE_LABEL, EControlKind::Static, SS_CENTER, 7, 4, 144, 8, "File Name"},
+};
+
+// "&&" so that the ampersand, one of the twelve marks, shows in the caption instead of underlining "*".
+constexpr std::array kCreatePasswordsItems = {
+    CDialogItem{IDC_CREATE_PASSWORD, EControlKind::DefPushButton, WS_TABSTOP, 12, 80, 82, 14, "Create a Password"},
+    CDialogItem{IDC_PUNCTUATION, EControlKind::CheckBox, WS_TABSTOP, 12, 64, 80, 10, "Include  !@#$%&&*?+-=_"},
+    CDialogItem{IDC_MIXED_CASE, EControlKind::CheckBox, WS_TABSTOP, 12, 46, 80, 10, "Include  AaBbCcDdEe.."},
+    CDialogItem{IDC_NUMBERS, EControlKind::CheckBox, WS_TABSTOP, 12, 28, 80, 10, "Include  1234567890"},
+    CDialogItem{IDC_LENGTH, EControlKind::Edit, kEdit | ES_NUMBER | ES_CENTER, 12, 9, 19, 12, "", "Length (5 - 20)"},
+    CDialogItem{IDC_PASSWORDS_TO_CLIPBOARD, EControlKind::PushButton, WS_TABSTOP, 12, 118, 82, 14,
+                "100 Pswds on Clipboard"},
+    CDialogItem{IDC_NEW_PASSWORD, EControlKind::Edit, kEdit | ES_READONLY | ES_CENTER, 12, 100, 82, 12, "",
+                "New Password"},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 36, 11, 47, 8, "Length (5 - 20)"},
+};
+
+constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+
+constexpr std::array kTemplates = {
+    CDialogTemplate{IDD_ABOUTBOX, "About Lockwarden", 169, 92, kDialogFont, kDialogPointSize, kPopup, kAboutItems},
+    CDialogTemplate{IDD_LOCKWARDEN_FORM, "", 272, 101, kDialogFont, kDialogPointSize, WS_CHILD, kFormItems},
+    CDialogTemplate{IDD_FILE_PASSWORD, "Enter File Password", 158, 56, kDialogFont, kDialogPointSize, kPopup,
+                    kFilePasswordItems},
+    CDialogTemplate{IDD_CREATE_PASSWORDS, "Create Passwords", 105, 140, kDialogFont, kDialogPointSize, kPopup,
+                    kCreatePasswordsItems},
+};
+
+} // namespace
+
+const CDialogTemplate& FindDialogTemplate(int nID) {
+    for (const CDialogTemplate& tmpl : kTemplates)
+        if (tmpl.nID == nID)
+            return tmpl;
+    Q_ASSERT_X(false, "FindDialogTemplate", "no dialog template with this ID");
+    static const CDialogTemplate empty{nID, "", 0, 0, kDialogFont, kDialogPointSize, 0, {}};
+    return empty;
+}

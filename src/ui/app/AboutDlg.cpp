@@ -1,0 +1,94 @@
+#include "app/AboutDlg.h"
+
+#include "resources/Version.h"
+#include "framework/DialogBuilder.h"
+#include "framework/Prompts.h"
+#include "platform/Shell.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+CBitmapButton::CBitmapButton(QWidget* pParent) : QPushButton(pParent) {
+    setFixedSize(sizeHint());
+}
+
+CBitmapButton* CBitmapButton::AutoLoad(QPushButton* pOld) {
+    if (pOld == nullptr)
+        return nullptr;
+    auto* pButton = new CBitmapButton(pOld->parentWidget());
+    pButton->move(pOld->pos());
+    pButton->setObjectName(pOld->objectName());
+    pButton->setProperty("controlId", pOld->property("controlId"));
+    pButton->setText(pOld->text());
+    pButton->setAccessibleName(pOld->accessibleName().isEmpty() ? QStringLiteral("email me!") : pOld->accessibleName());
+    pButton->setToolTip(pOld->toolTip());
+    pButton->setFocusPolicy(pOld->focusPolicy());
+    // Just after the old button in the tab chain; deleting the old one then leaves it in its place.
+    QWidget::setTabOrder(pOld, pButton);
+    delete pOld;
+    pButton->show();
+    return pButton;
+}
+
+QPixmap CBitmapButton::Picture(bool bPressed, qreal dpr) {
+    const QSize size(67, 25);
+    QPixmap pm(size * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = bPressed ? QColor(Qt::red) : QColor(Qt::black);
+    p.setPen(QPen(ink, 1.2));
+
+    // The envelope, flying right, with its speed lines trailing behind.
+    const QRectF envelope(34.5, 1.5, 17, 10);
+    p.drawRect(envelope);
+    p.drawLine(envelope.topLeft(), QPointF(envelope.center().x(), envelope.center().y() + 1.5));
+    p.drawLine(QPointF(envelope.center().x(), envelope.center().y() + 1.5), envelope.topRight());
+    for (int i = 0; i < 3; ++i) {
+        const qreal y = 3.5 + i * 3;
+        p.drawLine(QPointF(16.5 + i * 3, y), QPointF(31.5, y));
+    }
+
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setItalic(true);
+    font.setPixelSize(9);
+    p.setFont(font);
+    p.drawText(QRectF(0, 12, size.width(), 12), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("email me!"));
+    return pm;
+}
+
+void CBitmapButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    // The pressed picture only while held down; focus and disabled show the up picture.
+    p.drawPixmap(0, 0, Picture(isDown() && isEnabled(), devicePixelRatioF()));
+    if (hasFocus()) {
+        QPen pen(palette().color(QPalette::WindowText), 1, Qt::DotLine);
+        p.setPen(pen);
+        p.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+}
+
+CAboutDlg::CAboutDlg(CPrompts& prompts, QWidget* pParent)
+    : QDialog(pParent), m_shellOpen(ShellOpen), m_prompts(prompts) {
+    CreateDialogFromTemplate(IDD_ABOUTBOX, *this);
+    m_btnEmail = CBitmapButton::AutoLoad(FindControl<QPushButton>(this, IDC_EMAIL));
+    if (m_btnEmail != nullptr) {
+        connect(m_btnEmail, &QPushButton::clicked, this, &CAboutDlg::OnEmail);
+        m_btnEmail->setAutoDefault(false);
+        m_btnEmail->setFocus();
+    }
+    setWindowIcon(QApplication::windowIcon());
+}
+
+QString CAboutDlg::MailLink() {
+    return QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=Concerning your program Lockwarden");
+}
+
+void CAboutDlg::OnEmail() {
+    if (!m_shellOpen(MailLink()))
+        m_prompts.MessageBox(LoadString(IDS_PROBLEM_SENDING_MAIL), MB_ICONSTOP | MB_OK);
+}

@@ -1,0 +1,203 @@
+#include "app/LockwardenApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "database/LockwardenDoc.h"
+#include "framework/CommandRouter.h"
+#include "platform/DesktopRegistration.h"
+#include "framework/DocTemplate.h"
+#include "platform/ProfileStore.h"
+#include "platform/TermSignal.h"
+#include "framework/WndPrompts.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+#include "view/LockwardenView.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSessionManager>
+
+#include <cstdio>
+
+CLockwardenApp::CLockwardenApp(CWndPrompts& prompts, QObject* pParent) : QObject(pParent), m_prompts(prompts) {}
+
+CLockwardenApp::~CLockwardenApp() {
+    // The frame's view refers to the document: the frame goes first.
+    m_pMainFrame.reset();
+}
+
+bool CLockwardenApp::InitInstance(const QStringList& args) {
+    m_pStore = std::make_unique<CProfileStore>(LoadString(AFX_IDS_COMPANY_NAME), LoadString(AFX_IDS_APP_TITLE));
+    m_recentFiles.ReadList(*m_pStore);
+    m_nNumPreviewPages = m_pStore->GetProfileInt(QStringLiteral("Settings"), QStringLiteral("PreviewPages"), 0);
+    m_state.ReadSettings(*m_pStore);
+    CreateTemplate();
+
+    m_cmdInfo = CCommandLineInfo();
+    m_cmdInfo.ParseCommandLine(args);
+    if (!ProcessShellCommand(m_cmdInfo))
+        return false;
+    if (m_state.m_bOpenMRU != 0 && m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
+        // A failed open has shown its messages and leaves the new document; the entry stays listed.
+        const QString strNewest = m_recentFiles[0];
+        if (!strNewest.isEmpty())
+            OpenDocumentFile(strNewest);
+    } else if (!ProcessShellCommand(m_cmdInfo)) {
+        return false;
+    }
+
+    m_pTermSignal = std::make_unique<CTermSignal>();
+    connect(m_pTermSignal.get(), &CTermSignal::terminationRequested, this, &CLockwardenApp::OnEndSession);
+    if (auto* pGuiApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(pGuiApp, &QGuiApplication::commitDataRequest, this, &CLockwardenApp::OnCommitDataRequest);
+    m_pMainFrame->show();
+    return true;
+}
+
+void CLockwardenApp::CreateTemplate() {
+    m_pDoc = std::make_unique<CLockwardenDoc>(m_state, m_prompts);
+    const QStringList strings = LoadString(IDR_MAINFRAME).split(QLatin1Char('\n'));
+    m_pDoc->m_strFilter = strings.value(3);
+    m_pDoc->m_strDefExt = strings.value(4);
+    m_pDoc->m_onAddToRecentFileList = [this](const QString& strPath) { m_recentFiles.Add(strPath); };
+    m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
+    m_pRouter = std::make_unique<CCommandRouter>();
+    m_pMainFrame = std::make_unique<CMainFrame>(*m_pDoc, m_state, m_prompts, *m_pStore, *m_pRouter, m_recentFiles);
+    m_pMainFrame->m_onDropFiles = [this](const QStringList& files) { OnDropFiles(files); };
+    m_pTemplate->m_onInitialUpdate = [this] { m_pMainFrame->GetActiveView()->OnInitialUpdate(); };
+    m_pTemplate->m_onActivateFrame = [this] { m_pMainFrame->ActivateFrame(); };
+    RegisterCommands();
+}
+
+void CLockwardenApp::RegisterCommands() {
+    CCommandRouter& router = *m_pRouter;
+    m_pMainFrame->GetActiveView()->RegisterCommands(router);
+
+    // The document's commands.
+    CLockwardenDoc& doc = *m_pDoc;
+    router.Register(ID_FILE_SAVE, [&doc] { doc.DoFileSave(); });
+    router.Register(ID_FILE_SAVE_AS, [&doc] { doc.OnSaveAs(); });
+    router.Register(
+        ID_CHANGE_FILE_PSWD, [&doc] { doc.OnChangeFilePassword(); },
+        [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateChangeFilePassword()); });
+
+    m_pMainFrame->RegisterCommands();
+
+    // The application's.
+    router.Register(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    router.Register(
+        ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { ui.SetCheck(m_state.m_bOpenMRU != 0); });
+    router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
+    router.Register(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    for (int i = 0; i < 4; ++i)
+        router.Register(
+            ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); },
+            [this, i](CCmdUI& ui) { ui.Enable(i < m_recentFiles.GetSize()); });
+    router.UpdateCommands();
+}
+
+bool CLockwardenApp::ProcessShellCommand(const CCommandLineInfo& info) {
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+    case CCommandLineInfo::FileDDE:
+        // Nothing here talks to a shell by DDE: such a start is a plain one.
+        if (!m_pTemplate->OnFileNew()) {
+            m_nExitCode = 1;
+            return false;
+        }
+        return true;
+    case CCommandLineInfo::FileOpen:
+        if (!OpenDocumentFile(QFileInfo(info.m_strFileName).absoluteFilePath())) {
+            m_nExitCode = 1;
+            return false;
+        }
+        return true;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+        std::fputs("Printing is not available in this version.\n", stderr);
+        m_nExitCode = 1;
+        return false;
+    case CCommandLineInfo::AppUnregister:
+        m_nExitCode = Unregister() ? 0 : 1;
+        return false;
+    }
+    return false;
+}
+
+bool CLockwardenApp::Unregister() {
+    m_pStore->RemoveAll();
+    const bool bRemoved = RemoveUserRegistration();
+    if (!m_cmdInfo.m_bRunEmbedding)
+        m_prompts.MessageBox(LoadString(AFX_IDP_UNREG_DONE), MB_ICONINFORMATION | MB_OK);
+    return bRemoved;
+}
+
+bool CLockwardenApp::OpenDocumentFile(const QString& strPath) {
+    return m_pTemplate->OpenDocumentFile(strPath);
+}
+
+int CLockwardenApp::ExitInstance() {
+    if (m_bExited)
+        return 0;
+    m_bExited = true;
+    if (m_pMainFrame)
+        m_pMainFrame->OnDestroy();
+    if (!m_pStore)
+        return 0;
+    m_state.WriteSettings(*m_pStore);
+    if (m_cmdInfo.m_nShellCommand != CCommandLineInfo::AppUnregister) {
+        m_recentFiles.WriteList(*m_pStore);
+        m_pStore->WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("PreviewPages"), m_nNumPreviewPages);
+    }
+    m_pStore->Sync();
+    return 0;
+}
+
+void CLockwardenApp::OnAppAbout() {
+    CAboutDlg dlg(m_prompts, m_pMainFrame.get());
+    m_prompts.DoModal(dlg);
+}
+
+void CLockwardenApp::OnStartWithMRU() {
+    m_state.m_bOpenMRU = m_state.m_bOpenMRU == 0 ? 1 : 0;
+}
+
+void CLockwardenApp::OnFileNew() {
+    m_pTemplate->OnFileNew();
+}
+
+void CLockwardenApp::OnFileOpen() {
+    m_pTemplate->OnFileOpen();
+}
+
+void CLockwardenApp::OnOpenRecentFile(int nIndex) {
+    const QString strPath = m_recentFiles[nIndex];
+    if (strPath.isEmpty())
+        return;
+    // A file that is gone leaves the list; one whose password prompt was cancelled, or that another
+    // program holds for a moment, stays.
+    if (!OpenDocumentFile(strPath) && !QFileInfo::exists(strPath))
+        m_recentFiles.Remove(nIndex);
+}
+
+void CLockwardenApp::OnDropFiles(const QStringList& files) {
+    for (const QString& strFile : files)
+        OpenDocumentFile(QFileInfo(strFile).absoluteFilePath());
+}
+
+void CLockwardenApp::OnCommitDataRequest(QSessionManager& manager) {
+    if (manager.allowsInteraction()) {
+        const bool bMayEnd = m_pDoc->SaveModified();
+        manager.release();
+        if (!bMayEnd) {
+            manager.cancel();
+            return;
+        }
+    }
+    OnEndSession();
+}
+
+void CLockwardenApp::OnEndSession() {
+    m_pMainFrame->OnEndSession(true);
+    QCoreApplication::quit();
+}

@@ -1,0 +1,81 @@
+#include "framework/CommandRouter.h"
+
+#include "resources/Strings.h"
+
+#include <QAction>
+
+CCommandRouter::CCommandRouter(QObject* pParent) : QObject(pParent) {}
+
+CCommandRouter::~CCommandRouter() = default;
+
+void CCommandRouter::Register(int nID, Handler handler, Updater updater) {
+    CEntry& entry = m_entries[nID];
+    if (entry.handler)
+        return;
+    entry.handler = std::move(handler);
+    entry.updater = std::move(updater);
+}
+
+bool CCommandRouter::HasHandler(int nID) const {
+    const auto it = m_entries.find(nID);
+    return it != m_entries.end() && it->second.handler;
+}
+
+QAction* CCommandRouter::Action(int nID) {
+    CEntry& entry = m_entries[nID];
+    if (entry.pAction == nullptr) {
+        auto* pAction = new QAction(this);
+        pAction->setObjectName(QStringLiteral("ID_%1").arg(nID));
+        pAction->setData(nID);
+        pAction->setStatusTip(PromptOf(nID));
+        const QString strTip = TooltipOf(nID);
+        if (!strTip.isEmpty())
+            pAction->setToolTip(strTip);
+        connect(pAction, &QAction::triggered, this, [this, nID] { Execute(nID); });
+        entry.pAction = pAction;
+        CCmdUI ui = Query(nID);
+        pAction->setEnabled(ui.m_bEnabled);
+    }
+    return entry.pAction;
+}
+
+CCmdUI CCommandRouter::Query(int nID) const {
+    CCmdUI ui(nID);
+    const auto it = m_entries.find(nID);
+    if (it == m_entries.end() || !it->second.handler) {
+        ui.Enable(false);
+        return ui;
+    }
+    if (it->second.updater)
+        it->second.updater(ui);
+    return ui;
+}
+
+bool CCommandRouter::Execute(int nID) {
+    const auto it = m_entries.find(nID);
+    if (it == m_entries.end() || !it->second.handler || !Query(nID).m_bEnabled) {
+        UpdateCommands();
+        return false;
+    }
+    // Copy: the handler may register or replace commands.
+    const Handler handler = it->second.handler;
+    handler();
+    UpdateCommands();
+    return true;
+}
+
+void CCommandRouter::UpdateCommands() {
+    for (auto& [nID, entry] : m_entries) {
+        if (entry.pAction == nullptr)
+            continue;
+        const CCmdUI ui = Query(nID);
+        entry.pAction->setEnabled(ui.m_bEnabled);
+        if (ui.m_bCheckable || entry.pAction->isCheckable()) {
+            entry.pAction->setCheckable(true);
+            entry.pAction->setChecked(ui.m_bChecked);
+        }
+        if (!ui.m_strText.isEmpty())
+            entry.pAction->setText(ui.m_strText);
+    }
+    Q_EMIT commandsUpdated();
+}

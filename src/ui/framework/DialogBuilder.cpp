@@ -1,0 +1,380 @@
+#include "framework/DialogBuilder.h"
+
+#include "resources/Resource.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QStyle>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+const char* const kControlIdProperty = "controlId";
+const char* const kSortedProperty = "sorted";
+const char* const kUnitXProperty = "dialogUnitX";
+const char* const kUnitYProperty = "dialogUnitY";
+constexpr int kTemplatePointSize = 12;
+
+// Pixels per dialog unit. With Windows' units (base width / 4, base height / 8) every product is exact
+// in a double, so rounding halves away from zero gives what Windows' MulDiv gives.
+struct CUnits {
+    double dX;
+    double dY;
+
+    static int Round(double d) { return static_cast<int>(d < 0 ? std::ceil(d - 0.5) : std::floor(d + 0.5)); }
+    int X(int n) const { return Round(n * dX); }
+    int Y(int n) const { return Round(n * dY); }
+    QRect Map(const QRect& rc) const { return {X(rc.x()), Y(rc.y()), X(rc.width()), Y(rc.height())}; }
+};
+
+CUnits WindowsUnits(const QSize& baseUnits) {
+    return {baseUnits.width() / 4.0, baseUnits.height() / 8.0};
+}
+
+QString Text(const char* psz) {
+    return psz != nullptr ? QString::fromUtf8(psz) : QString();
+}
+
+// A label's text as the name of the field it labels: no mnemonic, no trailing colon.
+QString LabelName(const char* pszLabel) {
+    QString str = StripMnemonic(Text(pszLabel)).trimmed();
+    while (str.endsWith(QLatin1Char(':')))
+        str.chop(1);
+    return str.trimmed();
+}
+
+bool IsInput(EControlKind kind) {
+    return kind == EControlKind::Edit || kind == EControlKind::ComboBox;
+}
+
+// A multi-line edit without ES_WANTRETURN leaves Enter to the dialog, which presses its default button.
+class CReturnToDialogFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::KeyPress) {
+            auto* pKey = static_cast<QKeyEvent*>(pEvent);
+            const bool bReturn = pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter;
+            if (bReturn && !(pKey->modifiers() & Qt::ControlModifier)) {
+                if (auto* pWidget = qobject_cast<QWidget*>(pWatched))
+                    QCoreApplication::sendEvent(pWidget->window(), pEvent);
+                return true;
+            }
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
+QWidget* CreateEdit(const CDialogItem& item, QWidget& parent) {
+    const bool bCentre = (item.nStyle & ES_CENTER) != 0;
+    const bool bReadOnly = (item.nStyle & ES_READONLY) != 0;
+    if (item.nStyle & ES_MULTILINE) {
+        auto* pEdit = new QPlainTextEdit(Text(item.pszText), &parent);
+        pEdit->setFrameShape((item.nStyle & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
+        pEdit->setVerticalScrollBarPolicy((item.nStyle & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        // Without ES_AUTOHSCROLL a multi-line edit wraps its lines at the edge.
+        pEdit->setLineWrapMode((item.nStyle & ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        pEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pEdit->setTabChangesFocus(true);
+        pEdit->setReadOnly(bReadOnly);
+        if (!(item.nStyle & ES_WANTRETURN))
+            pEdit->installEventFilter(new CReturnToDialogFilter(pEdit));
+        return pEdit;
+    }
+    auto* pEdit = new QLineEdit(Text(item.pszText), &parent);
+    pEdit->setFrame((item.nStyle & WS_BORDER) != 0);
+    // Fields hold texts of any length; a line edit would otherwise cut them at 32767 characters.
+    // (A line edit always scrolls sideways, so ES_AUTOHSCROLL needs nothing more.)
+    pEdit->setMaxLength(std::numeric_limits<int>::max());
+    if (item.nStyle & ES_PASSWORD)
+        pEdit->setEchoMode(QLineEdit::Password);
+    if (bCentre)
+        pEdit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    pEdit->setReadOnly(bReadOnly);
+    if (item.nStyle & ES_NUMBER)
+        pEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pEdit));
+    return pEdit;
+}
+
+QComboBox* CreateComboBox(const CDialogItem& item, QWidget& parent, const CUnits& units) {
+    auto* pCombo = new QComboBox(&parent);
+    const bool bEditable = (item.nStyle & CBS_TYPEMASK) != CBS_DROPDOWNLIST;
+    pCombo->setEditable(bEditable);
+    pCombo->setProperty(kSortedProperty, (item.nStyle & CBS_SORT) != 0);
+    if (bEditable) {
+        // Typed text is the user's: it is neither added to the list on Enter nor completed from it (an inline
+        // completion would turn a typed "Ba" into "Bank" behind the user's back).
+        pCombo->setInsertPolicy(QComboBox::NoInsert);
+        pCombo->setCompleter(nullptr);
+        pCombo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+        pCombo->setEditText(Text(item.pszText));
+    }
+    // The template's height is that of the opened list; the closed box takes the height the font needs.
+    const int nItemHeight = QFontMetrics(parent.font()).height() + 2;
+    pCombo->setMaxVisibleItems(std::max(1, (units.Y(item.cy) - pCombo->sizeHint().height()) / nItemHeight));
+    return pCombo;
+}
+
+// A static of one line's height shows one line, cut at its edge; a taller one wraps at word breaks.
+bool IsOneLine(int nHeight, const QFontMetrics& metrics) {
+    return nHeight < 2 * metrics.height();
+}
+
+QWidget* CreateControl(const CDialogItem& item, QWidget& parent, const CUnits& units) {
+    switch (item.kind) {
+    case EControlKind::Static: {
+        auto* pLabel = new QLabel(&parent);
+        pLabel->setTextFormat(Qt::PlainText);
+        pLabel->setWordWrap(!IsOneLine(units.Y(item.cy), QFontMetrics(parent.font())));
+        pLabel->setAlignment(((item.nStyle & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        return pLabel;
+    }
+    case EControlKind::Edit:
+        return CreateEdit(item, parent);
+    case EControlKind::PushButton:
+    case EControlKind::DefPushButton:
+    case EControlKind::OwnerDrawButton: {
+        auto* pButton = new QPushButton(Text(item.pszText), &parent);
+        if (item.kind == EControlKind::DefPushButton)
+            pButton->setDefault(true);
+        pButton->setProperty("ownerDraw", item.kind == EControlKind::OwnerDrawButton);
+        return pButton;
+    }
+    case EControlKind::CheckBox:
+        return new QCheckBox(Text(item.pszText), &parent);
+    case EControlKind::ComboBox:
+        return CreateComboBox(item, parent, units);
+    }
+    return new QWidget(&parent);
+}
+
+// How much wider than Windows' units the dialog must be for every caption of the template to fit its
+// control. The templates were drawn for "MS Sans Serif"; desktop fonts set digits, blanks and marks wider
+// against their letters, so a caption that just fitted there would be cut here.
+double CaptionFitScale(const CDialogTemplate& tmpl, const QFont& font, const CUnits& units, const QStyle& style) {
+    constexpr double kMaxScale = 2.0;
+    const QFontMetrics metrics(font);
+    const int nButtonPadding =
+        style.pixelMetric(QStyle::PM_ButtonMargin) + 2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int nCheckPadding =
+        style.pixelMetric(QStyle::PM_IndicatorWidth) + style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    double dScale = 1.0;
+    for (const CDialogItem& item : tmpl.items) {
+        const QString strText = StripMnemonic(Text(item.pszText));
+        const int nWidth = units.X(item.cx);
+        if (strText.isEmpty() || nWidth <= 0)
+            continue;
+        int nNeeded = 0;
+        switch (item.kind) {
+        case EControlKind::Static:
+            if (!IsOneLine(units.Y(item.cy), metrics)) {
+                // Widen until the wrapped lines fit the height.
+                double d = dScale;
+                while (d < kMaxScale && metrics.boundingRect(QRect(0, 0, CUnits::Round(nWidth * d), INT_MAX / 2),
+                                                             Qt::TextWordWrap, strText)
+                                                .height() > units.Y(item.cy))
+                    d += 0.01;
+                dScale = d;
+                continue;
+            }
+            nNeeded = metrics.horizontalAdvance(strText);
+            break;
+        case EControlKind::PushButton:
+        case EControlKind::DefPushButton:
+        case EControlKind::OwnerDrawButton:
+            nNeeded = metrics.horizontalAdvance(strText) + nButtonPadding;
+            break;
+        case EControlKind::CheckBox:
+            nNeeded = metrics.horizontalAdvance(strText) + nCheckPadding;
+            break;
+        default:
+            continue;
+        }
+        dScale = std::max(dScale, double(nNeeded) / nWidth);
+    }
+    return std::min(dScale, kMaxScale);
+}
+
+} // namespace
+
+QFont DialogFont(const CDialogTemplate& tmpl) {
+    // Every template asks for 12 points, the program's one dialog size; here that is the size the user gave
+    // the desktop's UI font, so dialogs match the rest of the desktop and grow with the user's setting.
+    QFont font = QApplication::font();
+    const double dScale = tmpl.nPointSize / double(kTemplatePointSize);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * dScale);
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(qRound(font.pixelSize() * dScale));
+    return font;
+}
+
+QSize DialogBaseUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int nWidth =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(nWidth / 26 + 1) / 2, metrics.height()};
+}
+
+int DialogUnitsToPixelsX(int nUnits, const QSize& baseUnits) {
+    return WindowsUnits(baseUnits).X(nUnits);
+}
+int DialogUnitsToPixelsY(int nUnits, const QSize& baseUnits) {
+    return WindowsUnits(baseUnits).Y(nUnits);
+}
+QRect MapDialogRect(const QRect& rcUnits, const QSize& baseUnits) {
+    return WindowsUnits(baseUnits).Map(rcUnits);
+}
+
+QRect MapDialogRect(const QWidget& dialog, const QRect& rcUnits) {
+    const CUnits units{dialog.property(kUnitXProperty).toDouble(), dialog.property(kUnitYProperty).toDouble()};
+    return units.Map(rcUnits);
+}
+
+QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const QFont& font) {
+    parent.setFont(font);
+    CUnits units = WindowsUnits(DialogBaseUnits(font));
+    units.dX *= CaptionFitScale(tmpl, font, units, *parent.style());
+    parent.setProperty(kUnitXProperty, units.dX);
+    parent.setProperty(kUnitYProperty, units.dY);
+
+    std::vector<QWidget*> focusChain;
+    QLabel* pPendingLabel = nullptr;
+    const CDialogItem* pPrevious = nullptr;
+    for (const CDialogItem& item : tmpl.items) {
+        QWidget* pControl = CreateControl(item, parent, units);
+        pControl->setProperty(kControlIdProperty, item.nID);
+        pControl->setObjectName(item.nID == IDC_STATIC ? QStringLiteral("IDC_STATIC")
+                                                       : QStringLiteral("IDC_%1").arg(item.nID));
+        QRect rc = units.Map(QRect(item.x, item.y, item.cx, item.cy));
+        if (item.kind == EControlKind::ComboBox)
+            rc.setHeight(pControl->sizeHint().height());
+        pControl->setGeometry(rc);
+
+        QString strName = Text(item.pszAccessibleName);
+        if (item.kind == EControlKind::Static) {
+            // A label names the field that follows it; the text shows without its mnemonic marks unless a
+            // buddy gives them meaning (set below once the field exists).
+            auto* pLabel = static_cast<QLabel*>(pControl);
+            pLabel->setText(StripMnemonic(Text(item.pszText)));
+            pPendingLabel = pLabel;
+        } else {
+            if (strName.isEmpty()) {
+                if (!IsInput(item.kind))
+                    strName = StripMnemonic(Text(item.pszText));
+                else if (pPrevious != nullptr && pPrevious->kind == EControlKind::Static)
+                    strName = LabelName(pPrevious->pszText);
+            }
+            if (pPendingLabel != nullptr && IsInput(item.kind)) {
+                pPendingLabel->setText(Text(pPrevious->pszText));
+                pPendingLabel->setBuddy(pControl);
+            }
+            pPendingLabel = nullptr;
+            pControl->setFocusPolicy((item.nStyle & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
+            focusChain.push_back(pControl);
+        }
+        if (!strName.isEmpty()) {
+            pControl->setAccessibleName(strName);
+            if (auto* pCombo = qobject_cast<QComboBox*>(pControl); pCombo != nullptr && pCombo->lineEdit() != nullptr)
+                pCombo->lineEdit()->setAccessibleName(strName);
+        }
+        pPrevious = &item;
+    }
+    for (std::size_t i = 1; i < focusChain.size(); ++i)
+        QWidget::setTabOrder(focusChain[i - 1], focusChain[i]);
+    // In a dialog the buttons numbered IDOK and IDCANCEL end it, as the framework's OK and Cancel do.
+    if (auto* pDialog = qobject_cast<QDialog*>(&parent)) {
+        if (auto* pOk = FindControl<QPushButton>(pDialog, IDOK))
+            QObject::connect(pOk, &QPushButton::clicked, pDialog, &QDialog::accept);
+        if (auto* pCancel = FindControl<QPushButton>(pDialog, IDCANCEL))
+            QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
+    }
+    return {units.X(tmpl.cx), units.Y(tmpl.cy)};
+}
+
+QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent) {
+    return CreateDialogControls(tmpl, parent, DialogFont(tmpl));
+}
+
+void CreateDialogFromTemplate(int nID, QDialog& dlg) {
+    const CDialogTemplate& tmpl = FindDialogTemplate(nID);
+    const QSize size = CreateDialogControls(tmpl, dlg);
+    dlg.setWindowTitle(Text(tmpl.pszCaption));
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+    if (tmpl.nStyle & WS_CAPTION)
+        flags |= Qt::WindowTitleHint;
+    if (tmpl.nStyle & WS_SYSMENU)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    dlg.setWindowFlags(flags);
+    dlg.setSizeGripEnabled(false);
+    dlg.setFixedSize(size);
+}
+
+QSize CreateFormFromTemplate(int nID, QWidget& form) {
+    const QSize size = CreateDialogControls(FindDialogTemplate(nID), form);
+    form.setMinimumSize(size);
+    return size;
+}
+
+int ControlId(const QObject* pObject) {
+    return pObject != nullptr ? pObject->property(kControlIdProperty).toInt() : 0;
+}
+
+QString StripMnemonic(const QString& strText) {
+    QString str;
+    str.reserve(strText.size());
+    for (qsizetype i = 0; i < strText.size(); ++i) {
+        if (strText[i] == QLatin1Char('&')) {
+            if (++i == strText.size())
+                break;
+        }
+        str.append(strText[i]);
+    }
+    return str;
+}
+
+int ComboAddString(QComboBox& combo, const QString& strItem, const QVariant& data) {
+    int nIndex = combo.count();
+    if (combo.property(kSortedProperty).toBool()) {
+        // Upper bound: the first item that sorts after the new one.
+        int nLow = 0;
+        int nHigh = combo.count();
+        while (nLow < nHigh) {
+            const int nMid = nLow + (nHigh - nLow) / 2;
+            if (QString::compare(combo.itemText(nMid), strItem, Qt::CaseInsensitive) <= 0)
+                nLow = nMid + 1;
+            else
+                nHigh = nMid;
+        }
+        nIndex = nLow;
+    }
+    // Adding an item neither selects it nor changes what the edit part shows, and notifies nobody.
+    const QSignalBlocker blocker(&combo);
+    const int nCurrent = combo.currentIndex();
+    const QString strEditText = combo.isEditable() ? combo.currentText() : QString();
+    combo.insertItem(nIndex, strItem, data);
+    if (nCurrent < 0) {
+        combo.setCurrentIndex(-1);
+        if (combo.isEditable())
+            combo.setEditText(strEditText);
+    }
+    return nIndex;
+}

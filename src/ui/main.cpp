@@ -1,0 +1,69 @@
+#include "app/CommandLineInfo.h"
+#include "app/LockwardenApp.h"
+#include "database/FilePasswordDlg.h"
+#include "resources/Version.h"
+#include "platform/DesktopRegistration.h"
+#include "framework/QtPrompts.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstring>
+
+#ifdef NDEBUG
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+// Memory holds file passwords and deciphered records: no core file may carry them to disk.
+void DisableCoreDumps() {
+#ifdef NDEBUG
+    const struct rlimit none = {0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
+}
+
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(QString::fromLocal8Bit(argv[i]));
+    return args;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    DisableCoreDumps();
+
+    // --help and --version answer without a display.
+    CCommandLineInfo info;
+    info.ParseCommandLine(ArgumentsOf(argc, argv));
+    if (info.m_bShowHelp) {
+        std::fputs(CommandLineUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (info.m_bShowVersion) {
+        std::printf("Lockwarden %s\n", LOCKWARDEN_VERSION);
+        return 0;
+    }
+
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lockwarden"));
+    QApplication::setOrganizationName(QStringLiteral("Fernhollow"));
+    QApplication::setApplicationVersion(QStringLiteral(LOCKWARDEN_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopAppId));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lockwarden.svg")));
+
+    CQtPrompts prompts(RunFilePasswordDlg);
+    CLockwardenApp app(prompts);
+    // QApplication has taken its own options (-style, -platform...) out of argv by now.
+    const bool bStarted = app.InitInstance(ArgumentsOf(argc, argv));
+    if (bStarted)
+        qapp.exec();
+    const int nExit = app.ExitInstance();
+    return bStarted ? nExit : app.m_nExitCode;
+}

@@ -1,0 +1,115 @@
+#include "framework/Archive.h"
+#include "database/FieldCipher.h"
+#include "database/SiteDatabaseFormat.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kPassword = "names only";
+
+// A database whose fields take every length form, so skipping has to follow each of them, plus one
+// field in the 16-bit form that only files written elsewhere hold.
+QByteArray SampleDatabase() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    CArchive ar(&buffer, CArchive::store);
+    ar.WriteString(SiteDatabaseFormat::kBanner);
+    ar.WriteString(SiteDatabaseFormat::MakeCheckString(kPassword));
+    ar.WriteDWord(4);
+    const std::vector<std::vector<std::string>> records = {
+        {"first", "https://example.com", "me", "secret", ""},
+        {std::string(300, 's'), std::string(254, 'u'), std::string(255, 'v'), "", std::string(70000, 'n')},
+        {"", "", "", "", ""},
+    };
+    CSiteArray sites;
+    for (const auto& fields : records)
+        sites.push_back(std::make_unique<CSiteInfo>(fields[0], fields[1], fields[2], fields[3], fields[4]));
+    for (const auto& pSite : sites) {
+        ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+        pSite->Serialize(ar, kPassword);
+    }
+    // The last record: its URL is stored in 16-bit characters.
+    ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+    ar.WriteString(EncipherText(kPassword, "w"));
+    ar.WriteByte(0xFF);
+    ar.WriteWord(0xFFFE);
+    ar.WriteByte(2);
+    ar.WriteBytes("h\0i\0", 4);
+    for (int i = 0; i < 3; ++i)
+        ar.WriteString("");
+    ar.Flush();
+    return bytes;
+}
+
+// What a reader made of the bytes: the names, or the cause of its failure.
+struct Outcome {
+    std::vector<std::string> names;
+    std::optional<CArchiveException::Cause> failure;
+    bool operator==(const Outcome&) const = default;
+};
+
+template <typename Read> Outcome ReadWith(const QByteArray& bytes, int nBufferSize, Read read) {
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    CArchive ar(&buffer, CArchive::load, nBufferSize);
+    Outcome outcome;
+    try {
+        std::string strBanner, strCheck;
+        SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
+        read(ar, outcome.names);
+    } catch (const CArchiveException& e) {
+        outcome.failure = e.m_cause;
+        outcome.names.clear();
+    }
+    return outcome;
+}
+
+Outcome ReadAllRecords(const QByteArray& bytes, int nBufferSize) {
+    return ReadWith(bytes, nBufferSize, [](CArchive& ar, std::vector<std::string>& names) {
+        CSiteArray sites;
+        SiteDatabaseFormat::ReadRecords(ar, kPassword, sites);
+        for (const auto& pSite : sites)
+            names.push_back(pSite->m_strSite);
+    });
+}
+
+Outcome ReadNamesOnly(const QByteArray& bytes, int nBufferSize) {
+    return ReadWith(bytes, nBufferSize, [](CArchive& ar, std::vector<std::string>& names) {
+        SiteDatabaseFormat::ReadSiteNames(ar, kPassword, names);
+    });
+}
+
+} // namespace
+
+TEST(ReadSiteNames, GivesTheNamesOfTheFullRead) {
+    const QByteArray bytes = SampleDatabase();
+    const Outcome full = ReadAllRecords(bytes, CArchive::kDefaultBufferSize);
+    ASSERT_FALSE(full.failure);
+    ASSERT_EQ(full.names, (std::vector<std::string>{"first", std::string(300, 's'), "", "w"}));
+    // A small buffer makes the long fields cross many refills while they are skipped.
+    for (int nBufferSize : {16, 100, CArchive::kDefaultBufferSize, 1 << 16})
+        EXPECT_EQ(ReadNamesOnly(bytes, nBufferSize), full) << nBufferSize;
+}
+
+TEST(ReadSiteNames, FailsWhereTheFullReadFails) {
+    const QByteArray bytes = SampleDatabase();
+    // Cut short anywhere, and with a stray byte changed in the tags and lengths of the first records.
+    for (qsizetype n = 0; n < bytes.size(); n += n < 400 ? 1 : 97) {
+        const QByteArray cut = bytes.left(n);
+        EXPECT_EQ(ReadNamesOnly(cut, 100), ReadAllRecords(cut, 100)) << "cut at " << n;
+    }
+    for (qsizetype n = 23; n < 400; ++n) {
+        QByteArray changed = bytes;
+        changed[n] = static_cast<char>(changed[n] ^ 0x80);
+        EXPECT_EQ(ReadNamesOnly(changed, 100), ReadAllRecords(changed, 100)) << "byte " << n << " changed";
+    }
+}

@@ -1,0 +1,461 @@
+#include "ScriptedPrompts.h"
+
+#include "app/LockwardenApp.h"
+#include "app/MainFrame.h"
+#include "database/LockwardenDoc.h"
+#include "framework/CommandRouter.h"
+#include "platform/ProfileStore.h"
+#include "framework/WndPrompts.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+#include "view/LockwardenView.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The application's prompts: scripted boxes and password prompts, and a count of modal dialogs run.
+class CAppPrompts : public CWndPrompts {
+public:
+    int MessageBox(const QString& strText, unsigned nType) override { return m_s.MessageBox(strText, nType); }
+    void MessageBeep() override { m_s.MessageBeep(); }
+    int FilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
+        return m_s.FilePasswordPrompt(strPassword, strLabel);
+    }
+    bool OpenFileDialog(QString& strPath, const QString& strFilter) override {
+        return m_s.OpenFileDialog(strPath, strFilter);
+    }
+    bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) override {
+        return m_s.SaveFileDialog(strPath, strFilter, strDefExt);
+    }
+    int DoModal(QDialog&) override {
+        ++m_nModal;
+        return IDCANCEL;
+    }
+    CScriptedPrompts m_s;
+    int m_nModal = 0;
+};
+
+// Each test runs the application against its own settings and data folders.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_home.isValid());
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        m_oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    }
+    void TearDown() override {
+        m_pApp.reset();
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+        qputenv("XDG_DATA_HOME", m_oldData);
+    }
+
+    QString SettingsFile() const {
+        return CProfileStore::FilePathOf(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
+    }
+    // Settings as a previous run left them.
+    void Preset(const QString& strSection, const QString& strKey, const QVariant& value) {
+        CProfileStore store(SettingsFile());
+        if (value.typeId() == QMetaType::Int)
+            store.WriteProfileInt(strSection, strKey, value.toInt());
+        else
+            store.WriteProfileString(strSection, strKey, value.toString());
+    }
+    QString Stored(const QString& strSection, const QString& strKey, bool* pFound = nullptr) const {
+        CProfileStore store(SettingsFile());
+        return store.GetProfileString(strSection, strKey, {}, pFound);
+    }
+
+    // A real database file with one site, protected by strPassword.
+    QString MakeDatabase(const QString& strName, const std::string& strPassword, const std::string& strSite = "alpha") {
+        const QString strPath = m_home.filePath(strName);
+        CAppState state;
+        CScriptedPrompts prompts;
+        CLockwardenDoc doc(state, prompts);
+        state.m_strFilePassword = strPassword;
+        doc.AddSite(std::make_unique<CSiteInfo>(strSite, "https://a.example", "ann", "pw", "notes"));
+        EXPECT_TRUE(doc.OnSaveDocument(strPath));
+        return strPath;
+    }
+
+    bool Start(const QStringList& args = {}) {
+        m_pApp = std::make_unique<CLockwardenApp>(m_prompts);
+        return m_pApp->InitInstance(args);
+    }
+    CMainFrame& Frame() { return *m_pApp->m_pMainFrame; }
+    CLockwardenView& View() { return *Frame().GetActiveView(); }
+    QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
+
+    QTemporaryDir m_home;
+    QByteArray m_oldConfig;
+    QByteArray m_oldData;
+    CAppPrompts m_prompts;
+    std::unique_ptr<CLockwardenApp> m_pApp;
+};
+
+TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled - Lockwarden"));
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_TRUE(View().IsListEmpty());
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_FALSE(Action(ID_START_WITH_MRU)->isChecked());
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_EQ(Frame().m_nActivateCount, 2);
+    EXPECT_FALSE(Frame().windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Frame().windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    Frame().close();
+    EXPECT_EQ(m_pApp->ExitInstance(), 0);
+    for (const char* pszKey : {"bMixedCase", "bNumbers", "bPuncuation", "bOpenMRU", "nLength", "bHidePswd"}) {
+        bool bFound = false;
+        Stored(QStringLiteral("settings"), QString::fromLatin1(pszKey), &bFound);
+        EXPECT_TRUE(bFound) << pszKey;
+    }
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("8"));
+    EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
+    EXPECT_EQ(Stored(QStringLiteral("mainWindow"), QStringLiteral("icon")), QStringLiteral("0"));
+    EXPECT_FALSE(Stored(QStringLiteral("Lockwarden-Summary"), QStringLiteral("state")).isEmpty());
+}
+
+TEST_F(AppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_TRUE(Action(ID_START_WITH_MRU)->isChecked());
+}
+
+TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
+    const QString strNewest = MakeDatabase(QStringLiteral("newest.lwd"), "secret");
+    const QString strOlder = MakeDatabase(QStringLiteral("older.lwd"), "other");
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strNewest);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File2"), strOlder);
+    m_prompts.m_s.EnterPassword("secret");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("newest.lwd - Lockwarden"));
+    EXPECT_EQ(View().SiteCount(), 1);
+    EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("1 Sites"));
+    EXPECT_EQ(Frame().m_nActivateCount, 2);
+}
+
+TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
+    const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1) << "the document's own failure message";
+    EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
+    EXPECT_TRUE(Frame().isVisible());
+    // Only the first activation used the saved placement.
+    EXPECT_EQ(Frame().m_nActivateCount, 1);
+    Frame().close();
+    m_pApp->ExitInstance();
+    EXPECT_EQ(Stored(QStringLiteral("Recent File List"), QStringLiteral("File1")), strGone);
+}
+
+TEST_F(AppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocument) {
+    const QString strFile = MakeDatabase(QStringLiteral("locked.lwd"), "secret");
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strFile);
+    m_prompts.m_s.CancelPassword();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_prompts.m_s.m_passwordFieldsShown.size(), 1u);
+    EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
+    EXPECT_TRUE(View().IsListEmpty());
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strFile);
+}
+
+TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
+    const QString strRecent = MakeDatabase(QStringLiteral("recent.lwd"), "r");
+    const QString strNamed = MakeDatabase(QStringLiteral("named.lwd"), "n", "named-site");
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strRecent);
+    m_prompts.m_s.EnterPassword("n");
+    ASSERT_TRUE(Start({strNamed}));
+    ASSERT_EQ(m_prompts.m_s.m_shown.size(), 1u) << "one password prompt, for the named file";
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("named.lwd - Lockwarden"));
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strNamed);
+    EXPECT_EQ(Frame().m_nActivateCount, 2) << "the second run of the command only activates the window";
+}
+
+TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
+    EXPECT_FALSE(Start({m_home.filePath(QStringLiteral("missing.lwd"))}));
+    EXPECT_EQ(m_pApp->m_nExitCode, 1);
+    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1);
+    m_pApp->ExitInstance();
+    EXPECT_TRUE(QFile::exists(SettingsFile())) << "settings are written back after a failed start";
+    EXPECT_TRUE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty())
+        << "a window never shown leaves no placement";
+}
+
+TEST_F(AppTest, PrintingFromTheCommandLineIsRefused) {
+    const QString strFile = MakeDatabase(QStringLiteral("p.lwd"), "");
+    EXPECT_FALSE(Start({QStringLiteral("/p"), strFile}));
+    EXPECT_EQ(m_pApp->m_nExitCode, 1);
+}
+
+TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
+    Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 5);
+    ASSERT_TRUE(Start());
+    CCommandRouter& router = *m_pApp->m_pRouter;
+    router.UpdateCommands();
+    EXPECT_TRUE(Action(ID_START_WITH_MRU)->isChecked()) << "5 counts as set";
+    const bool expected[] = {false, true, false};
+    for (bool b : expected) {
+        router.Execute(ID_START_WITH_MRU);
+        EXPECT_EQ(Action(ID_START_WITH_MRU)->isChecked(), b);
+        EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bOpenMRU")), QStringLiteral("5"))
+            << "nothing is stored before the exit";
+    }
+    Frame().close();
+    m_pApp->ExitInstance();
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bOpenMRU")), QStringLiteral("0"));
+}
+
+TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
+    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0900  0720"));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame().geometry(), QRect(100, 120, 800, 600));
+    Frame().setGeometry(QRect(30, 40, 820, 630));
+    m_pApp->m_pRouter->Execute(ID_FILE_NEW);
+    EXPECT_EQ(Frame().geometry().topLeft(), QPoint(30, 40)) << "File > New leaves the window where it is";
+    Frame().close();
+    m_pApp->ExitInstance();
+    EXPECT_EQ(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).left(9), QStringLiteral("0030 0040"));
+}
+
+TEST_F(AppTest, ThreeNumbersInTheSavedRectAreIgnored) {
+    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100 0120 0500"));
+    ASSERT_TRUE(Start());
+    EXPECT_NE(Frame().geometry().topLeft(), QPoint(100, 120));
+    EXPECT_EQ(Frame().m_nActivateCount, 2) << "an unusable placement still counts";
+}
+
+TEST_F(AppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
+    const QString strFile = MakeDatabase(QStringLiteral("g.lwd"), "");
+    ASSERT_TRUE(Start({strFile}));
+    View().OnSiteAdd();
+    EXPECT_FALSE(Frame().close());
+    EXPECT_EQ(m_prompts.m_s.Messages(),
+              QStringList{QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")});
+    EXPECT_EQ(m_prompts.m_s.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
+    View().OnSiteCancel();
+    EXPECT_TRUE(Frame().close());
+}
+
+TEST_F(AppTest, AnEmptyListClosesEvenInDataEntry) {
+    ASSERT_TRUE(Start());
+    ASSERT_FALSE(View().IsBrowsing());
+    EXPECT_TRUE(Frame().close());
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+}
+
+TEST_F(AppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
+    ASSERT_TRUE(Start());
+    m_pApp->m_pDoc->SetModifiedFlag(true);
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
+    m_prompts.m_s.AnswerMessage(IDCANCEL);
+    EXPECT_FALSE(Frame().close());
+    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{QStringLiteral("Save changes to Untitled?")});
+    m_prompts.m_s.AnswerMessage(IDNO);
+    EXPECT_TRUE(Frame().close());
+}
+
+TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
+    const QString strFile = MakeDatabase(QStringLiteral("e.lwd"), "");
+    ASSERT_TRUE(Start({strFile}));
+    m_pApp->m_pDoc->AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
+    m_pApp->m_pDoc->SetModifiedFlag(true);
+    m_pApp->OnEndSession();
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_FALSE(Frame().isVisible());
+    m_pApp->ExitInstance();
+
+    CAppState state;
+    CScriptedPrompts prompts;
+    CLockwardenDoc doc(state, prompts);
+    ASSERT_TRUE(doc.OnOpenDocument(strFile));
+    EXPECT_EQ(doc.m_sites.size(), 2u);
+    EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
+}
+
+TEST_F(AppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
+    const QString strA = MakeDatabase(QStringLiteral("a.lwd"), "");
+    const QString strB = MakeDatabase(QStringLiteral("b.lwd"), "");
+    ASSERT_TRUE(Start());
+    m_pApp->OnDropFiles({strA, strB});
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("b.lwd - Lockwarden"));
+    EXPECT_EQ(m_pApp->m_recentFiles.Entries(), (QStringList{strB, strA}));
+    Q_EMIT Frame().RecentFilesMenu()->aboutToShow();
+    EXPECT_EQ(Action(ID_FILE_MRU_FILE1)->text(), QStringLiteral("&1 ") + CRecentFileList::AbbreviateName(strB));
+    EXPECT_TRUE(Action(ID_FILE_MRU_FILE1 + 1)->isVisible());
+    EXPECT_FALSE(Action(ID_FILE_MRU_FILE1 + 2)->isVisible());
+}
+
+TEST_F(AppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
+    const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
+    ASSERT_TRUE(Start());
+    m_pApp->m_pRouter->UpdateCommands();
+    ASSERT_TRUE(Action(ID_FILE_MRU_FILE1)->isEnabled());
+    m_pApp->m_pRouter->Execute(ID_FILE_MRU_FILE1);
+    EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 0);
+    EXPECT_FALSE(Action(ID_FILE_MRU_FILE1)->isEnabled());
+}
+
+TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack) {
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), QStringLiteral("/x.lwd"));
+    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("1 2 3 4"));
+    EXPECT_FALSE(Start({QStringLiteral("-Unregister")}));
+    EXPECT_EQ(m_pApp->m_nExitCode, 0);
+    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{LoadString(AFX_IDP_UNREG_DONE)});
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
+    m_pApp->ExitInstance();
+    bool bFound = false;
+    Stored(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), &bFound);
+    EXPECT_TRUE(bFound);
+    Stored(QStringLiteral("Recent File List"), QStringLiteral("File1"), &bFound);
+    EXPECT_FALSE(bFound);
+    Stored(QStringLiteral("mainWindow"), QStringLiteral("rect"), &bFound);
+    EXPECT_FALSE(bFound);
+}
+
+TEST_F(AppTest, UnregisterWithEmbeddingShowsNothing) {
+    EXPECT_FALSE(Start({QStringLiteral("/unregserver"), QStringLiteral("-Embedding")}));
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+}
+
+TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
+    ASSERT_TRUE(Start());
+    CCommandRouter& router = *m_pApp->m_pRouter;
+    router.UpdateCommands();
+    for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_FIND, ID_GO_URL, ID_SITE_NOTES,
+                    ID_DOCUMENTATION, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_CREATE_PASSWORDS})
+        EXPECT_FALSE(Action(nID)->isEnabled()) << nID;
+    for (int nID : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT})
+        EXPECT_TRUE(Action(nID)->isEnabled()) << nID;
+    EXPECT_TRUE(Action(ID_VIEW_TOOLBAR)->isChecked());
+    router.Execute(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(Frame().ToolBar()->isVisibleTo(&Frame()));
+    EXPECT_FALSE(Action(ID_VIEW_TOOLBAR)->isChecked());
+    EXPECT_EQ(Action(ID_EDIT_COPY)->shortcuts().size(), 2);
+    EXPECT_EQ(Action(ID_FILE_SAVE)->statusTip(), QStringLiteral("Save the active document"));
+    EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
+    ASSERT_TRUE(Start());
+    m_pApp->m_pRouter->UpdateCommands();
+    ASSERT_TRUE(Action(ID_APP_ABOUT)->isEnabled());
+    Action(ID_APP_ABOUT)->trigger();
+    EXPECT_EQ(m_prompts.m_nModal, 1);
+    Action(ID_APP_ABOUT)->trigger();
+    EXPECT_EQ(m_prompts.m_nModal, 2);
+}
+
+} // namespace
+
+namespace {
+
+// What a screen reader hears for a widget: the accessibility interface's name.
+QString AccessibleNameOf(QWidget* pWidget) {
+    QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pWidget);
+    return pInterface != nullptr ? pInterface->text(QAccessible::Name) : QString();
+}
+
+TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
+    ASSERT_TRUE(Start());
+    QStringList unnamed;
+    const QList<QWidget*> widgets = Frame().findChildren<QWidget*>();
+    for (QWidget* pWidget : widgets) {
+        const bool bInteractive =
+            qobject_cast<QAbstractButton*>(pWidget) != nullptr || qobject_cast<QLineEdit*>(pWidget) != nullptr ||
+            qobject_cast<QComboBox*>(pWidget) != nullptr || qobject_cast<QPlainTextEdit*>(pWidget) != nullptr;
+        // The combo box's own line edit is reached through the combo box.
+        if (!bInteractive || !pWidget->isVisibleTo(&Frame()) || qobject_cast<QComboBox*>(pWidget->parentWidget()))
+            continue;
+        if (AccessibleNameOf(pWidget).trimmed().isEmpty())
+            unnamed << QStringLiteral("%1 (%2)").arg(pWidget->objectName(),
+                                                     QString::fromLatin1(pWidget->metaObject()->className()));
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
+
+    // The form's fields are named by their labels, the buttons by their captions.
+    const std::pair<int, const char*> expected[] = {{IDC_SITE, "Site"},   {IDC_URL, "URL"},
+                                                    {IDC_USER, "User"},   {IDC_PSWD, "Pswd"},
+                                                    {IDC_NOTES, "Notes"}, {IDC_ADD, "Add"},
+                                                    {IDC_KEEP, "Keep"},   {IDC_GO_URL, "Go URL"},
+                                                    {IDC_FIND, "Find"},   {IDC_NOTES_BUTTON, "Notes..."}};
+    for (const auto& [nID, pszName] : expected) {
+        QWidget* pControl = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(nID));
+        ASSERT_NE(pControl, nullptr) << nID;
+        EXPECT_EQ(AccessibleNameOf(pControl), QString::fromLatin1(pszName)) << nID;
+    }
+}
+
+TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
+    ASSERT_TRUE(Start());
+    Frame().activateWindow();
+    const int order[] = {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES};
+    QWidget* pFirst = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[0]));
+    ASSERT_NE(pFirst, nullptr);
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* pFrom = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[i]));
+        QWidget* pNext = pFrom->nextInFocusChain();
+        // A combo box's line edit sits between it and the next control in the chain.
+        while (pNext != nullptr && (pNext->focusPolicy() & Qt::TabFocus) == 0)
+            pNext = pNext->nextInFocusChain();
+        if (qobject_cast<QComboBox*>(pNext != nullptr ? pNext->parentWidget() : nullptr))
+            pNext = pNext->nextInFocusChain();
+        ASSERT_NE(pNext, nullptr);
+        EXPECT_EQ(pNext->objectName(), QStringLiteral("IDC_%1").arg(order[i + 1])) << "after " << order[i];
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
+    const QString strKept = MakeDatabase(QStringLiteral("kept.lwd"), "secret");
+    const QString strGone = MakeDatabase(QStringLiteral("gone.lwd"), "");
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strKept);
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File2"), strGone);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(m_pApp->m_recentFiles.GetSize(), 2);
+
+    // The password prompt is cancelled (unscripted): the file is still there, and so is its entry.
+    Action(ID_FILE_MRU_FILE1)->trigger();
+    EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 2);
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strKept);
+
+    ASSERT_TRUE(QFile::remove(strGone));
+    Action(ID_FILE_MRU_FILE1 + 1)->trigger();
+    EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 1);
+    EXPECT_EQ(m_pApp->m_recentFiles[0], strKept);
+}
+
+} // namespace
