@@ -1,7 +1,7 @@
 // Writes the reader's seed files with the real writer, so the seeds follow the layout the program
 // produces: make_reader_corpus OUTPUT_FOLDER.
-#include "framework/Archive.h"
 #include "database/SiteDatabaseFormat.h"
+#include "framework/Archive.h"
 
 #include <QByteArray>
 #include <QFile>

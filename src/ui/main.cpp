@@ -1,9 +1,9 @@
 #include "app/CommandLineInfo.h"
 #include "app/LockwardenApp.h"
 #include "database/FilePasswordDlg.h"
-#include "resources/Version.h"
-#include "platform/DesktopRegistration.h"
 #include "framework/QtPrompts.h"
+#include "platform/DesktopRegistration.h"
+#include "resources/Version.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "framework/Archive.h"
 #include "database/SiteDatabaseFormat.h"
 #include "database/SiteInfo.h"
+#include "framework/Archive.h"
 
 #include <QBuffer>
 #include <QByteArray>

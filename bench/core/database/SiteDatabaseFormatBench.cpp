@@ -1,8 +1,8 @@
 #include "BenchData.h"
 
-#include "framework/Archive.h"
 #include "database/FieldCipher.h"
 #include "database/SiteDatabaseFormat.h"
+#include "framework/Archive.h"
 
 #include <QBuffer>
 #include <QByteArray>

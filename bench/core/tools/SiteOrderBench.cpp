@@ -1,8 +1,8 @@
 // What `lockwarden-cli list` spends its time on with 100,000 sites: reading the records (all of them, or
 // the names alone) and putting the names in the site list's order.
 #include "FormatBytes.h"
-#include "framework/Archive.h"
 #include "database/SiteDatabaseFormat.h"
+#include "framework/Archive.h"
 #include "platform/Text.h"
 #include "tools/SiteOrder.h"
 

@@ -1,10 +1,10 @@
 #include "database/LockwardenDoc.h"
 
 #include "app/AppState.h"
-#include "framework/Archive.h"
 #include "database/SiteDatabaseFormat.h"
-#include "platform/FileAccess.h"
+#include "framework/Archive.h"
 #include "framework/Prompts.h"
+#include "platform/FileAccess.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 

@@ -1,7 +1,7 @@
 #include "database/SiteDatabaseFormat.h"
 
-#include "framework/Archive.h"
 #include "database/FieldCipher.h"
+#include "framework/Archive.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "database/SiteInfo.h"
 
-#include "framework/Archive.h"
 #include "database/FieldCipher.h"
+#include "framework/Archive.h"
 
 CSiteInfo::CSiteInfo(std::string strSite, std::string strURL, std::string strUser, std::string strPswd,
                      std::string strNotes)

@@ -14,8 +14,7 @@ public:
     static constexpr unsigned kSchema = 1;
 
     CSiteInfo() = default;
-    CSiteInfo(std::string strSite, std::string strURL, std::string strUser, std::string strPswd,
-              std::string strNotes);
+    CSiteInfo(std::string strSite, std::string strURL, std::string strUser, std::string strPswd, std::string strNotes);
 
     // Writes or reads the five fields, each enciphered with strKey, in the order site, URL, user,
     // password, notes. The object tag is the caller's.

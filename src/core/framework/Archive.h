@@ -73,7 +73,7 @@ private:
     QIODevice* m_pDevice;
     Mode m_nMode;
     std::size_t m_nBufferSize;
-    std::string m_buffer;    // storing: bytes not yet written; loading: bytes read ahead
-    std::size_t m_nPos = 0;  // loading: next unread byte in m_buffer
-    int m_nClasses = 0;      // loading: classes described so far; storing: 1 once the class was described
+    std::string m_buffer;   // storing: bytes not yet written; loading: bytes read ahead
+    std::size_t m_nPos = 0; // loading: next unread byte in m_buffer
+    int m_nClasses = 0;     // loading: classes described so far; storing: 1 once the class was described
 };

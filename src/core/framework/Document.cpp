@@ -1,9 +1,9 @@
 #include "framework/Document.h"
 
 #include "framework/Archive.h"
+#include "framework/Prompts.h"
 #include "platform/FileAccess.h"
 #include "platform/LastError.h"
-#include "framework/Prompts.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 

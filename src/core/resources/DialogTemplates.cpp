@@ -1,7 +1,7 @@
 #include "resources/DialogTemplates.h"
 
-#include "resources/Version.h"
 #include "resources/Resource.h"
+#include "resources/Version.h"
 
 #include <QtGlobal>
 

@@ -31,15 +31,16 @@ const QHash<int, QString>& Table() {
         {AFX_IDP_FILE_SHARING, QStringLiteral("Sharing violation while accessing %1.")},
 
         {IDS_SITE_REQUIRED, QStringLiteral("The Site window must be filled in.\n\nOthers entries are optional.")},
-        {IDS_NO_CHANGE_WHILE_ENTERING, QStringLiteral("Can't change Sites while entering data\n\nKeep or Cancel first")},
+        {IDS_NO_CHANGE_WHILE_ENTERING,
+         QStringLiteral("Can't change Sites while entering data\n\nKeep or Cancel first")},
         {IDS_NO_SITES, QStringLiteral("No sites are available")},
         {IDS_REMOVE_SITE, QStringLiteral("Do you want to Remove the current Site and all its data?")},
         {IDS_PROBLEM_SENDING_MAIL, QStringLiteral("Problem sending mail")},
         {IDS_NOT_LOCKWARDEN_FILE, QStringLiteral("This is not an Lockwarden file;")},
         {IDS_BAD_FILE_PASSWORD, QStringLiteral("Bad file password !")},
-        {IDS_FILE_CHANGED_ON_DISK,
-         QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
-        {IDS_KEEP_OR_CANCEL_FIRST, QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
+        {IDS_FILE_CHANGED_ON_DISK, QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
+        {IDS_KEEP_OR_CANCEL_FIRST,
+         QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},

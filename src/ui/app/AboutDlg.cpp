@@ -1,11 +1,11 @@
 #include "app/AboutDlg.h"
 
-#include "resources/Version.h"
 #include "framework/DialogBuilder.h"
 #include "framework/Prompts.h"
 #include "platform/Shell.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
+#include "resources/Version.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -4,9 +4,9 @@
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
-#include "platform/Clipboard.h"
 #include "framework/CommandRouter.h"
 #include "framework/Prompts.h"
+#include "platform/Clipboard.h"
 #include "platform/Text.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"

@@ -2,12 +2,12 @@
 // real files in a temporary folder, the application state holding the file password, and scripted
 // answers standing in for the user.
 
+#include "database/LockwardenDoc.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "app/AppState.h"
-#include "framework/Archive.h"
-#include "database/LockwardenDoc.h"
 #include "database/SiteDatabaseFormat.h"
+#include "framework/Archive.h"
 #include "framework/DocTemplate.h"
 #include "resources/Resource.h"
 

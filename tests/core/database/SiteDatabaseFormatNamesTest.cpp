@@ -1,6 +1,6 @@
-#include "framework/Archive.h"
 #include "database/FieldCipher.h"
 #include "database/SiteDatabaseFormat.h"
+#include "framework/Archive.h"
 
 #include <QBuffer>
 

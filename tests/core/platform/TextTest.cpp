@@ -1,5 +1,5 @@
-#include "platform/LastError.h"
 #include "platform/Text.h"
+#include "platform/LastError.h"
 
 #include <gtest/gtest.h>
 

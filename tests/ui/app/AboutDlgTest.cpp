@@ -1,8 +1,8 @@
 #include "ScriptedPrompts.h"
 
 #include "app/AboutDlg.h"
-#include "resources/Version.h"
 #include "resources/Resource.h"
+#include "resources/Version.h"
 
 #include <QImage>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
-#include "platform/Clipboard.h"
 #include "framework/CommandRouter.h"
+#include "platform/Clipboard.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 #include "view/LockwardenView.h"
