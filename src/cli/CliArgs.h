@@ -11,6 +11,8 @@ inline constexpr std::size_t kDefaultLength = 8;
 // Far beyond any password a site accepts, and small enough that a slip of the finger cannot eat the memory.
 inline constexpr std::size_t kMaxLength = 4096;
 inline constexpr std::size_t kMaxCount = 1000000;
+// A place among sites of one name (--nth): from 1, and no more than a file can hold.
+inline constexpr std::size_t kMaxPlace = 0xFFFFFFFF;
 
 enum class EArg { flag, value, optionalValue };
 

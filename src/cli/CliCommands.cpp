@@ -4,6 +4,7 @@
 #include "cli/CliRead.h"
 #include "cli/CliSession.h"
 #include "cli/CliWrite.h"
+#include "platform/Text.h"
 #include "resources/Version.h"
 
 #include <QFile>
@@ -18,11 +19,11 @@ constexpr const char* kUsage =
     "usage: lockwarden-cli create FILE\n"
     "       lockwarden-cli list FILE\n"
     "       lockwarden-cli find FILE TEXT\n"
-    "       lockwarden-cli show FILE SITE [--reveal]\n"
+    "       lockwarden-cli show FILE SITE [--nth N] [--reveal]\n"
     "       lockwarden-cli add FILE SITE [--url URL] [--user NAME] [--notes TEXT] [--generate[=LENGTH]]\n"
-    "       lockwarden-cli edit FILE SITE [--name NEW] [--url URL] [--user NAME] [--notes TEXT]\n"
+    "       lockwarden-cli edit FILE SITE [--nth N] [--name NEW] [--url URL] [--user NAME] [--notes TEXT]\n"
     "                           [--password | --generate[=LENGTH]]\n"
-    "       lockwarden-cli rm FILE SITE\n"
+    "       lockwarden-cli rm FILE SITE [--nth N]\n"
     "       lockwarden-cli passwd FILE\n"
     "       lockwarden-cli export FILE [--format csv|json]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
-    "password first when the file has one, then the new password or the site password the command needs.\n";
+    "password first when the file has one, then the new password or the site password the command needs.\n"
+    "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n";
 
 struct CCommand {
     const char* pszName;
@@ -44,7 +46,7 @@ const std::vector<CCommand>& Commands() {
         {"create", 1, {}, CmdCreate},
         {"list", 1, {}, CmdList},
         {"find", 2, {}, CmdFind},
-        {"show", 2, {{"--reveal", EArg::flag}}, CmdShow},
+        {"show", 2, {{"--nth", EArg::value}, {"--reveal", EArg::flag}}, CmdShow},
         {"add",
          2,
          {{"--url", EArg::value},
@@ -54,14 +56,15 @@ const std::vector<CCommand>& Commands() {
          CmdAdd},
         {"edit",
          2,
-         {{"--name", EArg::value},
+         {{"--nth", EArg::value},
+          {"--name", EArg::value},
           {"--url", EArg::value},
           {"--user", EArg::value},
           {"--notes", EArg::value},
           {"--password", EArg::flag},
           {"--generate", EArg::optionalValue}},
          CmdEdit},
-        {"rm", 2, {}, CmdRemove},
+        {"rm", 2, {{"--nth", EArg::value}}, CmdRemove},
         {"passwd", 1, {}, CmdPasswd},
         {"export", 1, {{"--format", EArg::value}}, CmdExport},
         {"import", 2, {}, CmdImport},
@@ -95,11 +98,15 @@ bool CheckValues(const CCommand& command, const CArgs& args, CUsageError& error)
         error.strReason = "--format is csv or json";
         return false;
     }
+    if (const auto value = args.Value("--nth"); value && !ParseNumber(*value, 1, kMaxPlace, n)) {
+        error.strReason = "--nth takes a place from 1";
+        return false;
+    }
     if (args.Has("--password") && args.Has("--generate")) {
         error.strReason = "--password and --generate exclude each other";
         return false;
     }
-    if (std::strcmp(command.pszName, "edit") == 0 && args.options.empty()) {
+    if (std::strcmp(command.pszName, "edit") == 0 && args.options.size() == (args.Has("--nth") ? 1u : 0u)) {
         error.strReason = "edit: nothing to change";
         return false;
     }
@@ -146,9 +153,10 @@ int RunCli(int argc, const char* const* argv, std::FILE* pIn, std::FILE* pOut, s
     if (pCommand->nPositional > 0) {
         const std::string& strFile = parsed.positional[0];
         if (QFile::encodeName(PathOf(strFile)).toStdString() != strFile) {
-            cli.Fail(strFile + ": a database name must be valid UTF-8");
+            cli.FailAbout(strFile, "a database name must be valid UTF-8");
             return kExitFailure;
         }
+        cli.m_prompts.SetFile(ToDisplayText(strFile));
     }
     return pCommand->run(cli, parsed);
 }

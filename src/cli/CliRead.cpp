@@ -34,7 +34,7 @@ int CmdFind(CCli& cli, const CArgs& args) {
 int CmdShow(CCli& cli, const CArgs& args) {
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
-    const CSiteInfo* pSite = cli.FindSite(args.positional[1]);
+    const CSiteInfo* pSite = cli.FindSite(args.positional[1], args);
     if (pSite == nullptr)
         return kExitFailure;
     cli.WriteLine("Site:  " + pSite->m_strSite);
@@ -56,7 +56,7 @@ int CmdExport(CCli& cli, const CArgs& args) {
     const std::string strFormat = args.Value("--format").value_or("csv");
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
-    std::fprintf(cli.m_pErr, "lockwarden-cli: warning: the export shows every password in clear text.\n");
+    cli.m_prompts.Warn(QStringLiteral("warning: the export shows every password in clear text."));
     std::string& out = cli.m_strOut;
     const CSiteArray& sites = cli.m_doc.m_sites;
     if (strFormat == "csv") {

@@ -44,13 +44,34 @@ int CCli::SaveChanges() {
     return Save() ? Finish() : kExitFailure;
 }
 
-void CCli::Fail(const std::string& str) { m_prompts.Fail(QStringLiteral("lockwarden-cli: ") + ToDisplayText(str)); }
+void CCli::Fail(const std::string& str) {
+    m_prompts.Fail(ToDisplayText(str));
+}
 
-CSiteInfo* CCli::FindSite(const std::string& strSite) {
+void CCli::FailAbout(const std::string& strFile, const std::string& str) {
+    m_prompts.FailAbout(ToDisplayText(strFile), ToDisplayText(str));
+}
+
+CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
+    std::vector<CSiteInfo*> matches;
     for (const auto& pSite : m_doc.m_sites)
         if (pSite->m_strSite == strSite)
-            return pSite.get();
-    Fail("no site is named \"" + strSite + "\"");
+            matches.push_back(pSite.get());
+    if (matches.empty()) {
+        Fail("no site is named \"" + strSite + "\"");
+        return nullptr;
+    }
+    std::size_t nPlace = 0;
+    if (const auto value = args.Value("--nth"))
+        ParseNumber(*value, 1, kMaxPlace, nPlace); // checked with the other arguments
+    if (nPlace == 0 && matches.size() == 1)
+        return matches.front();
+    if (nPlace >= 1 && nPlace <= matches.size())
+        return matches[nPlace - 1];
+    const std::string strCount = std::to_string(matches.size());
+    Fail(matches.size() == 1
+             ? "1 site is named \"" + strSite + "\"; choose it with --nth 1"
+             : strCount + " sites are named \"" + strSite + "\"; choose one with --nth 1 to " + strCount);
     return nullptr;
 }
 
@@ -77,7 +98,7 @@ bool CCli::NewSitePassword(const CArgs& args, const std::string& strSite, std::s
 bool CCli::Generate(const std::string& strPool, std::size_t nLength, std::string& strPassword) {
     if (PasswordPool::Generate(strPool, nLength, strPassword))
         return true;
-    Fail("the system's random source failed: " + GetLastErrorText(errno).toStdString());
+    FailAbout({}, "the system's random source failed: " + GetLastErrorText(errno).toStdString());
     return false;
 }
 
@@ -101,7 +122,7 @@ int CCli::Finish() {
         m_nOutError = errno;
     if (m_nOutError == 0)
         return kExitOk;
-    Fail("standard output: " + GetLastErrorText(m_nOutError).toStdString());
+    FailAbout("standard output", GetLastErrorText(m_nOutError).toStdString());
     return kExitFailure;
 }
 

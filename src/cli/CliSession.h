@@ -48,11 +48,14 @@ public:
     // After a change to the records: marked as the view marks it, saved, and the command ends.
     int SaveChanges();
 
+    // A failure about the database, or about another file or none (FailAbout with an empty name).
     void Fail(const std::string& str);
+    void FailAbout(const std::string& strFile, const std::string& str);
 
-    // The first record named exactly strSite in list order. Equal names sort together and keep their
-    // record order, so that is the first such record in the file.
-    CSiteInfo* FindSite(const std::string& strSite);
+    // The record named exactly strSite; when several are, the one that --nth chooses by its place among
+    // them in list order. Equal names sort together and keep their record order, so that place is their
+    // place in the file too.
+    CSiteInfo* FindSite(const std::string& strSite, const CArgs& args);
 
     // A new site password: generated when --generate is given, else read as a secret.
     bool NewSitePassword(const CArgs& args, const std::string& strSite, std::string& strPassword);

@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliSession.h"
 #include "cli/Csv.h"
+#include "cli/SiteName.h"
 #include "platform/LastError.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
@@ -16,10 +17,15 @@
 namespace {
 
 bool CheckSiteName(CCli& cli, const std::string& strSite) {
-    if (!strSite.empty())
-        return true;
-    cli.m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);
-    return false;
+    if (strSite.empty()) {
+        cli.m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);
+        return false;
+    }
+    if (HasControlCharacter(strSite)) {
+        cli.Fail(kControlCharacterInName);
+        return false;
+    }
+    return true;
 }
 
 bool ReadWholeFile(const std::string& strPath, std::string& strBytes, int& nErr) {
@@ -53,7 +59,7 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     // The save replaces whatever is there, so an existing file is refused first.
     struct stat st {};
     if (::lstat(args.positional[0].c_str(), &st) == 0) {
-        cli.Fail(args.positional[0] + ": " + GetLastErrorText(EEXIST).toStdString());
+        cli.Fail(GetLastErrorText(EEXIST).toStdString());
         return kExitFailure;
     }
     if (!cli.m_template.OnFileNew())
@@ -84,7 +90,7 @@ int CmdEdit(CCli& cli, const CArgs& args) {
     const std::optional<std::string> strName = args.Value("--name");
     if ((strName && !CheckSiteName(cli, *strName)) || !cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
-    CSiteInfo* pOld = cli.FindSite(args.positional[1]);
+    CSiteInfo* pOld = cli.FindSite(args.positional[1], args);
     if (pOld == nullptr)
         return kExitFailure;
     auto pNew = std::make_unique<CSiteInfo>(*pOld);
@@ -105,7 +111,7 @@ int CmdEdit(CCli& cli, const CArgs& args) {
 int CmdRemove(CCli& cli, const CArgs& args) {
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
-    CSiteInfo* pSite = cli.FindSite(args.positional[1]);
+    CSiteInfo* pSite = cli.FindSite(args.positional[1], args);
     if (pSite == nullptr)
         return kExitFailure;
     cli.m_doc.RemoveSite(pSite);
@@ -130,7 +136,7 @@ int CmdImport(CCli& cli, const CArgs& args) {
     std::string strCsv;
     int nErr = 0;
     if (!ReadWholeFile(strCsvPath, strCsv, nErr)) {
-        cli.Fail(strCsvPath + ": " + GetLastErrorText(nErr).toStdString());
+        cli.FailAbout(strCsvPath, GetLastErrorText(nErr).toStdString());
         return kExitFailure;
     }
     // Every row is checked before the database is even opened: all or nothing.
@@ -138,7 +144,7 @@ int CmdImport(CCli& cli, const CArgs& args) {
     std::size_t nLine = 0;
     std::string strError;
     if (!Csv::Parse(strCsv, rows, nLine, strError)) {
-        cli.Fail(strCsvPath + ", line " + std::to_string(nLine) + ": " + strError);
+        cli.FailAbout(strCsvPath, "line " + std::to_string(nLine) + ": " + strError);
         return kExitFailure;
     }
     if (!cli.Open(PathOf(args.positional[0])))
