@@ -5,20 +5,35 @@
 
 CCliPrompts::CCliPrompts(CSecretInput& input, std::FILE* pErr) : m_input(input), m_pErr(pErr) {}
 
-void CCliPrompts::Fail(const QString& strText) {
-    m_bFailed = true;
+namespace {
+
+void Say(std::FILE* pErr, const QString& strFile, const QString& strText) {
     // A message box's paragraphs become lines.
     QString strLines = strText;
     strLines.replace(QStringLiteral("\n\n"), QStringLiteral("\n"));
-    std::fprintf(m_pErr, "%s\n", strLines.toUtf8().constData());
-    std::fflush(m_pErr);
+    QString strWho = QStringLiteral("lockwarden-cli: ");
+    if (!strFile.isEmpty())
+        strWho += strFile + QStringLiteral(": ");
+    std::fprintf(pErr, "%s%s\n", strWho.toUtf8().constData(), strLines.toUtf8().constData());
+    std::fflush(pErr);
+}
+
+} // namespace
+
+void CCliPrompts::FailAbout(const QString& strFile, const QString& strText) {
+    m_bFailed = true;
+    Say(m_pErr, strFile, strText);
+}
+
+void CCliPrompts::Warn(const QString& strText) {
+    Say(m_pErr, m_strFile, strText);
 }
 
 int CCliPrompts::MessageBox(const QString& strText, unsigned nType) {
     Fail(strText);
     switch (nType & MB_TYPEMASK) {
     case MB_YESNO:
-        Fail(QStringLiteral("lockwarden-cli: answered No; the file on disk was left as it is."));
+        Fail(QStringLiteral("answered No; the file on disk was left as it is."));
         return IDNO;
     case MB_YESNOCANCEL:
     case MB_OKCANCEL:
@@ -37,12 +52,12 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
             strPassword = strEntry;
             return IDOK;
         case CSecretInput::mismatch:
-            Fail(QStringLiteral("lockwarden-cli: the two entries differ; the password was not changed."));
+            Fail(QStringLiteral("the two entries differ; the password was not changed."));
             return IDCANCEL;
         case CSecretInput::ended:
             break;
         }
-        Fail(QStringLiteral("lockwarden-cli: no new file password was given."));
+        Fail(QStringLiteral("no new file password was given."));
         return IDCANCEL;
     }
     // Every prompt after the first follows a wrong entry, which the document has already reported.
@@ -50,7 +65,7 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
     if (++m_nPasswordTries > nMaxTries)
         return IDCANCEL;
     if (m_input.ReadSecret(strFileLabel.toStdString() + "\nPassword: ", strEntry) != CSecretInput::ok) {
-        Fail(QStringLiteral("lockwarden-cli: the file has a password and none was given."));
+        Fail(QStringLiteral("the file has a password and none was given."));
         return IDCANCEL;
     }
     strPassword = strEntry;
@@ -58,7 +73,6 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
 }
 
 bool CCliPrompts::SaveFileDialog(QString& strFileName, const QString&, const QString&) {
-    Fail(QStringLiteral("lockwarden-cli: ") + strFileName +
-         QStringLiteral(": the file is read-only; it was left as it is."));
+    FailAbout(strFileName, QStringLiteral("the file is read-only; it was left as it is."));
     return false;
 }

@@ -32,12 +32,19 @@ public:
     void ExpectNewPassword() { m_bNewPassword = true; }
     // A message was shown or a prompt could not be answered: the command has failed.
     bool HasFailed() const { return m_bFailed; }
-    // Reports a failure of the companion's own, in the same place as the document's messages.
-    void Fail(const QString& strText);
+    // Every message from now on concerns this file and names it.
+    void SetFile(const QString& strFile) { m_strFile = strFile; }
+    // Reports a failure, the companion's own or the document's, as "lockwarden-cli: FILE: text".
+    void Fail(const QString& strText) { FailAbout(m_strFile, strText); }
+    // The same about another file, or about none when strFile is empty.
+    void FailAbout(const QString& strFile, const QString& strText);
+    // A message that is not a failure, said the same way.
+    void Warn(const QString& strText);
 
 private:
     CSecretInput& m_input;
     std::FILE* m_pErr;
+    QString m_strFile;
     bool m_bNewPassword = false;
     bool m_bFailed = false;
     int m_nPasswordTries = 0;

@@ -1,5 +1,9 @@
 #include "cli/Csv.h"
 
+#include "cli/SiteName.h"
+
+#include <QByteArrayAlgorithms>
+
 namespace Csv {
 
 namespace {
@@ -24,6 +28,13 @@ public:
     explicit CReader(std::string_view text) : m_text(text) {}
 
     bool AtEnd() const { return m_nPos >= m_text.size(); }
+    // Nothing but line ends is left: the empty lines an editor or a spreadsheet leaves at the end.
+    bool AtTrailingEmptyLines() const {
+        for (std::size_t n = m_nPos; n < m_text.size(); n += m_text[n] == '\r' ? 2 : 1)
+            if (!IsLineEnd(n))
+                return false;
+        return true;
+    }
     std::size_t Line() const { return m_nLine; }
 
     // The next record's fields; false with the reason on a fault.
@@ -110,6 +121,9 @@ void AppendRow(std::string& strOut, const Row& row) {
 
 bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError) {
     rows.clear();
+    // Spreadsheets mark their UTF-8 with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     CReader reader(text);
     std::vector<std::string> fields;
     nErrorLine = reader.Line();
@@ -122,11 +136,13 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
     std::string strHeader;
     for (std::size_t i = 0; i < fields.size(); ++i)
         strHeader += (i > 0 ? "," : "") + fields[i];
-    if (fields.size() != kFieldCount || strHeader != kHeader) {
+    // Other programs write the same names in capitals.
+    if (fields.size() != kFieldCount ||
+        qstrnicmp(strHeader.data(), static_cast<qsizetype>(strHeader.size()), kHeader) != 0) {
         strError = std::string("the header is not \"") + kHeader + "\"";
         return false;
     }
-    while (!reader.AtEnd()) {
+    while (!reader.AtTrailingEmptyLines()) {
         nErrorLine = reader.Line();
         if (!reader.ReadRecord(fields, strError))
             return false;
@@ -145,6 +161,10 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
         }
         if (row[0].empty()) {
             strError = "the site name is empty";
+            return false;
+        }
+        if (HasControlCharacter(row[0])) {
+            strError = kControlCharacterInName;
             return false;
         }
         rows.push_back(std::move(row));

@@ -18,9 +18,10 @@ using Row = std::array<std::string, kFieldCount>;
 // One record as a line of CSV, CR LF included.
 void AppendRow(std::string& strOut, const Row& row);
 
-// Reads a whole CSV text: the header, then one row of five fields per record. LF alone is taken as a
-// line end too. A record may span lines inside quotes. False on the first fault, with the line on which
-// its record starts (from 1) and the reason; rows is then incomplete.
+// Reads a whole CSV text: the header (in any case, after a UTF-8 byte-order mark if there is one), then
+// one row of five fields per record; empty lines at the end are left. LF alone is taken as a line end
+// too. A record may span lines inside quotes. A site name is neither empty nor holds a control character. False on the
+// first fault, with the line on which its record starts (from 1) and the reason; rows is then incomplete.
 bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError);
 
 } // namespace Csv

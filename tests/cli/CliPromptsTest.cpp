@@ -24,6 +24,7 @@ TEST(CliPrompts, AFileChangedOnDiskIsNotOverwritten) {
     {
         CSecretInput input(pIn, pErr);
         CCliPrompts prompts(input, pErr);
+        prompts.SetFile(QStringLiteral("sites.lwd"));
         CAppState app;
         CLockwardenDoc doc(app, prompts);
         CSingleDocTemplate docTemplate(doc, prompts);
@@ -47,6 +48,6 @@ TEST(CliPrompts, AFileChangedOnDiskIsNotOverwritten) {
     std::fclose(pErr);
     const QByteArray err(pszErr, static_cast<qsizetype>(nErr));
     std::free(pszErr);
-    EXPECT_EQ(err, "The file on disk has changed!\nOverwrite with current document?\n"
-                   "lockwarden-cli: answered No; the file on disk was left as it is.\n");
+    EXPECT_EQ(err, "lockwarden-cli: sites.lwd: The file on disk has changed!\nOverwrite with current document?\n"
+                   "lockwarden-cli: sites.lwd: answered No; the file on disk was left as it is.\n");
 }

@@ -219,6 +219,8 @@ TEST(CliRead, HelpAndVersion) {
     const CCliResult help = RunCli({QStringLiteral("--help")});
     EXPECT_EQ(help.nExit, 0);
     EXPECT_TRUE(help.out.startsWith("usage: lockwarden-cli create FILE\n"));
+    EXPECT_TRUE(help.out.contains("lockwarden-cli rm FILE SITE [--nth N]\n"));
+    EXPECT_TRUE(help.out.contains("--nth N chooses one by its place among them in list order (from 1)"));
     EXPECT_TRUE(help.err.isEmpty());
 }
 
@@ -264,4 +266,54 @@ TEST(CliRead, GenerateDrawsFromTheChosenClasses) {
         RunCli({QStringLiteral("generate"), QStringLiteral("--count=50"), QStringLiteral("--length=20")});
     const QStringList lines = QString::fromLatin1(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(QSet<QString>(lines.begin(), lines.end()).size(), 50);
+}
+
+// Every message says who speaks and, when a file is concerned, which file, before the program's own words.
+TEST(CliRead, MessagesNameTheProgramAndTheFile) {
+    const QString strFixture = DataFile(kFixture);
+    const QString strTruncated = DataFile("truncated-in-record.lwd");
+    const QByteArray fixture = QFile::encodeName(strFixture);
+    struct Case {
+        const char* pszWhat;
+        QStringList args;
+        QByteArray input;
+        int nExit;
+        QByteArray err; // exactly
+    } cases[] = {
+        {"a wrong password",
+         {QStringLiteral("list"), strFixture},
+         "wrong\n",
+         1,
+         "lockwarden-cli: " + fixture + ": Bad file password !\n"},
+        {"a damaged file",
+         {QStringLiteral("list"), strTruncated},
+         "",
+         1,
+         "lockwarden-cli: " + QFile::encodeName(strTruncated) + ": Unexpected file format.\n"},
+        {"the companion's own words",
+         {QStringLiteral("show"), strFixture, QStringLiteral("gamma")},
+         "fixture\n",
+         1,
+         "lockwarden-cli: " + fixture + ": no site is named \"gamma\"\n"},
+        {"no password given",
+         {QStringLiteral("list"), strFixture},
+         "",
+         1,
+         "lockwarden-cli: " + fixture + ": the file has a password and none was given.\n"},
+        {"the export's warning",
+         {QStringLiteral("export"), strFixture},
+         "fixture\n",
+         0,
+         "lockwarden-cli: " + fixture + ": warning: the export shows every password in clear text.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const CCliResult r = RunCli(c.args, c.input);
+        EXPECT_EQ(r.nExit, c.nExit);
+        EXPECT_EQ(r.err, c.err);
+    }
+    CCliOptions options;
+    options.strStdoutFile = QStringLiteral("/dev/full");
+    const CCliResult full = RunCli({QStringLiteral("list"), strFixture}, "fixture\n", options);
+    EXPECT_EQ(full.err, "lockwarden-cli: standard output: No space left on device\n");
 }

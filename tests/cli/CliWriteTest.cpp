@@ -251,7 +251,7 @@ TEST(CliWrite, CsvWithQuotesCommasAndLineBreaksRoundTrips) {
     ASSERT_EQ(rows.size(), 12);
     EXPECT_EQ(rows[6], "alpha,,,a3,third");
     EXPECT_EQ(rows[7], "plain,https://plain.example,me,p1,");
-    EXPECT_TRUE(rows[11].startsWith("\"cr\ronly\""));
+    EXPECT_TRUE(rows[11].startsWith("cr only,\"cr\ronly\""));
 }
 
 TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
@@ -267,7 +267,7 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
         {"", QStringLiteral("line 1: the header \"site,url,user,password,notes\" is missing")},
         {"site,url,user,password,notes\r\na,b,c,d,e\r\nf,g,h,i\r\n", QStringLiteral("line 3: 4 fields where 5")},
         {"site,url,user,password,notes\r\na,b,c,d,e,f\r\n", QStringLiteral("line 2: 6 fields where 5")},
-        {"site,url,user,password,notes\r\n\"a\r\nb\",b,c,d,e\r\n\r\nx,y,z,w,v\r\n", QStringLiteral("line 4: 1 field ")},
+        {"site,url,user,password,notes\r\na,\"b\r\nc\",c,d,e\r\n\r\nx,y,z,w,v\r\n", QStringLiteral("line 4: 1 field ")},
         {"site,url,user,password,notes\r\na,b,c,d,\"e\r\n", QStringLiteral("line 2: a quoted field is not closed")},
         {"site,url,user,password,notes\nok,,,,\nwrong\"quote,,,,\n", QStringLiteral("line 3: a quote inside")},
         {"site,url,user,password,notes\r\n\"a\"b,,,,\r\n", QStringLiteral("line 2: text after the closing quote")},
@@ -280,7 +280,7 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
         WriteFile(strCsv, c.csv);
         const CCliResult r = RunCli({QStringLiteral("import"), strDb, strCsv}, "fixture\n");
         EXPECT_EQ(r.nExit, 1) << c.csv.constData();
-        EXPECT_TRUE(QString::fromUtf8(r.err).contains(strCsv + QStringLiteral(", ") + c.strErr)) << r.err.constData();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(strCsv + QStringLiteral(": ") + c.strErr)) << r.err.constData();
         EXPECT_EQ(ReadFile(strDb), before);
     }
     const CCliResult missing =
@@ -334,4 +334,174 @@ TEST(CliWrite, ADatabaseNameThatIsNotUtf8IsRefused) {
     EXPECT_EQ(shell.exitCode(), 1);
     EXPECT_TRUE(shell.readAllStandardError().contains("a database name must be valid UTF-8"));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// A line break or tab in a name would print one site over two lines of `list`; an escape would reach the
+// terminal. Such names are refused wherever a name comes in.
+TEST(CliWrite, ControlCharactersInSiteNamesAreRefused) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    const QString strCsv = dir.filePath(QStringLiteral("names.csv"));
+    WriteFile(strCsv, "site,url,user,password,notes\r\nfine,,,,\"notes\r\nmay break\"\r\n\"two\r\nlines\",,,,\r\n");
+    const QByteArray err = ": the site name holds a control character (line break, tab or other)\n";
+    const QByteArray db = QFile::encodeName(strDb);
+    struct Case {
+        const char* pszWhat;
+        QStringList args;
+        QByteArray err; // exactly
+    } cases[] = {
+        {"add, a line feed", {QStringLiteral("add"), strDb, QStringLiteral("a\nb")}, "lockwarden-cli: " + db + err},
+        {"add, a tab", {QStringLiteral("add"), strDb, QStringLiteral("a\tb")}, "lockwarden-cli: " + db + err},
+        {"add, an escape", {QStringLiteral("add"), strDb, QStringLiteral("a\x1b[2Jb")}, "lockwarden-cli: " + db + err},
+        {"add, DEL", {QStringLiteral("add"), strDb, QStringLiteral("a\x7f")}, "lockwarden-cli: " + db + err},
+        {"add, a C1 control in UTF-8",
+         {QStringLiteral("add"), strDb, QString(QChar(0x9b))},
+         "lockwarden-cli: " + db + err},
+        {"edit, a carriage return",
+         {QStringLiteral("edit"), strDb, QStringLiteral("beta"), QStringLiteral("--name=be\rta")},
+         "lockwarden-cli: " + db + err},
+        {"import, with the line",
+         {QStringLiteral("import"), strDb, strCsv},
+         "lockwarden-cli: " + QFile::encodeName(strCsv) + ": line 4" + err},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const CCliResult r = RunCli(c.args, "fixture\npw\n");
+        EXPECT_EQ(r.nExit, 1);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+    // Accented and other printable names still come in.
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, QStringLiteral("caf\u00e9 \u20ac")}, "fixture\npw\n").nExit, 0);
+    EXPECT_TRUE(ListOf(strDb, "fixture\n").contains("caf\xC3\xA9 \xE2\x82\xAC\n"));
+}
+
+TEST(CliWrite, ImportTakesTheCsvOfOtherProgramsAsItComes) {
+    const QByteArray kSites = "Alpha\nbeta\n";
+    struct Case {
+        const char* pszWhat;
+        QByteArray csv;
+    } cases[] = {
+        {"a byte-order mark", "\xEF\xBB\xBFsite,url,user,password,notes\r\nbeta,,,b,\r\nAlpha,,,a,\r\n"},
+        {"a header in other case", "Site,URL,User,Password,Notes\r\nbeta,,,b,\r\nAlpha,,,a,\r\n"},
+        {"a trailing empty line", "site,url,user,password,notes\r\nbeta,,,b,\r\nAlpha,,,a,\r\n\r\n"},
+        {"a trailing empty line after LF", "site,url,user,password,notes\nbeta,,,b,\nAlpha,,,a,\n\n"},
+        {"all three", "\xEF\xBB\xBFSITE,Url,user,PASSWORD,notes\r\nbeta,,,b,\r\nAlpha,,,a,\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        QTemporaryDir dir;
+        const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
+        const QString strCsv = dir.filePath(QStringLiteral("in.csv"));
+        WriteFile(strCsv, c.csv);
+        ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+        const CCliResult r = RunCli({QStringLiteral("import"), strDb, strCsv});
+        EXPECT_EQ(r.nExit, 0) << r.err.constData();
+        EXPECT_EQ(ListOf(strDb, ""), kSites);
+        EXPECT_EQ(ExportRows(strDb, "").join('|'), "beta,,,b,|Alpha,,,a,");
+    }
+
+    // What is still damage, with its line.
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    struct Damage {
+        QByteArray csv;
+        QByteArray err;
+    } damaged[] = {
+        {"\xEF\xBB\xBF\xEF\xBB\xBFsite,url,user,password,notes\r\n", "line 1: the header is not"},
+        {"site,url,user,password,notes\r\n\r\n\r\nbeta,,,b,\r\n", "line 2: 1 field where 5 are expected"},
+        {"site,url,user,password,notes\r\nbeta,,,b,\r\n \r\n", "line 3: 1 field where 5 are expected"},
+        {"site,url,user,password\r\nbeta,,,b\r\n", "line 1: the header is not"},
+        {"sit\xC3\xA9,url,user,password,notes\r\n", "line 1: the header is not"},
+    };
+    for (const Damage& d : damaged) {
+        const QString strCsv = dir.filePath(QStringLiteral("bad.csv"));
+        WriteFile(strCsv, d.csv);
+        const CCliResult r = RunCli({QStringLiteral("import"), strDb, strCsv}, "fixture\n");
+        EXPECT_EQ(r.nExit, 1) << d.csv.constData();
+        EXPECT_TRUE(r.err.contains(QFile::encodeName(strCsv) + ": " + d.err)) << r.err.constData();
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+}
+
+// Sites may share a name; show, edit and rm say how many do and reach each by its place in `list`.
+TEST(CliWrite, DuplicatedNamesAreCountedAndReachedByTheirPlace) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("dup.lwd"));
+    const QString strCsv = dir.filePath(QStringLiteral("dup.csv"));
+    WriteFile(strCsv, "site,url,user,password,notes\r\ndup,,u1,p1,\r\nDUP,,big,p,\r\ndup,,u2,p2,\r\none,,o,p,\r\n"
+                      "dup,,u3,p3,\r\n");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}).nExit, 0);
+    const QByteArray db = QFile::encodeName(strDb);
+    const QString dup = QStringLiteral("dup");
+
+    struct Case {
+        const char* pszWhat;
+        QStringList args;
+        int nExit;
+        QByteArray out;
+        QByteArray err;
+    } cases[] = {
+        {"show without a choice",
+         {QStringLiteral("show"), strDb, dup},
+         1,
+         "",
+         "lockwarden-cli: " + db + ": 3 sites are named \"dup\"; choose one with --nth 1 to 3\n"},
+        {"rm without a choice",
+         {QStringLiteral("rm"), strDb, dup},
+         1,
+         "",
+         "lockwarden-cli: " + db + ": 3 sites are named \"dup\"; choose one with --nth 1 to 3\n"},
+        {"edit without a choice",
+         {QStringLiteral("edit"), strDb, dup, QStringLiteral("--user=x")},
+         1,
+         "",
+         "lockwarden-cli: " + db + ": 3 sites are named \"dup\"; choose one with --nth 1 to 3\n"},
+        {"past the last",
+         {QStringLiteral("show"), strDb, dup, QStringLiteral("--nth=4")},
+         1,
+         "",
+         "lockwarden-cli: " + db + ": 3 sites are named \"dup\"; choose one with --nth 1 to 3\n"},
+        {"a single name past the first",
+         {QStringLiteral("show"), strDb, QStringLiteral("one"), QStringLiteral("--nth=2")},
+         1,
+         "",
+         "lockwarden-cli: " + db + ": 1 site is named \"one\"; choose it with --nth 1\n"},
+        {"a single name as the first",
+         {QStringLiteral("show"), strDb, QStringLiteral("one"), QStringLiteral("--nth"), QStringLiteral("1")},
+         0,
+         "Site:  one\nURL:  \nUser:  o\nPswd:  *\n",
+         ""},
+        {"the second",
+         {QStringLiteral("show"), strDb, dup, QStringLiteral("--nth=2")},
+         0,
+         "Site:  dup\nURL:  \nUser:  u2\nPswd:  **\n",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const CCliResult r = RunCli(c.args);
+        EXPECT_EQ(r.nExit, c.nExit);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
+
+    // The third is edited and moves to the end; the first is removed; the one left between is the second.
+    ASSERT_EQ(
+        RunCli({QStringLiteral("edit"), strDb, dup, QStringLiteral("--nth=3"), QStringLiteral("--user=third")}).nExit,
+        0);
+    ASSERT_EQ(RunCli({QStringLiteral("rm"), strDb, dup, QStringLiteral("--nth"), QStringLiteral("1")}).nExit, 0);
+    EXPECT_EQ(ExportRows(strDb, "").join('|'), "DUP,,big,p,|dup,,u2,p2,|one,,o,p,|dup,,third,p3,");
+
+    for (const char* pszBad : {"--nth=0", "--nth=x", "--nth=-1"}) {
+        const CCliResult r = RunCli({QStringLiteral("show"), strDb, dup, QString::fromLatin1(pszBad)});
+        EXPECT_EQ(r.nExit, 2) << pszBad;
+        EXPECT_TRUE(r.err.startsWith("lockwarden-cli: --nth takes a place from 1\nusage:")) << r.err.constData();
+    }
+    const CCliResult onlyNth = RunCli({QStringLiteral("edit"), strDb, dup, QStringLiteral("--nth=1")});
+    EXPECT_EQ(onlyNth.nExit, 2);
+    EXPECT_TRUE(onlyNth.err.startsWith("lockwarden-cli: edit: nothing to change\n")) << onlyNth.err.constData();
 }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The generator's defaults: all four classes, eight characters.
+inline constexpr std::size_t kDefaultLength = 8;
+// Far beyond any password a site accepts, and small enough that a slip of the finger cannot eat the memory.
+inline constexpr std::size_t kMaxLength = 4096;
+inline constexpr std::size_t kMaxCount = 1000000;
+// A place among sites of one name (--nth): from 1, and no more than a file can hold.
+inline constexpr std::size_t kMaxPlace = 0xFFFFFFFF;
+
+enum class EArg { flag, value, optionalValue };
+
+struct COptionSpec {
+    const char* pszName;
+    EArg kind;
+};
+
+struct CArgs {
+    std::vector<std::string> positional;
+    std::map<std::string, std::optional<std::string>> options;
+
+    bool Has(const char* pszName) const { return options.count(pszName) != 0; }
+    std::optional<std::string> Value(const char* pszName) const {
+        const auto it = options.find(pszName);
+        return it == options.end() ? std::nullopt : it->second;
+    }
+};
+
+struct CUsageError {
+    std::string strReason;
+};
+
+// Options may stand anywhere after the command; "--" ends them, for site names that begin with "-".
+bool ParseArgs(const std::vector<std::string>& args, const std::vector<COptionSpec>& specs, CArgs& parsed,
+               CUsageError& error);
+
+bool ParseNumber(const std::string& str, std::size_t nMin, std::size_t nMax, std::size_t& n);
