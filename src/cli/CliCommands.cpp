@@ -37,8 +37,8 @@ constexpr int kExitUsage = 2;
 
 // The generator's defaults: all four classes, eight characters.
 constexpr std::size_t kDefaultLength = 8;
-// Far beyond any password a site accepts, and small enough that a slip of the finger cannot eat the memory.
-constexpr std::size_t kMaxLength = 4096;
+// The same longest password as the generator window's.
+constexpr std::size_t kMaxLength = PasswordPool::kMaxLength;
 constexpr std::size_t kMaxCount = 1000000;
 // Output goes out in pieces of about this size.
 constexpr std::size_t kOutputPiece = 1 << 16;
