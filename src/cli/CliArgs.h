@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/PasswordPool.h"
+
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -8,8 +10,8 @@
 
 // The generator's defaults: all four classes, eight characters.
 inline constexpr std::size_t kDefaultLength = 8;
-// Far beyond any password a site accepts, and small enough that a slip of the finger cannot eat the memory.
-inline constexpr std::size_t kMaxLength = 4096;
+// The same longest password as the generator window's.
+inline constexpr std::size_t kMaxLength = PasswordPool::kMaxLength;
 inline constexpr std::size_t kMaxCount = 1000000;
 // A place among sites of one name (--nth): from 1, and no more than a file can hold.
 inline constexpr std::size_t kMaxPlace = 0xFFFFFFFF;

@@ -82,6 +82,8 @@ inline constexpr int IDS_PROBLEM_SENDING_MAIL = 32792;
 inline constexpr int IDS_NOT_LOCKWARDEN_FILE = 32793;
 inline constexpr int IDS_BAD_FILE_PASSWORD = 32794;
 inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
+inline constexpr int IDS_LENGTH_TOO_LONG = 32797;
+inline constexpr int IDS_NO_RANDOM_NUMBERS = 32798;
 inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
 
 // The framework's commands.
@@ -126,5 +128,6 @@ inline constexpr int AFX_IDP_FAILED_TO_SAVE_DOC = 61702;
 inline constexpr int AFX_IDP_UNREG_DONE = 61707;
 inline constexpr int AFX_IDP_ARCH_GENERIC = 61714;
 inline constexpr int AFX_IDP_ARCH_ENDOFFILE = 61719;
+inline constexpr int AFX_IDP_PARSE_UINT = 61720;
 inline constexpr int AFX_IDP_FILE_NOT_FOUND = 61733;
 inline constexpr int AFX_IDP_FILE_SHARING = 61739;

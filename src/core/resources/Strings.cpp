@@ -27,6 +27,7 @@ const QHash<int, QString>& Table() {
          QStringLiteral("System registry entries have been removed and the INI file (if any) was deleted.")},
         {AFX_IDP_ARCH_GENERIC, QStringLiteral("Unexpected file format.")},
         {AFX_IDP_ARCH_ENDOFFILE, QStringLiteral("The end of %1 was reached before all of it could be read.")},
+        {AFX_IDP_PARSE_UINT, QStringLiteral("Please enter a positive integer.")},
         {AFX_IDP_FILE_NOT_FOUND, QStringLiteral("%1 was not found.")},
         {AFX_IDP_FILE_SHARING, QStringLiteral("Sharing violation while accessing %1.")},
 
@@ -39,6 +40,8 @@ const QHash<int, QString>& Table() {
         {IDS_NOT_LOCKWARDEN_FILE, QStringLiteral("This is not an Lockwarden file;")},
         {IDS_BAD_FILE_PASSWORD, QStringLiteral("Bad file password !")},
         {IDS_FILE_CHANGED_ON_DISK, QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
+        {IDS_LENGTH_TOO_LONG, QStringLiteral("Please enter a length of %1 or less.")},
+        {IDS_NO_RANDOM_NUMBERS, QStringLiteral("No random numbers could be had from the system.\n\n%1")},
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
 

@@ -12,6 +12,10 @@ inline constexpr const char* kUpper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 inline constexpr const char* kDigits = "0123456789";
 inline constexpr const char* kPunctuation = "!@#$%&*?+-=_";
 
+// The longest password made: far beyond any site's limit, and a hundred of them still fit the
+// clipboard at once. Longer lengths are refused rather than left to take minutes and exhaust memory.
+inline constexpr std::size_t kMaxLength = 4096;
+
 // Lower case always, then upper case, digits and punctuation as chosen, in that order.
 std::string BuildPool(bool bMixedCase, bool bNumbers, bool bPunctuation);
 

@@ -8,6 +8,7 @@
 #include "platform/ProfileStore.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
+#include "tools/CreatePasswordsDlg.h"
 #include "view/LockwardenView.h"
 
 #include <QAction>
@@ -105,7 +106,7 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, C
                        CCommandRouter& router, const CRecentFileList& recentFiles)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_doc(doc), m_store(store), m_router(router), m_prompts(prompts), m_recentFiles(recentFiles) {
+      m_doc(doc), m_app(app), m_store(store), m_router(router), m_prompts(prompts), m_recentFiles(recentFiles) {
     setObjectName(QStringLiteral("CMainFrame"));
     m_pView = new CLockwardenView(doc, app, prompts, this);
     setCentralWidget(m_pView);
@@ -275,6 +276,22 @@ void CMainFrame::RegisterCommands() {
         ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
         [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     m_router.Register(ID_APP_EXIT, [this] { close(); });
+    m_router.Register(
+        ID_CREATE_PASSWORDS, [this] { OnCreatePasswords(); }, [this](CCmdUI& ui) { OnUpdateCreatePasswords(ui); });
+}
+
+void CMainFrame::OnCreatePasswords() {
+    m_pCreatePasswordsDlg = new CCreatePasswordsDlg(m_app, m_prompts);
+    m_pCreatePasswordsDlg->m_onPostNcDestroy = [this] {
+        m_pCreatePasswordsDlg = nullptr;
+        m_router.UpdateCommands();
+    };
+    m_pCreatePasswordsDlg->Create(this);
+    m_pCreatePasswordsDlg->show();
+}
+
+void CMainFrame::OnUpdateCreatePasswords(CCmdUI& cmdUI) const {
+    cmdUI.Enable(m_pCreatePasswordsDlg == nullptr);
 }
 
 QLabel* CMainFrame::Pane(int nID) const {
@@ -428,6 +445,9 @@ void CMainFrame::ActivateFrame(int nCmdShow) {
 }
 
 void CMainFrame::OnDestroy() {
+    // The generator goes first, so its values reach the application state before the settings are written.
+    if (m_pCreatePasswordsDlg != nullptr)
+        m_pCreatePasswordsDlg->DestroyWindow();
     if (m_bDestroyed)
         return;
     m_bDestroyed = true;

@@ -7,7 +7,9 @@
 #include <functional>
 
 class CAppState;
+class CCmdUI;
 class CCommandRouter;
+class CCreatePasswordsDlg;
 class CLockwardenDoc;
 class CLockwardenView;
 class CPrompts;
@@ -30,17 +32,25 @@ public:
                const CRecentFileList& recentFiles);
     ~CMainFrame() override;
 
+    // The open password generator, or null; the generator empties it as its window goes.
+    CCreatePasswordsDlg* m_pCreatePasswordsDlg = nullptr;
+
     CLockwardenView* GetActiveView() const { return m_pView; }
     QToolBar* ToolBar() const { return m_wndToolBar; }
     QStatusBar* StatusBar() const { return statusBar(); }
     QMenu* RecentFilesMenu() const { return m_pRecentMenu; }
 
-    // The toolbar and status bar toggles, in the frame's place of the routing order.
+    // The frame's commands (the bars' toggles, Exit, Create Passwords), in its place of the routing order.
     void RegisterCommands();
+
+    // View > Create Passwords...: opens the generator; enabled only while there is none.
+    void OnCreatePasswords();
+    void OnUpdateCreatePasswords(CCmdUI& cmdUI) const;
 
     // Each time a document is shown: the saved placement on the first two calls, else shown and raised.
     void ActivateFrame(int nCmdShow = SW_SHOW);
-    // Stores the placement and the bars' state, once; nothing for a window that was never shown.
+    // Destroys an open generator (its values go back to the application state), then stores the placement
+    // and the bars' state, once; nothing for a window that was never shown.
     void OnDestroy();
     // The session is ending: the document is saved to its path without asking, and the window goes.
     void OnEndSession(bool bEnding);
@@ -77,6 +87,7 @@ private:
     void ApplyPlacement(const CWindowPlacement& wp);
 
     CLockwardenDoc& m_doc;
+    CAppState& m_app;
     CProfileStore& m_store;
     CCommandRouter& m_router;
     CPrompts& m_prompts;

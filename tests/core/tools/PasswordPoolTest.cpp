@@ -56,6 +56,19 @@ TEST(PasswordPool, DrawsAreNotBiasedByTheRemainder) {
     }
 }
 
+TEST(PasswordPool, TheHighestAcceptedByteGivesTheLastCharacterOfEveryPool) {
+    for (const int nClasses : {0, 1, 2, 3, 4, 5, 6, 7}) {
+        const std::string strPool = PasswordPool::BuildPool(nClasses & 1, nClasses & 2, nClasses & 4);
+        const unsigned nLimit = 256 - 256 % strPool.size();
+        std::string strPassword;
+        // Bytes from the limit up are drawn again; with 64 characters the limit is 256 and none are.
+        ASSERT_TRUE(PasswordPool::Generate(
+            strPool, 2, strPassword,
+            Replay({static_cast<unsigned char>(nLimit - 1), static_cast<unsigned char>(nLimit), 255, 0})));
+        EXPECT_EQ(strPassword, std::string{strPool.back()} + strPool.front()) << strPool;
+    }
+}
+
 TEST(PasswordPool, FailsWhenTheRandomSourceFails) {
     std::string strPassword = "old";
     EXPECT_FALSE(PasswordPool::Generate("abc", 8, strPassword, [](unsigned char*, std::size_t) { return false; }));

@@ -4,22 +4,27 @@
 #include "app/MainFrame.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
+#include "framework/DialogBuilder.h"
 #include "framework/WndPrompts.h"
 #include "platform/ProfileStore.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
+#include "tools/CreatePasswordsDlg.h"
 #include "view/LockwardenView.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -349,7 +354,7 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     CCommandRouter& router = *m_pApp->m_pRouter;
     router.UpdateCommands();
     for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_FIND, ID_GO_URL, ID_SITE_NOTES,
-                    ID_DOCUMENTATION, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_CREATE_PASSWORDS})
+                    ID_DOCUMENTATION, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
         EXPECT_FALSE(Action(nID)->isEnabled()) << nID;
     for (int nID : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT})
         EXPECT_TRUE(Action(nID)->isEnabled()) << nID;
@@ -360,6 +365,71 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     EXPECT_EQ(Action(ID_EDIT_COPY)->shortcuts().size(), 2);
     EXPECT_EQ(Action(ID_FILE_SAVE)->statusTip(), QStringLiteral("Save the active document"));
     EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
+}
+
+TEST_F(AppTest, CreatePasswordsIsEnabledExactlyWhileNoGeneratorExists) {
+    ASSERT_TRUE(Start());
+    CCommandRouter& router = *m_pApp->m_pRouter;
+    QAction* pItem = Action(ID_CREATE_PASSWORDS);
+    router.UpdateCommands();
+    EXPECT_TRUE(pItem->isEnabled());
+    EXPECT_EQ(pItem->statusTip(), QStringLiteral("Create Passwords"));
+    EXPECT_EQ(Frame().m_pCreatePasswordsDlg, nullptr);
+
+    ASSERT_TRUE(router.Execute(ID_CREATE_PASSWORDS));
+    const QPointer<CCreatePasswordsDlg> pFirst = Frame().m_pCreatePasswordsDlg;
+    ASSERT_FALSE(pFirst.isNull());
+    EXPECT_TRUE(pFirst->isVisible());
+    EXPECT_EQ(pFirst->parentWidget(), &Frame());
+    EXPECT_FALSE(pItem->isEnabled());
+    EXPECT_FALSE(router.Execute(ID_CREATE_PASSWORDS));
+    EXPECT_EQ(Frame().m_pCreatePasswordsDlg, pFirst.data());
+
+    // Esc leaves it open; the close box ends it and frees the slot.
+    QTest::keyClick(pFirst.data(), Qt::Key_Escape);
+    EXPECT_TRUE(pFirst->isVisible());
+    EXPECT_EQ(Frame().m_pCreatePasswordsDlg, pFirst.data());
+    EXPECT_FALSE(pItem->isEnabled());
+    pFirst->close();
+    EXPECT_EQ(Frame().m_pCreatePasswordsDlg, nullptr);
+    EXPECT_TRUE(pItem->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(pFirst.isNull());
+
+    ASSERT_TRUE(router.Execute(ID_CREATE_PASSWORDS));
+    EXPECT_NE(Frame().m_pCreatePasswordsDlg, nullptr);
+    EXPECT_FALSE(pItem->isEnabled());
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+}
+
+TEST_F(AppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
+    ASSERT_TRUE(Start());
+    m_pApp->m_pRouter->Execute(ID_CREATE_PASSWORDS);
+    CCreatePasswordsDlg* pDlg = Frame().m_pCreatePasswordsDlg;
+    ASSERT_NE(pDlg, nullptr);
+    FindControl<QLineEdit>(pDlg, IDC_LENGTH)->setText(QStringLiteral("13"));
+    FindControl<QCheckBox>(pDlg, IDC_NUMBERS)->setChecked(false);
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(Frame().m_pCreatePasswordsDlg, nullptr);
+    EXPECT_EQ(m_pApp->ExitInstance(), 0);
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("13"));
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bNumbers")), QStringLiteral("0"));
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bMixedCase")), QStringLiteral("1"));
+    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+
+    // The next run opens with them; an emptied length box is reported once and the stored length stays.
+    m_pApp.reset();
+    ASSERT_TRUE(Start());
+    m_pApp->m_pRouter->Execute(ID_CREATE_PASSWORDS);
+    pDlg = Frame().m_pCreatePasswordsDlg;
+    ASSERT_NE(pDlg, nullptr);
+    EXPECT_EQ(FindControl<QLineEdit>(pDlg, IDC_LENGTH)->text(), QStringLiteral("13"));
+    EXPECT_FALSE(FindControl<QCheckBox>(pDlg, IDC_NUMBERS)->isChecked());
+    FindControl<QLineEdit>(pDlg, IDC_LENGTH)->clear();
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(m_pApp->ExitInstance(), 0);
+    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{QStringLiteral("Please enter a positive integer.")});
+    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("13"));
 }
 
 } // namespace
