@@ -16,9 +16,9 @@ public:
             QFile script(m_dir.filePath(QStringLiteral("xdg-open")));
             script.open(QIODevice::WriteOnly);
             script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"%1\"\n%2exit %3\n")
-                             .arg(LogPath(),
-                                  strSays.isEmpty() ? QString()
-                                                    : QStringLiteral("printf '%s\\n' '%1' >&2\n").arg(strSays))
+                             .arg(LogPath(), strSays.isEmpty()
+                                                 ? QString()
+                                                 : QStringLiteral("printf '%s\\n' '%1' >&2\n").arg(strSays))
                              .arg(nExitCode)
                              .toUtf8());
             script.close();

@@ -54,7 +54,7 @@ void RunOpener(const QString& strTarget, QObject* pContext, ShellDone onDone) {
     pProcess->setStandardOutputFile(QProcess::nullDevice());
     pProcess->setStandardErrorFile(pErr->fileName());
     QObject::connect(pProcess, &QProcess::finished, pContext,
-                     [pProcess, pErr, onDone](int nExitCode, QProcess::ExitStatus status) {
+                     [pErr, onDone](int nExitCode, QProcess::ExitStatus status) {
                          if (status == QProcess::NormalExit && nExitCode == 0)
                              onDone(true);
                          else

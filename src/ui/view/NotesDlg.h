@@ -15,9 +15,9 @@ class CNotesDlg : public QDialog {
 public:
     explicit CNotesDlg(QWidget* pParent = nullptr);
 
-    QString m_strTitle;      // the caption; empty keeps the template's
-    bool m_bLocked = false;  // the notes cannot be changed
-    std::string m_strText;   // the notes, as bytes
+    QString m_strTitle;     // the caption; empty keeps the template's
+    bool m_bLocked = false; // the notes cannot be changed
+    std::string m_strText;  // the notes, as bytes
 
     // Exchanges m_strText with the edit: true reads the edit, false shows the member.
     void UpdateData(bool bSaveAndValidate);

@@ -3,7 +3,6 @@
 
 #include "view/LockwardenView.h"
 
-#include "database/LockwardenDoc.h"
 #include "database/SiteInfo.h"
 #include "framework/CommandRouter.h"
 #include "framework/DialogBuilder.h"
@@ -84,8 +83,7 @@ void CLockwardenView::RegisterSiteCommands(CCommandRouter& router) {
 // ---- Go URL and the manual ----
 
 // Hands the address over; when the desktop fails, says why and what it was given.
-void CLockwardenView::Launch(const std::function<void(const QString&, ShellDone)>& launch,
-                             const QString& strAddress) {
+void CLockwardenView::Launch(const std::function<void(const QString&, ShellDone)>& launch, const QString& strAddress) {
     launch(strAddress, [this, strAddress](bool bOpened) {
         if (!bOpened)
             m_prompts.MessageBox(GetLastErrorText() + QStringLiteral("\n\n") + strAddress, MB_ICONEXCLAMATION | MB_OK);

@@ -16,9 +16,9 @@ TEST(Clipboard, APasswordGoesOutAsItsTextWithTheSecretHint) {
     };
     const Case cases[] = {
         {"Pa55word!", "Pa55word!"},
-        {"p\xC3\xA9!", "p\xC3\xA9!"},      // UTF-8 goes byte for byte
+        {"p\xC3\xA9!", "p\xC3\xA9!"},             // UTF-8 goes byte for byte
         {"p\xE9\x80!", "p\xC3\xA9\xE2\x82\xAC!"}, // Windows-1252 goes as the characters it shows
-        {std::string("ab\0cd", 5), "ab"},  // plain text ends at its first zero
+        {std::string("ab\0cd", 5), "ab"},         // plain text ends at its first zero
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(PutTextOnClipboard(c.bytes));

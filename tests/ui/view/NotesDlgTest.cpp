@@ -1,6 +1,6 @@
+#include "view/NotesDlg.h"
 #include "framework/DialogBuilder.h"
 #include "resources/Resource.h"
-#include "view/NotesDlg.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
