@@ -50,3 +50,8 @@ std::string FromDisplayText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
+
+void TakeDisplayText(std::string& strBytes, const QString& strNow, const QString& strShown) {
+    if (strNow != strShown)
+        strBytes = FromDisplayText(strNow);
+}

@@ -12,3 +12,7 @@ QString ToDisplayText(std::string_view bytes);
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool IsUtf8Text(std::string_view bytes);
 std::string FromDisplayText(const QString& text);
+// Reads back a field that was filled with ToDisplayText(strBytes) and showed strShown: when the user left it
+// as it was, strBytes keeps its very bytes (bytes from Windows that only display as characters would not
+// survive the round trip, nor line breaks a control rewrites); otherwise it takes the field's text.
+void TakeDisplayText(std::string& strBytes, const QString& strNow, const QString& strShown);

@@ -48,6 +48,13 @@ constexpr std::array kFormItems = {
     CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "Find"},
 };
 
+// No Cancel button: Esc and the close box cancel. The edit has no label; its name is the dialog's subject.
+constexpr std::array kNotesItems = {
+    CDialogItem{IDC_NOTES_TEXT, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP,
+                7, 7, 272, 169, "", "Notes"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 118, 181, 50, 14, "OK"},
+};
+
 // The label comes last in the tab order, so the field names itself.
 constexpr std::array kFilePasswordItems = {
     CDialogItem{IDC_FILE_PASSWORD, EControlKind::Edit, kEdit | ES_PASSWORD, 16, 16, 128, 12, "", "File Password"},
@@ -75,6 +82,7 @@ constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr std::array kTemplates = {
     CDialogTemplate{IDD_ABOUTBOX, "About Lockwarden", 169, 92, kDialogFont, kDialogPointSize, kPopup, kAboutItems},
     CDialogTemplate{IDD_LOCKWARDEN_FORM, "", 272, 101, kDialogFont, kDialogPointSize, WS_CHILD, kFormItems},
+    CDialogTemplate{IDD_NOTES, "Dialog", 286, 202, kDialogFont, kDialogPointSize, kPopup, kNotesItems},
     CDialogTemplate{IDD_FILE_PASSWORD, "Enter File Password", 158, 56, kDialogFont, kDialogPointSize, kPopup,
                     kFilePasswordItems},
     CDialogTemplate{IDD_CREATE_PASSWORDS, "Create Passwords", 105, 140, kDialogFont, kDialogPointSize, kPopup,

@@ -29,6 +29,7 @@ inline constexpr int IDR_LOCKWARDENTYPE = 129; // the document icon
 // Dialog templates.
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_LOCKWARDEN_FORM = 101;
+inline constexpr int IDD_NOTES = 133;
 inline constexpr int IDD_FILE_PASSWORD = 138;
 inline constexpr int IDD_CREATE_PASSWORDS = 141;
 
@@ -47,6 +48,7 @@ inline constexpr int IDC_KEEP = 1011;
 inline constexpr int IDC_CANCEL = 1012;
 inline constexpr int IDC_NOTES_BUTTON = 1019;
 inline constexpr int ID_INDICATOR_SITES = 1020;
+inline constexpr int IDC_NOTES_TEXT = 1022;
 inline constexpr int IDC_EMAIL = 1023;
 inline constexpr int IDC_FILE_PASSWORD = 1024;
 inline constexpr int IDC_FILE_LABEL = 1025;
@@ -85,6 +87,11 @@ inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
 inline constexpr int IDS_LENGTH_TOO_LONG = 32797;
 inline constexpr int IDS_NO_RANDOM_NUMBERS = 32798;
 inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
+// Reasons the desktop's opener gives nothing or fails, shown before the address.
+inline constexpr int IDS_ADDRESS_REFUSED = 32900;
+inline constexpr int IDS_OPENER_NOT_STARTED = 32901;
+inline constexpr int IDS_OPENER_FAILED = 32902;
+inline constexpr int IDS_OPENER_CRASHED = 32903;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

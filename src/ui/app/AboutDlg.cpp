@@ -72,8 +72,8 @@ void CBitmapButton::paintEvent(QPaintEvent*) {
     }
 }
 
-CAboutDlg::CAboutDlg(CPrompts& prompts, QWidget* pParent)
-    : QDialog(pParent), m_shellOpen(ShellOpen), m_prompts(prompts) {
+CAboutDlg::CAboutDlg(CPrompts& prompts, QWidget* pParent) : QDialog(pParent), m_prompts(prompts) {
+    m_shellOpen = [this](const QString& strUrl, ShellDone onDone) { ShellOpen(strUrl, this, std::move(onDone)); };
     CreateDialogFromTemplate(IDD_ABOUTBOX, *this);
     m_btnEmail = CBitmapButton::AutoLoad(FindControl<QPushButton>(this, IDC_EMAIL));
     if (m_btnEmail != nullptr) {
@@ -88,7 +88,10 @@ QString CAboutDlg::MailLink() {
     return QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=Concerning your program Lockwarden");
 }
 
+// The opener's answer comes when it has ended; the box stays open either way.
 void CAboutDlg::OnEmail() {
-    if (!m_shellOpen(MailLink()))
-        m_prompts.MessageBox(LoadString(IDS_PROBLEM_SENDING_MAIL), MB_ICONSTOP | MB_OK);
+    m_shellOpen(MailLink(), [this](bool bOpened) {
+        if (!bOpened)
+            m_prompts.MessageBox(LoadString(IDS_PROBLEM_SENDING_MAIL), MB_ICONSTOP | MB_OK);
+    });
 }

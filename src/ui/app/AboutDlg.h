@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Shell.h"
+
 #include <QDialog>
 #include <QPushButton>
 
@@ -37,8 +39,8 @@ public:
 
     // The mail link as it goes to the desktop.
     static QString MailLink();
-    // How the link is handed over; tests put a failing one here.
-    std::function<bool(const QString&)> m_shellOpen;
+    // How the link is handed over (ShellOpen); tests put a recording one here.
+    std::function<void(const QString&, ShellDone)> m_shellOpen;
 
 private:
     CPrompts& m_prompts;

@@ -30,6 +30,11 @@ bool PutTextOnClipboard(const std::string& strText) {
     return true;
 }
 
+bool IsTextOnClipboard(const std::string& strText) {
+    std::string strClip;
+    return GetClipboardText(strClip) && strClip == FromDisplayText(ToDisplayText(std::string_view(strText.c_str())));
+}
+
 void EmptyClipboard() {
     if (QClipboard* pClipboard = QGuiApplication::clipboard())
         pClipboard->clear();

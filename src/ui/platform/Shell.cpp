@@ -1,19 +1,102 @@
 #include "platform/Shell.h"
 
 #include "platform/LastError.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
 
-#include <QDesktopServices>
-#include <QUrl>
+#include <QProcess>
+#include <QTemporaryFile>
 
-bool ShellOpen(const QString& strUrl) {
-    const QUrl url(strUrl);
-    if (!url.isValid()) {
-        SetLastErrorReason(QStringLiteral("Not a valid address: %1").arg(strUrl));
-        return false;
+namespace {
+
+constexpr const char* kOpener = "xdg-open";
+
+QString SchemeOf(const QString& strUrl) {
+    const qsizetype nColon = strUrl.indexOf(QLatin1Char(':'));
+    if (nColon <= 0)
+        return {};
+    const QString strScheme = strUrl.left(nColon);
+    if (!strScheme.front().isLetter() || strScheme.front().unicode() > 0x7F)
+        return {};
+    for (QChar c : strScheme)
+        if (c.unicode() > 0x7F ||
+            !(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.')))
+            return {};
+    return strScheme.toLower();
+}
+
+// Why the opener failed: what it said on its error output, else what its exit status means.
+QString OpenerReason(int nExitCode, QProcess::ExitStatus status, const QByteArray& said) {
+    const QString strSaid = QString::fromLocal8Bit(said).trimmed();
+    if (!strSaid.isEmpty())
+        return strSaid;
+    if (status == QProcess::CrashExit)
+        return LoadString(IDS_OPENER_CRASHED).arg(QString::fromLatin1(kOpener));
+    return LoadString(IDS_OPENER_FAILED).arg(QString::fromLatin1(kOpener)).arg(nExitCode);
+}
+
+void Fail(const QString& strReason, const ShellDone& onDone) {
+    SetLastErrorReason(strReason);
+    onDone(false);
+}
+
+void RunOpener(const QString& strTarget, QObject* pContext, ShellDone onDone) {
+    auto* pProcess = new QProcess;
+    // The program the opener starts inherits its outputs and may write to them long after the opener
+    // ended: a file takes that harmlessly, where a pipe we closed would kill it.
+    auto* pErr = new QTemporaryFile(pProcess);
+    if (!pErr->open()) {
+        delete pProcess;
+        Fail(LoadString(IDS_OPENER_NOT_STARTED).arg(QString::fromLatin1(kOpener), GetLastErrorText()), onDone);
+        return;
     }
-    if (!QDesktopServices::openUrl(url)) {
-        SetLastErrorReason(QStringLiteral("No program is set up to open %1 links").arg(url.scheme()));
-        return false;
+    pProcess->setStandardInputFile(QProcess::nullDevice());
+    pProcess->setStandardOutputFile(QProcess::nullDevice());
+    pProcess->setStandardErrorFile(pErr->fileName());
+    QObject::connect(pProcess, &QProcess::finished, pContext,
+                     [pErr, onDone](int nExitCode, QProcess::ExitStatus status) {
+                         if (status == QProcess::NormalExit && nExitCode == 0)
+                             onDone(true);
+                         else
+                             Fail(OpenerReason(nExitCode, status, pErr->readAll()), onDone);
+                     });
+    QObject::connect(pProcess, &QProcess::errorOccurred, pContext, [pProcess, onDone](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            Fail(LoadString(IDS_OPENER_NOT_STARTED).arg(QString::fromLatin1(kOpener), pProcess->errorString()), onDone);
+    });
+    QObject::connect(pProcess, &QProcess::finished, pProcess, &QObject::deleteLater);
+    QObject::connect(pProcess, &QProcess::errorOccurred, pProcess, [pProcess](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            pProcess->deleteLater();
+    });
+    pProcess->start(QString::fromLatin1(kOpener), {strTarget});
+}
+
+} // namespace
+
+QString ShellAddress(const QString& strUrl, QString& strReason) {
+    if (strUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
+        return QStringLiteral("http://") + strUrl;
+    if (strUrl.startsWith(QStringLiteral("ftp."), Qt::CaseInsensitive))
+        return QStringLiteral("ftp://") + strUrl;
+    const QString strScheme = SchemeOf(strUrl);
+    if (strScheme == QStringLiteral("http") || strScheme == QStringLiteral("https") ||
+        strScheme == QStringLiteral("ftp") || strScheme == QStringLiteral("mailto"))
+        return strUrl;
+    strReason = LoadString(IDS_ADDRESS_REFUSED);
+    return {};
+}
+
+void ShellOpen(const QString& strUrl, QObject* pContext, ShellDone onDone) {
+    QString strReason;
+    const QString strAddress = ShellAddress(strUrl, strReason);
+    if (strAddress.isEmpty()) {
+        Fail(strReason, onDone);
+        return;
     }
-    return true;
+    RunOpener(strAddress, pContext, std::move(onDone));
+}
+
+void ShellOpenFile(const QString& strPath, QObject* pContext, ShellDone onDone) {
+    RunOpener(strPath, pContext, std::move(onDone));
 }

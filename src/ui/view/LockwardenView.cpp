@@ -5,7 +5,7 @@
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
-#include "framework/Prompts.h"
+#include "framework/WndPrompts.h"
 #include "platform/Clipboard.h"
 #include "platform/Text.h"
 #include "resources/Resource.h"
@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,12 +35,14 @@ std::string Trimmed(const std::string& s) {
 }
 } // namespace
 
-CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent)
+CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent)
     : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
     CreateControls();
 }
 
-CLockwardenView::~CLockwardenView() = default;
+CLockwardenView::~CLockwardenView() {
+    ClearClipboardPassword();
+}
 
 std::string CLockwardenView::MaskPassword(const std::string& strPswd) {
     return std::string(strPswd.size(), '*');
@@ -63,15 +66,17 @@ std::string CLockwardenView::SiteNameText() const {
 
 void CLockwardenView::UpdateData(bool bSaveAndValidate) {
     if (bSaveAndValidate) {
-        m_strURL = FromDisplayText(m_editURL->text());
-        m_strUser = FromDisplayText(m_editUser->text());
-        m_strPswd = FromDisplayText(m_editPswd->text());
-        m_strNotes = FromDisplayText(m_editNotes->toPlainText());
+        // A field the user left alone keeps its bytes.
+        TakeDisplayText(m_strURL, m_editURL->text(), m_strShown[0]);
+        TakeDisplayText(m_strUser, m_editUser->text(), m_strShown[1]);
+        TakeDisplayText(m_strPswd, m_editPswd->text(), m_strShown[2]);
+        TakeDisplayText(m_strNotes, m_editNotes->toPlainText(), m_strShown[3]);
     } else {
         m_editURL->setText(ToDisplayText(m_strURL));
         m_editUser->setText(ToDisplayText(m_strUser));
         m_editPswd->setText(ToDisplayText(m_strPswd));
         m_editNotes->setPlainText(ToDisplayText(m_strNotes));
+        m_strShown = {m_editURL->text(), m_editUser->text(), m_editPswd->text(), m_editNotes->toPlainText()};
         // The field is one line high and would keep the previous text's scroll position, showing an
         // empty line where these notes begin.
         m_editNotes->verticalScrollBar()->setValue(0);
@@ -290,6 +295,7 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_SITE_KEEP, [this] { OnSiteKeep(); }, entering);
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, entering);
+    RegisterSiteCommands(router);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
@@ -307,6 +313,12 @@ void CLockwardenView::OnDropDownRefused() {
 }
 
 bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched == m_editPswd) {
+        // A menu or pop-up opening keeps the field focused; the focus only leaves when it goes elsewhere.
+        if (pEvent->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason)
+            OnKillFocusPswd();
+        return QWidget::eventFilter(pWatched, pEvent);
+    }
     bool bOpening = false;
     if (pWatched == m_comboSites) {
         if (pEvent->type() == QEvent::MouseButtonPress || pEvent->type() == QEvent::MouseButtonDblClick) {
@@ -375,4 +387,5 @@ void CLockwardenView::WireControls() {
         if (auto* pButton = findChild<QPushButton*>(QStringLiteral("IDC_%1").arg(nID)))
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
+    WireSiteCommands();
 }

@@ -1,20 +1,24 @@
 #pragma once
 
+#include "platform/Shell.h"
+
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <string>
 
 class CAppState;
 class CCommandRouter;
 class CLockwardenDoc;
-class CPrompts;
 class CSiteInfo;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
+class CWndPrompts;
 
 // The site form: a sorted drop-down list of the open database's sites and the fields of the one shown.
 // Browsing shows a site read-only with its password masked; data entry (Add, Edit, or an empty
@@ -23,7 +27,8 @@ class QPushButton;
 class CLockwardenView : public QWidget {
     Q_OBJECT
 public:
-    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent = nullptr);
+    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent = nullptr);
+    // A password of ours still on the clipboard goes with the program.
     ~CLockwardenView() override;
 
     // The editing commands with their enabling rules, in the view's place of the routing order.
@@ -53,6 +58,39 @@ public:
     void OnButtonRemove();
     void OnButtonKeep();
     void OnButtonCancel();
+
+    // The commands that use a stored site, the Edit menu's clipboard commands and the manual.
+    void OnGoUrl();
+    void OnButtonGoUrl();
+    void OnSiteNotes();
+    void OnDocumentation();
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnEditUndo();
+    // Leaving the password field while browsing with its whole mask on the clipboard puts the real
+    // password there, for the clipboard timer's interval.
+    void OnKillFocusPswd();
+    void OnTimer(int nIDEvent);
+    // Empties the clipboard if it still holds the password we put there; forgets that password.
+    void ClearClipboardPassword();
+
+    // The manual that came with the program: the installed copy, in the documentation folder beside the
+    // executable's folder, else the built copy beside the executable; empty when there is none.
+    static QString DocumentationPath(const QString& strExeDir);
+
+    // How long the real password stays on the clipboard (ms); tests shorten it.
+    void SetClipboardInterval(int nMilliseconds);
+    QTimer* ClipboardTimer() const { return m_pClipTimer; }
+
+    // How addresses reach the desktop: a URL through ShellOpen, the manual's file through ShellOpenFile.
+    // Tests put recording ones here.
+    std::function<void(const QString&, ShellDone)> m_shellOpen;
+    std::function<void(const QString&, ShellDone)> m_shellOpenFile;
+    // The executable's folder, where the manual is looked up from.
+    QString m_strExeDir;
+
+    static constexpr int kClipboardTimer = 1;
 
     bool IsBrowsing() const { return m_bReadOnly; }
     bool IsListEmpty() const;
@@ -89,14 +127,20 @@ private:
     bool MayDropDown() const;
     void OnDropDownRefused();
     void OnSelChangeSites(int i);
+    void WireSiteCommands();
+    void RegisterSiteCommands(CCommandRouter& router);
+    void Launch(const std::function<void(const QString&, ShellDone)>& launch, const QString& strAddress);
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;
-    CPrompts& m_prompts;
+    CWndPrompts& m_prompts;
     CSiteListModel* m_pModel = nullptr;
     QLineEdit* m_editURL = nullptr;
     QLineEdit* m_editUser = nullptr;
     QLineEdit* m_editPswd = nullptr;
     QPlainTextEdit* m_editNotes = nullptr;
     bool m_bRefusalPosted = false;
+    QTimer* m_pClipTimer = nullptr;
+    // The four fields' texts as last pushed: URL, user, password, notes.
+    std::array<QString, 4> m_strShown;
 };

@@ -1,3 +1,4 @@
+#include "FakeOpener.h"
 #include "ScriptedPrompts.h"
 
 #include "app/AboutDlg.h"
@@ -9,6 +10,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -61,7 +64,7 @@ TEST(AboutDlg, MailButtonIsBlackWhenUpAndRedWhilePressed) {
 
     CScriptedPrompts prompts;
     CAboutDlg dlg(prompts);
-    dlg.m_shellOpen = [](const QString&) { return true; };
+    dlg.m_shellOpen = [](const QString&, const ShellDone& onDone) { onDone(true); };
     dlg.show();
     CBitmapButton* pButton = dlg.EmailButton();
     const auto grabbed = [pButton] { return pButton->grab().toImage(); };
@@ -80,9 +83,9 @@ TEST(AboutDlg, MailLinkGoesToTheDesktopAndAFailureIsReportedWithTheBoxStillOpen)
     CAboutDlg dlg(prompts);
     QStringList opened;
     bool bWorks = false;
-    dlg.m_shellOpen = [&](const QString& strUrl) {
+    dlg.m_shellOpen = [&](const QString& strUrl, const ShellDone& onDone) {
         opened.push_back(strUrl);
-        return bWorks;
+        onDone(bWorks);
     };
     dlg.show();
     QTest::mouseClick(dlg.EmailButton(), Qt::LeftButton);
@@ -98,6 +101,30 @@ TEST(AboutDlg, MailLinkGoesToTheDesktopAndAFailureIsReportedWithTheBoxStillOpen)
     EXPECT_EQ(prompts.Messages().size(), 2);
     EXPECT_EQ(opened.back(), CAboutDlg::MailLink());
     EXPECT_TRUE(dlg.isVisible());
+}
+
+// The desktop's own opener: its failure is seen when it ends, not taken for success when it starts.
+TEST(AboutDlg, TheOpenersExitStatusDecidesWhetherMailFailed) {
+    for (int nExit : {3, 0}) {
+        CFakeOpener opener(nExit);
+        CScriptedPrompts prompts;
+        CAboutDlg dlg(prompts);
+        // The real launch, watched for its answer.
+        std::optional<bool> answer;
+        dlg.m_shellOpen = [&answer, real = dlg.m_shellOpen](const QString& strUrl, ShellDone onDone) {
+            real(strUrl, [&answer, onDone](bool bOpened) {
+                answer = bOpened;
+                onDone(bOpened);
+            });
+        };
+        dlg.show();
+        QTest::mouseClick(dlg.EmailButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 10000));
+        EXPECT_EQ(*answer, nExit == 0);
+        EXPECT_EQ(prompts.Messages(), nExit == 0 ? QStringList() : QStringList{QStringLiteral("Problem sending mail")});
+        EXPECT_EQ(opener.Log(), CAboutDlg::MailLink().toUtf8() + '\n');
+        EXPECT_TRUE(dlg.isVisible());
+    }
 }
 
 } // namespace

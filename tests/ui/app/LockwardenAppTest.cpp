@@ -16,8 +16,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -353,8 +356,7 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
     router.UpdateCommands();
-    for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_EDIT_FIND, ID_GO_URL, ID_SITE_NOTES,
-                    ID_DOCUMENTATION, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
+    for (int nID : {ID_EDIT_FIND, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
         EXPECT_FALSE(Action(nID)->isEnabled()) << nID;
     for (int nID : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT})
         EXPECT_TRUE(Action(nID)->isEnabled()) << nID;
@@ -526,6 +528,51 @@ TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
     Action(ID_FILE_MRU_FILE1 + 1)->trigger();
     EXPECT_EQ(m_pApp->m_recentFiles.GetSize(), 1);
     EXPECT_EQ(m_pApp->m_recentFiles[0], strKept);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, TheSitesPaneCountsAcrossKeepRemoveNewAndOpen) {
+    const QString strFile = MakeDatabase(QStringLiteral("one.lwd"), "pw");
+    ASSERT_TRUE(Start());
+    const auto pane = [&] { return Frame().PaneText(ID_INDICATOR_SITES); };
+    EXPECT_EQ(pane(), QStringLiteral("0 Sites"));
+    EXPECT_TRUE(Frame().findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_SITES))->alignment() &
+                Qt::AlignHCenter);
+
+    View().SiteList()->setEditText(QStringLiteral("first"));
+    m_pApp->m_pRouter->Execute(ID_SITE_KEEP);
+    EXPECT_EQ(pane(), QStringLiteral("1 Sites"));
+    m_pApp->m_pRouter->Execute(ID_SITE_ADD);
+    View().SiteList()->setEditText(QStringLiteral("second"));
+    m_pApp->m_pRouter->Execute(ID_SITE_KEEP);
+    EXPECT_EQ(pane(), QStringLiteral("2 Sites"));
+    m_prompts.m_s.AnswerMessage(IDYES);
+    m_pApp->m_pRouter->Execute(ID_SITE_REMOVE);
+    EXPECT_EQ(pane(), QStringLiteral("1 Sites"));
+
+    m_prompts.m_s.AnswerMessage(IDNO); // do not save the changes
+    m_pApp->m_pRouter->Execute(ID_FILE_NEW);
+    EXPECT_EQ(pane(), QStringLiteral("0 Sites"));
+    m_prompts.m_s.EnterPassword("pw");
+    ASSERT_TRUE(m_pApp->OpenDocumentFile(strFile));
+    EXPECT_EQ(pane(), QStringLiteral("1 Sites"));
+}
+
+// Paste and Undo follow the clipboard as it changes, with no command run in between.
+TEST_F(AppTest, PasteAndUndoFollowTheClipboard) {
+    ASSERT_TRUE(Start());
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(Action(ID_EDIT_PASTE)->isEnabled());
+    EXPECT_FALSE(Action(ID_EDIT_UNDO)->isEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("text"));
+    EXPECT_TRUE(Action(ID_EDIT_PASTE)->isEnabled());
+    EXPECT_TRUE(Action(ID_EDIT_UNDO)->isEnabled());
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(Action(ID_EDIT_PASTE)->isEnabled());
+    EXPECT_FALSE(Action(ID_EDIT_UNDO)->isEnabled());
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#include "view/NotesDlg.h"
+
+#include "framework/DialogBuilder.h"
+#include "platform/Text.h"
+#include "resources/Resource.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+
+CNotesDlg::CNotesDlg(QWidget* pParent) : QDialog(pParent) {
+    CreateDialogFromTemplate(IDD_NOTES, *this);
+    m_pEdit = FindControl<QPlainTextEdit>(this, IDC_NOTES_TEXT);
+}
+
+void CNotesDlg::UpdateData(bool bSaveAndValidate) {
+    if (bSaveAndValidate) {
+        TakeDisplayText(m_strText, m_pEdit->toPlainText(), m_strShown);
+    } else {
+        m_pEdit->setPlainText(ToDisplayText(m_strText));
+        m_strShown = m_pEdit->toPlainText();
+    }
+}
+
+bool CNotesDlg::OnInitDialog() {
+    UpdateData(false);
+    m_pEdit->setReadOnly(m_bLocked);
+    if (!m_strTitle.isEmpty())
+        setWindowTitle(m_strTitle);
+    setWindowIcon(QApplication::windowIcon());
+    m_pEdit->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+void CNotesDlg::showEvent(QShowEvent* pEvent) {
+    if (!pEvent->spontaneous())
+        OnInitDialog();
+    QDialog::showEvent(pEvent);
+}
+
+void CNotesDlg::accept() {
+    UpdateData(true);
+    QDialog::accept();
+}

@@ -1,0 +1,113 @@
+#include "FakeOpener.h"
+
+#include "platform/LastError.h"
+#include "platform/Shell.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+
+#include <QObject>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+TEST(ShellAddress, WebAndMailAddressesGoAndEverythingElseIsRefused) {
+    struct Case {
+        const char* url;
+        const char* address; // nullptr: refused
+    };
+    const Case cases[] = {
+        {"https://bank.example/login", "https://bank.example/login"},
+        {"HTTP://Bank.example", "HTTP://Bank.example"},
+        {"http://a b", "http://a b"}, // as stored, blanks and all
+        {"ftp://files.example/x", "ftp://files.example/x"},
+        {"mailto:ann@example.com?subject=hi there", "mailto:ann@example.com?subject=hi there"},
+        {"www.bank.example", "http://www.bank.example"},
+        {"WWW.Bank.example/a?b", "http://WWW.Bank.example/a?b"},
+        {"ftp.files.example", "ftp://ftp.files.example"},
+        {"file:///etc/passwd", nullptr},
+        {"/usr/bin/xterm", nullptr},
+        {"xterm", nullptr},
+        {"javascript:alert(1)", nullptr},
+        {"smb://server/share", nullptr},
+        {"-e sh", nullptr},
+        {" https://bank.example", nullptr}, // a leading blank is no scheme
+        {"bank.example", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        QString strReason;
+        const QString strAddress = ShellAddress(QString::fromUtf8(c.url), strReason);
+        if (c.address != nullptr) {
+            EXPECT_EQ(strAddress, QString::fromUtf8(c.address)) << c.url;
+            EXPECT_TRUE(strReason.isEmpty()) << c.url;
+        } else {
+            EXPECT_TRUE(strAddress.isEmpty()) << c.url;
+            EXPECT_EQ(strReason, LoadString(IDS_ADDRESS_REFUSED)) << c.url;
+        }
+    }
+}
+
+// Runs one launch and waits, serving events, for its answer; the reason of a failure comes with it.
+struct COutcome {
+    bool bOpened = false;
+    QString strReason;
+};
+std::optional<COutcome> Await(void (*launch)(const QString&, QObject*, ShellDone), const QString& strTarget) {
+    QObject context;
+    std::optional<COutcome> outcome;
+    launch(strTarget, &context, [&outcome](bool bOpened) {
+        outcome = COutcome{bOpened, bOpened ? QString() : GetLastErrorText()};
+    });
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 10000))
+        ADD_FAILURE() << "the opener gave no answer";
+    return outcome;
+}
+
+TEST(ShellOpen, TheRealOpenerIsRunAndItsExitStatusIsTheAnswer) {
+    {
+        CFakeOpener opener(0);
+        const auto outcome = Await(ShellOpen, QStringLiteral("www.bank.example"));
+        ASSERT_TRUE(outcome);
+        EXPECT_TRUE(outcome->bOpened);
+        EXPECT_EQ(opener.Log(), QByteArray("http://www.bank.example\n"));
+    }
+    {
+        CFakeOpener opener(4, QStringLiteral("xdg-open: no method available for opening mailto:x"));
+        const auto outcome = Await(ShellOpen, QStringLiteral("mailto:x"));
+        ASSERT_TRUE(outcome);
+        EXPECT_FALSE(outcome->bOpened);
+        EXPECT_EQ(outcome->strReason.toStdString(), "xdg-open: no method available for opening mailto:x");
+    }
+    {
+        CFakeOpener opener(3);
+        const auto outcome = Await(ShellOpenFile, QStringLiteral("/tmp/manual.pdf"));
+        ASSERT_TRUE(outcome);
+        EXPECT_FALSE(outcome->bOpened);
+        EXPECT_EQ(outcome->strReason, LoadString(IDS_OPENER_FAILED).arg(QStringLiteral("xdg-open")).arg(3));
+        EXPECT_EQ(opener.Log(), QByteArray("/tmp/manual.pdf\n"));
+    }
+}
+
+TEST(ShellOpen, ARefusedAddressNeverReachesTheOpener) {
+    CFakeOpener opener(0);
+    const auto outcome = Await(ShellOpen, QStringLiteral("file:///etc/passwd"));
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->bOpened);
+    EXPECT_EQ(outcome->strReason, LoadString(IDS_ADDRESS_REFUSED));
+    EXPECT_TRUE(opener.Log().isEmpty());
+}
+
+TEST(ShellOpen, AMissingOpenerIsAFailureWithItsReason) {
+    CFakeOpener none(0, {}, false);
+    const auto outcome = Await(ShellOpen, QStringLiteral("https://bank.example"));
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->bOpened);
+    EXPECT_TRUE(outcome->strReason.startsWith(QStringLiteral("xdg-open could not be started: ")))
+        << outcome->strReason.toStdString();
+}
+
+} // namespace
