@@ -290,6 +290,8 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_SITE_KEEP, [this] { OnSiteKeep(); }, entering);
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, entering);
+    router.Register(
+        ID_EDIT_FIND, [this] { OnEditFind(); }, browsingWithSites);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
@@ -375,4 +377,6 @@ void CLockwardenView::WireControls() {
         if (auto* pButton = findChild<QPushButton*>(QStringLiteral("IDC_%1").arg(nID)))
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
+    // The Find button runs the command's own handler, which checks the mode itself.
+    connect(FindControl<QPushButton>(this, IDC_FIND), &QPushButton::clicked, this, &CLockwardenView::OnEditFind);
 }
