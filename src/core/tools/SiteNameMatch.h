@@ -13,6 +13,16 @@
 //
 // A match never begins or ends inside a character as the user sees it (a grapheme: a letter with its
 // combining accents, a surrogate pair, CR LF): "e" does not find the "e" of a decomposed "é".
+// A name made ready for many searches: an ASCII name as its lower case, which is its folded form, any
+// other name as stored. Searching every site reads these from one buffer (see AppendReadyName).
+struct CReadyName {
+    std::string_view strBytes;
+    bool bLowerAscii = false; // strBytes is the name's lower case; else the name as stored
+};
+
+// Appends the ready form of strName to strBuffer; returns CReadyName::bLowerAscii for it.
+bool AppendReadyName(std::string& strBuffer, std::string_view strName);
+
 class CSiteNameFinder {
 public:
     // strFind: the find text as stored (the bytes of the remembered find text or a command-line argument).
@@ -22,6 +32,8 @@ public:
     // Where the find text first occurs in the displayed name strName, as an index into
     // ToDisplayText(strName) in UTF-16 units; -1 when it does not occur. An empty find text occurs at 0.
     qsizetype FindIn(std::string_view strName) const;
+    // The same for a name in its ready form.
+    qsizetype FindIn(const CReadyName& name) const;
     // How many units of the displayed name a match covers.
     qsizetype MatchLength() const { return m_strFolded.size(); }
 

@@ -20,7 +20,9 @@ void CLockwardenView::OnEditFind() {
     }
     const std::string strFind = m_app.m_strFind;
     const int nCurSite = m_nCurSite;
-    if ((m_runFindSiteDlg ? m_runFindSiteDlg() : IDCANCEL) == IDOK)
+    const int nResult = m_runFindSiteDlg ? m_runFindSiteDlg() : IDCANCEL;
+    m_pModel->ReleaseNameBuffer(); // made by the searches, needed no longer
+    if (nResult == IDOK)
         return;
     m_app.m_strFind = strFind;
     if (m_nCurSite != nCurSite) {
@@ -36,10 +38,11 @@ int CLockwardenView::FindSite(const std::string& strText, int& pos, int nStep, i
         return -1;
     nStep = (nStep > 0) - (nStep < 0);
     const CSiteNameFinder finder(strText); // folded once, not once per entry
-    int i = m_nCurSite + nOffset;
+    // Reduced into the list at once, so no offset can overflow the sum.
+    int i = static_cast<int>((static_cast<long long>(m_nCurSite) + nOffset) % count);
     for (int n = 0; n < count; ++n) {
-        i = (i % count + count) % count;
-        const qsizetype nAt = finder.FindIn(m_pModel->At(i)->m_strSite);
+        i = (i + count) % count;
+        const qsizetype nAt = finder.FindIn(m_pModel->ReadyNameAt(i));
         pos = static_cast<int>(nAt);
         if (nAt >= 0)
             return i;

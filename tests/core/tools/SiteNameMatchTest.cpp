@@ -56,11 +56,17 @@ TEST(SiteNameMatch, MatchIsPlacedInTheDisplayedNameAndNeverInsideACharacter) {
         {"a later whole letter is still found", "e\xCC\x81 e", "e", 3, 1},
         {"CR LF is one character", "a\r\nb", "\r", -1, 1},
         {"empty find text", "abc", "", 0, 0},
+        {"an ASCII name is searched in its lower case", "ABC ABC", "C A", 2, 3},
+        {"a match that ends at a capital is found", "xYZ", "yz", 1, 2},
     };
     for (const Case& c : cases) {
         const CSiteNameFinder finder(c.strFind);
         EXPECT_EQ(finder.FindIn(c.strName), c.nAt) << c.pszWhy;
         EXPECT_EQ(finder.MatchLength(), c.nLength) << c.pszWhy;
+        // The ready form, which searches over every site read, finds the same.
+        std::string strReady;
+        const bool bLowerAscii = AppendReadyName(strReady, c.strName);
+        EXPECT_EQ(finder.FindIn(CReadyName{strReady, bLowerAscii}), c.nAt) << c.pszWhy;
     }
 }
 

@@ -230,6 +230,28 @@ TEST(FindSite, StepsBySignAndSkipsWhenNotBrowsing) {
     EXPECT_EQ(scene.view.FindSite("a", pos, 1, 0), -1);
 }
 
+// The searches read the names from a buffer of the list's; every change to the list is seen.
+TEST(FindSite, SeesSitesAddedRenamedAndRemovedSinceTheLastSearch) {
+    CFindScene scene({"alpha", "beta"}, "alpha", "");
+    int pos = -1;
+    EXPECT_EQ(scene.view.FindSite("b", pos, 1, 0), 1);
+    scene.view.OnSiteAdd();
+    scene.view.SiteList()->setEditText(QStringLiteral("0-new"));
+    scene.view.OnSiteKeep();
+    EXPECT_EQ(scene.view.FindSite("new", pos, 1, 0), 0);
+    EXPECT_EQ(scene.view.FindSite("b", pos, 1, 0), 2);
+    scene.view.OnSiteEdit();
+    scene.view.SiteList()->setEditText(QStringLiteral("gamma"));
+    scene.view.OnSiteKeep(); // "0-new" becomes "gamma", the last in the list
+    EXPECT_EQ(scene.view.FindSite("new", pos, 1, 0), -1);
+    EXPECT_EQ(scene.view.FindSite("mm", pos, 1, 0), 2);
+    EXPECT_EQ(pos, 2);
+    scene.prompts.AnswerMessage(IDYES);
+    scene.view.OnSiteRemove();
+    EXPECT_EQ(scene.view.FindSite("mm", pos, 1, 0), -1);
+    EXPECT_EQ(scene.view.FindSite("ph", pos, 1, 0), 0);
+}
+
 // ---- what reaches the dialog as a character ----
 
 TEST(FindSiteDlg, DeleteStartsNoSearchUntilTheNextCharacterOrButton) {
