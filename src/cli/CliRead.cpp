@@ -24,9 +24,9 @@ int CmdFind(CCli& cli, const CArgs& args) {
     std::vector<std::string> names;
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
-    const QString strFind = ToDisplayText(args.positional[1]);
+    const CSiteNameFinder finder(args.positional[1]);
     for (std::size_t i : SiteListOrder(names))
-        if (FindIgnoringCase(ToDisplayText(names[i]), strFind) >= 0)
+        if (finder.FindIn(names[i]) >= 0)
             cli.WriteLine(names[i]);
     return cli.Finish();
 }

@@ -1,10 +1,12 @@
-// The site form on a large database: the initial update, one Keep, and what the list costs in memory.
+// The site form on a large database: the initial update, one Keep, what the list costs in memory, and one
+// step of Find Site.
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "framework/WndPrompts.h"
 #include "resources/Resource.h"
 #include "view/LockwardenView.h"
+#include "view/SiteListModel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -99,6 +101,37 @@ void BM_EditKeep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EditKeep)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One step of Find Site when no name matches, the worst case: every entry of the list is searched. The
+// text begins with a common letter, so most names are looked into beyond their first byte.
+void BM_FindStep(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
+    view.OnInitialUpdate();
+    scene.app.m_strFind = "e9";
+    int pos = 0;
+    if (view.FindSite(scene.app.m_strFind, pos, 1, 0) >= 0)
+        state.SkipWithError("the find text matches a site");
+    for (auto _ : state)
+        view.FindStep(1, 0);
+    state.counters["sites"] = static_cast<double>(view.SiteList()->count());
+}
+BENCHMARK(BM_FindStep)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same step when it is the first since the list changed (or since the find dialog opened): it first
+// gathers the names into the buffer the searches read.
+void BM_FindStepFirst(benchmark::State& state) {
+    CScene scene(static_cast<int>(state.range(0)));
+    CLockwardenView& view = scene.view;
+    view.OnInitialUpdate();
+    scene.app.m_strFind = "e9";
+    const auto* pModel = static_cast<const CSiteListModel*>(view.SiteList()->model());
+    for (auto _ : state) {
+        pModel->ReleaseNameBuffer();
+        view.FindStep(1, 0);
+    }
+}
+BENCHMARK(BM_FindStepFirst)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

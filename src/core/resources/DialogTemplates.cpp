@@ -77,6 +77,15 @@ constexpr std::array kCreatePasswordsItems = {
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 36, 11, 47, 8, "Length (5 - 20)"},
 };
 
+// The text box comes last in the tab order, so "OK" takes the focus when the dialog opens.
+constexpr std::array kFindSiteItems = {
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 62, 44, 43, 14, "OK"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 62, 26, 43, 14, "Cancel"},
+    CDialogItem{IDC_NEXT, EControlKind::PushButton, WS_TABSTOP, 7, 44, 43, 14, "Next"},
+    CDialogItem{IDC_PREVIOUS, EControlKind::PushButton, WS_TABSTOP, 7, 26, 43, 14, "Previous"},
+    CDialogItem{IDC_FIND_TEXT, EControlKind::Edit, kEdit, 7, 7, 99, 12, "", "Find Site Containing"},
+};
+
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 constexpr std::array kTemplates = {
@@ -87,6 +96,8 @@ constexpr std::array kTemplates = {
                     kFilePasswordItems},
     CDialogTemplate{IDD_CREATE_PASSWORDS, "Create Passwords", 105, 140, kDialogFont, kDialogPointSize, kPopup,
                     kCreatePasswordsItems},
+    CDialogTemplate{IDD_FIND_SITE, "Find Site Containing...", 113, 65, kDialogFont, kDialogPointSize, kPopup,
+                    kFindSiteItems},
 };
 
 } // namespace

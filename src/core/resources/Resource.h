@@ -32,6 +32,7 @@ inline constexpr int IDD_LOCKWARDEN_FORM = 101;
 inline constexpr int IDD_NOTES = 133;
 inline constexpr int IDD_FILE_PASSWORD = 138;
 inline constexpr int IDD_CREATE_PASSWORDS = 141;
+inline constexpr int IDD_FIND_SITE = 142;
 
 // Controls.
 inline constexpr int IDC_STATIC = -1;
@@ -53,6 +54,10 @@ inline constexpr int IDC_EMAIL = 1023;
 inline constexpr int IDC_FILE_PASSWORD = 1024;
 inline constexpr int IDC_FILE_LABEL = 1025;
 inline constexpr int IDC_FIND = 1032;
+// The find dialog's controls.
+inline constexpr int IDC_FIND_TEXT = 1022;
+inline constexpr int IDC_PREVIOUS = 1033;
+inline constexpr int IDC_NEXT = 1034;
 // The password generator's controls.
 inline constexpr int IDC_LENGTH = 1013;
 inline constexpr int IDC_NUMBERS = 1014;

@@ -11,6 +11,7 @@
 #include "platform/TermSignal.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
+#include "tools/FindSiteDlg.h"
 #include "view/LockwardenView.h"
 
 #include <QApplication>
@@ -71,7 +72,9 @@ void CLockwardenApp::CreateTemplate() {
 
 void CLockwardenApp::RegisterCommands() {
     CCommandRouter& router = *m_pRouter;
-    m_pMainFrame->GetActiveView()->RegisterCommands(router);
+    CLockwardenView& view = *m_pMainFrame->GetActiveView();
+    view.RegisterCommands(router);
+    view.m_runFindSiteDlg = [this, &view] { return RunFindSiteDlg(m_prompts, view, m_state); };
 
     // The document's commands.
     CLockwardenDoc& doc = *m_pDoc;

@@ -296,6 +296,8 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, entering);
     RegisterSiteCommands(router);
+    router.Register(
+        ID_EDIT_FIND, [this] { OnEditFind(); }, browsingWithSites);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
@@ -388,4 +390,6 @@ void CLockwardenView::WireControls() {
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
     WireSiteCommands();
+    // The Find button runs the command's own handler, which checks the mode itself.
+    connect(FindControl<QPushButton>(this, IDC_FIND), &QPushButton::clicked, this, &CLockwardenView::OnEditFind);
 }

@@ -91,6 +91,15 @@ public:
     QString m_strExeDir;
 
     static constexpr int kClipboardTimer = 1;
+    // Find Site, the command and the form's "Find" button: refused outside browsing, else runs the find
+    // dialog, and after anything but OK puts back the find text and the site of before.
+    void OnEditFind();
+    // The list position of the first entry whose name holds strText ignoring case, searched from
+    // m_nCurSite + nOffset in steps of nStep's sign; -1 when none. pos receives where the match begins in
+    // the entry's displayed name (in QString units, so that it can be selected there).
+    int FindSite(const std::string& strText, int& pos, int nStep, int nOffset) const;
+    // Searches with the remembered find text; shows the hit with the match selected, or beeps.
+    void FindStep(int nStep, int nOffset);
 
     bool IsBrowsing() const { return m_bReadOnly; }
     bool IsListEmpty() const;
@@ -100,6 +109,9 @@ public:
 
     // Asked to shrink the frame around the form at every initial update.
     std::function<void()> m_onResizeParentToFit;
+    // Runs the find dialog over this view and returns how it ended (IDOK, IDCANCEL); the dialog lives
+    // above the view, so whoever builds the window hands it in. Without one, Find ends as cancelled.
+    std::function<int()> m_runFindSiteDlg;
 
     QComboBox* m_comboSites = nullptr;
     std::string m_strNotes;

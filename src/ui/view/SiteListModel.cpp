@@ -6,6 +6,7 @@
 #include <algorithm>
 
 void CSiteListModel::Reset(const CSiteArray& sites) {
+    ReleaseNameBuffer();
     beginResetModel();
     m_items.clear();
     m_items.reserve(sites.size());
@@ -19,6 +20,7 @@ int CSiteListModel::Insert(CSiteInfo* pSite) {
         return CompareSiteNames(a->m_strSite, b->m_strSite) < 0;
     });
     const int nIndex = static_cast<int>(it - m_items.begin());
+    ReleaseNameBuffer();
     beginInsertRows(QModelIndex(), nIndex, nIndex);
     m_items.insert(it, pSite);
     endInsertRows();
@@ -28,12 +30,14 @@ int CSiteListModel::Insert(CSiteInfo* pSite) {
 void CSiteListModel::RemoveAt(int nIndex) {
     if (nIndex < 0 || nIndex >= Count())
         return;
+    ReleaseNameBuffer();
     beginRemoveRows(QModelIndex(), nIndex, nIndex);
     m_items.erase(m_items.begin() + nIndex);
     endRemoveRows();
 }
 
 void CSiteListModel::Clear() {
+    ReleaseNameBuffer();
     beginResetModel();
     m_items.clear();
     endResetModel();
@@ -46,6 +50,30 @@ CSiteInfo* CSiteListModel::At(int nIndex) const {
 QString CSiteListModel::NameAt(int nIndex) const {
     const CSiteInfo* pSite = At(nIndex);
     return pSite != nullptr ? ToDisplayText(pSite->m_strSite) : QString();
+}
+
+CReadyName CSiteListModel::ReadyNameAt(int nIndex) const {
+    if (nIndex < 0 || nIndex >= Count())
+        return {};
+    if (m_nameEnds.empty()) {
+        std::size_t nTotal = 0;
+        for (const CSiteInfo* pSite : m_items)
+            nTotal += pSite->m_strSite.size();
+        m_strNames.reserve(nTotal);
+        m_nameEnds.reserve(m_items.size());
+        for (const CSiteInfo* pSite : m_items) {
+            const bool bLowerAscii = AppendReadyName(m_strNames, pSite->m_strSite);
+            m_nameEnds.push_back({m_strNames.size(), bLowerAscii});
+        }
+    }
+    const auto i = static_cast<std::size_t>(nIndex);
+    const std::size_t nStart = i == 0 ? 0 : m_nameEnds[i - 1].nEnd;
+    return {std::string_view(m_strNames).substr(nStart, m_nameEnds[i].nEnd - nStart), m_nameEnds[i].bLowerAscii};
+}
+
+void CSiteListModel::ReleaseNameBuffer() const {
+    std::string().swap(m_strNames);
+    std::vector<CNameEnd>().swap(m_nameEnds);
 }
 
 int CSiteListModel::rowCount(const QModelIndex& parent) const {

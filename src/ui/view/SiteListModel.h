@@ -2,9 +2,11 @@
 
 #include <QAbstractListModel>
 
+#include <string>
 #include <vector>
 
 #include "database/SiteInfo.h"
+#include "tools/SiteNameMatch.h"
 
 // The site list's items: one reference per record of the document, in the program's site order
 // (tools/SiteOrder: alphabetical without regard to case, equal names in the order they were inserted).
@@ -25,10 +27,22 @@ public:
     int Count() const { return static_cast<int>(m_items.size()); }
     CSiteInfo* At(int nIndex) const;
     QString NameAt(int nIndex) const;
+    // Item nIndex's name made ready for searching (tools/SiteNameMatch.h), read from one buffer that holds
+    // every name in list order: a search through all names then reads one block of memory instead of one
+    // record after another. The buffer is made on first use after a change to the list;
+    // ReleaseNameBuffer gives it back.
+    CReadyName ReadyNameAt(int nIndex) const;
+    void ReleaseNameBuffer() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int nRole = Qt::DisplayRole) const override;
 
 private:
     std::vector<CSiteInfo*> m_items;
+    struct CNameEnd {
+        std::size_t nEnd; // where the name ends in m_strNames
+        bool bLowerAscii;
+    };
+    mutable std::string m_strNames;           // every name made ready, in list order, end to end
+    mutable std::vector<CNameEnd> m_nameEnds; // empty: not made
 };

@@ -1,6 +1,5 @@
 #include "tools/SiteOrder.h"
 #include "platform/Text.h"
-#include "tools/SiteNameMatch.h"
 
 #include <QString>
 
@@ -131,25 +130,4 @@ TEST(SiteOrder, ListsLikeTheSiteList) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(NamesInListOrder(c.names), c.listed);
-}
-
-TEST(SiteNameMatch, FindsIgnoringCaseOnTheDisplayedText) {
-    struct Case {
-        std::string strName;
-        std::string strFind;
-        bool bFound;
-    } cases[] = {
-        {"Example Bank", "AMPLE", true},
-        {"Example Bank", "bank", true},
-        {"Example Bank", "banks", false},
-        {"Example", "", true},
-        {"\xC3\x89mile", "\xC3\xA9MI", true}, // É found by é
-        {"Caf\xE9", "\xC3\x89", true},        // a Windows-1252 é found by a typed É
-        {"Caf\xE9", "e", false},
-        {"abc", "abcd", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ContainsIgnoringCase(c.strName, c.strFind), c.bFound) << c.strName << " / " << c.strFind;
-    EXPECT_EQ(FindIgnoringCase(QStringLiteral("xxAbCx"), QStringLiteral("abc")), 2);
-    EXPECT_EQ(FindIgnoringCase(QStringLiteral("xx"), QStringLiteral("abc")), -1);
 }

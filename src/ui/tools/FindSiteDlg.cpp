@@ -1,0 +1,157 @@
+#include "tools/FindSiteDlg.h"
+
+#include "app/AppState.h"
+#include "framework/DialogBuilder.h"
+#include "framework/WndPrompts.h"
+#include "platform/Text.h"
+#include "resources/Resource.h"
+#include "view/LockwardenView.h"
+
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace {
+
+// Whether an event brings a character to a control, as a character message would on Windows: a key that
+// types text, Backspace, and Ctrl with a letter (Ctrl+V pastes, and the text is searched for); text an
+// input method commits. Not Delete, which types no character; not Tab, Enter and Esc, which the dialog
+// takes for moving the focus, OK and Cancel.
+bool BringsCharacter(const QEvent& event) {
+    if (event.type() == QEvent::InputMethod)
+        return !static_cast<const QInputMethodEvent&>(event).commitString().isEmpty();
+    if (event.type() != QEvent::KeyPress)
+        return false;
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    switch (key.key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return false;
+    case Qt::Key_Backspace:
+        return true;
+    default:
+        break;
+    }
+    if ((key.modifiers() & Qt::ControlModifier) && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+        return true;
+    return !key.text().isEmpty();
+}
+
+} // namespace
+
+CFindSiteDlg::CFindSiteDlg(CLockwardenView* pView, CAppState& app) : QDialog(pView), m_pView(pView), m_app(app) {
+    CreateDialogFromTemplate(IDD_FIND_SITE, *this);
+    m_editFindText = FindControl<QLineEdit>(this, IDC_FIND_TEXT);
+    connect(FindControl<QPushButton>(this, IDC_NEXT), &QPushButton::clicked, this, &CFindSiteDlg::OnNext);
+    connect(FindControl<QPushButton>(this, IDC_PREVIOUS), &QPushButton::clicked, this, &CFindSiteDlg::OnPrevious);
+    for (QWidget* pControl : findChildren<QWidget*>())
+        pControl->installEventFilter(this);
+}
+
+CFindSiteDlg::~CFindSiteDlg() {
+    OnDestroy();
+}
+
+bool CFindSiteDlg::UpdateData(bool bSaveAndValidate) {
+    DoDataExchange(bSaveAndValidate);
+    return true;
+}
+
+void CFindSiteDlg::DoDataExchange(bool bSaveAndValidate) {
+    if (bSaveAndValidate) {
+        // A box left as it was shown gives back the very bytes it was given (a text from a Windows
+        // settings file may hold bytes that only display as characters).
+        const QString strText = m_editFindText->text();
+        if (strText != ToDisplayText(m_strFindText))
+            m_strFindText = FromDisplayText(strText);
+    } else {
+        m_editFindText->setText(ToDisplayText(m_strFindText));
+    }
+}
+
+void CFindSiteDlg::TakeFindText() {
+    UpdateData(true);
+    m_app.m_strFind = m_strFindText;
+}
+
+bool CFindSiteDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (m_bDispatching || !BringsCharacter(*pEvent))
+        return QDialog::eventFilter(pWatched, pEvent);
+    // The control takes the character first (and passes on what it does not want, as usual), so the
+    // search runs with the text as it now stands.
+    m_bDispatching = true;
+    QCoreApplication::sendEvent(pWatched, pEvent);
+    m_bDispatching = false;
+    pEvent->accept();
+    TakeFindText();
+    m_pView->FindStep(1, 0);
+    return true;
+}
+
+void CFindSiteDlg::OnNext() {
+    TakeFindText();
+    m_pView->FindStep(1, 1);
+}
+
+void CFindSiteDlg::OnPrevious() {
+    TakeFindText();
+    m_pView->FindStep(-1, -1);
+}
+
+void CFindSiteDlg::accept() {
+    if (!UpdateData(true))
+        return;
+    QDialog::accept();
+}
+
+void CFindSiteDlg::OnDestroy() {
+    // A dialog that never opened has nothing in its box to remember.
+    if (m_bOpened)
+        TakeFindText();
+}
+
+void CFindSiteDlg::MoveToMainWindowCorner() {
+    const QWidget* pMain = m_pView->window();
+    const QRect rcMain = pMain->frameGeometry();
+    const auto marginsOf = [](const QWidget& w) {
+        const QRect rcFrame = w.frameGeometry();
+        const QRect rcClient = w.geometry();
+        return QMargins(rcClient.left() - rcFrame.left(), rcClient.top() - rcFrame.top(),
+                        rcFrame.right() - rcClient.right(), rcFrame.bottom() - rcClient.bottom());
+    };
+    // Before its first showing the dialog has no frame yet; the window manager will give it one like the
+    // main window's, which is what its outer size is reckoned with.
+    QMargins frame = marginsOf(*this);
+    if (frame.isNull())
+        frame = marginsOf(*pMain);
+    const QSize outer = size().grownBy(frame);
+    move(rcMain.x() + rcMain.width() - outer.width(), rcMain.y() + rcMain.height() - outer.height());
+}
+
+bool CFindSiteDlg::OnInitDialog() {
+    MoveToMainWindowCorner();
+    m_strFindText = m_app.m_strFind;
+    UpdateData(false);
+    m_bOpened = true;
+    FindControl<QPushButton>(this, IDOK)->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+void CFindSiteDlg::showEvent(QShowEvent* pEvent) {
+    // Every modal run opens the dialog afresh; a restore from minimized does not.
+    if (!pEvent->spontaneous())
+        OnInitDialog();
+    QDialog::showEvent(pEvent);
+}
+
+int RunFindSiteDlg(CWndPrompts& prompts, CLockwardenView& view, CAppState& app) {
+    CFindSiteDlg dlg(&view, app);
+    return prompts.DoModal(dlg);
+}
