@@ -94,6 +94,8 @@ inline constexpr int ID_FILE_PRINT = 57607;
 inline constexpr int ID_FILE_PRINT_DIRECT = 57608;
 inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
 inline constexpr int ID_FILE_MRU_FILE1 = 57616;
+// How many recent files are kept and listed: commands ID_FILE_MRU_FILE1 and the ones after it.
+inline constexpr int kRecentFileCount = 4;
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_CUT = 57635;
 inline constexpr int ID_EDIT_FIND = 57636;

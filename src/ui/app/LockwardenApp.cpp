@@ -89,7 +89,7 @@ void CLockwardenApp::RegisterCommands() {
         ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { ui.SetCheck(m_state.m_bOpenMRU != 0); });
     router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
     router.Register(ID_FILE_OPEN, [this] { OnFileOpen(); });
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kRecentFileCount; ++i)
         router.Register(
             ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); },
             [this, i](CCmdUI& ui) { ui.Enable(i < m_recentFiles.GetSize()); });
