@@ -12,3 +12,8 @@ QString ToDisplayText(std::string_view bytes);
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool IsUtf8Text(std::string_view bytes);
 std::string FromDisplayText(const QString& text);
+
+// True when every byte is below 0x80.
+bool IsAscii(std::string_view bytes);
+// The text without the white space (blank, tab, line breaks, vertical tab, form feed) at its two ends.
+std::string TrimWhiteSpace(std::string_view bytes);

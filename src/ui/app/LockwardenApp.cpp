@@ -37,6 +37,9 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
     m_cmdInfo.ParseCommandLine(args);
     if (!ProcessShellCommand(m_cmdInfo))
         return false;
+    // Then the newest recent file, or else the same action a second time: a plain start makes its new, empty
+    // document once more, and a file named on the command line is found open and only activates the window.
+    // Either way the window is activated twice, which the frame's placement restore counts on.
     if (m_state.m_bOpenMRU != 0 && m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
         // A failed open has shown its messages and leaves the new document; the entry stays listed.
         const QString strNewest = m_recentFiles[0];
@@ -56,9 +59,6 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
 void CLockwardenApp::CreateTemplate() {
     m_pDoc = std::make_unique<CLockwardenDoc>(m_state, m_prompts);
-    const QStringList strings = LoadString(IDR_MAINFRAME).split(QLatin1Char('\n'));
-    m_pDoc->m_strFilter = strings.value(3);
-    m_pDoc->m_strDefExt = strings.value(4);
     m_pDoc->m_onAddToRecentFileList = [this](const QString& strPath) { m_recentFiles.Add(strPath); };
     m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
     m_pRouter = std::make_unique<CCommandRouter>();

@@ -285,7 +285,7 @@ void CMainFrame::OnEndSession(bool bEnding) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (!m_pView->IsListEmpty() && !m_pView->IsBrowsing()) {
+    if (!m_pView->IsListEmpty() && m_pView->IsDataEntry()) {
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
         pEvent->ignore();
         return;

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "database/SiteInfo.h"
+
 #include <QWidget>
 
 #include <functional>
 #include <string>
 
 class CAppState;
+class CCmdUI;
 class CCommandRouter;
 class CLockwardenDoc;
 class CPrompts;
-class CSiteInfo;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
@@ -37,7 +39,7 @@ public:
     void ShowSite(int i);
     void ShowSelected();
     void SetReadOnly(bool b);
-    static std::string MaskPassword(const std::string& strPswd);
+    static std::string MaskPassword(const std::string& strPswd) { return ::MaskPassword(strPswd); }
     // Pull (true: controls to members) or push (false: members to controls) the four fields.
     void UpdateData(bool bSaveAndValidate);
 
@@ -53,8 +55,17 @@ public:
     void OnButtonRemove();
     void OnButtonKeep();
     void OnButtonCancel();
+    // The menu commands' enabling rules.
+    void OnUpdateSiteAdd(CCmdUI& ui) const;
+    void OnUpdateSiteEdit(CCmdUI& ui) const;
+    void OnUpdateSiteRemove(CCmdUI& ui) const;
+    void OnUpdateSiteKeep(CCmdUI& ui) const;
+    void OnUpdateSiteCancel(CCmdUI& ui) const;
 
+    // The modes the commands, the buttons, the list and the frame ask about.
     bool IsBrowsing() const { return m_bReadOnly; }
+    bool IsBrowsingWithSites() const { return m_bReadOnly && !IsListEmpty(); }
+    bool IsDataEntry() const { return !m_bReadOnly; }
     bool IsListEmpty() const;
     int SiteCount() const;
     CSiteInfo* CurrentSite() const;
