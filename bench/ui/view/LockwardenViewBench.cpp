@@ -1,9 +1,9 @@
 // The site form on a large database: the initial update, one Keep, and what the list costs in memory.
 
+#include "ScriptedPrompts.h"
+
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
-#include "framework/Prompts.h"
-#include "resources/Resource.h"
 #include "view/LockwardenView.h"
 
 #include <QApplication>
@@ -15,15 +15,6 @@
 #include <random>
 
 namespace {
-
-class CSilentPrompts : public CPrompts {
-public:
-    int MessageBox(const QString&, unsigned) override { return IDOK; }
-    void MessageBeep() override {}
-    int FilePasswordPrompt(std::string&, const QString&) override { return IDCANCEL; }
-    bool OpenFileDialog(QString&, const QString&) override { return false; }
-    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
-};
 
 std::string RandomName(std::mt19937& rng) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ .-";
@@ -50,7 +41,7 @@ struct CScene {
         QCoreApplication::processEvents();
     }
     CAppState app;
-    CSilentPrompts prompts;
+    CScriptedPrompts prompts;
     CLockwardenDoc doc{app, prompts};
     CLockwardenView view{doc, app, prompts};
 };

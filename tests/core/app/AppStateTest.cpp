@@ -1,4 +1,4 @@
-#include "TempConfigHome.h"
+#include "EnvOverride.h"
 
 #include "app/AppState.h"
 #include "platform/ProfileStore.h"
@@ -16,7 +16,7 @@ namespace {
 
 class Settings : public testing::Test {
 protected:
-    QString ConfigFile() const { return m_home.Path() + QStringLiteral("/Fernhollow/Lockwarden.conf"); }
+    QString ConfigFile() const { return m_home.ConfigPath() + QStringLiteral("/Fernhollow/Lockwarden.conf"); }
 
     QByteArray FileText() const {
         QFile file(ConfigFile());
@@ -25,7 +25,7 @@ protected:
     }
 
     void WriteFileText(const QByteArray& text) const {
-        QDir().mkpath(m_home.Path() + QStringLiteral("/Fernhollow"));
+        QDir().mkpath(m_home.ConfigPath() + QStringLiteral("/Fernhollow"));
         QFile file(ConfigFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
@@ -49,7 +49,7 @@ protected:
         return state;
     }
 
-    CTempConfigHome m_home;
+    CTempXdgHome m_home;
 };
 
 TEST_F(Settings, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {

@@ -1,10 +1,11 @@
-#include "ScriptedPrompts.h"
+#include "EnvOverride.h"
+#include "ScriptedWndPrompts.h"
 
 #include "app/LockwardenApp.h"
 #include "app/MainFrame.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
-#include "framework/WndPrompts.h"
+#include "framework/DialogBuilder.h"
 #include "platform/ProfileStore.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
@@ -28,43 +29,11 @@
 
 namespace {
 
-// The application's prompts: scripted boxes and password prompts, and a count of modal dialogs run.
-class CAppPrompts : public CWndPrompts {
-public:
-    int MessageBox(const QString& strText, unsigned nType) override { return m_s.MessageBox(strText, nType); }
-    void MessageBeep() override { m_s.MessageBeep(); }
-    int FilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
-        return m_s.FilePasswordPrompt(strPassword, strLabel);
-    }
-    bool OpenFileDialog(QString& strPath, const QString& strFilter) override {
-        return m_s.OpenFileDialog(strPath, strFilter);
-    }
-    bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) override {
-        return m_s.SaveFileDialog(strPath, strFilter, strDefExt);
-    }
-    int DoModal(QDialog&) override {
-        ++m_nModal;
-        return IDCANCEL;
-    }
-    CScriptedPrompts m_s;
-    int m_nModal = 0;
-};
-
 // Each test runs the application against its own settings and data folders.
 class AppTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_home.isValid());
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
-    }
-    void TearDown() override {
-        m_pApp.reset();
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        qputenv("XDG_DATA_HOME", m_oldData);
-    }
+    void SetUp() override { ASSERT_TRUE(m_home.isValid()); }
+    void TearDown() override { m_pApp.reset(); }
 
     QString SettingsFile() const {
         return CProfileStore::FilePathOf(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
@@ -103,9 +72,8 @@ protected:
     QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
 
     QTemporaryDir m_home;
-    QByteArray m_oldConfig;
-    QByteArray m_oldData;
-    CAppPrompts m_prompts;
+    CTempXdgHome m_xdg;
+    CScriptedWndPrompts m_prompts;
     std::unique_ptr<CLockwardenApp> m_pApp;
 };
 
@@ -116,7 +84,7 @@ TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     EXPECT_TRUE(View().IsListEmpty());
     m_pApp->m_pRouter->UpdateCommands();
     EXPECT_FALSE(Action(ID_START_WITH_MRU)->isChecked());
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     EXPECT_EQ(Frame().m_nActivateCount, 2);
     EXPECT_FALSE(Frame().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(Frame().windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -138,7 +106,7 @@ TEST_F(AppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     ASSERT_TRUE(Start());
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     m_pApp->m_pRouter->UpdateCommands();
     EXPECT_TRUE(Action(ID_START_WITH_MRU)->isChecked());
 }
@@ -149,7 +117,7 @@ TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strNewest);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File2"), strOlder);
-    m_prompts.m_s.EnterPassword("secret");
+    m_prompts.EnterPassword("secret");
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("newest.lwd - Lockwarden"));
     EXPECT_EQ(View().SiteCount(), 1);
@@ -162,7 +130,7 @@ TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
     ASSERT_TRUE(Start());
-    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1) << "the document's own failure message";
+    EXPECT_EQ(m_prompts.Messages().size(), 1) << "the document's own failure message";
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(Frame().isVisible());
     // Only the first activation used the saved placement.
@@ -176,9 +144,9 @@ TEST_F(AppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocume
     const QString strFile = MakeDatabase(QStringLiteral("locked.lwd"), "secret");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strFile);
-    m_prompts.m_s.CancelPassword();
+    m_prompts.CancelPassword();
     ASSERT_TRUE(Start());
-    EXPECT_EQ(m_prompts.m_s.m_passwordFieldsShown.size(), 1u);
+    EXPECT_EQ(m_prompts.m_passwordFieldsShown.size(), 1u);
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(View().IsListEmpty());
     EXPECT_EQ(m_pApp->m_recentFiles[0], strFile);
@@ -189,9 +157,9 @@ TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
     const QString strNamed = MakeDatabase(QStringLiteral("named.lwd"), "n", "named-site");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strRecent);
-    m_prompts.m_s.EnterPassword("n");
+    m_prompts.EnterPassword("n");
     ASSERT_TRUE(Start({strNamed}));
-    ASSERT_EQ(m_prompts.m_s.m_shown.size(), 1u) << "one password prompt, for the named file";
+    ASSERT_EQ(m_prompts.m_shown.size(), 1u) << "one password prompt, for the named file";
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("named.lwd - Lockwarden"));
     EXPECT_EQ(m_pApp->m_recentFiles[0], strNamed);
     EXPECT_EQ(Frame().m_nActivateCount, 2) << "the second run of the command only activates the window";
@@ -200,7 +168,7 @@ TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
 TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
     EXPECT_FALSE(Start({m_home.filePath(QStringLiteral("missing.lwd"))}));
     EXPECT_EQ(m_pApp->m_nExitCode, 1);
-    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1);
+    EXPECT_EQ(m_prompts.Messages().size(), 1);
     m_pApp->ExitInstance();
     EXPECT_TRUE(QFile::exists(SettingsFile())) << "settings are written back after a failed start";
     EXPECT_TRUE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty())
@@ -255,9 +223,9 @@ TEST_F(AppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
     ASSERT_TRUE(Start({strFile}));
     View().OnSiteAdd();
     EXPECT_FALSE(Frame().close());
-    EXPECT_EQ(m_prompts.m_s.Messages(),
+    EXPECT_EQ(m_prompts.Messages(),
               QStringList{QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")});
-    EXPECT_EQ(m_prompts.m_s.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(m_prompts.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
     View().OnSiteCancel();
     EXPECT_TRUE(Frame().close());
 }
@@ -266,17 +234,17 @@ TEST_F(AppTest, AnEmptyListClosesEvenInDataEntry) {
     ASSERT_TRUE(Start());
     ASSERT_FALSE(View().IsBrowsing());
     EXPECT_TRUE(Frame().close());
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
 TEST_F(AppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
     ASSERT_TRUE(Start());
     m_pApp->m_pDoc->SetModifiedFlag(true);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
-    m_prompts.m_s.AnswerMessage(IDCANCEL);
+    m_prompts.AnswerMessage(IDCANCEL);
     EXPECT_FALSE(Frame().close());
-    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{QStringLiteral("Save changes to Untitled?")});
-    m_prompts.m_s.AnswerMessage(IDNO);
+    EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("Save changes to Untitled?")});
+    m_prompts.AnswerMessage(IDNO);
     EXPECT_TRUE(Frame().close());
 }
 
@@ -286,7 +254,7 @@ TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
     m_pApp->m_pDoc->AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
     m_pApp->m_pDoc->SetModifiedFlag(true);
     m_pApp->OnEndSession();
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     EXPECT_FALSE(Frame().isVisible());
     m_pApp->ExitInstance();
 
@@ -327,7 +295,7 @@ TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack)
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("1 2 3 4"));
     EXPECT_FALSE(Start({QStringLiteral("-Unregister")}));
     EXPECT_EQ(m_pApp->m_nExitCode, 0);
-    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{LoadString(AFX_IDP_UNREG_DONE)});
+    EXPECT_EQ(m_prompts.Messages(), QStringList{LoadString(AFX_IDP_UNREG_DONE)});
     EXPECT_FALSE(QFile::exists(SettingsFile()));
     m_pApp->ExitInstance();
     bool bFound = false;
@@ -341,7 +309,7 @@ TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack)
 
 TEST_F(AppTest, UnregisterWithEmbeddingShowsNothing) {
     EXPECT_FALSE(Start({QStringLiteral("/unregserver"), QStringLiteral("-Embedding")}));
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
 TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
@@ -371,9 +339,9 @@ TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
     m_pApp->m_pRouter->UpdateCommands();
     ASSERT_TRUE(Action(ID_APP_ABOUT)->isEnabled());
     Action(ID_APP_ABOUT)->trigger();
-    EXPECT_EQ(m_prompts.m_nModal, 1);
+    EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
     Action(ID_APP_ABOUT)->trigger();
-    EXPECT_EQ(m_prompts.m_nModal, 2);
+    EXPECT_EQ(m_prompts.m_dialogsShown.size(), 2);
 }
 
 } // namespace
@@ -410,7 +378,7 @@ TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
                                                     {IDC_KEEP, "Keep"},   {IDC_GO_URL, "Go URL"},
                                                     {IDC_FIND, "Find"},   {IDC_NOTES_BUTTON, "Notes..."}};
     for (const auto& [nID, pszName] : expected) {
-        QWidget* pControl = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(nID));
+        QWidget* pControl = FindControl<QWidget>(&View(), nID);
         ASSERT_NE(pControl, nullptr) << nID;
         EXPECT_EQ(AccessibleNameOf(pControl), QString::fromLatin1(pszName)) << nID;
     }
@@ -420,10 +388,10 @@ TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
     ASSERT_TRUE(Start());
     Frame().activateWindow();
     const int order[] = {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES};
-    QWidget* pFirst = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[0]));
+    QWidget* pFirst = FindControl<QWidget>(&View(), order[0]);
     ASSERT_NE(pFirst, nullptr);
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* pFrom = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[i]));
+        QWidget* pFrom = FindControl<QWidget>(&View(), order[i]);
         QWidget* pNext = pFrom->nextInFocusChain();
         // A combo box's line edit sits between it and the next control in the chain.
         while (pNext != nullptr && (pNext->focusPolicy() & Qt::TabFocus) == 0)

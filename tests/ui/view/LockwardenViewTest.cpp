@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
+#include "framework/DialogBuilder.h"
 #include "platform/Clipboard.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
@@ -70,20 +71,20 @@ protected:
     }
     QString Field(int nID) const {
         if (nID == IDC_NOTES)
-            return m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(nID))->toPlainText();
-        return m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(nID))->text();
+            return FindControl<QPlainTextEdit>(&m_view, nID)->toPlainText();
+        return FindControl<QLineEdit>(&m_view, nID)->text();
     }
     void Type(int nID, const QString& text) {
         if (nID == IDC_SITE) {
             m_view.SiteList()->setEditText(text);
         } else if (nID == IDC_NOTES) {
-            m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(nID))->setPlainText(text);
+            FindControl<QPlainTextEdit>(&m_view, nID)->setPlainText(text);
         } else {
-            m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(nID))->setText(text);
+            FindControl<QLineEdit>(&m_view, nID)->setText(text);
         }
     }
     void Click(int nID) {
-        auto* pButton = m_view.findChild<QPushButton*>(QStringLiteral("IDC_%1").arg(nID));
+        auto* pButton = FindControl<QPushButton>(&m_view, nID);
         ASSERT_NE(pButton, nullptr) << nID;
         pButton->click();
     }
@@ -312,7 +313,7 @@ TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
             view.OnSiteEdit();
         else
             view.OnSiteAdd();
-        auto* pUrl = view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL));
+        auto* pUrl = FindControl<QLineEdit>(&view, IDC_URL);
         pUrl->setText(QStringLiteral("https://typed"));
         QLineEdit* pName = view.SiteList()->lineEdit();
         pName->setFocus();
@@ -361,7 +362,7 @@ TEST_F(SiteViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
     for (int nID : {IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES})
         EXPECT_TRUE(Field(nID).isEmpty()) << nID;
     EXPECT_TRUE(m_view.SiteList()->currentText().isEmpty());
-    EXPECT_FALSE(m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL))->isReadOnly());
+    EXPECT_FALSE(FindControl<QLineEdit>(&m_view, IDC_URL)->isReadOnly());
 }
 
 // ---- masking and the clipboard ----
@@ -370,7 +371,7 @@ TEST_F(SiteViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAfterEdi
     m_doc.AddSite(std::make_unique<CSiteInfo>("s", "", "", "p\xC3\xA9!", ""));
     m_view.OnInitialUpdate();
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("****")); // 4 bytes, 3 characters
-    EXPECT_TRUE(m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_PSWD))->isReadOnly());
+    EXPECT_TRUE(FindControl<QLineEdit>(&m_view, IDC_PSWD)->isReadOnly());
     m_view.OnSiteEdit();
     EXPECT_EQ(Field(IDC_PSWD), QString::fromUtf8("p\xC3\xA9!"));
     m_view.OnSiteCancel();
@@ -406,7 +407,7 @@ TEST_F(SiteViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
     Open({"a", "b"});
     m_view.resize(600, 300);
     m_view.show();
-    auto* pNotes = m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(IDC_NOTES));
+    auto* pNotes = FindControl<QPlainTextEdit>(&m_view, IDC_NOTES);
     ASSERT_NE(pNotes, nullptr);
     m_doc.m_sites[0]->m_strNotes = "first\nsecond\nthird";
     m_doc.m_sites[1]->m_strNotes = "one\ntwo\nthree";
