@@ -86,7 +86,7 @@ void CLockwardenApp::RegisterCommands() {
     // The application's.
     router.Register(ID_APP_ABOUT, [this] { OnAppAbout(); });
     router.Register(
-        ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { ui.SetCheck(m_state.m_bOpenMRU != 0); });
+        ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { OnUpdateStartWithMRU(ui); });
     router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
     router.Register(ID_FILE_OPEN, [this] { OnFileOpen(); });
     for (int i = 0; i < kRecentFileCount; ++i)
@@ -160,6 +160,10 @@ void CLockwardenApp::OnAppAbout() {
 
 void CLockwardenApp::OnStartWithMRU() {
     m_state.m_bOpenMRU = m_state.m_bOpenMRU == 0 ? 1 : 0;
+}
+
+void CLockwardenApp::OnUpdateStartWithMRU(CCmdUI& ui) const {
+    ui.SetCheck(m_state.m_bOpenMRU != 0);
 }
 
 void CLockwardenApp::OnFileNew() {

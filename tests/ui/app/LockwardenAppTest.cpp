@@ -30,7 +30,7 @@
 namespace {
 
 // Each test runs the application against its own settings and data folders.
-class AppTest : public ::testing::Test {
+class LockwardenAppTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_home.isValid()); }
     void TearDown() override { m_pApp.reset(); }
@@ -77,7 +77,7 @@ protected:
     std::unique_ptr<CLockwardenApp> m_pApp;
 };
 
-TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
+TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled - Lockwarden"));
     EXPECT_TRUE(Frame().isVisible());
@@ -102,7 +102,7 @@ TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     EXPECT_FALSE(Stored(QStringLiteral("Lockwarden-Summary"), QStringLiteral("state")).isEmpty());
 }
 
-TEST_F(AppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
+TEST_F(LockwardenAppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     ASSERT_TRUE(Start());
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
@@ -111,7 +111,7 @@ TEST_F(AppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
     EXPECT_TRUE(Action(ID_START_WITH_MRU)->isChecked());
 }
 
-TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
+TEST_F(LockwardenAppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
     const QString strNewest = MakeDatabase(QStringLiteral("newest.lwd"), "secret");
     const QString strOlder = MakeDatabase(QStringLiteral("older.lwd"), "other");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
@@ -125,7 +125,7 @@ TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
     EXPECT_EQ(Frame().m_nActivateCount, 2);
 }
 
-TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
+TEST_F(LockwardenAppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
     const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
@@ -140,7 +140,7 @@ TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
     EXPECT_EQ(Stored(QStringLiteral("Recent File List"), QStringLiteral("File1")), strGone);
 }
 
-TEST_F(AppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocument) {
+TEST_F(LockwardenAppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocument) {
     const QString strFile = MakeDatabase(QStringLiteral("locked.lwd"), "secret");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strFile);
@@ -152,7 +152,7 @@ TEST_F(AppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocume
     EXPECT_EQ(m_pApp->m_recentFiles[0], strFile);
 }
 
-TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
+TEST_F(LockwardenAppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
     const QString strRecent = MakeDatabase(QStringLiteral("recent.lwd"), "r");
     const QString strNamed = MakeDatabase(QStringLiteral("named.lwd"), "n", "named-site");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
@@ -165,7 +165,7 @@ TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
     EXPECT_EQ(Frame().m_nActivateCount, 2) << "the second run of the command only activates the window";
 }
 
-TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
+TEST_F(LockwardenAppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
     EXPECT_FALSE(Start({m_home.filePath(QStringLiteral("missing.lwd"))}));
     EXPECT_EQ(m_pApp->m_nExitCode, 1);
     EXPECT_EQ(m_prompts.Messages().size(), 1);
@@ -175,13 +175,13 @@ TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
         << "a window never shown leaves no placement";
 }
 
-TEST_F(AppTest, PrintingFromTheCommandLineIsRefused) {
+TEST_F(LockwardenAppTest, PrintingFromTheCommandLineIsRefused) {
     const QString strFile = MakeDatabase(QStringLiteral("p.lwd"), "");
     EXPECT_FALSE(Start({QStringLiteral("/p"), strFile}));
     EXPECT_EQ(m_pApp->m_nExitCode, 1);
 }
 
-TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
+TEST_F(LockwardenAppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 5);
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
@@ -199,7 +199,7 @@ TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bOpenMRU")), QStringLiteral("0"));
 }
 
-TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
+TEST_F(LockwardenAppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0900  0720"));
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().geometry(), QRect(100, 120, 800, 600));
@@ -211,14 +211,14 @@ TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
     EXPECT_EQ(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).left(9), QStringLiteral("0030 0040"));
 }
 
-TEST_F(AppTest, ThreeNumbersInTheSavedRectAreIgnored) {
+TEST_F(LockwardenAppTest, ThreeNumbersInTheSavedRectAreIgnored) {
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100 0120 0500"));
     ASSERT_TRUE(Start());
     EXPECT_NE(Frame().geometry().topLeft(), QPoint(100, 120));
     EXPECT_EQ(Frame().m_nActivateCount, 2) << "an unusable placement still counts";
 }
 
-TEST_F(AppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
+TEST_F(LockwardenAppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
     const QString strFile = MakeDatabase(QStringLiteral("g.lwd"), "");
     ASSERT_TRUE(Start({strFile}));
     View().OnSiteAdd();
@@ -230,14 +230,14 @@ TEST_F(AppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
     EXPECT_TRUE(Frame().close());
 }
 
-TEST_F(AppTest, AnEmptyListClosesEvenInDataEntry) {
+TEST_F(LockwardenAppTest, AnEmptyListClosesEvenInDataEntry) {
     ASSERT_TRUE(Start());
     ASSERT_FALSE(View().IsBrowsing());
     EXPECT_TRUE(Frame().close());
     EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
-TEST_F(AppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
+TEST_F(LockwardenAppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
     ASSERT_TRUE(Start());
     m_pApp->m_pDoc->SetModifiedFlag(true);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
@@ -248,7 +248,7 @@ TEST_F(AppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
     EXPECT_TRUE(Frame().close());
 }
 
-TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
+TEST_F(LockwardenAppTest, EndOfSessionSavesToThePathWithoutAsking) {
     const QString strFile = MakeDatabase(QStringLiteral("e.lwd"), "");
     ASSERT_TRUE(Start({strFile}));
     m_pApp->m_pDoc->AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
@@ -266,7 +266,7 @@ TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
     EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
 }
 
-TEST_F(AppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
+TEST_F(LockwardenAppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
     const QString strA = MakeDatabase(QStringLiteral("a.lwd"), "");
     const QString strB = MakeDatabase(QStringLiteral("b.lwd"), "");
     ASSERT_TRUE(Start());
@@ -279,7 +279,7 @@ TEST_F(AppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
     EXPECT_FALSE(Action(ID_FILE_MRU_FILE1 + 2)->isVisible());
 }
 
-TEST_F(AppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
+TEST_F(LockwardenAppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
     const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
     ASSERT_TRUE(Start());
@@ -290,7 +290,7 @@ TEST_F(AppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
     EXPECT_FALSE(Action(ID_FILE_MRU_FILE1)->isEnabled());
 }
 
-TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack) {
+TEST_F(LockwardenAppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack) {
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), QStringLiteral("/x.lwd"));
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("1 2 3 4"));
     EXPECT_FALSE(Start({QStringLiteral("-Unregister")}));
@@ -307,12 +307,12 @@ TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack)
     EXPECT_FALSE(bFound);
 }
 
-TEST_F(AppTest, UnregisterWithEmbeddingShowsNothing) {
+TEST_F(LockwardenAppTest, UnregisterWithEmbeddingShowsNothing) {
     EXPECT_FALSE(Start({QStringLiteral("/unregserver"), QStringLiteral("-Embedding")}));
     EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
-TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
+TEST_F(LockwardenAppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
     router.UpdateCommands();
@@ -334,7 +334,7 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
 
 namespace {
 
-TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
+TEST_F(LockwardenAppTest, AboutRunsTheAboutBoxModally) {
     ASSERT_TRUE(Start());
     m_pApp->m_pRouter->UpdateCommands();
     ASSERT_TRUE(Action(ID_APP_ABOUT)->isEnabled());
@@ -354,7 +354,7 @@ QString AccessibleNameOf(QWidget* pWidget) {
     return pInterface != nullptr ? pInterface->text(QAccessible::Name) : QString();
 }
 
-TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
+TEST_F(LockwardenAppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
     ASSERT_TRUE(Start());
     QStringList unnamed;
     const QList<QWidget*> widgets = Frame().findChildren<QWidget*>();
@@ -384,7 +384,7 @@ TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
     }
 }
 
-TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
+TEST_F(LockwardenAppTest, TabWalksTheFormInTemplateOrder) {
     ASSERT_TRUE(Start());
     Frame().activateWindow();
     const int order[] = {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES};
@@ -407,7 +407,7 @@ TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
 
 namespace {
 
-TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
+TEST_F(LockwardenAppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
     const QString strKept = MakeDatabase(QStringLiteral("kept.lwd"), "secret");
     const QString strGone = MakeDatabase(QStringLiteral("gone.lwd"), "");
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strKept);
