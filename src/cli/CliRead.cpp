@@ -4,6 +4,7 @@
 #include "cli/CliSession.h"
 #include "cli/Csv.h"
 #include "cli/Json.h"
+#include "database/SiteInfo.h"
 #include "platform/Text.h"
 #include "tools/PasswordPool.h"
 #include "tools/SiteNameMatch.h"
@@ -40,8 +41,8 @@ int CmdShow(CCli& cli, const CArgs& args) {
     cli.WriteLine("Site:  " + pSite->m_strSite);
     cli.WriteLine("URL:  " + pSite->m_strURL);
     cli.WriteLine("User:  " + pSite->m_strUser);
-    // Masked as the form masks it: one "*" per byte.
-    cli.WriteLine("Pswd:  " + (args.Has("--reveal") ? pSite->m_strPswd : std::string(pSite->m_strPswd.size(), '*')));
+    // Masked as the form masks it.
+    cli.WriteLine("Pswd:  " + (args.Has("--reveal") ? pSite->m_strPswd : MaskPassword(pSite->m_strPswd)));
     // The notes follow an empty line, as on the printed page.
     if (!pSite->m_strNotes.empty()) {
         cli.WriteLine("");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/MessageBoxButtons.h"
 #include "framework/Prompts.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ public:
             m_messageAnswers.pop_front();
             return n;
         }
-        return DefaultAnswer(nType);
+        return MessageBoxDefault(nType);
     }
     void MessageBeep() override { ++m_nBeeps; }
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override {
@@ -84,20 +85,6 @@ public:
     int m_nBeeps = 0;
 
 private:
-    static int DefaultAnswer(unsigned nType) {
-        const unsigned nButtons = nType & 0xF;
-        const unsigned nDefault = (nType & 0xF00) >> 8;
-        switch (nButtons) {
-        case 1: // OK, Cancel
-            return nDefault == 1 ? 2 : 1;
-        case 3: // Yes, No, Cancel
-            return nDefault == 0 ? 6 : nDefault == 1 ? 7 : 2;
-        case 4: // Yes, No
-            return nDefault == 0 ? 6 : 7;
-        default:
-            return 1;
-        }
-    }
     bool FileAnswer(const QString& strKind, QString& strPath) {
         m_shown.push_back({strKind + strPath, 0});
         if (m_fileAnswers.empty())

@@ -1,10 +1,10 @@
 // The site form on a large database: the initial update, one Keep, what the list costs in memory, and one
 // step of Find Site.
 
+#include "ScriptedWndPrompts.h"
+
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
-#include "framework/WndPrompts.h"
-#include "resources/Resource.h"
 #include "view/LockwardenView.h"
 #include "view/SiteListModel.h"
 
@@ -17,16 +17,6 @@
 #include <random>
 
 namespace {
-
-class CSilentPrompts : public CWndPrompts {
-public:
-    int DoModal(QDialog&) override { return IDCANCEL; }
-    int MessageBox(const QString&, unsigned) override { return IDOK; }
-    void MessageBeep() override {}
-    int FilePasswordPrompt(std::string&, const QString&) override { return IDCANCEL; }
-    bool OpenFileDialog(QString&, const QString&) override { return false; }
-    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
-};
 
 std::string RandomName(std::mt19937& rng) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ .-";
@@ -53,7 +43,7 @@ struct CScene {
         QCoreApplication::processEvents();
     }
     CAppState app;
-    CSilentPrompts prompts;
+    CScriptedWndPrompts prompts;
     CLockwardenDoc doc{app, prompts};
     CLockwardenView view{doc, app, prompts};
 };

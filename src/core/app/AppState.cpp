@@ -2,29 +2,46 @@
 
 #include "platform/ProfileStore.h"
 
+#include <variant>
+
 namespace {
+
 const QString kSettings = QString::fromLatin1(CAppState::kSection);
-}
+
+// One setting: its key, the member it is held in and the value it has when the store has none. Read and
+// written in this order.
+struct CSetting {
+    const char* pszKey;
+    std::variant<int CAppState::*, std::string CAppState::*> member;
+    int nDefault = 0; // texts default to empty
+};
+
+const CSetting kSettingsTable[] = {
+    {"bMixedCase", &CAppState::m_bMixedCase, 1},    {"bNumbers", &CAppState::m_bNumbers, 1},
+    {"bPuncuation", &CAppState::m_bPunctuation, 1}, {"bOpenMRU", &CAppState::m_bOpenMRU, 0},
+    {"nLength", &CAppState::m_nLength, 8},          {"bHidePswd", &CAppState::m_bHidePswd, 1},
+    {"strSiteName", &CAppState::m_strSiteName},     {"strFind", &CAppState::m_strFind},
+};
+
+} // namespace
 
 void CAppState::ReadSettings(const CProfileStore& store) {
-    m_bMixedCase = store.GetProfileInt(kSettings, QStringLiteral("bMixedCase"), 1);
-    m_bNumbers = store.GetProfileInt(kSettings, QStringLiteral("bNumbers"), 1);
-    m_bPunctuation = store.GetProfileInt(kSettings, QStringLiteral("bPuncuation"), 1);
-    m_bOpenMRU = store.GetProfileInt(kSettings, QStringLiteral("bOpenMRU"), 0);
-    m_nLength = store.GetProfileInt(kSettings, QStringLiteral("nLength"), 8);
-    m_bHidePswd = store.GetProfileInt(kSettings, QStringLiteral("bHidePswd"), 1);
-    m_strSiteName = store.GetProfileBytes(kSettings, QStringLiteral("strSiteName"));
-    m_strFind = store.GetProfileBytes(kSettings, QStringLiteral("strFind"));
+    for (const CSetting& setting : kSettingsTable) {
+        const QString strKey = QString::fromLatin1(setting.pszKey);
+        if (const auto* pInt = std::get_if<int CAppState::*>(&setting.member))
+            this->*(*pInt) = store.GetProfileInt(kSettings, strKey, setting.nDefault);
+        else
+            this->*std::get<std::string CAppState::*>(setting.member) = store.GetProfileBytes(kSettings, strKey);
+    }
 }
 
 void CAppState::WriteSettings(CProfileStore& store) const {
-    store.WriteProfileInt(kSettings, QStringLiteral("bMixedCase"), m_bMixedCase);
-    store.WriteProfileInt(kSettings, QStringLiteral("bNumbers"), m_bNumbers);
-    store.WriteProfileInt(kSettings, QStringLiteral("bPuncuation"), m_bPunctuation);
-    store.WriteProfileInt(kSettings, QStringLiteral("bOpenMRU"), m_bOpenMRU);
-    store.WriteProfileInt(kSettings, QStringLiteral("nLength"), m_nLength);
-    store.WriteProfileInt(kSettings, QStringLiteral("bHidePswd"), m_bHidePswd);
-    store.WriteProfileBytes(kSettings, QStringLiteral("strSiteName"), m_strSiteName);
-    store.WriteProfileBytes(kSettings, QStringLiteral("strFind"), m_strFind);
+    for (const CSetting& setting : kSettingsTable) {
+        const QString strKey = QString::fromLatin1(setting.pszKey);
+        if (const auto* pInt = std::get_if<int CAppState::*>(&setting.member))
+            store.WriteProfileInt(kSettings, strKey, this->*(*pInt));
+        else
+            store.WriteProfileBytes(kSettings, strKey, this->*std::get<std::string CAppState::*>(setting.member));
+    }
     store.Sync();
 }

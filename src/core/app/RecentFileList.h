@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/Resource.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ class CProfileStore;
 // A file that has gone from disk stays listed until opening it from the menu fails.
 class CRecentFileList {
 public:
-    explicit CRecentFileList(int nSize = 4) : m_nSize(nSize) {}
+    explicit CRecentFileList(int nSize = kRecentFileCount) : m_nSize(nSize) {}
 
     void ReadList(const CProfileStore& store);
     void WriteList(CProfileStore& store) const;

@@ -5,6 +5,7 @@
 #include "framework/Archive.h"
 #include "framework/Prompts.h"
 #include "platform/FileAccess.h"
+#include "platform/Text.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 
@@ -128,13 +129,7 @@ void CLockwardenDoc::OnChangeFilePassword() {
     std::string strEntry = m_app.m_strFilePassword;
     if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == m_app.m_strFilePassword)
         return;
-    static const char* const kWhite = " \t\n\v\f\r";
-    const std::size_t nFirst = strEntry.find_first_not_of(kWhite);
-    if (nFirst == std::string::npos)
-        strEntry.clear();
-    else
-        strEntry = strEntry.substr(nFirst, strEntry.find_last_not_of(kWhite) - nFirst + 1);
-    m_app.m_strFilePassword = strEntry;
+    m_app.m_strFilePassword = TrimWhiteSpace(strEntry);
     SetModifiedFlag(true);
 }
 

@@ -18,3 +18,7 @@ void CSiteInfo::Serialize(CArchive& ar, const std::string& strKey) {
             *p = DecipherText(strKey, ar.ReadString());
     }
 }
+
+std::string MaskPassword(std::string_view strPswd) {
+    return std::string(strPswd.size(), '*');
+}

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CArchive;
@@ -29,3 +30,6 @@ public:
 
 // The document's records in insertion order; each owned by the array.
 using CSiteArray = std::vector<std::unique_ptr<CSiteInfo>>;
+
+// A password as it is shown while browsing: one "*" per byte, so its length shows and nothing else.
+std::string MaskPassword(std::string_view strPswd);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/Strings.h"
+
 #include <QString>
 
 #include <functional>
@@ -44,8 +46,8 @@ public:
     void OnFileSaveAs();
 
     // The document template's strings.
-    QString m_strFilter = QStringLiteral("Warden Files (*.lwd)");
-    QString m_strDefExt = QStringLiteral(".lwd");
+    QString m_strFilter = GetDocString(EDocString::FilterName);
+    QString m_strDefExt = GetDocString(EDocString::FilterExt);
 
     // Told when the title changes (the frame's caption follows it) and when a path should join the
     // recent-file list.

@@ -1,6 +1,7 @@
 #include "platform/DesktopRegistration.h"
 
 #include "platform/ProfileStore.h"
+#include "platform/XdgFolders.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 
@@ -46,10 +47,7 @@ void RunCacheTool(const QString& strTool, const QStringList& args) {
 } // namespace
 
 QString UserDataFolder() {
-    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(xdg)))
-        return QFile::decodeName(xdg);
-    return QDir::homePath() + QLatin1String("/.local/share");
+    return XdgBaseFolder("XDG_DATA_HOME", ".local/share");
 }
 
 bool RemoveUserRegistration(const QString& strDataFolder, const QString& strSettingsFile) {

@@ -1,6 +1,7 @@
 #include "platform/ProfileStore.h"
 
 #include "platform/Text.h"
+#include "platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +9,7 @@
 #include <QStandardPaths>
 
 QString CProfileStore::ConfigFolder() {
-    const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(xdg)))
-        return QFile::decodeName(xdg);
-    return QDir::homePath() + QLatin1String("/.config");
+    return XdgBaseFolder("XDG_CONFIG_HOME", ".config");
 }
 
 QString CProfileStore::FilePathOf(const QString& strCompany, const QString& strApp) {

@@ -8,6 +8,7 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+} // namespace
 
 bool IsAscii(std::string_view bytes) {
     for (char c : bytes)
@@ -15,7 +16,14 @@ bool IsAscii(std::string_view bytes) {
             return false;
     return true;
 }
-} // namespace
+
+std::string TrimWhiteSpace(std::string_view bytes) {
+    constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+    const std::size_t nFirst = bytes.find_first_not_of(kWhiteSpace);
+    if (nFirst == std::string_view::npos)
+        return {};
+    return std::string(bytes.substr(nFirst, bytes.find_last_not_of(kWhiteSpace) - nFirst + 1));
+}
 
 bool IsUtf8Text(std::string_view bytes) {
     if (IsAscii(bytes))

@@ -16,3 +16,8 @@ std::string FromDisplayText(const QString& text);
 // as it was, strBytes keeps its very bytes (bytes from Windows that only display as characters would not
 // survive the round trip, nor line breaks a control rewrites); otherwise it takes the field's text.
 void TakeDisplayText(std::string& strBytes, const QString& strNow, const QString& strShown);
+
+// True when every byte is below 0x80.
+bool IsAscii(std::string_view bytes);
+// The text without the white space (blank, tab, line breaks, vertical tab, form feed) at its two ends.
+std::string TrimWhiteSpace(std::string_view bytes);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Numeric identifiers of commands, controls, dialogs, strings, menus and icons. Tests find controls by
-// these numbers, and the string table is keyed by them.
+// Numeric identifiers of commands, controls, dialogs and strings. Tests find controls by these numbers;
+// the string table, the dialog templates and the command table are keyed by them.
 
 // Message box results and styles, with the values the program's messages are written in.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
@@ -22,9 +22,11 @@ enum : unsigned {
     MB_DEFMASK = 0xF00,
 };
 
-// Resources that share the template's number: menu, shortcut table, icon, toolbar, template string.
+// The document template's number, which keys its string (title, file filter, extension). The main
+// window's menus, toolbar and keys are the command table of MenuTemplates.h; the icons are files in
+// ui/resources.
 inline constexpr int IDR_MAINFRAME = 128;
-inline constexpr int IDR_LOCKWARDENTYPE = 129; // the document icon
+inline constexpr int IDR_LOCKWARDENTYPE = 129; // the document icon's number, kept with the template's
 
 // Dialog templates.
 inline constexpr int IDD_ABOUTBOX = 100;
@@ -108,6 +110,8 @@ inline constexpr int ID_FILE_PRINT = 57607;
 inline constexpr int ID_FILE_PRINT_DIRECT = 57608;
 inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
 inline constexpr int ID_FILE_MRU_FILE1 = 57616;
+// How many recent files are kept and listed: commands ID_FILE_MRU_FILE1 and the ones after it.
+inline constexpr int kRecentFileCount = 4;
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_CUT = 57635;
 inline constexpr int ID_EDIT_FIND = 57636;

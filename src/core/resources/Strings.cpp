@@ -105,3 +105,7 @@ QString TooltipOf(int nID) {
     const qsizetype n = s.indexOf(QLatin1Char('\n'));
     return n < 0 ? QString() : s.mid(n + 1);
 }
+
+QString GetDocString(EDocString part) {
+    return LoadString(IDR_MAINFRAME).split(QLatin1Char('\n')).value(static_cast<int>(part));
+}

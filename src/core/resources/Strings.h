@@ -8,3 +8,7 @@ QString LoadString(int nID);
 // The status-bar prompt (before "\n") and the tooltip (after it) of a prompt string.
 QString PromptOf(int nID);
 QString TooltipOf(int nID);
+
+// The parts of the document template's string (IDR_MAINFRAME), in its order.
+enum class EDocString { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId, RegFileTypeName };
+QString GetDocString(EDocString part);

@@ -12,10 +12,6 @@
 
 namespace {
 
-bool IsAscii(std::string_view str) {
-    return std::all_of(str.begin(), str.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Appends the key of one name. ASCII, by far the common case, folds without building a QString; it gives
 // the same bytes as the general path, since case folding maps ASCII to its lower case.
 void AppendSortKey(std::string& key, std::string_view strName) {

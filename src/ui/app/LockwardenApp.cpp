@@ -38,6 +38,9 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
     m_cmdInfo.ParseCommandLine(args);
     if (!ProcessShellCommand(m_cmdInfo))
         return false;
+    // Then the newest recent file, or else the same action a second time: a plain start makes its new, empty
+    // document once more, and a file named on the command line is found open and only activates the window.
+    // Either way the window is activated twice, which the frame's placement restore counts on.
     if (m_state.m_bOpenMRU != 0 && m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
         // A failed open has shown its messages and leaves the new document; the entry stays listed.
         const QString strNewest = m_recentFiles[0];
@@ -57,9 +60,6 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
 void CLockwardenApp::CreateTemplate() {
     m_pDoc = std::make_unique<CLockwardenDoc>(m_state, m_prompts);
-    const QStringList strings = LoadString(IDR_MAINFRAME).split(QLatin1Char('\n'));
-    m_pDoc->m_strFilter = strings.value(3);
-    m_pDoc->m_strDefExt = strings.value(4);
     m_pDoc->m_onAddToRecentFileList = [this](const QString& strPath) { m_recentFiles.Add(strPath); };
     m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
     m_pRouter = std::make_unique<CCommandRouter>();
@@ -89,10 +89,10 @@ void CLockwardenApp::RegisterCommands() {
     // The application's.
     router.Register(ID_APP_ABOUT, [this] { OnAppAbout(); });
     router.Register(
-        ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { ui.SetCheck(m_state.m_bOpenMRU != 0); });
+        ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { OnUpdateStartWithMRU(ui); });
     router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
     router.Register(ID_FILE_OPEN, [this] { OnFileOpen(); });
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kRecentFileCount; ++i)
         router.Register(
             ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); },
             [this, i](CCmdUI& ui) { ui.Enable(i < m_recentFiles.GetSize()); });
@@ -163,6 +163,10 @@ void CLockwardenApp::OnAppAbout() {
 
 void CLockwardenApp::OnStartWithMRU() {
     m_state.m_bOpenMRU = m_state.m_bOpenMRU == 0 ? 1 : 0;
+}
+
+void CLockwardenApp::OnUpdateStartWithMRU(CCmdUI& ui) const {
+    ui.SetCheck(m_state.m_bOpenMRU != 0);
 }
 
 void CLockwardenApp::OnFileNew() {

@@ -16,6 +16,7 @@ class CProfileStore;
 class CSingleDocTemplate;
 class CTermSignal;
 class CWndPrompts;
+class CCmdUI;
 class QSessionManager;
 
 // The application object: it starts the program (settings, recent files, the document with its frame and
@@ -35,6 +36,7 @@ public:
     // The framework's commands and the application's own.
     void OnAppAbout();
     void OnStartWithMRU();
+    void OnUpdateStartWithMRU(CCmdUI& ui) const;
     void OnFileNew();
     void OnFileOpen();
     void OnOpenRecentFile(int nIndex);

@@ -2,10 +2,12 @@
 
 #include "app/RecentFileList.h"
 #include "database/LockwardenDoc.h"
+#include "framework/CommandBars.h"
 #include "framework/CommandRouter.h"
 #include "framework/WndPrompts.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/ProfileStore.h"
+#include "resources/MenuTemplates.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 #include "tools/CreatePasswordsDlg.h"
@@ -19,88 +21,12 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
-
-namespace {
-
-// Small pictures for the toolbar when the desktop's icon theme has none: drawn, so they need no files.
-QIcon DrawnIcon(int nID) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 1));
-    switch (nID) {
-    case ID_EDIT_CUT:
-        p.drawEllipse(QRectF(2.5, 10.5, 4, 4));
-        p.drawEllipse(QRectF(9.5, 10.5, 4, 4));
-        p.drawLine(QPointF(5.5, 10.5), QPointF(11, 1.5));
-        p.drawLine(QPointF(10.5, 10.5), QPointF(5, 1.5));
-        break;
-    case ID_EDIT_COPY:
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(1.5, 1.5, 8, 10));
-        p.drawRect(QRectF(6.5, 4.5, 8, 10));
-        break;
-    case ID_EDIT_PASTE:
-        p.setBrush(QColor(0xc8, 0x9b, 0x5a));
-        p.drawRect(QRectF(2.5, 2.5, 10, 12));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(6.5, 6.5, 8, 8));
-        p.setBrush(Qt::gray);
-        p.drawRect(QRectF(5.5, 1.5, 4, 2));
-        break;
-    case ID_FILE_PRINT:
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 5));
-        p.setBrush(Qt::lightGray);
-        p.drawRect(QRectF(1.5, 6.5, 13, 6));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 10.5, 7, 4));
-        break;
-    default:
-        break;
-    }
-    return QIcon(pm);
-}
-
-QIcon ToolIcon(const QStyle* pStyle, int nID) {
-    struct CIconOf {
-        int nID;
-        const char* pszTheme;
-        int nStandard; // QStyle::StandardPixmap, or -1 for a drawn picture
-    };
-    static const CIconOf icons[] = {
-        {ID_FILE_NEW, "document-new", QStyle::SP_FileIcon},
-        {ID_FILE_OPEN, "document-open", QStyle::SP_DialogOpenButton},
-        {ID_FILE_SAVE, "document-save", QStyle::SP_DialogSaveButton},
-        {ID_EDIT_CUT, "edit-cut", -1},
-        {ID_EDIT_COPY, "edit-copy", -1},
-        {ID_EDIT_PASTE, "edit-paste", -1},
-        {ID_FILE_PRINT, "document-print", -1},
-        {ID_APP_ABOUT, "help-about", QStyle::SP_MessageBoxInformation},
-    };
-    for (const CIconOf& icon : icons) {
-        if (icon.nID != nID)
-            continue;
-        const QIcon fallback = icon.nStandard >= 0
-                                   ? pStyle->standardIcon(static_cast<QStyle::StandardPixmap>(icon.nStandard))
-                                   : DrawnIcon(nID);
-        return QIcon::fromTheme(QString::fromLatin1(icon.pszTheme), fallback);
-    }
-    return {};
-}
-
-} // namespace
 
 CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CProfileStore& store,
                        CCommandRouter& router, const CRecentFileList& recentFiles)
@@ -112,10 +38,8 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
     setCentralWidget(m_pView);
     m_pView->m_onResizeParentToFit = [this] { ResizeParentToFit(); };
 
-    CreateMenus();
-    CreateToolBar();
+    CreateCommandBars();
     CreateStatusBar();
-    CreateShortcuts();
     setAcceptDrops(true);
 
     m_doc.m_onTitleChanged = [this] {
@@ -135,90 +59,7 @@ CMainFrame::~CMainFrame() {
     m_doc.m_onTitleChanged = nullptr;
 }
 
-QAction* CMainFrame::MenuAction(QMenu* pMenu, int nID, const QString& strText) {
-    QAction* pAction = m_router.Action(nID);
-    pAction->setText(strText);
-    pMenu->addAction(pAction);
-    return pAction;
-}
-
-void CMainFrame::CreateMenus() {
-    QMenuBar* pBar = menuBar();
-
-    QMenu* pFile = pBar->addMenu(QStringLiteral("&File"));
-    MenuAction(pFile, ID_FILE_NEW, QStringLiteral("&New"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    MenuAction(pFile, ID_FILE_OPEN, QStringLiteral("&Open..."))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    MenuAction(pFile, ID_FILE_SAVE, QStringLiteral("&Save"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    MenuAction(pFile, ID_FILE_SAVE_AS, QStringLiteral("Save &As..."));
-    pFile->addSeparator();
-    m_pRecentMenu = pFile->addMenu(QStringLiteral("Recent Files"));
-    m_pRecentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
-    MenuAction(m_pRecentMenu, ID_START_WITH_MRU, QStringLiteral("Start With MRU"))->setCheckable(true);
-    m_pRecentMenu->addSeparator();
-    for (int i = 0; i < 4; ++i)
-        MenuAction(m_pRecentMenu, ID_FILE_MRU_FILE1 + i, QStringLiteral("Recent File"));
-    FillRecentFilesMenu();
-    connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentFilesMenu);
-    pFile->addSeparator();
-    QMenu* pPrinting = pFile->addMenu(QStringLiteral("Printing"));
-    MenuAction(pPrinting, ID_FILE_PRINT, QStringLiteral("&Print..."))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    MenuAction(pPrinting, ID_FILE_PRINT_PREVIEW, QStringLiteral("Print Pre&view"));
-    MenuAction(pPrinting, ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup..."));
-    pFile->addSeparator();
-    // Alt+F4 is the window manager's; bound here too for a desktop without one.
-    MenuAction(pFile, ID_APP_EXIT, QStringLiteral("E&xit"))->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-
-    QMenu* pEdit = pBar->addMenu(QStringLiteral("&Edit"));
-    MenuAction(pEdit, ID_EDIT_UNDO, QStringLiteral("Undo"))
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    MenuAction(pEdit, ID_EDIT_CUT, QStringLiteral("Cut"))
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    MenuAction(pEdit, ID_EDIT_COPY, QStringLiteral("Copy"))
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    MenuAction(pEdit, ID_EDIT_PASTE, QStringLiteral("Paste"))
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    pEdit->addSeparator();
-    QMenu* pSite = pEdit->addMenu(QStringLiteral("Site"));
-    MenuAction(pSite, ID_SITE_ADD, QStringLiteral("Add"));
-    MenuAction(pSite, ID_SITE_EDIT, QStringLiteral("Edit"));
-    MenuAction(pSite, ID_SITE_REMOVE, QStringLiteral("Remove"));
-    MenuAction(pSite, ID_SITE_KEEP, QStringLiteral("Keep"));
-    MenuAction(pSite, ID_SITE_CANCEL, QStringLiteral("Cancel"));
-    pSite->addSeparator();
-    MenuAction(pSite, ID_SITE_NOTES, QStringLiteral("Notes"));
-    pSite->addSeparator();
-    MenuAction(pSite, ID_EDIT_FIND, QStringLiteral("Find Site"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    pSite->addSeparator();
-    MenuAction(pSite, ID_GO_URL, QStringLiteral("Go URL..."));
-    pEdit->addSeparator();
-    MenuAction(pEdit, ID_CHANGE_FILE_PSWD, QStringLiteral("Change File Pswd..."));
-
-    QMenu* pView = pBar->addMenu(QStringLiteral("&View"));
-    MenuAction(pView, ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
-    MenuAction(pView, ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
-    pView->addSeparator();
-    MenuAction(pView, ID_CREATE_PASSWORDS, QStringLiteral("Create Passwords..."));
-
-    QMenu* pHelp = pBar->addMenu(QStringLiteral("&Help"));
-    MenuAction(pHelp, ID_APP_ABOUT, QStringLiteral("&About Lockwarden..."));
-    MenuAction(pHelp, ID_DOCUMENTATION, QStringLiteral("Documentation..."))->setShortcut(QKeySequence(Qt::Key_F1));
-
-    // Enabling and check marks are fresh whenever a menu opens.
-    for (QMenu* pMenu : pBar->findChildren<QMenu*>())
-        connect(pMenu, &QMenu::aboutToShow, &m_router, &CCommandRouter::UpdateCommands);
-}
-
-void CMainFrame::CreateShortcuts() {
-    // F6 and Shift+F6 move between panes; this window has none, so their commands stay without a handler.
-    QAction* pNext = m_router.Action(ID_NEXT_PANE);
-    pNext->setShortcut(QKeySequence(Qt::Key_F6));
-    QAction* pPrev = m_router.Action(ID_PREV_PANE);
-    pPrev->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    addAction(pNext);
-    addAction(pPrev);
-}
-
-void CMainFrame::CreateToolBar() {
+void CMainFrame::CreateCommandBars() {
     m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_wndToolBar->setObjectName(QStringLiteral("AFX_IDW_TOOLBAR"));
     m_wndToolBar->setMovable(true);
@@ -226,19 +67,13 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     m_wndToolBar->setIconSize(QSize(16, 16));
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const int buttons[] = {
-        ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_FILE_PRINT,
-        0,           ID_APP_ABOUT};
-    for (int nID : buttons) {
-        if (nID == 0) {
-            m_wndToolBar->addSeparator();
-            continue;
-        }
-        QAction* pAction = m_router.Action(nID);
-        pAction->setIcon(ToolIcon(style(), nID));
-        m_wndToolBar->addAction(pAction);
-    }
+    BuildCommandBars(MainFrameCommands(), m_router, *this, *m_wndToolBar);
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+
+    m_pRecentMenu = MenuHolding(*this, ID_FILE_MRU_FILE1);
+    m_pRecentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
+    FillRecentFilesMenu();
+    connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentFilesMenu);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -345,7 +180,7 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
 
 void CMainFrame::FillRecentFilesMenu() {
     const int nSize = m_recentFiles.GetSize();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kRecentFileCount; ++i) {
         QAction* pAction = m_router.Action(ID_FILE_MRU_FILE1 + i);
         if (i < nSize) {
             QString strName = CRecentFileList::AbbreviateName(m_recentFiles[i]);
@@ -470,7 +305,7 @@ void CMainFrame::OnEndSession(bool bEnding) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (!m_pView->IsListEmpty() && !m_pView->IsBrowsing()) {
+    if (!m_pView->IsListEmpty() && m_pView->IsDataEntry()) {
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
         pEvent->ignore();
         return;

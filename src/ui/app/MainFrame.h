@@ -74,15 +74,13 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    void CreateMenus();
-    void CreateToolBar();
+    // The menus, the toolbar and the keys, from the command table.
+    void CreateCommandBars();
     void CreateStatusBar();
-    void CreateShortcuts();
     void ResizeParentToFit();
     void FillRecentFilesMenu();
     void UpdateIndicators();
     void UpdateSitesPane();
-    QAction* MenuAction(QMenu* pMenu, int nID, const QString& strText);
     QLabel* Pane(int nID) const;
     CWindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const CWindowPlacement& wp);

@@ -54,7 +54,8 @@ public:
     CCmdUI Query(int nID) const;
 
 Q_SIGNALS:
-    // The text for the status bar's message pane when a command's action is hovered.
+    // Sent at the end of every UpdateCommands(), so whatever shows state beside the commands (the status
+    // bar's sites pane) is refreshed with them.
     void commandsUpdated();
 
 private:

@@ -1,5 +1,6 @@
 #include "framework/QtPrompts.h"
 
+#include "framework/MessageBoxButtons.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
 
@@ -9,24 +10,20 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <utility>
 #include <vector>
 
 namespace {
 
-using ButtonList = std::vector<std::pair<QMessageBox::StandardButton, int>>;
-
-// The buttons of an MB_* type in Windows' order, which is the order MB_DEFBUTTONn counts in.
-ButtonList ButtonsOf(unsigned nType) {
-    switch (nType & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-    case MB_YESNOCANCEL:
-        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-    case MB_YESNO:
-        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+QMessageBox::StandardButton StandardButtonOf(int nId) {
+    switch (nId) {
+    case IDCANCEL:
+        return QMessageBox::Cancel;
+    case IDYES:
+        return QMessageBox::Yes;
+    case IDNO:
+        return QMessageBox::No;
     default:
-        return {{QMessageBox::Ok, IDOK}};
+        return QMessageBox::Ok;
     }
 }
 
@@ -45,15 +42,6 @@ QMessageBox::Icon IconOf(unsigned nType) {
     }
 }
 
-// Esc and the close box: Cancel where there is one, else No, else the OK of a plain box.
-int EscapeIdOf(const ButtonList& buttons) {
-    int nId = buttons.front().second;
-    for (const auto& button : buttons)
-        if (button.second == IDCANCEL || (button.second == IDNO && nId != IDCANCEL))
-            nId = button.second;
-    return nId;
-}
-
 } // namespace
 
 int CQtPrompts::MessageBox(const QString& strText, unsigned nType) {
@@ -61,23 +49,21 @@ int CQtPrompts::MessageBox(const QString& strText, unsigned nType) {
                     QApplication::activeWindow());
     // Messages carry file names and other outside text, which must never be taken for markup.
     box.setTextFormat(Qt::PlainText);
-    const ButtonList buttons = ButtonsOf(nType);
-    const int nEscapeId = EscapeIdOf(buttons);
-    std::size_t nDefault = (nType & MB_DEFMASK) >> 8;
-    if (nDefault >= buttons.size()) // as Windows does, a default past the last button means the first
-        nDefault = 0;
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        QPushButton* pButton = box.addButton(buttons[i].first);
-        if (i == nDefault)
+    const int nDefaultId = MessageBoxDefault(nType);
+    const int nEscapeId = MessageBoxEscape(nType);
+    const std::vector<int> buttons = MessageBoxButtons(nType);
+    for (int nId : buttons) {
+        QPushButton* pButton = box.addButton(StandardButtonOf(nId));
+        if (nId == nDefaultId)
             box.setDefaultButton(pButton);
-        if (buttons[i].second == nEscapeId)
+        if (nId == nEscapeId)
             box.setEscapeButton(pButton);
     }
     box.exec();
     const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
-    for (const auto& button : buttons)
-        if (button.first == clicked)
-            return button.second;
+    for (int nId : buttons)
+        if (StandardButtonOf(nId) == clicked)
+            return nId;
     return nEscapeId;
 }
 

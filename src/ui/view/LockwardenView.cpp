@@ -24,17 +24,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-namespace {
-constexpr const char* kWhiteSpace = " \t\n\v\f\r";
-
-std::string Trimmed(const std::string& s) {
-    const std::size_t nFirst = s.find_first_not_of(kWhiteSpace);
-    if (nFirst == std::string::npos)
-        return {};
-    return s.substr(nFirst, s.find_last_not_of(kWhiteSpace) - nFirst + 1);
-}
-} // namespace
-
 CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent)
     : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
     CreateControls();
@@ -42,10 +31,6 @@ CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompt
 
 CLockwardenView::~CLockwardenView() {
     ClearClipboardPassword();
-}
-
-std::string CLockwardenView::MaskPassword(const std::string& strPswd) {
-    return std::string(strPswd.size(), '*');
 }
 
 bool CLockwardenView::IsListEmpty() const {
@@ -164,7 +149,7 @@ void CLockwardenView::OnInitialUpdate() {
         m_pModel->Reset(m_doc.m_sites);
         m_nCurSite = 0;
         for (int i = 0; i < n; ++i) {
-            const std::string strName = Trimmed(m_pModel->At(i)->m_strSite);
+            const std::string strName = TrimWhiteSpace(m_pModel->At(i)->m_strSite);
             if (m_app.m_strSiteName.find(strName) != std::string::npos) {
                 m_nCurSite = i;
                 break;
@@ -247,64 +232,85 @@ void CLockwardenView::OnSiteRemove() {
 }
 
 void CLockwardenView::OnButtonAdd() {
-    if (m_bReadOnly)
+    if (IsBrowsing())
         OnSiteAdd();
     else
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CLockwardenView::OnButtonEdit() {
-    if (m_bReadOnly && !IsListEmpty())
+    if (IsBrowsingWithSites())
         OnSiteEdit();
     else
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CLockwardenView::OnButtonRemove() {
-    if (m_bReadOnly && !IsListEmpty())
+    if (IsBrowsingWithSites())
         OnSiteRemove();
     else
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CLockwardenView::OnButtonKeep() {
-    if (!m_bReadOnly)
+    if (IsDataEntry())
         OnSiteKeep();
     else
         m_prompts.MessageBeep();
 }
 
 void CLockwardenView::OnButtonCancel() {
-    if (!m_bReadOnly)
+    if (IsDataEntry())
         OnSiteCancel();
     else
         m_prompts.MessageBeep();
 }
 
+void CLockwardenView::OnUpdateSiteAdd(CCmdUI& ui) const {
+    ui.Enable(IsBrowsing());
+}
+
+void CLockwardenView::OnUpdateSiteEdit(CCmdUI& ui) const {
+    ui.Enable(IsBrowsingWithSites());
+}
+
+void CLockwardenView::OnUpdateSiteRemove(CCmdUI& ui) const {
+    ui.Enable(IsBrowsingWithSites());
+}
+
+void CLockwardenView::OnUpdateSiteKeep(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry());
+}
+
+void CLockwardenView::OnUpdateSiteCancel(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry());
+}
+
+void CLockwardenView::OnUpdateEditFind(CCmdUI& ui) const {
+    ui.Enable(IsBrowsingWithSites());
+}
+
 void CLockwardenView::RegisterCommands(CCommandRouter& router) {
-    const auto browsing = [this](CCmdUI& ui) { ui.Enable(m_bReadOnly); };
-    const auto browsingWithSites = [this](CCmdUI& ui) { ui.Enable(m_bReadOnly && !IsListEmpty()); };
-    const auto entering = [this](CCmdUI& ui) { ui.Enable(!m_bReadOnly); };
     router.Register(
-        ID_SITE_ADD, [this] { OnSiteAdd(); }, browsing);
+        ID_SITE_ADD, [this] { OnSiteAdd(); }, [this](CCmdUI& ui) { OnUpdateSiteAdd(ui); });
     router.Register(
-        ID_SITE_EDIT, [this] { OnSiteEdit(); }, browsingWithSites);
+        ID_SITE_EDIT, [this] { OnSiteEdit(); }, [this](CCmdUI& ui) { OnUpdateSiteEdit(ui); });
     router.Register(
-        ID_SITE_REMOVE, [this] { OnSiteRemove(); }, browsingWithSites);
+        ID_SITE_REMOVE, [this] { OnSiteRemove(); }, [this](CCmdUI& ui) { OnUpdateSiteRemove(ui); });
     router.Register(
-        ID_SITE_KEEP, [this] { OnSiteKeep(); }, entering);
+        ID_SITE_KEEP, [this] { OnSiteKeep(); }, [this](CCmdUI& ui) { OnUpdateSiteKeep(ui); });
     router.Register(
-        ID_SITE_CANCEL, [this] { OnSiteCancel(); }, entering);
+        ID_SITE_CANCEL, [this] { OnSiteCancel(); }, [this](CCmdUI& ui) { OnUpdateSiteCancel(ui); });
     RegisterSiteCommands(router);
     router.Register(
-        ID_EDIT_FIND, [this] { OnEditFind(); }, browsingWithSites);
+        ID_EDIT_FIND, [this] { OnEditFind(); }, [this](CCmdUI& ui) { OnUpdateEditFind(ui); });
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
 // ---- the drop-down guard ----
 
 bool CLockwardenView::MayDropDown() const {
-    return m_bReadOnly && !IsListEmpty();
+    return IsBrowsingWithSites();
 }
 
 void CLockwardenView::OnDropDownRefused() {
@@ -386,7 +392,7 @@ void CLockwardenView::WireControls() {
                                                                     {IDC_KEEP, &CLockwardenView::OnButtonKeep},
                                                                     {IDC_CANCEL, &CLockwardenView::OnButtonCancel}};
     for (const auto& [nID, pHandler] : handlers) {
-        if (auto* pButton = findChild<QPushButton*>(QStringLiteral("IDC_%1").arg(nID)))
+        if (auto* pButton = FindControl<QPushButton>(this, nID))
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
     WireSiteCommands();

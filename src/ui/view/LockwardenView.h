@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/SiteInfo.h"
 #include "platform/Shell.h"
 
 #include <QWidget>
@@ -9,9 +10,9 @@
 #include <string>
 
 class CAppState;
+class CCmdUI;
 class CCommandRouter;
 class CLockwardenDoc;
-class CSiteInfo;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
@@ -42,7 +43,7 @@ public:
     void ShowSite(int i);
     void ShowSelected();
     void SetReadOnly(bool b);
-    static std::string MaskPassword(const std::string& strPswd);
+    static std::string MaskPassword(const std::string& strPswd) { return ::MaskPassword(strPswd); }
     // Pull (true: controls to members) or push (false: members to controls) the four fields.
     void UpdateData(bool bSaveAndValidate);
 
@@ -58,6 +59,17 @@ public:
     void OnButtonRemove();
     void OnButtonKeep();
     void OnButtonCancel();
+    // The menu commands' enabling rules.
+    void OnUpdateSiteAdd(CCmdUI& ui) const;
+    void OnUpdateSiteEdit(CCmdUI& ui) const;
+    void OnUpdateSiteRemove(CCmdUI& ui) const;
+    void OnUpdateSiteKeep(CCmdUI& ui) const;
+    void OnUpdateSiteCancel(CCmdUI& ui) const;
+    void OnUpdateEditFind(CCmdUI& ui) const;
+    void OnUpdateGoUrl(CCmdUI& ui) const;
+    void OnUpdateEditCut(CCmdUI& ui) const;
+    void OnUpdateEditPaste(CCmdUI& ui) const;
+    void OnUpdateEditUndo(CCmdUI& ui) const;
 
     // The commands that use a stored site, the Edit menu's clipboard commands and the manual.
     void OnGoUrl();
@@ -101,7 +113,10 @@ public:
     // Searches with the remembered find text; shows the hit with the match selected, or beeps.
     void FindStep(int nStep, int nOffset);
 
+    // The modes the commands, the buttons, the list and the frame ask about.
     bool IsBrowsing() const { return m_bReadOnly; }
+    bool IsBrowsingWithSites() const { return m_bReadOnly && !IsListEmpty(); }
+    bool IsDataEntry() const { return !m_bReadOnly; }
     bool IsListEmpty() const;
     int SiteCount() const;
     CSiteInfo* CurrentSite() const;

@@ -64,20 +64,35 @@ void CLockwardenView::WireSiteCommands() {
         connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnSiteNotes);
 }
 
+void CLockwardenView::OnUpdateGoUrl(CCmdUI& ui) const {
+    ui.Enable(!m_strURL.empty());
+}
+
+void CLockwardenView::OnUpdateEditCut(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry());
+}
+
+// Paste and Undo share one rule: something to paste or to undo with is only typed text.
+void CLockwardenView::OnUpdateEditPaste(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry() && ClipboardHasText());
+}
+
+void CLockwardenView::OnUpdateEditUndo(CCmdUI& ui) const {
+    OnUpdateEditPaste(ui);
+}
+
 void CLockwardenView::RegisterSiteCommands(CCommandRouter& router) {
-    const auto entering = [this](CCmdUI& ui) { ui.Enable(!m_bReadOnly); };
-    const auto enteringWithText = [this](CCmdUI& ui) { ui.Enable(!m_bReadOnly && ClipboardHasText()); };
     router.Register(
-        ID_GO_URL, [this] { OnGoUrl(); }, [this](CCmdUI& ui) { ui.Enable(!m_strURL.empty()); });
+        ID_GO_URL, [this] { OnGoUrl(); }, [this](CCmdUI& ui) { OnUpdateGoUrl(ui); });
     router.Register(ID_SITE_NOTES, [this] { OnSiteNotes(); });
     router.Register(ID_DOCUMENTATION, [this] { OnDocumentation(); });
     router.Register(ID_EDIT_COPY, [this] { OnEditCopy(); });
     router.Register(
-        ID_EDIT_CUT, [this] { OnEditCut(); }, entering);
+        ID_EDIT_CUT, [this] { OnEditCut(); }, [this](CCmdUI& ui) { OnUpdateEditCut(ui); });
     router.Register(
-        ID_EDIT_PASTE, [this] { OnEditPaste(); }, enteringWithText);
+        ID_EDIT_PASTE, [this] { OnEditPaste(); }, [this](CCmdUI& ui) { OnUpdateEditPaste(ui); });
     router.Register(
-        ID_EDIT_UNDO, [this] { OnEditUndo(); }, enteringWithText);
+        ID_EDIT_UNDO, [this] { OnEditUndo(); }, [this](CCmdUI& ui) { OnUpdateEditUndo(ui); });
 }
 
 // ---- Go URL and the manual ----

@@ -1,4 +1,4 @@
-#include "TempConfigHome.h"
+#include "EnvOverride.h"
 
 #include "app/AppState.h"
 #include "platform/ProfileStore.h"
@@ -14,9 +14,9 @@
 
 namespace {
 
-class Settings : public testing::Test {
+class AppStateTest : public testing::Test {
 protected:
-    QString ConfigFile() const { return m_home.Path() + QStringLiteral("/Fernhollow/Lockwarden.conf"); }
+    QString ConfigFile() const { return m_home.ConfigPath() + QStringLiteral("/Fernhollow/Lockwarden.conf"); }
 
     QByteArray FileText() const {
         QFile file(ConfigFile());
@@ -25,7 +25,7 @@ protected:
     }
 
     void WriteFileText(const QByteArray& text) const {
-        QDir().mkpath(m_home.Path() + QStringLiteral("/Fernhollow"));
+        QDir().mkpath(m_home.ConfigPath() + QStringLiteral("/Fernhollow"));
         QFile file(ConfigFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text);
@@ -49,15 +49,15 @@ protected:
         return state;
     }
 
-    CTempConfigHome m_home;
+    CTempXdgHome m_home;
 };
 
-TEST_F(Settings, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
+TEST_F(AppStateTest, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
     CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
     EXPECT_EQ(store.FilePath(), ConfigFile());
 }
 
-TEST_F(Settings, WithNoFileEverySettingHasItsDefault) {
+TEST_F(AppStateTest, WithNoFileEverySettingHasItsDefault) {
     const CAppState state = ReadBack();
     EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1}));
     EXPECT_EQ(state.m_strSiteName, "");
@@ -65,7 +65,7 @@ TEST_F(Settings, WithNoFileEverySettingHasItsDefault) {
     EXPECT_FALSE(QFile::exists(ConfigFile())) << "reading must not create the file";
 }
 
-TEST_F(Settings, WrittenValuesComeBackUnderTheirKeys) {
+TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     CAppState state;
     state.m_bMixedCase = 0;
     state.m_bNumbers = 2;
@@ -92,7 +92,7 @@ TEST_F(Settings, WrittenValuesComeBackUnderTheirKeys) {
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
-TEST_F(Settings, TheFilePasswordIsNeverWritten) {
+TEST_F(AppStateTest, TheFilePasswordIsNeverWritten) {
     CAppState state;
     state.m_strFilePassword = "Pa55-word-never-stored";
     state.m_strSiteName = "site";
@@ -104,7 +104,7 @@ TEST_F(Settings, TheFilePasswordIsNeverWritten) {
     EXPECT_EQ(ReadBack().m_strFilePassword, "");
 }
 
-TEST_F(Settings, SectionsOfEitherCaseAreOneSection) {
+TEST_F(AppStateTest, SectionsOfEitherCaseAreOneSection) {
     {
         CProfileStore store(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
         CAppState state;
@@ -120,7 +120,7 @@ TEST_F(Settings, SectionsOfEitherCaseAreOneSection) {
     EXPECT_EQ(raw.value(QStringLiteral("settings/nLength")).toInt(), 8);
 }
 
-TEST_F(Settings, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
+TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     WriteFileText("[Settings]\nPreviewPages=1\nNLENGTH=12\nbopenmru=5\n");
     CAppState state = ReadBack();
     EXPECT_EQ(state.m_nLength, 12);
@@ -135,7 +135,7 @@ TEST_F(Settings, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }
 
-TEST_F(Settings, AFlagKeepsTheIntegerItHolds) {
+TEST_F(AppStateTest, AFlagKeepsTheIntegerItHolds) {
     WriteFileText("[settings]\nbOpenMRU=5\nbMixedCase=-1\n");
     const CAppState state = ReadBack();
     EXPECT_EQ(state.m_bOpenMRU, 5);
@@ -144,12 +144,12 @@ TEST_F(Settings, AFlagKeepsTheIntegerItHolds) {
     EXPECT_EQ(ReadBack().m_bOpenMRU, 5);
 }
 
-TEST_F(Settings, AnUnreadableIntegerGivesTheDefault) {
+TEST_F(AppStateTest, AnUnreadableIntegerGivesTheDefault) {
     WriteFileText("[settings]\nnLength=abc\nbMixedCase=\nbNumbers=1.5\nbHidePswd=99999999999\nbPuncuation= 0 \n");
     EXPECT_EQ(IntegersOf(ReadBack()), (std::vector<int>{1, 1, 0, 0, 8, 1}));
 }
 
-TEST_F(Settings, TextsComeBackAsTheyWentIn) {
+TEST_F(AppStateTest, TextsComeBackAsTheyWentIn) {
     const std::string texts[] = {"123",
                                  "a,b,c",
                                  " leading and trailing ",
@@ -176,7 +176,7 @@ TEST_F(Settings, TextsComeBackAsTheyWentIn) {
     }
 }
 
-TEST_F(Settings, AUtf8TextIsStoredAsPlainText) {
+TEST_F(AppStateTest, AUtf8TextIsStoredAsPlainText) {
     CAppState state;
     state.m_strFind = "42";
     state.m_strSiteName = "caf\xC3\xA9";

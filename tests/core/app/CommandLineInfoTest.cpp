@@ -13,9 +13,9 @@ struct Case {
     bool bEmbedding = false;
 };
 
-class CommandLine : public ::testing::TestWithParam<Case> {};
+class CommandLineInfoParse : public ::testing::TestWithParam<Case> {};
 
-TEST_P(CommandLine, OnlyTheProgramsOwnSwitchesAreSwitches) {
+TEST_P(CommandLineInfoParse, OnlyTheProgramsOwnSwitchesAreSwitches) {
     const Case& c = GetParam();
     QStringList args;
     for (const char* psz : c.args)
@@ -28,7 +28,7 @@ TEST_P(CommandLine, OnlyTheProgramsOwnSwitchesAreSwitches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CommandLine,
+    Cases, CommandLineInfoParse,
     ::testing::Values(Case{{}, E::FileNew, ""}, Case{{"/home/ann/sites.lwd"}, E::FileOpen, "/home/ann/sites.lwd"},
                       Case{{"sites.lwd"}, E::FileOpen, "sites.lwd"},
                       // A path that happens to be a single letter after the root is still a path.
@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{{"/pt/x.lwd"}, E::FileOpen, "/pt/x.lwd"}, Case{{"--", "-p"}, E::FileOpen, "-p"},
                       Case{{"/first.lwd", "/second.lwd"}, E::FileOpen, "/first.lwd"}));
 
-TEST(CommandLineExtras, HelpVersionAndPrinterArguments) {
+TEST(CommandLineInfo, HelpVersionAndPrinterArguments) {
     CCommandLineInfo info;
     info.ParseCommandLine({QStringLiteral("--version")});
     EXPECT_TRUE(info.m_bShowVersion);

@@ -35,16 +35,16 @@ struct AbbrevCase {
     const char* pszShown;
 };
 
-class RecentFileName : public ::testing::TestWithParam<AbbrevCase> {};
+class RecentFileListAbbreviateName : public ::testing::TestWithParam<AbbrevCase> {};
 
-TEST_P(RecentFileName, ShortenedToThirtyCharacters) {
+TEST_P(RecentFileListAbbreviateName, ShortenedToThirtyCharacters) {
     const QString strShown = CRecentFileList::AbbreviateName(QString::fromUtf8(GetParam().pszPath));
     EXPECT_EQ(strShown, QString::fromUtf8(GetParam().pszShown));
     EXPECT_TRUE(strShown.size() <= 30 || !strShown.contains(QLatin1Char('/')));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RecentFileName,
+    Cases, RecentFileListAbbreviateName,
     ::testing::Values(AbbrevCase{"/home/ann/sites.lwd", "/home/ann/sites.lwd"},
                       AbbrevCase{"/home/ann/Documents/private/sites.lwd", "/.../private/sites.lwd"},
                       AbbrevCase{"/home/ann/Documents/a-very-long-folder-name/sites.lwd", "/.../sites.lwd"},

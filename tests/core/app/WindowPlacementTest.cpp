@@ -12,9 +12,9 @@ struct RectCase {
     const char* pszWritten;
 };
 
-class PlacementRectWritten : public ::testing::TestWithParam<RectCase> {};
+class WindowPlacementRectWritten : public ::testing::TestWithParam<RectCase> {};
 
-TEST_P(PlacementRectWritten, PadsToFourAndReadsBackTheSameNumbers) {
+TEST_P(WindowPlacementRectWritten, PadsToFourAndReadsBackTheSameNumbers) {
     const RectCase& c = GetParam();
     CWindowPlacement wp;
     wp.nLeft = c.l;
@@ -30,7 +30,7 @@ TEST_P(PlacementRectWritten, PadsToFourAndReadsBackTheSameNumbers) {
     EXPECT_EQ(back.nBottom, c.b);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PlacementRectWritten,
+INSTANTIATE_TEST_SUITE_P(Cases, WindowPlacementRectWritten,
                          ::testing::Values(RectCase{-8, -8, 1288, 1008, "-008 -008 1288 1008"},
                                            RectCase{0, 5, 640, 480, "0000 0005 0640 0480"},
                                            RectCase{10000, 12345, 20000, 99999, "10000 12345 20000 99999"},
@@ -42,9 +42,9 @@ struct ParseCase {
     int l, t, r, b;
 };
 
-class PlacementRectRead : public ::testing::TestWithParam<ParseCase> {};
+class WindowPlacementRectRead : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(PlacementRectRead, TakesExactlyFourNumbersWithAnyBlanks) {
+TEST_P(WindowPlacementRectRead, TakesExactlyFourNumbersWithAnyBlanks) {
     const ParseCase& c = GetParam();
     CWindowPlacement wp;
     ASSERT_EQ(ParsePlacementRect(QString::fromLatin1(c.pszText), wp), c.bRead) << c.pszText;
@@ -56,7 +56,7 @@ TEST_P(PlacementRectRead, TakesExactlyFourNumbersWithAnyBlanks) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PlacementRectRead,
+INSTANTIATE_TEST_SUITE_P(Cases, WindowPlacementRectRead,
                          ::testing::Values(ParseCase{"0100    0120\t 0500  0400", true, 100, 120, 500, 400},
                                            ParseCase{"-008 -008 1288 1008", true, -8, -8, 1288, 1008},
                                            ParseCase{"0100 0120 0500", false, 0, 0, 0, 0},
@@ -70,9 +70,9 @@ struct FlagCase {
     int nMax;
 };
 
-class PlacementFlags : public ::testing::TestWithParam<FlagCase> {};
+class WindowPlacementFlags : public ::testing::TestWithParam<FlagCase> {};
 
-TEST_P(PlacementFlags, StoredAsIconAndMaxAndBack) {
+TEST_P(WindowPlacementFlags, StoredAsIconAndMaxAndBack) {
     const FlagCase& c = GetParam();
     CWindowPlacement wp;
     wp.showState = c.state;
@@ -85,13 +85,13 @@ TEST_P(PlacementFlags, StoredAsIconAndMaxAndBack) {
     EXPECT_EQ(back.bRestoreToMaximized, c.nMax != 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PlacementFlags,
+INSTANTIATE_TEST_SUITE_P(Cases, WindowPlacementFlags,
                          ::testing::Values(FlagCase{EShowState::Normal, false, 0, 0},
                                            FlagCase{EShowState::Maximized, false, 0, 1},
                                            FlagCase{EShowState::Minimized, false, 1, 0},
                                            FlagCase{EShowState::Minimized, true, 1, 1}));
 
-TEST(PlacementStore, ThreeNumbersAreIgnoredAndFlagsReadWithTheRect) {
+TEST(WindowPlacement, ThreeNumbersAreIgnoredAndFlagsReadWithTheRect) {
     QTemporaryDir dir;
     CProfileStore store(dir.filePath(QStringLiteral("s.conf")));
     CWindowPlacement wp;

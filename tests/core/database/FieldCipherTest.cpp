@@ -105,7 +105,7 @@ TEST(FieldCipher, WrongKeyGivesTextOfTheSameLength) {
     EXPECT_NE(strGarbled, "some notes");
 }
 
-TEST(CheckString, IsThePasswordEncipheredWithItself) {
+TEST(FieldCipherCheckString, IsThePasswordEncipheredWithItself) {
     EXPECT_EQ(SiteDatabaseFormat::MakeCheckString(""), "");
     const std::string strPassword = "Secret \x80\xFF\x01 pw";
     const std::string strCheck = SiteDatabaseFormat::MakeCheckString(strPassword);
@@ -114,14 +114,14 @@ TEST(CheckString, IsThePasswordEncipheredWithItself) {
     EXPECT_EQ(strCheck.find('\0'), std::string::npos);
 }
 
-TEST(CheckString, OnlyTheExactPasswordPasses) {
+TEST(FieldCipherCheckString, OnlyTheExactPasswordPasses) {
     const std::string strCheck = SiteDatabaseFormat::MakeCheckString("hunter2");
     EXPECT_TRUE(SiteDatabaseFormat::IsPasswordRight("hunter2", strCheck));
     for (const char* pWrong : {"hunter2 ", " hunter2", "hunter", "Hunter2", "hunter3", "2retnuh", "", "hunter22"})
         EXPECT_FALSE(SiteDatabaseFormat::IsPasswordRight(pWrong, strCheck)) << '"' << pWrong << '"';
 }
 
-TEST(CheckString, NoOtherByteOpensAOneBytePassword) {
+TEST(FieldCipherCheckString, NoOtherByteOpensAOneBytePassword) {
     // Every pair of one-byte passwords: the check string of one is opened by that byte alone.
     for (int nRight = 1; nRight < 256; ++nRight) {
         const std::string strCheck = SiteDatabaseFormat::MakeCheckString(std::string(1, static_cast<char>(nRight)));
@@ -133,7 +133,7 @@ TEST(CheckString, NoOtherByteOpensAOneBytePassword) {
     }
 }
 
-TEST(CheckString, RandomSameLengthPasswordsDoNotPass) {
+TEST(FieldCipherCheckString, RandomSameLengthPasswordsDoNotPass) {
     std::mt19937 rng(5);
     std::uniform_int_distribution<std::size_t> length(1, 24);
     for (int nCase = 0; nCase < 2000; ++nCase) {

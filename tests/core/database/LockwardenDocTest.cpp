@@ -194,7 +194,7 @@ private:
     void (*m_oldHandler)(int) = SIG_DFL;
 };
 
-class DocumentTest : public ::testing::Test {
+class LockwardenDocTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QString Path(const QString& strName) const { return m_dir.filePath(strName); }
@@ -238,7 +238,7 @@ protected:
 
 // ---- New ----
 
-TEST_F(DocumentTest, NewDocumentIsUntitledEmptyAndWithoutPassword) {
+TEST_F(LockwardenDocTest, NewDocumentIsUntitledEmptyAndWithoutPassword) {
     CScene scene;
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(scene.doc.GetPathName().isEmpty());
@@ -249,7 +249,7 @@ TEST_F(DocumentTest, NewDocumentIsUntitledEmptyAndWithoutPassword) {
 
 // ---- Open ----
 
-TEST_F(DocumentTest, FileWithoutPasswordOpensWithoutPrompt) {
+TEST_F(LockwardenDocTest, FileWithoutPasswordOpensWithoutPrompt) {
     const QString strPath = MakeFile("plain.lwd", "", {"alpha", "bravo", "charlie"});
     CScene scene;
     scene.app.m_strFilePassword = "left over";
@@ -266,7 +266,7 @@ TEST_F(DocumentTest, FileWithoutPasswordOpensWithoutPrompt) {
     EXPECT_EQ(scene.nInitialUpdates, 1);
 }
 
-TEST_F(DocumentTest, WrongPasswordIsReportedOnceAndThePromptShowsTheEntryAgain) {
+TEST_F(LockwardenDocTest, WrongPasswordIsReportedOnceAndThePromptShowsTheEntryAgain) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha", "bravo"});
     CScene scene;
     scene.prompts.EnterPassword("wrong");
@@ -286,7 +286,7 @@ TEST_F(DocumentTest, WrongPasswordIsReportedOnceAndThePromptShowsTheEntryAgain) 
 
 // The check reads the first two strings through its own 4096-byte buffer under a shared lock: while the
 // user types, other readers are welcome and a writer asking for the lock is refused.
-TEST_F(DocumentTest, OpenCheckHoldsSharedLockAndReadsOneBuffer) {
+TEST_F(LockwardenDocTest, OpenCheckHoldsSharedLockAndReadsOneBuffer) {
     std::vector<std::string> names;
     for (int i = 0; i < 200; ++i)
         names.push_back("site number " + std::to_string(i));
@@ -336,7 +336,7 @@ TEST_F(DocumentTest, OpenCheckHoldsSharedLockAndReadsOneBuffer) {
 
 // Opens that fail before the load leave the open database as it was, whether it had unsaved changes
 // (which the user declined to save) or not.
-TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
+TEST_F(LockwardenDocTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
     QByteArray foreign = DatabaseBytes("", {"alpha"});
     foreign.replace(1, 10, "Passwarden");
     QByteArray lowerCase = DatabaseBytes("", {"alpha"});
@@ -402,7 +402,7 @@ TEST_F(DocumentTest, FailedOpenLeavesTheOpenDatabaseAsItWas) {
 // A file that ends inside its banner or check string: the framework's end-of-file report, the records,
 // title and password of the open database kept; the user already declined to save, so it is no longer
 // marked modified. A string form this layout never writes ends the open the same way, reported as damage.
-TEST_F(DocumentTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
+TEST_F(LockwardenDocTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
     const QByteArray whole = DatabaseBytes("s3cret", {"alpha"});
     struct Case {
         const char* pszName;
@@ -441,7 +441,7 @@ TEST_F(DocumentTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase) {
 
 // Damaged records: what was read is dropped and the program goes on with a new, empty, untitled
 // document, whose view is rebuilt.
-TEST_F(DocumentTest, DamagedRecordsLeaveANewUntitledDocument) {
+TEST_F(LockwardenDocTest, DamagedRecordsLeaveANewUntitledDocument) {
     const QByteArray whole = DatabaseBytes("s3cret", {"alpha", "bravo", "charlie"});
     const qsizetype nHeader = 23 + 1 + 6;                                   // banner, check string of "s3cret"
     const qsizetype nFirstTag = nHeader + 4;                                // after the count
@@ -485,7 +485,7 @@ TEST_F(DocumentTest, DamagedRecordsLeaveANewUntitledDocument) {
 
 // The file goes away while the user types its password: the load cannot start, the open database stays,
 // and so does its password, which is the one its records will be saved with.
-TEST_F(DocumentTest, LoadThatCannotStartKeepsThePreviousPassword) {
+TEST_F(LockwardenDocTest, LoadThatCannotStartKeepsThePreviousPassword) {
     const QString strCurrent = MakeFile("current.lwd", "old", {"xray"});
     const QString strOther = MakeFile("other.lwd", "new", {"alpha"});
     CScene scene;
@@ -501,7 +501,7 @@ TEST_F(DocumentTest, LoadThatCannotStartKeepsThePreviousPassword) {
     ExpectSame(before, CSnapshot(scene));
 }
 
-TEST_F(DocumentTest, OpeningTheOpenFileAgainOnlyBringsItForward) {
+TEST_F(LockwardenDocTest, OpeningTheOpenFileAgainOnlyBringsItForward) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
@@ -520,7 +520,7 @@ TEST_F(DocumentTest, OpeningTheOpenFileAgainOnlyBringsItForward) {
 
 // File times are kept as the low 32 bits of the seconds since 1970, so a time past 2038 still compares
 // equal to itself and a save asks nothing.
-TEST_F(DocumentTest, FileTimeKeepsTheLow32BitsOfTheSeconds) {
+TEST_F(LockwardenDocTest, FileTimeKeepsTheLow32BitsOfTheSeconds) {
     const time_t tLate = 4'102'444'800; // 2100-01-01
     const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
     SetFileTime(strPath, tLate);
@@ -533,7 +533,7 @@ TEST_F(DocumentTest, FileTimeKeepsTheLow32BitsOfTheSeconds) {
     EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
 }
 
-TEST_F(DocumentTest, SavingOverAFileChangedOnDiskAsksFirst) {
+TEST_F(LockwardenDocTest, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const int nAnswer : {IDYES, IDNO}) {
         SCOPED_TRACE(nAnswer == IDYES ? "answered Yes" : "answered No");
         const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha", "bravo"});
@@ -568,7 +568,7 @@ TEST_F(DocumentTest, SavingOverAFileChangedOnDiskAsksFirst) {
     }
 }
 
-TEST_F(DocumentTest, CancelledSaveAsStillTakesTheCurrentFileTime) {
+TEST_F(LockwardenDocTest, CancelledSaveAsStillTakesTheCurrentFileTime) {
     const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath));
@@ -589,7 +589,7 @@ TEST_F(DocumentTest, CancelledSaveAsStillTakesTheCurrentFileTime) {
     EXPECT_EQ(ReadFile(strPath), DatabaseBytes("", {"alpha", "bravo"}));
 }
 
-TEST_F(DocumentTest, NeverSavedDocumentAsksOnlyWhenItLandsOnAnExistingFile) {
+TEST_F(LockwardenDocTest, NeverSavedDocumentAsksOnlyWhenItLandsOnAnExistingFile) {
     // To a new path: nothing asked, owner-only permissions.
     {
         CScene scene;
@@ -630,7 +630,7 @@ TEST_F(DocumentTest, NeverSavedDocumentAsksOnlyWhenItLandsOnAnExistingFile) {
 }
 
 // Save As proposes the title up to its first character that has no place in a file name, plus ".lwd".
-TEST_F(DocumentTest, SaveAsProposesTheTitleCutAtItsFirstDubiousCharacter) {
+TEST_F(LockwardenDocTest, SaveAsProposesTheTitleCutAtItsFirstDubiousCharacter) {
     const std::vector<std::pair<QString, QString>> cases = {
         {QStringLiteral("Untitled *"), QStringLiteral("Untitled.lwd")},
         {QStringLiteral("My Sites"), QStringLiteral("My.lwd")},
@@ -656,7 +656,7 @@ TEST_F(DocumentTest, SaveAsProposesTheTitleCutAtItsFirstDubiousCharacter) {
 
 // A write that fails part-way (here the file-size limit, as a full disk would) leaves the old file byte
 // for byte, no temporary file behind, and the document modified.
-TEST_F(DocumentTest, WriteFailingPartWayLeavesTheOldFile) {
+TEST_F(LockwardenDocTest, WriteFailingPartWayLeavesTheOldFile) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
     const QByteArray old = ReadFile(strPath);
     CScene scene;
@@ -683,7 +683,7 @@ TEST_F(DocumentTest, WriteFailingPartWayLeavesTheOldFile) {
     EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
 }
 
-TEST_F(DocumentTest, SaveIntoAFolderThatCannotHoldFilesFailsAndKeepsTheDocument) {
+TEST_F(LockwardenDocTest, SaveIntoAFolderThatCannotHoldFilesFailsAndKeepsTheDocument) {
     WriteFile(Path("plain.txt"), "not a folder");
     struct Case {
         QString strPath;
@@ -718,7 +718,7 @@ TEST_F(DocumentTest, SaveIntoAFolderThatCannotHoldFilesFailsAndKeepsTheDocument)
 
 // A file nobody may write is not replaced: Save goes to Save As, and a save straight to that path (as at
 // log-off) fails with the reason.
-TEST_F(DocumentTest, ReadOnlyFileIsNotReplaced) {
+TEST_F(LockwardenDocTest, ReadOnlyFileIsNotReplaced) {
     const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
     const QByteArray old = ReadFile(strPath);
     ASSERT_EQ(::chmod(Native(strPath).constData(), 0444), 0);
@@ -742,7 +742,7 @@ TEST_F(DocumentTest, ReadOnlyFileIsNotReplaced) {
     EXPECT_TRUE(scene.doc.IsModified());
 }
 
-TEST_F(DocumentTest, SaveKeepsTheModeOfAnExistingFile) {
+TEST_F(LockwardenDocTest, SaveKeepsTheModeOfAnExistingFile) {
     for (const unsigned nMode : {0644u, 0640u, 0600u}) {
         SCOPED_TRACE(nMode);
         const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
@@ -757,7 +757,7 @@ TEST_F(DocumentTest, SaveKeepsTheModeOfAnExistingFile) {
 }
 
 // The view records an edit as a removal and an append, so the edited record moves to the end of the file.
-TEST_F(DocumentTest, EditedRecordIsLastInTheSavedFile) {
+TEST_F(LockwardenDocTest, EditedRecordIsLastInTheSavedFile) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha", "bravo", "charlie"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
@@ -774,7 +774,7 @@ TEST_F(DocumentTest, EditedRecordIsLastInTheSavedFile) {
     EXPECT_EQ(reader.doc.m_sites[2]->m_strPswd, "a new password");
 }
 
-TEST_F(DocumentTest, SavingUneditedDatabaseGivesTheSameBytes) {
+TEST_F(LockwardenDocTest, SavingUneditedDatabaseGivesTheSameBytes) {
     CSiteArray sites = Sites({"alpha", "bravo"});
     sites[0]->m_strNotes = std::string(300, 'n');     // a long field
     sites[1]->m_strPswd = "caf\xc3\xa9 \xe9\xff\x01"; // bytes above 0x7F and a control byte
@@ -793,7 +793,7 @@ TEST_F(DocumentTest, SavingUneditedDatabaseGivesTheSameBytes) {
 
 // ---- Change File Pswd ----
 
-TEST_F(DocumentTest, ChangeFilePasswordLabelAndUnchangedEntry) {
+TEST_F(LockwardenDocTest, ChangeFilePasswordLabelAndUnchangedEntry) {
     for (const bool bModified : {false, true}) {
         SCOPED_TRACE(bModified ? "modified" : "not modified");
         const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
@@ -816,7 +816,7 @@ TEST_F(DocumentTest, ChangeFilePasswordLabelAndUnchangedEntry) {
     }
 }
 
-TEST_F(DocumentTest, ChangeFilePasswordCancelledChangesNothing) {
+TEST_F(LockwardenDocTest, ChangeFilePasswordCancelledChangesNothing) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
@@ -826,7 +826,7 @@ TEST_F(DocumentTest, ChangeFilePasswordCancelledChangesNothing) {
     ExpectSame(before, CSnapshot(scene));
 }
 
-TEST_F(DocumentTest, ChangedFilePasswordIsTrimmedAndMarksTheDocument) {
+TEST_F(LockwardenDocTest, ChangedFilePasswordIsTrimmedAndMarksTheDocument) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
@@ -852,7 +852,7 @@ TEST_F(DocumentTest, ChangedFilePasswordIsTrimmedAndMarksTheDocument) {
 
 // An empty entry, or white space only, removes the password: the next save writes an empty check string
 // and every field in clear.
-TEST_F(DocumentTest, EmptiedFilePasswordSavesClearText) {
+TEST_F(LockwardenDocTest, EmptiedFilePasswordSavesClearText) {
     QByteArray expected;
     expected += '\x16';
     expected += "Lockwarden Version 1.0";
@@ -889,7 +889,7 @@ TEST_F(DocumentTest, EmptiedFilePasswordSavesClearText) {
     }
 }
 
-TEST_F(DocumentTest, ChangeFilePasswordIsEnabledOnlyWithRecords) {
+TEST_F(LockwardenDocTest, ChangeFilePasswordIsEnabledOnlyWithRecords) {
     CScene scene;
     EXPECT_FALSE(scene.doc.OnUpdateChangeFilePassword());
     CSiteInfo* pSite = scene.doc.AddSite(Site("alpha"));
@@ -900,7 +900,7 @@ TEST_F(DocumentTest, ChangeFilePasswordIsEnabledOnlyWithRecords) {
 
 // ---- Title, records ----
 
-TEST_F(DocumentTest, ModifiedFlagShowsInTheTitle) {
+TEST_F(LockwardenDocTest, ModifiedFlagShowsInTheTitle) {
     struct Case {
         bool bModified;
         bool bSet;
@@ -929,7 +929,7 @@ TEST_F(DocumentTest, ModifiedFlagShowsInTheTitle) {
     }
 }
 
-TEST_F(DocumentTest, RemoveSiteTakesOnlyARecordItHolds) {
+TEST_F(LockwardenDocTest, RemoveSiteTakesOnlyARecordItHolds) {
     CScene scene;
     for (const char* pszName : {"alpha", "bravo", "charlie"})
         scene.doc.AddSite(Site(pszName));
@@ -946,10 +946,10 @@ TEST_F(DocumentTest, RemoveSiteTakesOnlyARecordItHolds) {
 
 enum class Next { New, Open };
 
-class SaveChangesTest : public DocumentTest {
+class LockwardenDocSaveChangesTest : public LockwardenDocTest {
 protected:
     void SetUp() override {
-        DocumentTest::SetUp();
+        LockwardenDocTest::SetUp();
         m_strOther = MakeFile("other.lwd", "", {"zulu"});
     }
     // An open database with one unsaved record.
@@ -968,7 +968,7 @@ protected:
     QString m_strOther;
 };
 
-TEST_F(SaveChangesTest, YesSavesAndNoDiscardsThenNewOrOpenGoesOn) {
+TEST_F(LockwardenDocSaveChangesTest, YesSavesAndNoDiscardsThenNewOrOpenGoesOn) {
     for (const int nAnswer : {IDYES, IDNO}) {
         for (const Next next : {Next::New, Next::Open}) {
             SCOPED_TRACE(std::string(nAnswer == IDYES ? "Yes" : "No") + (next == Next::New ? ", New" : ", Open"));
@@ -999,7 +999,7 @@ TEST_F(SaveChangesTest, YesSavesAndNoDiscardsThenNewOrOpenGoesOn) {
     }
 }
 
-TEST_F(SaveChangesTest, CancelStops) {
+TEST_F(LockwardenDocSaveChangesTest, CancelStops) {
     for (const Next next : {Next::New, Next::Open}) {
         SCOPED_TRACE(next == Next::New ? "New" : "Open");
         CScene scene;
@@ -1016,7 +1016,7 @@ TEST_F(SaveChangesTest, CancelStops) {
 }
 
 // Yes with a save that does not happen (the disk-change question answered No) stops New and Open.
-TEST_F(SaveChangesTest, YesWithAnAbandonedSaveStops) {
+TEST_F(LockwardenDocSaveChangesTest, YesWithAnAbandonedSaveStops) {
     for (const Next next : {Next::New, Next::Open}) {
         SCOPED_TRACE(next == Next::New ? "New" : "Open");
         CScene scene;
@@ -1033,7 +1033,7 @@ TEST_F(SaveChangesTest, YesWithAnAbandonedSaveStops) {
 }
 
 // Yes for a never-saved document whose save fails: the failure is shown and New or Open does not happen.
-TEST_F(DocumentTest, FailedSaveBeforeNewOrOpenStopsIt) {
+TEST_F(LockwardenDocTest, FailedSaveBeforeNewOrOpenStopsIt) {
     WriteFile(Path("plain.txt"), "not a folder");
     const QString strOther = MakeFile("other.lwd", "", {"zulu"});
     const QString strBad = Path("plain.txt/sites.lwd");

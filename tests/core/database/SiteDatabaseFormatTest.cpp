@@ -82,7 +82,7 @@ Loaded Load(const QByteArray& bytes, const std::string& strPassword = {}, const 
 
 // ---- the layout the writer produces ----
 
-TEST(FileLayout, OneRecordWithoutPasswordIsThe53BytesOfTheWorkedExample) {
+TEST(SiteDatabaseFormat, OneRecordWithoutPasswordIsThe53BytesOfTheWorkedExample) {
     const QByteArray bytes = WriteDatabase("", MakeSites({{"a", "b", "c", "d", "e"}}));
     const QByteArray expected = Hex(kBannerHex) + Hex("00 01000000 FFFF 0100 0900 4353697465496E666F"
                                                       "0161 0162 0163 0164 0165");
@@ -90,12 +90,12 @@ TEST(FileLayout, OneRecordWithoutPasswordIsThe53BytesOfTheWorkedExample) {
     EXPECT_EQ(bytes.toHex(' '), expected.toHex(' '));
 }
 
-TEST(FileLayout, EmptyDatabaseWithoutPasswordIs28Bytes) {
+TEST(SiteDatabaseFormat, EmptyDatabaseWithoutPasswordIs28Bytes) {
     const QByteArray bytes = WriteDatabase("", {});
     EXPECT_EQ(bytes.toHex(' '), (Hex(kBannerHex) + Hex("00 00000000")).toHex(' '));
 }
 
-TEST(FileLayout, LaterRecordsReferToTheClassDescribedFirst) {
+TEST(SiteDatabaseFormat, LaterRecordsReferToTheClassDescribedFirst) {
     const QByteArray bytes =
         WriteDatabase("", MakeSites({{"a", "", "", "", ""}, {"b", "", "", "", ""}, {"", "", "", "", ""}}));
     const QByteArray expected = Hex(kBannerHex) + Hex("00 03000000 FFFF 0100 0900 4353697465496E666F 0161 00 00 00 00"
@@ -103,7 +103,7 @@ TEST(FileLayout, LaterRecordsReferToTheClassDescribedFirst) {
     EXPECT_EQ(bytes.toHex(' '), expected.toHex(' '));
 }
 
-TEST(FileLayout, EveryFieldIsEncipheredFromTheFirstKeyByte) {
+TEST(SiteDatabaseFormat, EveryFieldIsEncipheredFromTheFirstKeyByte) {
     // Key bytes with one and two one bits: 0x81 becomes 0x03 under the first, 0x06 under the second;
     // the check string is the key under itself, 0x02 0x0C.
     const std::string strPassword = "\x01\x03";
@@ -114,7 +114,7 @@ TEST(FileLayout, EveryFieldIsEncipheredFromTheFirstKeyByte) {
     EXPECT_EQ(bytes.toHex(' '), expected.toHex(' '));
 }
 
-TEST(FileLayout, CheckStringHasThePasswordsLengthAndNoNul) {
+TEST(SiteDatabaseFormat, CheckStringHasThePasswordsLengthAndNoNul) {
     for (const std::string strPassword : {"x", "pass word", "\x01\x02\x04\x08\x10\x20\x40\x80\xFF"}) {
         const Loaded loaded = Load(WriteDatabase(strPassword, {}), strPassword);
         EXPECT_EQ(loaded.strCheck.size(), strPassword.size());
@@ -124,7 +124,7 @@ TEST(FileLayout, CheckStringHasThePasswordsLengthAndNoNul) {
     }
 }
 
-TEST(FileLayout, AnotherPasswordChangesTheBytesButNoLength) {
+TEST(SiteDatabaseFormat, AnotherPasswordChangesTheBytesButNoLength) {
     const std::vector<SiteFields> records = {{"Bank", "https://bank.example", "me", "s3cret", "notes"}};
     const QByteArray before = WriteDatabase("old password", MakeSites(records));
     const QByteArray after = WriteDatabase("new password", MakeSites(records));
@@ -135,14 +135,14 @@ TEST(FileLayout, AnotherPasswordChangesTheBytesButNoLength) {
     EXPECT_EQ(FieldsOf(loaded.sites), records);
 }
 
-TEST(FileLayout, A300ByteFieldHasTheTwoByteLength) {
+TEST(SiteDatabaseFormat, A300ByteFieldHasTheTwoByteLength) {
     const QByteArray bytes = WriteDatabase("", MakeSites({{std::string(300, 'x'), "", "", "", ""}}));
     // 28 bytes of header and count, 15 of class description, then the first field.
     EXPECT_EQ(bytes.mid(43, 3).toHex(' '), "ff 2c 01");
     EXPECT_EQ(bytes.size(), 43 + 3 + 300 + 4);
 }
 
-TEST(FileLayout, A70000ByteFieldHasTheFourByteLength) {
+TEST(SiteDatabaseFormat, A70000ByteFieldHasTheFourByteLength) {
     const QByteArray bytes = WriteDatabase("", MakeSites({{"", "", "", "", std::string(70000, 'n')}}));
     EXPECT_EQ(bytes.mid(47, 7).toHex(' '), "ff ff ff 70 11 01 00");
     EXPECT_EQ(bytes.size(), 47 + 7 + 70000);
@@ -158,9 +158,9 @@ void PrintTo(const LengthCase& c, std::ostream* pOut) {
     *pOut << c.n;
 }
 
-class StringLengths : public testing::TestWithParam<LengthCase> {};
+class SiteDatabaseFormatStringLengths : public testing::TestWithParam<LengthCase> {};
 
-TEST_P(StringLengths, TakeTheirPrefixAndReadBackThroughEveryDevice) {
+TEST_P(SiteDatabaseFormatStringLengths, TakeTheirPrefixAndReadBackThroughEveryDevice) {
     const LengthCase& c = GetParam();
     std::string str(c.n, '\0');
     for (std::size_t i = 0; i < c.n; ++i)
@@ -186,14 +186,14 @@ TEST_P(StringLengths, TakeTheirPrefixAndReadBackThroughEveryDevice) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Boundaries, StringLengths,
+INSTANTIATE_TEST_SUITE_P(Boundaries, SiteDatabaseFormatStringLengths,
                          testing::Values(LengthCase{0, "00"}, LengthCase{1, "01"}, LengthCase{254, "FE"},
                                          LengthCase{255, "FF FF00"}, LengthCase{256, "FF 0001"},
                                          LengthCase{65533, "FF FDFF"}, LengthCase{65534, "FF FFFF FEFF0000"},
                                          LengthCase{65535, "FF FFFF FFFF0000"}, LengthCase{70000, "FF FFFF 70110100"}),
                          [](const testing::TestParamInfo<LengthCase>& info) { return std::to_string(info.param.n); });
 
-TEST(FileLayout, WriteReadWriteGivesTheSameBytes) {
+TEST(SiteDatabaseFormat, WriteReadWriteGivesTheSameBytes) {
     const std::vector<SiteFields> records = {
         {"Bank", "https://bank.example/login", "me", "s3cr\xE9t", "line one\r\nline two"},
         {"", "", "", "", ""},
@@ -229,7 +229,7 @@ private:
     qint64 m_nRoom;
 };
 
-TEST(FileLayout, AWriteTheDeviceRefusesIsReported) {
+TEST(SiteDatabaseFormat, AWriteTheDeviceRefusesIsReported) {
     const CSiteArray sites = MakeSites({{"a", "b", "c", "d", std::string(10000, 'e')}});
     for (qint64 nRoom : {0, 100, 4096, 9000}) {
         CFullDevice device(nRoom);
@@ -245,7 +245,7 @@ TEST(FileLayout, AWriteTheDeviceRefusesIsReported) {
 
 // ---- truncated files ----
 
-TEST(Truncation, EveryCutOfAFileEndsInTheStepThatHoldsIt) {
+TEST(SiteDatabaseFormatTruncation, EveryCutOfAFileEndsInTheStepThatHoldsIt) {
     const std::string strPassword = "pw";
     const std::vector<SiteFields> records = {{"Bank", "https://b.example", "me", "s3cret", "notes"},
                                              {"Mail", "", "me@example", "pw", ""},
@@ -276,7 +276,7 @@ QByteArray Fixture(const char* pName) {
     return file.readAll();
 }
 
-TEST(Truncation, AFileEndingInsideTheCheckStringFailsInTheHeader) {
+TEST(SiteDatabaseFormatTruncation, AFileEndingInsideTheCheckStringFailsInTheHeader) {
     QFile file(QStringLiteral(LOCKWARDEN_TEST_DATA "/truncated-in-check-string.lwd"));
     const Loaded loaded = LoadFrom(file, "", CArchive::kDefaultBufferSize);
     EXPECT_EQ(loaded.nFailedIn, Loaded::header);
@@ -369,9 +369,9 @@ std::vector<DamageCase> DamageCases() {
     return cases;
 }
 
-class DamagedFiles : public testing::TestWithParam<DamageCase> {};
+class SiteDatabaseFormatDamagedFiles : public testing::TestWithParam<DamageCase> {};
 
-TEST_P(DamagedFiles, AreRefusedOrLoadedAsTheyMust) {
+TEST_P(SiteDatabaseFormatDamagedFiles, AreRefusedOrLoadedAsTheyMust) {
     const DamageCase& c = GetParam();
     for (const Reader& reader : Readers()) {
         SCOPED_TRACE(reader.pName);
@@ -386,10 +386,10 @@ TEST_P(DamagedFiles, AreRefusedOrLoadedAsTheyMust) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tags, DamagedFiles, testing::ValuesIn(DamageCases()),
+INSTANTIATE_TEST_SUITE_P(Tags, SiteDatabaseFormatDamagedFiles, testing::ValuesIn(DamageCases()),
                          [](const testing::TestParamInfo<DamageCase>& info) { return info.param.pName; });
 
-TEST(SixteenBitStrings, AreReadAndTurnedIntoUtf8) {
+TEST(SiteDatabaseFormatSixteenBitStrings, AreReadAndTurnedIntoUtf8) {
     // "café€" in 16-bit characters as the site name; a 300-character one (two-byte length) as the notes.
     std::string strNotes16;
     for (int i = 0; i < 300; ++i)
@@ -422,7 +422,7 @@ TEST(SixteenBitStrings, AreReadAndTurnedIntoUtf8) {
     EXPECT_EQ(loaded.sites[0]->m_strNotes, strExpected);
 }
 
-TEST(SixteenBitStrings, AreDecipheredAfterConversion) {
+TEST(SiteDatabaseFormatSixteenBitStrings, AreDecipheredAfterConversion) {
     // A key byte of four one bits turns "AB" into the ASCII bytes 0x14 0x24, which the 16-bit form
     // carries unchanged; the cipher then sees the converted 8-bit text.
     const std::string strPassword = "\x0F";
@@ -447,7 +447,7 @@ TEST(SixteenBitStrings, AreDecipheredAfterConversion) {
 
 constexpr std::size_t kSmallAllocation = 64 * 1024;
 
-TEST(ReaderLimits, TheProbeSeesALargeAllocation) {
+TEST(SiteDatabaseFormatReaderLimits, TheProbeSeesALargeAllocation) {
     if (!AllocationProbe::Available())
         GTEST_SKIP() << "operator new belongs to the sanitizer in this build";
     AllocationProbe::CScope scope;
@@ -455,7 +455,7 @@ TEST(ReaderLimits, TheProbeSeesALargeAllocation) {
     EXPECT_GE(scope.Largest(), std::size_t{1} << 20);
 }
 
-TEST(ReaderLimits, LengthsAndCountsTheFileCannotHoldThrowBeforeAllocating) {
+TEST(SiteDatabaseFormatReaderLimits, LengthsAndCountsTheFileCannotHoldThrowBeforeAllocating) {
     // A banner claiming four gigabytes in an 11-byte file; a count of two billion before one record.
     const struct {
         const char* pFixture;
@@ -475,7 +475,7 @@ TEST(ReaderLimits, LengthsAndCountsTheFileCannotHoldThrowBeforeAllocating) {
     }
 }
 
-TEST(ReaderLimits, FromAPipeAClaimedStringGrowsOnlyWithTheBytesThatArrive) {
+TEST(SiteDatabaseFormatReaderLimits, FromAPipeAClaimedStringGrowsOnlyWithTheBytesThatArrive) {
     const qsizetype nSent = 3 << 20;
     const QByteArray bytes = CBytes().Byte(0xFF).Word(0xFFFF).DWord(0xFFFFFFF0u).Data() + QByteArray(nSent, 'x');
     CSequentialDevice pipe(bytes);
@@ -488,7 +488,7 @@ TEST(ReaderLimits, FromAPipeAClaimedStringGrowsOnlyWithTheBytesThatArrive) {
     EXPECT_LE(scope.Largest(), std::size_t{2} * static_cast<std::size_t>(nSent) + kSmallAllocation);
 }
 
-TEST(ReaderLimits, FromAPipeAClaimedCountGrowsOnlyWithTheRecordsThatArrive) {
+TEST(SiteDatabaseFormatReaderLimits, FromAPipeAClaimedCountGrowsOnlyWithTheRecordsThatArrive) {
     CBytes b;
     b.Header().DWord(2000000000u).ClassDescription().Fields("a", "b", "c", "d", "e");
     for (int i = 0; i < 5000; ++i)

@@ -1,3 +1,5 @@
+#include "EnvOverride.h"
+
 #include "platform/DesktopRegistration.h"
 
 #include <QDir>
@@ -8,8 +10,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 namespace {
 
@@ -29,28 +29,6 @@ const QByteArray kOtherMimePackage = R"(<?xml version="1.0" encoding="UTF-8"?>
   <mime-type type="application/x-other"><comment>Other</comment><glob pattern="*.oth"/></mime-type>
 </mime-info>
 )";
-
-// Sets an environment variable for the life of the object, then puts the old value back.
-class CEnvOverride {
-public:
-    CEnvOverride(const char* szName, const QByteArray& value) : m_szName(szName) {
-        if (qEnvironmentVariableIsSet(szName))
-            m_old = qgetenv(szName);
-        qputenv(szName, value);
-    }
-    ~CEnvOverride() {
-        if (m_old)
-            qputenv(m_szName, *m_old);
-        else
-            qunsetenv(m_szName);
-    }
-    CEnvOverride(const CEnvOverride&) = delete;
-    CEnvOverride& operator=(const CEnvOverride&) = delete;
-
-private:
-    const char* m_szName;
-    std::optional<QByteArray> m_old;
-};
 
 class DesktopRegistrationTest : public ::testing::Test {
 protected:

@@ -93,3 +93,19 @@ TEST(DisplayText, TypedTextBecomesUtf8) {
 }
 
 } // namespace
+
+TEST(TrimWhiteSpace, CutsBlanksTabsAndLineBreaksAtBothEndsOnly) {
+    EXPECT_EQ(TrimWhiteSpace(" \t\r\n\v\fa b\t c \n"), "a b\t c");
+    EXPECT_EQ(TrimWhiteSpace("abc"), "abc");
+    EXPECT_EQ(TrimWhiteSpace(" \t \n"), "");
+    EXPECT_EQ(TrimWhiteSpace(""), "");
+    // A no-break space (UTF-8 C2 A0) is text, not white space.
+    EXPECT_EQ(TrimWhiteSpace("\xC2\xA0x "), "\xC2\xA0x");
+}
+
+TEST(IsAscii, TrueOnlyWithoutAnyByteFrom0x80) {
+    EXPECT_TRUE(IsAscii(""));
+    EXPECT_TRUE(IsAscii(std::string_view("a\x7F\0z", 4)));
+    EXPECT_FALSE(IsAscii("caf\xC3\xA9"));
+    EXPECT_FALSE(IsAscii("\x80"));
+}

@@ -1,4 +1,5 @@
-#include "ScriptedPrompts.h"
+#include "EnvOverride.h"
+#include "ScriptedWndPrompts.h"
 
 #include "app/LockwardenApp.h"
 #include "app/MainFrame.h"
@@ -36,43 +37,11 @@
 
 namespace {
 
-// The application's prompts: scripted boxes and password prompts, and a count of modal dialogs run.
-class CAppPrompts : public CWndPrompts {
-public:
-    int MessageBox(const QString& strText, unsigned nType) override { return m_s.MessageBox(strText, nType); }
-    void MessageBeep() override { m_s.MessageBeep(); }
-    int FilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
-        return m_s.FilePasswordPrompt(strPassword, strLabel);
-    }
-    bool OpenFileDialog(QString& strPath, const QString& strFilter) override {
-        return m_s.OpenFileDialog(strPath, strFilter);
-    }
-    bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) override {
-        return m_s.SaveFileDialog(strPath, strFilter, strDefExt);
-    }
-    int DoModal(QDialog&) override {
-        ++m_nModal;
-        return IDCANCEL;
-    }
-    CScriptedPrompts m_s;
-    int m_nModal = 0;
-};
-
 // Each test runs the application against its own settings and data folders.
-class AppTest : public ::testing::Test {
+class LockwardenAppTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_home.isValid());
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
-    }
-    void TearDown() override {
-        m_pApp.reset();
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        qputenv("XDG_DATA_HOME", m_oldData);
-    }
+    void SetUp() override { ASSERT_TRUE(m_home.isValid()); }
+    void TearDown() override { m_pApp.reset(); }
 
     QString SettingsFile() const {
         return CProfileStore::FilePathOf(QStringLiteral("Fernhollow"), QStringLiteral("Lockwarden"));
@@ -111,20 +80,19 @@ protected:
     QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
 
     QTemporaryDir m_home;
-    QByteArray m_oldConfig;
-    QByteArray m_oldData;
-    CAppPrompts m_prompts;
+    CTempXdgHome m_xdg;
+    CScriptedWndPrompts m_prompts;
     std::unique_ptr<CLockwardenApp> m_pApp;
 };
 
-TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
+TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled - Lockwarden"));
     EXPECT_TRUE(Frame().isVisible());
     EXPECT_TRUE(View().IsListEmpty());
     m_pApp->m_pRouter->UpdateCommands();
     EXPECT_FALSE(Action(ID_START_WITH_MRU)->isChecked());
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     EXPECT_EQ(Frame().m_nActivateCount, 2);
     EXPECT_FALSE(Frame().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(Frame().windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -142,22 +110,22 @@ TEST_F(AppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     EXPECT_FALSE(Stored(QStringLiteral("Lockwarden-Summary"), QStringLiteral("state")).isEmpty());
 }
 
-TEST_F(AppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
+TEST_F(LockwardenAppTest, StartWithMRUAndAnEmptyListStartsWithANewDocument) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     ASSERT_TRUE(Start());
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     m_pApp->m_pRouter->UpdateCommands();
     EXPECT_TRUE(Action(ID_START_WITH_MRU)->isChecked());
 }
 
-TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
+TEST_F(LockwardenAppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
     const QString strNewest = MakeDatabase(QStringLiteral("newest.lwd"), "secret");
     const QString strOlder = MakeDatabase(QStringLiteral("older.lwd"), "other");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strNewest);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File2"), strOlder);
-    m_prompts.m_s.EnterPassword("secret");
+    m_prompts.EnterPassword("secret");
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("newest.lwd - Lockwarden"));
     EXPECT_EQ(View().SiteCount(), 1);
@@ -165,12 +133,12 @@ TEST_F(AppTest, StartWithMRUReopensTheNewestFileWithItsPassword) {
     EXPECT_EQ(Frame().m_nActivateCount, 2);
 }
 
-TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
+TEST_F(LockwardenAppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
     const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
     ASSERT_TRUE(Start());
-    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1) << "the document's own failure message";
+    EXPECT_EQ(m_prompts.Messages().size(), 1) << "the document's own failure message";
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(Frame().isVisible());
     // Only the first activation used the saved placement.
@@ -180,48 +148,48 @@ TEST_F(AppTest, StartWithMRUAndTheNewestFileDeletedContinuesAndKeepsTheEntry) {
     EXPECT_EQ(Stored(QStringLiteral("Recent File List"), QStringLiteral("File1")), strGone);
 }
 
-TEST_F(AppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocument) {
+TEST_F(LockwardenAppTest, StartWithMRUAndThePasswordPromptCancelledContinuesWithANewDocument) {
     const QString strFile = MakeDatabase(QStringLiteral("locked.lwd"), "secret");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strFile);
-    m_prompts.m_s.CancelPassword();
+    m_prompts.CancelPassword();
     ASSERT_TRUE(Start());
-    EXPECT_EQ(m_prompts.m_s.m_passwordFieldsShown.size(), 1u);
+    EXPECT_EQ(m_prompts.m_passwordFieldsShown.size(), 1u);
     EXPECT_EQ(m_pApp->m_pDoc->GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(View().IsListEmpty());
     EXPECT_EQ(m_pApp->m_recentFiles[0], strFile);
 }
 
-TEST_F(AppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
+TEST_F(LockwardenAppTest, AFileOnTheCommandLineWinsOverStartWithMRU) {
     const QString strRecent = MakeDatabase(QStringLiteral("recent.lwd"), "r");
     const QString strNamed = MakeDatabase(QStringLiteral("named.lwd"), "n", "named-site");
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 1);
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strRecent);
-    m_prompts.m_s.EnterPassword("n");
+    m_prompts.EnterPassword("n");
     ASSERT_TRUE(Start({strNamed}));
-    ASSERT_EQ(m_prompts.m_s.m_shown.size(), 1u) << "one password prompt, for the named file";
+    ASSERT_EQ(m_prompts.m_shown.size(), 1u) << "one password prompt, for the named file";
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("named.lwd - Lockwarden"));
     EXPECT_EQ(m_pApp->m_recentFiles[0], strNamed);
     EXPECT_EQ(Frame().m_nActivateCount, 2) << "the second run of the command only activates the window";
 }
 
-TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
+TEST_F(LockwardenAppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
     EXPECT_FALSE(Start({m_home.filePath(QStringLiteral("missing.lwd"))}));
     EXPECT_EQ(m_pApp->m_nExitCode, 1);
-    EXPECT_EQ(m_prompts.m_s.Messages().size(), 1);
+    EXPECT_EQ(m_prompts.Messages().size(), 1);
     m_pApp->ExitInstance();
     EXPECT_TRUE(QFile::exists(SettingsFile())) << "settings are written back after a failed start";
     EXPECT_TRUE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty())
         << "a window never shown leaves no placement";
 }
 
-TEST_F(AppTest, PrintingFromTheCommandLineIsRefused) {
+TEST_F(LockwardenAppTest, PrintingFromTheCommandLineIsRefused) {
     const QString strFile = MakeDatabase(QStringLiteral("p.lwd"), "");
     EXPECT_FALSE(Start({QStringLiteral("/p"), strFile}));
     EXPECT_EQ(m_pApp->m_nExitCode, 1);
 }
 
-TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
+TEST_F(LockwardenAppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
     Preset(QStringLiteral("settings"), QStringLiteral("bOpenMRU"), 5);
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
@@ -239,7 +207,7 @@ TEST_F(AppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bOpenMRU")), QStringLiteral("0"));
 }
 
-TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
+TEST_F(LockwardenAppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0900  0720"));
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().geometry(), QRect(100, 120, 800, 600));
@@ -251,50 +219,50 @@ TEST_F(AppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
     EXPECT_EQ(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).left(9), QStringLiteral("0030 0040"));
 }
 
-TEST_F(AppTest, ThreeNumbersInTheSavedRectAreIgnored) {
+TEST_F(LockwardenAppTest, ThreeNumbersInTheSavedRectAreIgnored) {
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100 0120 0500"));
     ASSERT_TRUE(Start());
     EXPECT_NE(Frame().geometry().topLeft(), QPoint(100, 120));
     EXPECT_EQ(Frame().m_nActivateCount, 2) << "an unusable placement still counts";
 }
 
-TEST_F(AppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
+TEST_F(LockwardenAppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotEmpty) {
     const QString strFile = MakeDatabase(QStringLiteral("g.lwd"), "");
     ASSERT_TRUE(Start({strFile}));
     View().OnSiteAdd();
     EXPECT_FALSE(Frame().close());
-    EXPECT_EQ(m_prompts.m_s.Messages(),
+    EXPECT_EQ(m_prompts.Messages(),
               QStringList{QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")});
-    EXPECT_EQ(m_prompts.m_s.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(m_prompts.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
     View().OnSiteCancel();
     EXPECT_TRUE(Frame().close());
 }
 
-TEST_F(AppTest, AnEmptyListClosesEvenInDataEntry) {
+TEST_F(LockwardenAppTest, AnEmptyListClosesEvenInDataEntry) {
     ASSERT_TRUE(Start());
     ASSERT_FALSE(View().IsBrowsing());
     EXPECT_TRUE(Frame().close());
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
-TEST_F(AppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
+TEST_F(LockwardenAppTest, AModifiedDocumentAsksAndCancelKeepsTheWindowOpen) {
     ASSERT_TRUE(Start());
     m_pApp->m_pDoc->SetModifiedFlag(true);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
-    m_prompts.m_s.AnswerMessage(IDCANCEL);
+    m_prompts.AnswerMessage(IDCANCEL);
     EXPECT_FALSE(Frame().close());
-    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{QStringLiteral("Save changes to Untitled?")});
-    m_prompts.m_s.AnswerMessage(IDNO);
+    EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("Save changes to Untitled?")});
+    m_prompts.AnswerMessage(IDNO);
     EXPECT_TRUE(Frame().close());
 }
 
-TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
+TEST_F(LockwardenAppTest, EndOfSessionSavesToThePathWithoutAsking) {
     const QString strFile = MakeDatabase(QStringLiteral("e.lwd"), "");
     ASSERT_TRUE(Start({strFile}));
     m_pApp->m_pDoc->AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
     m_pApp->m_pDoc->SetModifiedFlag(true);
     m_pApp->OnEndSession();
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
     EXPECT_FALSE(Frame().isVisible());
     m_pApp->ExitInstance();
 
@@ -306,7 +274,7 @@ TEST_F(AppTest, EndOfSessionSavesToThePathWithoutAsking) {
     EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
 }
 
-TEST_F(AppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
+TEST_F(LockwardenAppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
     const QString strA = MakeDatabase(QStringLiteral("a.lwd"), "");
     const QString strB = MakeDatabase(QStringLiteral("b.lwd"), "");
     ASSERT_TRUE(Start());
@@ -319,7 +287,7 @@ TEST_F(AppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {
     EXPECT_FALSE(Action(ID_FILE_MRU_FILE1 + 2)->isVisible());
 }
 
-TEST_F(AppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
+TEST_F(LockwardenAppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
     const QString strGone = m_home.filePath(QStringLiteral("gone.lwd"));
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strGone);
     ASSERT_TRUE(Start());
@@ -330,12 +298,12 @@ TEST_F(AppTest, ARecentFileThatCannotBeOpenedLeavesTheMenu) {
     EXPECT_FALSE(Action(ID_FILE_MRU_FILE1)->isEnabled());
 }
 
-TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack) {
+TEST_F(LockwardenAppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack) {
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), QStringLiteral("/x.lwd"));
     Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("1 2 3 4"));
     EXPECT_FALSE(Start({QStringLiteral("-Unregister")}));
     EXPECT_EQ(m_pApp->m_nExitCode, 0);
-    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{LoadString(AFX_IDP_UNREG_DONE)});
+    EXPECT_EQ(m_prompts.Messages(), QStringList{LoadString(AFX_IDP_UNREG_DONE)});
     EXPECT_FALSE(QFile::exists(SettingsFile()));
     m_pApp->ExitInstance();
     bool bFound = false;
@@ -347,12 +315,12 @@ TEST_F(AppTest, UnregisterRemovesTheSettingsAndTheExitWritesOnlyTheSettingsBack)
     EXPECT_FALSE(bFound);
 }
 
-TEST_F(AppTest, UnregisterWithEmbeddingShowsNothing) {
+TEST_F(LockwardenAppTest, UnregisterWithEmbeddingShowsNothing) {
     EXPECT_FALSE(Start({QStringLiteral("/unregserver"), QStringLiteral("-Embedding")}));
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
-TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
+TEST_F(LockwardenAppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
     router.UpdateCommands();
@@ -369,7 +337,7 @@ TEST_F(AppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesItsBar) {
     EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
 }
 
-TEST_F(AppTest, CreatePasswordsIsEnabledExactlyWhileNoGeneratorExists) {
+TEST_F(LockwardenAppTest, CreatePasswordsIsEnabledExactlyWhileNoGeneratorExists) {
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
     QAction* pItem = Action(ID_CREATE_PASSWORDS);
@@ -401,10 +369,10 @@ TEST_F(AppTest, CreatePasswordsIsEnabledExactlyWhileNoGeneratorExists) {
     ASSERT_TRUE(router.Execute(ID_CREATE_PASSWORDS));
     EXPECT_NE(Frame().m_pCreatePasswordsDlg, nullptr);
     EXPECT_FALSE(pItem->isEnabled());
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 }
 
-TEST_F(AppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
+TEST_F(LockwardenAppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
     ASSERT_TRUE(Start());
     m_pApp->m_pRouter->Execute(ID_CREATE_PASSWORDS);
     CCreatePasswordsDlg* pDlg = Frame().m_pCreatePasswordsDlg;
@@ -417,7 +385,7 @@ TEST_F(AppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("13"));
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bNumbers")), QStringLiteral("0"));
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("bMixedCase")), QStringLiteral("1"));
-    EXPECT_TRUE(m_prompts.m_s.m_shown.empty());
+    EXPECT_TRUE(m_prompts.m_shown.empty());
 
     // The next run opens with them; an emptied length box is reported once and the stored length stays.
     m_pApp.reset();
@@ -430,7 +398,7 @@ TEST_F(AppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
     FindControl<QLineEdit>(pDlg, IDC_LENGTH)->clear();
     EXPECT_TRUE(Frame().close());
     EXPECT_EQ(m_pApp->ExitInstance(), 0);
-    EXPECT_EQ(m_prompts.m_s.Messages(), QStringList{QStringLiteral("Please enter a positive integer.")});
+    EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("Please enter a positive integer.")});
     EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("13"));
 }
 
@@ -438,14 +406,14 @@ TEST_F(AppTest, ClosingTheMainWindowWithTheGeneratorOpenStoresItsValues) {
 
 namespace {
 
-TEST_F(AppTest, AboutRunsTheAboutBoxModally) {
+TEST_F(LockwardenAppTest, AboutRunsTheAboutBoxModally) {
     ASSERT_TRUE(Start());
     m_pApp->m_pRouter->UpdateCommands();
     ASSERT_TRUE(Action(ID_APP_ABOUT)->isEnabled());
     Action(ID_APP_ABOUT)->trigger();
-    EXPECT_EQ(m_prompts.m_nModal, 1);
+    EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
     Action(ID_APP_ABOUT)->trigger();
-    EXPECT_EQ(m_prompts.m_nModal, 2);
+    EXPECT_EQ(m_prompts.m_dialogsShown.size(), 2);
 }
 
 } // namespace
@@ -458,7 +426,7 @@ QString AccessibleNameOf(QWidget* pWidget) {
     return pInterface != nullptr ? pInterface->text(QAccessible::Name) : QString();
 }
 
-TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
+TEST_F(LockwardenAppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
     ASSERT_TRUE(Start());
     QStringList unnamed;
     const QList<QWidget*> widgets = Frame().findChildren<QWidget*>();
@@ -482,20 +450,20 @@ TEST_F(AppTest, EveryControlOfTheMainWindowHasAnAccessibleName) {
                                                     {IDC_KEEP, "Keep"},   {IDC_GO_URL, "Go URL"},
                                                     {IDC_FIND, "Find"},   {IDC_NOTES_BUTTON, "Notes..."}};
     for (const auto& [nID, pszName] : expected) {
-        QWidget* pControl = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(nID));
+        QWidget* pControl = FindControl<QWidget>(&View(), nID);
         ASSERT_NE(pControl, nullptr) << nID;
         EXPECT_EQ(AccessibleNameOf(pControl), QString::fromLatin1(pszName)) << nID;
     }
 }
 
-TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
+TEST_F(LockwardenAppTest, TabWalksTheFormInTemplateOrder) {
     ASSERT_TRUE(Start());
     Frame().activateWindow();
     const int order[] = {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES};
-    QWidget* pFirst = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[0]));
+    QWidget* pFirst = FindControl<QWidget>(&View(), order[0]);
     ASSERT_NE(pFirst, nullptr);
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* pFrom = View().findChild<QWidget*>(QStringLiteral("IDC_%1").arg(order[i]));
+        QWidget* pFrom = FindControl<QWidget>(&View(), order[i]);
         QWidget* pNext = pFrom->nextInFocusChain();
         // A combo box's line edit sits between it and the next control in the chain.
         while (pNext != nullptr && (pNext->focusPolicy() & Qt::TabFocus) == 0)
@@ -511,7 +479,7 @@ TEST_F(AppTest, TabWalksTheFormInTemplateOrder) {
 
 namespace {
 
-TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
+TEST_F(LockwardenAppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
     const QString strKept = MakeDatabase(QStringLiteral("kept.lwd"), "secret");
     const QString strGone = MakeDatabase(QStringLiteral("gone.lwd"), "");
     Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strKept);
@@ -534,7 +502,7 @@ TEST_F(AppTest, ARecentFileLeavesTheListOnlyWhenItIsGone) {
 
 namespace {
 
-TEST_F(AppTest, TheSitesPaneCountsAcrossKeepRemoveNewAndOpen) {
+TEST_F(LockwardenAppTest, TheSitesPaneCountsAcrossKeepRemoveNewAndOpen) {
     const QString strFile = MakeDatabase(QStringLiteral("one.lwd"), "pw");
     ASSERT_TRUE(Start());
     const auto pane = [&] { return Frame().PaneText(ID_INDICATOR_SITES); };
@@ -549,20 +517,20 @@ TEST_F(AppTest, TheSitesPaneCountsAcrossKeepRemoveNewAndOpen) {
     View().SiteList()->setEditText(QStringLiteral("second"));
     m_pApp->m_pRouter->Execute(ID_SITE_KEEP);
     EXPECT_EQ(pane(), QStringLiteral("2 Sites"));
-    m_prompts.m_s.AnswerMessage(IDYES);
+    m_prompts.AnswerMessage(IDYES);
     m_pApp->m_pRouter->Execute(ID_SITE_REMOVE);
     EXPECT_EQ(pane(), QStringLiteral("1 Sites"));
 
-    m_prompts.m_s.AnswerMessage(IDNO); // do not save the changes
+    m_prompts.AnswerMessage(IDNO); // do not save the changes
     m_pApp->m_pRouter->Execute(ID_FILE_NEW);
     EXPECT_EQ(pane(), QStringLiteral("0 Sites"));
-    m_prompts.m_s.EnterPassword("pw");
+    m_prompts.EnterPassword("pw");
     ASSERT_TRUE(m_pApp->OpenDocumentFile(strFile));
     EXPECT_EQ(pane(), QStringLiteral("1 Sites"));
 }
 
 // Paste and Undo follow the clipboard as it changes, with no command run in between.
-TEST_F(AppTest, PasteAndUndoFollowTheClipboard) {
+TEST_F(LockwardenAppTest, PasteAndUndoFollowTheClipboard) {
     ASSERT_TRUE(Start());
     QGuiApplication::clipboard()->clear();
     EXPECT_FALSE(Action(ID_EDIT_PASTE)->isEnabled());

@@ -1,5 +1,5 @@
+#include "EnvOverride.h"
 #include "ScriptedWndPrompts.h"
-#include "TempConfigHome.h"
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
@@ -352,7 +352,7 @@ TEST(FindSiteDlg, CancelEscAndTheCloseBoxPutBackTheSiteAndTheText) {
 }
 
 TEST(FindSiteDlg, OkKeepsTheSiteAndTheTextWhichComeBackAfterARestart) {
-    CTempConfigHome home;
+    CTempXdgHome home;
     {
         CFindScene scene({"alpha", "beta", "gamma"}, "alpha", "");
         scene.Find([](CFindSiteDlg& dlg) {

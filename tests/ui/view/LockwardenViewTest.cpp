@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
+#include "framework/DialogBuilder.h"
 #include "platform/Clipboard.h"
 #include "resources/Resource.h"
 #include "resources/Strings.h"
@@ -43,7 +44,7 @@ const char* Name(EState s) {
 }
 
 // A view on a document of named sites, hosted without a main window.
-class SiteViewTest : public ::testing::Test {
+class LockwardenViewTest : public ::testing::Test {
 protected:
     void Open(const std::vector<std::string>& names, const std::string& strRemembered = {}) {
         for (const std::string& n : names)
@@ -70,20 +71,20 @@ protected:
     }
     QString Field(int nID) const {
         if (nID == IDC_NOTES)
-            return m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(nID))->toPlainText();
-        return m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(nID))->text();
+            return FindControl<QPlainTextEdit>(&m_view, nID)->toPlainText();
+        return FindControl<QLineEdit>(&m_view, nID)->text();
     }
     void Type(int nID, const QString& text) {
         if (nID == IDC_SITE) {
             m_view.SiteList()->setEditText(text);
         } else if (nID == IDC_NOTES) {
-            m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(nID))->setPlainText(text);
+            FindControl<QPlainTextEdit>(&m_view, nID)->setPlainText(text);
         } else {
-            m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(nID))->setText(text);
+            FindControl<QLineEdit>(&m_view, nID)->setText(text);
         }
     }
     void Click(int nID) {
-        auto* pButton = m_view.findChild<QPushButton*>(QStringLiteral("IDC_%1").arg(nID));
+        auto* pButton = FindControl<QPushButton>(&m_view, nID);
         ASSERT_NE(pButton, nullptr) << nID;
         pButton->click();
     }
@@ -124,9 +125,9 @@ struct Transition {
     int nExpectedSites;
 };
 
-class SiteViewTransitions : public SiteViewTest, public ::testing::WithParamInterface<Transition> {};
+class LockwardenViewTransitions : public LockwardenViewTest, public ::testing::WithParamInterface<Transition> {};
 
-TEST_P(SiteViewTransitions, EndsInTheExpectedState) {
+TEST_P(LockwardenViewTransitions, EndsInTheExpectedState) {
     const Transition& t = GetParam();
     std::vector<std::string> names;
     for (int i = 0; i < t.nSites; ++i)
@@ -172,7 +173,7 @@ TEST_P(SiteViewTransitions, EndsInTheExpectedState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    States, SiteViewTransitions,
+    States, LockwardenViewTransitions,
     ::testing::Values(Transition{"InitialEmpty", 0, {}, EState::Empty, 0},
                       Transition{"InitialWithSites", 2, {}, EState::Browsing, 2},
                       Transition{"BrowsingAdd", 2, {EStep::Add}, EState::Adding, 2},
@@ -194,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- the list ----
 
-TEST_F(SiteViewTest, ListIsSortedWithoutRegardToCaseAndKeepsEqualNamesInInsertionOrder) {
+TEST_F(LockwardenViewTest, ListIsSortedWithoutRegardToCaseAndKeepsEqualNamesInInsertionOrder) {
     Open({"beta", "Alpha", "gamma", "alpha", "Beta"});
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"Alpha", "alpha", "beta", "Beta", "gamma"}));
     // Each item refers to its own record.
@@ -205,7 +206,7 @@ TEST_F(SiteViewTest, ListIsSortedWithoutRegardToCaseAndKeepsEqualNamesInInsertio
     EXPECT_EQ(Field(IDC_URL), QStringLiteral("https://Alpha"));
 }
 
-TEST_F(SiteViewTest, RememberedNameChoosesTheFirstItemWhoseTrimmedTextOccursInIt) {
+TEST_F(LockwardenViewTest, RememberedNameChoosesTheFirstItemWhoseTrimmedTextOccursInIt) {
     struct Case {
         std::vector<std::string> names;
         std::string remembered;
@@ -238,7 +239,7 @@ TEST_F(SiteViewTest, RememberedNameChoosesTheFirstItemWhoseTrimmedTextOccursInIt
 
 // ---- Keep ----
 
-TEST_F(SiteViewTest, KeepWithAnEmptyNameRefusesAndLeavesTheTyping) {
+TEST_F(LockwardenViewTest, KeepWithAnEmptyNameRefusesAndLeavesTheTyping) {
     Open({"one"});
     m_view.OnSiteAdd();
     Type(IDC_URL, QStringLiteral("typed url"));
@@ -250,7 +251,7 @@ TEST_F(SiteViewTest, KeepWithAnEmptyNameRefusesAndLeavesTheTyping) {
     EXPECT_FALSE(m_doc.IsModified());
 }
 
-TEST_F(SiteViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
+TEST_F(LockwardenViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
     Open({"one"});
     m_view.OnSiteAdd();
     Type(IDC_SITE, QStringLiteral("  "));
@@ -270,7 +271,7 @@ TEST_F(SiteViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
     EXPECT_TRUE(m_doc.GetTitle().endsWith(QStringLiteral(" *")));
 }
 
-TEST_F(SiteViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedPlace) {
+TEST_F(LockwardenViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedPlace) {
     Open({"apple", "mango", "zebra"});
     m_view.ShowSite(0);
     m_view.ShowSelected();
@@ -290,7 +291,7 @@ TEST_F(SiteViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedP
 
 // Typing a name into the list's edit part is data entry, not a choice from the list: neither Enter nor
 // leaving the field may load the site whose name was typed over what the user entered.
-TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
+TEST_F(LockwardenViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
     struct Case {
         const char* name;
         bool bEdit;
@@ -312,7 +313,7 @@ TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
             view.OnSiteEdit();
         else
             view.OnSiteAdd();
-        auto* pUrl = view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL));
+        auto* pUrl = FindControl<QLineEdit>(&view, IDC_URL);
         pUrl->setText(QStringLiteral("https://typed"));
         QLineEdit* pName = view.SiteList()->lineEdit();
         pName->setFocus();
@@ -337,7 +338,7 @@ TEST_F(SiteViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
 
 // ---- Remove ----
 
-TEST_F(SiteViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwards) {
+TEST_F(LockwardenViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwards) {
     Open({"a", "b", "c"});
     m_view.ShowSite(2);
     m_view.ShowSelected();
@@ -352,7 +353,7 @@ TEST_F(SiteViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwards) {
     EXPECT_TRUE(m_doc.IsModified());
 }
 
-TEST_F(SiteViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
+TEST_F(LockwardenViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
     Open({"only"});
     m_prompts.AnswerMessage(IDYES);
     m_view.OnSiteRemove();
@@ -361,16 +362,16 @@ TEST_F(SiteViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
     for (int nID : {IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES})
         EXPECT_TRUE(Field(nID).isEmpty()) << nID;
     EXPECT_TRUE(m_view.SiteList()->currentText().isEmpty());
-    EXPECT_FALSE(m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_URL))->isReadOnly());
+    EXPECT_FALSE(FindControl<QLineEdit>(&m_view, IDC_URL)->isReadOnly());
 }
 
 // ---- masking and the clipboard ----
 
-TEST_F(SiteViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAfterEdit) {
+TEST_F(LockwardenViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAfterEdit) {
     m_doc.AddSite(std::make_unique<CSiteInfo>("s", "", "", "p\xC3\xA9!", ""));
     m_view.OnInitialUpdate();
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("****")); // 4 bytes, 3 characters
-    EXPECT_TRUE(m_view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(IDC_PSWD))->isReadOnly());
+    EXPECT_TRUE(FindControl<QLineEdit>(&m_view, IDC_PSWD)->isReadOnly());
     m_view.OnSiteEdit();
     EXPECT_EQ(Field(IDC_PSWD), QString::fromUtf8("p\xC3\xA9!"));
     m_view.OnSiteCancel();
@@ -378,7 +379,7 @@ TEST_F(SiteViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAfterEdi
     EXPECT_EQ(CLockwardenView::MaskPassword(""), "");
 }
 
-TEST_F(SiteViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheShownPassword) {
+TEST_F(LockwardenViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheShownPassword) {
     struct Case {
         QString clip;
         bool bEmptied;
@@ -402,11 +403,11 @@ TEST_F(SiteViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheSho
 
 // The field is one line high: a site's notes must show from their first line, wherever the user had
 // scrolled the notes of the site shown before.
-TEST_F(SiteViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
+TEST_F(LockwardenViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
     Open({"a", "b"});
     m_view.resize(600, 300);
     m_view.show();
-    auto* pNotes = m_view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(IDC_NOTES));
+    auto* pNotes = FindControl<QPlainTextEdit>(&m_view, IDC_NOTES);
     ASSERT_NE(pNotes, nullptr);
     m_doc.m_sites[0]->m_strNotes = "first\nsecond\nthird";
     m_doc.m_sites[1]->m_strNotes = "one\ntwo\nthree";
@@ -424,7 +425,7 @@ TEST_F(SiteViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
 
 // ---- refusals ----
 
-TEST_F(SiteViewTest, ButtonsCheckTheModeThemselves) {
+TEST_F(LockwardenViewTest, ButtonsCheckTheModeThemselves) {
     Open({"a"});
     m_view.OnButtonKeep();
     m_view.OnButtonCancel();
@@ -442,7 +443,7 @@ TEST_F(SiteViewTest, ButtonsCheckTheModeThemselves) {
     EXPECT_EQ(m_view.SiteCount(), 1);
 }
 
-TEST_F(SiteViewTest, EmptyDocumentRefusesEditAndRemoveButtons) {
+TEST_F(LockwardenViewTest, EmptyDocumentRefusesEditAndRemoveButtons) {
     Open({});
     m_view.OnButtonEdit();
     m_view.OnButtonRemove();
@@ -450,7 +451,7 @@ TEST_F(SiteViewTest, EmptyDocumentRefusesEditAndRemoveButtons) {
     EXPECT_EQ(State(), EState::Empty);
 }
 
-TEST_F(SiteViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) {
+TEST_F(LockwardenViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) {
     struct Case {
         std::vector<std::string> names;
         bool bEnter;
@@ -482,7 +483,7 @@ TEST_F(SiteViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) 
 
 // ---- the menu commands ----
 
-TEST_F(SiteViewTest, MenuCommandsFollowTheirEnablingRules) {
+TEST_F(LockwardenViewTest, MenuCommandsFollowTheirEnablingRules) {
     CCommandRouter router;
     m_view.RegisterCommands(router);
     Open({"a"});
@@ -513,7 +514,7 @@ TEST_F(SiteViewTest, MenuCommandsFollowTheirEnablingRules) {
 
 // ---- after an open that emptied the document ----
 
-TEST_F(SiteViewTest, InitialUpdateAfterTheDocumentWasEmptiedHoldsNoStaleItems) {
+TEST_F(LockwardenViewTest, InitialUpdateAfterTheDocumentWasEmptiedHoldsNoStaleItems) {
     Open({"a", "b"});
     m_doc.DeleteContents();
     m_view.OnInitialUpdate();
