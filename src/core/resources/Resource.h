@@ -82,6 +82,10 @@ inline constexpr int IDS_PROBLEM_SENDING_MAIL = 32792;
 inline constexpr int IDS_NOT_LOCKWARDEN_FILE = 32793;
 inline constexpr int IDS_BAD_FILE_PASSWORD = 32794;
 inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
+inline constexpr int IDS_FILE_IN_USE = 32800;
+inline constexpr int IDS_PASSWORD_TRIMMED = 32801;
+inline constexpr int IDS_PASSWORDS_DIFFER = 32802;
+inline constexpr int IDS_CONFIRM_FILE_PASSWORD = 32803;
 inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
 
 // The framework's commands.

@@ -39,6 +39,12 @@ const QHash<int, QString>& Table() {
         {IDS_NOT_LOCKWARDEN_FILE, QStringLiteral("This is not an Lockwarden file;")},
         {IDS_BAD_FILE_PASSWORD, QStringLiteral("Bad file password !")},
         {IDS_FILE_CHANGED_ON_DISK, QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
+        // The reason a save gives when a reader holds the file.
+        {IDS_FILE_IN_USE, QStringLiteral("Another program is reading the file")},
+        {IDS_PASSWORD_TRIMMED,
+         QStringLiteral("Blanks before and after the password are removed.\n\nType it without them to open the file.")},
+        {IDS_PASSWORDS_DIFFER, QStringLiteral("The passwords do not match.\n\nThe file password is not changed.")},
+        {IDS_CONFIRM_FILE_PASSWORD, QStringLiteral("Confirm File Password")},
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
 
