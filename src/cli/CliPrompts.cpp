@@ -15,6 +15,13 @@ void CCliPrompts::Fail(const QString& strText) {
 }
 
 int CCliPrompts::MessageBox(const QString& strText, unsigned nType) {
+    // A notice (the file password loses its blanks) is said, and the command goes on.
+    if ((nType & MB_ICONMASK) == MB_ICONINFORMATION) {
+        const bool bFailed = m_bFailed;
+        Fail(strText);
+        m_bFailed = bFailed;
+        return IDOK;
+    }
     Fail(strText);
     switch (nType & MB_TYPEMASK) {
     case MB_YESNO:
@@ -34,7 +41,7 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
         m_bNewPassword = false;
         switch (m_input.ReadNewSecret(strFileLabel.toStdString() + "\nNew file password: ", strEntry)) {
         case CSecretInput::ok:
-            strPassword = strEntry;
+            strPassword = m_strNewEntry = strEntry;
             return IDOK;
         case CSecretInput::mismatch:
             Fail(QStringLiteral("lockwarden-cli: the two entries differ; the password was not changed."));
@@ -54,6 +61,11 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
         return IDCANCEL;
     }
     strPassword = strEntry;
+    return IDOK;
+}
+
+int CCliPrompts::ConfirmFilePasswordPrompt(std::string& strPassword, const QString&) {
+    strPassword = m_strNewEntry;
     return IDOK;
 }
 

@@ -13,6 +13,10 @@
 
 namespace {
 
+// What create and passwd say on the error stream when the new password had blanks around it.
+constexpr const char* kTrimmedNotice =
+    "Blanks before and after the password are removed.\nType it without them to open the file.\n";
+
 const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
 
 // The records of an export, each written back as one CSV line without its line end.
@@ -174,8 +178,10 @@ TEST(CliWrite, RefusalsLeaveTheFileAsItWas) {
 TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
     QTemporaryDir dir;
     const QString strDb = CopyOfFixture(dir, kFixture);
-    // As the program's Change File Pswd: white space around the entry is dropped.
-    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n").nExit, 0);
+    // As the program's Change File Pswd: white space around the entry is dropped, and the user is told.
+    const CCliResult changed = RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n");
+    ASSERT_EQ(changed.nExit, 0);
+    EXPECT_EQ(changed.err, QByteArray(kTrimmedNotice));
     const CCliResult old = RunCli({QStringLiteral("list"), strDb}, "fixture\n");
     EXPECT_EQ(old.nExit, 1);
     EXPECT_TRUE(old.err.contains("Bad file password !"));
@@ -183,11 +189,22 @@ TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
                                            "clair\n\xC3\x89zra\n");
 
     // An empty entry removes it: no password is asked, and the fields are stored in clear.
-    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n").nExit, 0);
+    const CCliResult removed = RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n");
+    ASSERT_EQ(removed.nExit, 0);
+    EXPECT_EQ(removed.err, QByteArray());
     const QByteArray bytes = ReadFile(strDb);
     EXPECT_EQ(bytes.at(23), '\0');
     EXPECT_TRUE(bytes.contains("https://alpha.example"));
     EXPECT_EQ(RunCli({QStringLiteral("list"), strDb}).nExit, 0);
+}
+
+TEST(CliWrite, CreateSaysWhenThePasswordLosesItsBlanks) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
+    const CCliResult r = RunCli({QStringLiteral("create"), strDb}, " gp \n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.err, QByteArray(kTrimmedNotice));
+    EXPECT_EQ(ListOf(strDb, "gp\n"), "");
 }
 
 TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
@@ -195,6 +212,7 @@ TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
     const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
     const CCliResult r = RunCli({QStringLiteral("create"), strDb}, "first\n");
     ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.err, QByteArray());
     EXPECT_EQ(ModeOf(strDb), 0600u);
     // An empty database with a password: banner, the 5-byte check string, a zero count.
     EXPECT_EQ(ReadFile(strDb).size(), 23 + 6 + 4);

@@ -12,3 +12,6 @@ QString ToDisplayText(std::string_view bytes);
 // True when the bytes are valid UTF-8 (plain ASCII included).
 bool IsUtf8Text(std::string_view bytes);
 std::string FromDisplayText(const QString& text);
+// The Windows-1252 bytes of UTF-8 text, as a file written on Windows holds them. False when the bytes are
+// not UTF-8 or hold a character that Windows-1252 lacks.
+bool ToWindows1252(std::string_view utf8, std::string& strBytes);

@@ -36,6 +36,9 @@ public:
     int FilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
         return m_s.FilePasswordPrompt(strPassword, strLabel);
     }
+    int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
+        return m_s.ConfirmFilePasswordPrompt(strPassword, strLabel);
+    }
     bool OpenFileDialog(QString& strPath, const QString& strFilter) override {
         return m_s.OpenFileDialog(strPath, strFilter);
     }
