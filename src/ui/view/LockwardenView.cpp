@@ -37,9 +37,12 @@ std::string Trimmed(const std::string& s) {
 CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent)
     : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
     CreateControls();
+    m_doc.m_onDeleteContents = [this] { OnDeleteContents(); };
 }
 
-CLockwardenView::~CLockwardenView() = default;
+CLockwardenView::~CLockwardenView() {
+    m_doc.m_onDeleteContents = nullptr;
+}
 
 std::string CLockwardenView::MaskPassword(const std::string& strPswd) {
     return std::string(strPswd.size(), '*');
@@ -63,15 +66,29 @@ std::string CLockwardenView::SiteNameText() const {
 
 void CLockwardenView::UpdateData(bool bSaveAndValidate) {
     if (bSaveAndValidate) {
-        m_strURL = FromDisplayText(m_editURL->text());
-        m_strUser = FromDisplayText(m_editUser->text());
-        m_strPswd = FromDisplayText(m_editPswd->text());
-        m_strNotes = FromDisplayText(m_editNotes->toPlainText());
+        // A field the user left alone keeps its bytes: the controls give back line breaks, non-breaking
+        // spaces and bytes written on Windows in forms of their own.
+        const auto pull = [](const QString& strText, const QString& strShown, std::string& strMember) {
+            if (strText != strShown)
+                strMember = FromDisplayText(strText);
+        };
+        pull(m_editURL->text(), m_strShownURL, m_strURL);
+        pull(m_editUser->text(), m_strShownUser, m_strUser);
+        pull(m_editPswd->text(), m_strShownPswd, m_strPswd);
+        QString strNotes = m_editNotes->toPlainText();
+        // Line breaks are stored as CR LF, as the files' home system writes them.
+        if (strNotes != m_strShownNotes)
+            strNotes.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        pull(strNotes, m_strShownNotes, m_strNotes);
     } else {
         m_editURL->setText(ToDisplayText(m_strURL));
         m_editUser->setText(ToDisplayText(m_strUser));
         m_editPswd->setText(ToDisplayText(m_strPswd));
         m_editNotes->setPlainText(ToDisplayText(m_strNotes));
+        m_strShownURL = m_editURL->text();
+        m_strShownUser = m_editUser->text();
+        m_strShownPswd = m_editPswd->text();
+        m_strShownNotes = m_editNotes->toPlainText();
         // The field is one line high and would keep the previous text's scroll position, showing an
         // empty line where these notes begin.
         m_editNotes->verticalScrollBar()->setValue(0);
@@ -137,9 +154,8 @@ void CLockwardenView::SetReadOnly(bool b) {
         ShowSelected();
     if (b && m_nCurSite >= 0) {
         // Back to browsing: a password of this site left on the clipboard goes.
-        std::string strClip;
         const CSiteInfo* pSite = CurrentSite();
-        if (pSite != nullptr && GetClipboardText(strClip) && strClip == pSite->m_strPswd)
+        if (pSite != nullptr && IsTextOnClipboard(pSite->m_strPswd))
             EmptyClipboard();
     }
     Q_EMIT stateChanged();
@@ -174,6 +190,14 @@ void CLockwardenView::OnInitialUpdate() {
     Q_EMIT stateChanged();
 }
 
+void CLockwardenView::OnDeleteContents() {
+    m_pModel->Clear();
+    m_nCurSite = -1;
+    m_bReplace = false;
+    ClearFields();
+    SetReadOnly(false);
+}
+
 void CLockwardenView::OnSiteAdd() {
     SetReadOnly(false);
     ClearFields();
@@ -189,7 +213,10 @@ void CLockwardenView::OnSiteEdit() {
 }
 
 void CLockwardenView::OnSiteKeep() {
-    const std::string strName = SiteNameText();
+    std::string strName = SiteNameText();
+    // An edited site whose name was left alone keeps its bytes, as its other fields do.
+    if (m_bReplace && CurrentSite() != nullptr && m_comboSites->currentText() == m_pModel->NameAt(m_nCurSite))
+        strName = CurrentSite()->m_strSite;
     UpdateData(true);
     if (strName.empty()) {
         m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);

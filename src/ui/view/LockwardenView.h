@@ -31,6 +31,9 @@ public:
 
     // Rebuilds the list from the document and shows the remembered site, or the empty form.
     void OnInitialUpdate();
+    // The document is about to destroy its records: the list lets go of them and the form is left empty,
+    // as the initial update of an empty document leaves it.
+    void OnDeleteContents();
 
     // Internal operations, public for the commands that use a shown site.
     void ClearFields();
@@ -94,6 +97,12 @@ private:
     CAppState& m_app;
     CPrompts& m_prompts;
     CSiteListModel* m_pModel = nullptr;
+    // The four fields' texts as the controls gave them back after the last push: a field still showing
+    // its text was not changed, and its member keeps its bytes.
+    QString m_strShownURL;
+    QString m_strShownUser;
+    QString m_strShownPswd;
+    QString m_strShownNotes;
     QLineEdit* m_editURL = nullptr;
     QLineEdit* m_editUser = nullptr;
     QLineEdit* m_editPswd = nullptr;
