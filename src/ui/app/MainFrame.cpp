@@ -449,9 +449,15 @@ void CMainFrame::OnEndSession(bool bEnding) {
     hide();
 }
 
+bool CMainFrame::RefuseWhileEntering() {
+    if (m_pView->IsListEmpty() || m_pView->IsBrowsing())
+        return false;
+    m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
+    return true;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (!m_pView->IsListEmpty() && !m_pView->IsBrowsing()) {
-        m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
+    if (RefuseWhileEntering()) {
         pEvent->ignore();
         return;
     }
