@@ -30,6 +30,13 @@ void CCliPrompts::Warn(const QString& strText) {
 }
 
 int CCliPrompts::MessageBox(const QString& strText, unsigned nType) {
+    // A notice (the file password loses its blanks) is said, and the command goes on.
+    if ((nType & MB_ICONMASK) == MB_ICONINFORMATION) {
+        const bool bFailed = m_bFailed;
+        Fail(strText);
+        m_bFailed = bFailed;
+        return IDOK;
+    }
     Fail(strText);
     switch (nType & MB_TYPEMASK) {
     case MB_YESNO:
@@ -49,7 +56,7 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
         m_bNewPassword = false;
         switch (m_input.ReadNewSecret(strFileLabel.toStdString() + "\nNew file password: ", strEntry)) {
         case CSecretInput::ok:
-            strPassword = strEntry;
+            strPassword = m_strNewEntry = strEntry;
             return IDOK;
         case CSecretInput::mismatch:
             Fail(QStringLiteral("the two entries differ; the password was not changed."));
@@ -69,6 +76,11 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
         return IDCANCEL;
     }
     strPassword = strEntry;
+    return IDOK;
+}
+
+int CCliPrompts::ConfirmFilePasswordPrompt(std::string& strPassword, const QString&) {
+    strPassword = m_strNewEntry;
     return IDOK;
 }
 

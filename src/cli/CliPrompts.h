@@ -22,6 +22,8 @@ public:
     void MessageBeep() override {}
     // Opening a file: the password of that file. After ExpectNewPassword: the file's new password.
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
+    // The new password was already asked for twice where that is possible: the entry given stands.
+    int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
     bool OpenFileDialog(QString&, const QString&) override { return false; }
     // Asked for only when the file is read-only: the companion has no one to ask for another name, so
     // it says why the save stops.
@@ -46,6 +48,7 @@ private:
     std::FILE* m_pErr;
     QString m_strFile;
     bool m_bNewPassword = false;
+    std::string m_strNewEntry;
     bool m_bFailed = false;
     int m_nPasswordTries = 0;
 };

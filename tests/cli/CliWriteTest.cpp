@@ -13,6 +13,13 @@
 
 namespace {
 
+// What create and passwd say on the error stream about the file at strDb when the new password had blanks
+// around it.
+QByteArray TrimmedNotice(const QString& strDb) {
+    return "lockwarden-cli: " + QFile::encodeName(strDb) +
+           ": Blanks before and after the password are removed.\nType it without them to open the file.\n";
+}
+
 const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
 
 // The records of an export, each written back as one CSV line without its line end.
@@ -174,8 +181,10 @@ TEST(CliWrite, RefusalsLeaveTheFileAsItWas) {
 TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
     QTemporaryDir dir;
     const QString strDb = CopyOfFixture(dir, kFixture);
-    // As the program's Change File Pswd: white space around the entry is dropped.
-    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n").nExit, 0);
+    // As the program's Change File Pswd: white space around the entry is dropped, and the user is told.
+    const CCliResult changed = RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n");
+    ASSERT_EQ(changed.nExit, 0);
+    EXPECT_EQ(changed.err, TrimmedNotice(strDb));
     const CCliResult old = RunCli({QStringLiteral("list"), strDb}, "fixture\n");
     EXPECT_EQ(old.nExit, 1);
     EXPECT_TRUE(old.err.contains("Bad file password !"));
@@ -183,11 +192,22 @@ TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
                                            "clair\n\xC3\x89zra\n");
 
     // An empty entry removes it: no password is asked, and the fields are stored in clear.
-    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n").nExit, 0);
+    const CCliResult removed = RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n");
+    ASSERT_EQ(removed.nExit, 0);
+    EXPECT_EQ(removed.err, QByteArray());
     const QByteArray bytes = ReadFile(strDb);
     EXPECT_EQ(bytes.at(23), '\0');
     EXPECT_TRUE(bytes.contains("https://alpha.example"));
     EXPECT_EQ(RunCli({QStringLiteral("list"), strDb}).nExit, 0);
+}
+
+TEST(CliWrite, CreateSaysWhenThePasswordLosesItsBlanks) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
+    const CCliResult r = RunCli({QStringLiteral("create"), strDb}, " gp \n");
+    ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.err, TrimmedNotice(strDb));
+    EXPECT_EQ(ListOf(strDb, "gp\n"), "");
 }
 
 TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
@@ -195,6 +215,7 @@ TEST(CliWrite, CreateMakesAnOwnerOnlyFileAndAnExistingFileKeepsItsMode) {
     const QString strDb = dir.filePath(QStringLiteral("new.lwd"));
     const CCliResult r = RunCli({QStringLiteral("create"), strDb}, "first\n");
     ASSERT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.err, QByteArray());
     EXPECT_EQ(ModeOf(strDb), 0600u);
     // An empty database with a password: banner, the 5-byte check string, a zero count.
     EXPECT_EQ(ReadFile(strDb).size(), 23 + 6 + 4);
@@ -289,7 +310,9 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
     EXPECT_TRUE(missing.err.contains("none.csv: No such file or directory")) << missing.err.constData();
 }
 
-TEST(CliWrite, AFolderThatCannotBeWrittenLeavesTheFileUntouched) {
+// A folder that takes no new files (a shared one) while the file itself is writable: no temporary file can
+// stand beside it, so the file is written in place, and nothing else appears in the folder.
+TEST(CliWrite, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
     // Root ignores permission bits, so as root the child gives up the capabilities that override them
     // (dropped from its bounding set, which the new program's capabilities are taken from); the folder's
     // bits then bind it like any other user.
@@ -312,12 +335,18 @@ TEST(CliWrite, AFolderThatCannotBeWrittenLeavesTheFileUntouched) {
             if (::prctl(PR_CAPBSET_DROP, nCap) != 0)
                 ::_exit(125);
     };
+    struct stat old {};
+    ASSERT_EQ(::stat(QFile::encodeName(strDb).constData(), &old), 0);
     const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "fixture\npw\n", options);
     ::chmod(QFile::encodeName(strFolder).constData(), 0755);
-    EXPECT_EQ(r.nExit, 1);
-    EXPECT_TRUE(r.err.contains("Failed to save document.")) << r.err.constData();
-    EXPECT_TRUE(r.err.contains("Permission denied")) << r.err.constData();
-    EXPECT_EQ(ReadFile(strDb), before);
+    EXPECT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_NE(ReadFile(strDb), before);
+    EXPECT_EQ(ListOf(strDb, "fixture\n"), "Alpha\nALPHA\nalpha\nbeta\ns\nzeta\n\xC3\xA9"
+                                          "clair\n\xC3\x89zra\n");
+    struct stat now {};
+    ASSERT_EQ(::stat(QFile::encodeName(strDb).constData(), &now), 0);
+    EXPECT_EQ(now.st_ino, old.st_ino);
     EXPECT_EQ(QDir(strFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("sites.lwd")});
 }

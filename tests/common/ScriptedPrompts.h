@@ -18,13 +18,15 @@
 class CScriptedPrompts : public virtual CPrompts {
 public:
     struct Shown {
-        QString strText;    // message text, or "password:" + label, or "open:"/"save:" + proposed path
+        QString strText;    // message text, or "password:"/"confirm:" + label, or "open:"/"save:" + proposed path
         unsigned nType = 0; // MB_* flags of a message box
         bool operator==(const Shown&) const = default;
     };
 
     int MessageBox(const QString& strText, unsigned nType) override {
         m_shown.push_back({strText, nType});
+        if (m_onMessageBox)
+            m_onMessageBox(strText);
         if (!m_messageAnswers.empty()) {
             const int n = m_messageAnswers.front();
             m_messageAnswers.pop_front();
@@ -34,7 +36,14 @@ public:
     }
     void MessageBeep() override { ++m_nBeeps; }
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override {
-        m_shown.push_back({QStringLiteral("password:") + strFileLabel, 0});
+        return PasswordPrompt(QStringLiteral("password:"), strPassword, strFileLabel);
+    }
+    // Answered from the same script as the first prompt; shown as "confirm:" + label.
+    int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override {
+        return PasswordPrompt(QStringLiteral("confirm:"), strPassword, strFileLabel);
+    }
+    int PasswordPrompt(const QString& strKind, std::string& strPassword, const QString& strFileLabel) {
+        m_shown.push_back({strKind + strFileLabel, 0});
         m_passwordFieldsShown.push_back(strPassword);
         if (m_onPasswordPrompt)
             m_onPasswordPrompt();
@@ -65,7 +74,8 @@ public:
     std::vector<Shown> MessageBoxes() const {
         std::vector<Shown> boxes;
         for (const Shown& s : m_shown)
-            if (!s.strText.startsWith(QStringLiteral("password:")) && !s.strText.startsWith(QStringLiteral("open:")) &&
+            if (!s.strText.startsWith(QStringLiteral("password:")) &&
+                !s.strText.startsWith(QStringLiteral("confirm:")) && !s.strText.startsWith(QStringLiteral("open:")) &&
                 !s.strText.startsWith(QStringLiteral("save:")))
                 boxes.push_back(s);
         return boxes;
@@ -82,6 +92,8 @@ public:
     std::vector<std::string> m_passwordFieldsShown; // the field's content each time the prompt opened
     // Runs while the password prompt is up, as another program might act while the user types.
     std::function<void()> m_onPasswordPrompt;
+    // Runs while a message box is up, as a signal or another program might act while it shows.
+    std::function<void(const QString&)> m_onMessageBox;
     int m_nBeeps = 0;
 
 private:

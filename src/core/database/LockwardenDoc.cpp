@@ -10,9 +10,11 @@
 #include "resources/Strings.h"
 
 #include <QFile>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cerrno>
+#include <unistd.h>
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
 
@@ -43,6 +45,8 @@ void CLockwardenDoc::SetModifiedFlag(bool bModified) {
 }
 
 void CLockwardenDoc::DeleteContents() {
+    if (m_onDeleteContents)
+        m_onDeleteContents();
     m_sites.clear();
     CDocument::DeleteContents();
 }
@@ -54,13 +58,16 @@ bool CLockwardenDoc::OnNewDocument() {
 
 bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     const std::string strPrevious = m_app.m_strFilePassword;
+    // Others may read the file while we look at it; a writer asking for the lock is kept out. The load
+    // reads this same descriptor, so the records are those of the file whose password passed, even when
+    // another program puts a new file at the path while the user types.
+    FileAccess::CSharedReadLock lock;
+    if (!lock.Open(strPathName)) {
+        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    std::string strPassword;
     {
-        // Others may read the file while we look at it; a writer asking for the lock is kept out.
-        FileAccess::CSharedReadLock lock;
-        if (!lock.Open(strPathName)) {
-            m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
-            return false;
-        }
         // Unbuffered, so the archive's own buffer is the only read-ahead.
         QFile file;
         file.open(lock.Handle(), QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
@@ -72,36 +79,55 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             return false;
         }
         const std::string strCheck = ar.ReadString();
-        if (strCheck.empty()) {
-            m_app.m_strFilePassword.clear();
-        } else {
+        if (!strCheck.empty()) {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
             // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
             std::string strEntry;
             for (;;) {
                 if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
                     return false;
-                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck))
+                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck)) {
+                    strPassword = strEntry;
                     break;
+                }
+                // A password set on Windows may hold Windows-1252 bytes, which the prompt gives as UTF-8.
+                std::string strWindows;
+                if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
+                    SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck)) {
+                    strPassword = strWindows;
+                    break;
+                }
                 m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
             }
-            m_app.m_strFilePassword = strEntry;
         }
     }
-    if (!CDocument::OnOpenDocument(strPathName)) {
-        // A load that could not even start (the file went away after the check) left the previous
-        // records in place; they keep their own password. After damage the template starts anew anyway.
+    // From here until the open ends the document is not whole: nothing may save it.
+    const QScopedValueRollback<bool> loading(m_bLoading, true);
+    m_app.m_strFilePassword = strPassword;
+    QFile file;
+    if (::lseek(lock.Handle(), 0, SEEK_SET) != 0 ||
+        !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+        m_app.m_strFilePassword = strPrevious;
+        return false;
+    }
+    if (!LoadDocument(file, strPathName)) {
+        // A load that could not even start (the file could not be read) left the previous records in
+        // place; they keep their own password. After damage the template starts anew anyway.
         if (!IsModified())
             m_app.m_strFilePassword = strPrevious;
         return false;
     }
+    // The time of the file that was read, which a later save compares with the one at the path.
     std::int32_t tTime = 0;
-    if (FileAccess::GetFileTime(strPathName, tTime))
+    if (FileAccess::GetFileTime(lock.Handle(), tTime))
         m_tFileTime = tTime;
     return true;
 }
 
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
+    if (IsLoading())
+        return false;
     std::int32_t tTime = 0;
     if (FileAccess::GetFileTime(strPathName, tTime) && tTime != m_tFileTime) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
@@ -129,7 +155,20 @@ void CLockwardenDoc::OnChangeFilePassword() {
     std::string strEntry = m_app.m_strFilePassword;
     if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == m_app.m_strFilePassword)
         return;
-    m_app.m_strFilePassword = TrimWhiteSpace(strEntry);
+    // A mistyped new password would lock its owner out of every site: it is asked for twice.
+    std::string strAgain;
+    if (m_prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
+        return;
+    if (strAgain != strEntry) {
+        m_prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    const std::string strTrimmed = TrimWhiteSpace(strEntry);
+    // The open takes the password exactly as typed, so the user hears of the blanks before they go.
+    if (strTrimmed != strEntry &&
+        m_prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return;
+    m_app.m_strFilePassword = strTrimmed;
     SetModifiedFlag(true);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QScopedValueRollback>
 
 #include <cerrno>
 
@@ -71,6 +72,11 @@ bool CDocument::OnOpenDocument(const QString& strPathName) {
         m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
         return false;
     }
+    return LoadDocument(file, strPathName);
+}
+
+bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
+    const QScopedValueRollback<bool> loading(m_bLoading, true);
     // One read of the whole file: the archive then works on memory, where asking how much is left costs
     // nothing, instead of asking the file system for its size before every string.
     QByteArray bytes = file.readAll();

@@ -7,6 +7,7 @@
 #include <functional>
 
 class CArchive;
+class QFile;
 class CPrompts;
 
 // The document half of the single-document framework: path, title, modified flag, and the load and
@@ -33,6 +34,9 @@ public:
     virtual bool OnNewDocument();
     // Open: empties the document, reads the whole file through Serialize. Messages on failure.
     virtual bool OnOpenDocument(const QString& strPathName);
+    // True while an open is reading records: the document is then half-read or emptied, and no save may
+    // run (a log-out arriving while a load's message shows must not write it over the previous file).
+    bool IsLoading() const { return m_bLoading; }
     // Save: writes the whole file through Serialize, atomically. Messages on failure.
     virtual bool OnSaveDocument(const QString& strPathName);
 
@@ -53,6 +57,8 @@ public:
     // recent-file list.
     std::function<void()> m_onTitleChanged;
     std::function<void(const QString&)> m_onAddToRecentFileList;
+    // Told just before the contents are destroyed, so that nothing keeps pointing at them.
+    std::function<void()> m_onDeleteContents;
 
 protected:
     CPrompts& m_prompts;
@@ -61,8 +67,12 @@ protected:
     // The message for a file that could not be opened: "%1 was not found.", "Sharing violation while
     // accessing %1." or the system's reason.
     static QString FileErrorText(const QString& strPath, int nErr);
+    // The load of an open: empties the document and reads the whole of file, already open for reading
+    // at its start, through Serialize. Messages on failure.
+    bool LoadDocument(QFile& file, const QString& strPathName);
 
     QString m_strTitle;
     QString m_strPathName;
     bool m_bModified = false;
+    bool m_bLoading = false;
 };

@@ -19,6 +19,11 @@ public:
     // The file password prompt. The field starts with strPassword; on IDOK strPassword holds the entry
     // exactly as typed, on IDCANCEL it is left as it was.
     virtual int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) = 0;
+    // The same prompt captioned "Confirm File Password": the second entry of a new file password, which
+    // the caller compares with the first. Where no caption can be shown, the plain prompt serves.
+    virtual int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
+        return FilePasswordPrompt(strPassword, strFileLabel);
+    }
     // The open and save file dialogs. strPath carries the proposed name in and the chosen path out;
     // false when the user cancelled. strFilter is like "Warden Files (*.lwd)", strDefExt like ".lwd".
     virtual bool OpenFileDialog(QString& strPath, const QString& strFilter) = 0;

@@ -1,6 +1,8 @@
 #include "platform/FileAccess.h"
 
 #include "platform/LastError.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,13 +35,60 @@ bool WriteAll(int fd, const char* p, std::size_t n) {
     return true;
 }
 
+std::int32_t SecondsOf(const struct stat& st) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(st.st_mtime)));
+}
+
+// Closes a descriptor when the scope ends; for a locked one that also releases the lock.
+class CFdCloser {
+public:
+    explicit CFdCloser(int fd) : m_fd(fd) {}
+    ~CFdCloser() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFdCloser(const CFdCloser&) = delete;
+    CFdCloser& operator=(const CFdCloser&) = delete;
+
+private:
+    int m_fd;
+};
+
+// Overwrites the file open on fd with bytes. The room is reserved before anything is written, so a disk
+// too full for the new contents fails while the old ones are still whole.
+bool WriteInPlace(int fd, std::string_view bytes, QString& strError) {
+    const auto nSize = static_cast<off_t>(bytes.size());
+    if (nSize > 0) {
+        const int nErr = ::posix_fallocate(fd, 0, nSize);
+        // A file system that cannot reserve space says so with EOPNOTSUPP; the write then takes its chance.
+        if (nErr != 0 && nErr != EOPNOTSUPP) {
+            strError = GetLastErrorText(nErr);
+            return false;
+        }
+    }
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes.data(), bytes.size()) || ::ftruncate(fd, nSize) != 0 ||
+        ::fsync(fd) != 0) {
+        strError = GetLastErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool GetFileTime(const QString& strPath, std::int32_t& tTime) {
     struct stat st {};
     if (strPath.isEmpty() || ::stat(Native(strPath).constData(), &st) != 0)
         return false;
-    tTime = static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(st.st_mtime)));
+    tTime = SecondsOf(st);
+    return true;
+}
+
+bool GetFileTime(int fd, std::int32_t& tTime) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return false;
+    tTime = SecondsOf(st);
     return true;
 }
 
@@ -106,6 +155,7 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
     mode_t nMode = S_IRUSR | S_IWUSR;
     struct stat st {};
     const bool bExists = ::stat(Native(strTarget).constData(), &st) == 0;
+    int fdLocked = -1;
     if (bExists) {
         // The rename would replace a file the user cannot or will not let us write; refuse as a plain
         // write would have.
@@ -114,11 +164,26 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
             return false;
         }
         nMode = st.st_mode & 07777;
+        // A reader holds the file's shared lock while it checks the password; the new contents wait until
+        // it has finished. The lock stays taken until they are in place.
+        fdLocked = ::open(Native(strTarget).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fdLocked < 0 || ::flock(fdLocked, LOCK_EX | LOCK_NB) != 0) {
+            const int nErr = errno;
+            if (fdLocked >= 0)
+                ::close(fdLocked);
+            strError = nErr == EWOULDBLOCK ? LoadString(IDS_FILE_IN_USE) : GetLastErrorText(nErr);
+            return false;
+        }
     }
+    const CFdCloser closeLocked(fdLocked);
 
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) {
-        strError = GetLastErrorText(errno);
+        const int nErr = errno;
+        // A folder where only the file may be written (a shared one) takes the save in place.
+        if (bExists && (nErr == EACCES || nErr == EPERM))
+            return WriteInPlace(fdLocked, bytes, strError);
+        strError = GetLastErrorText(nErr);
         return false;
     }
     auto fail = [&](int nErr) {
@@ -127,10 +192,12 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         strError = GetLastErrorText(nErr);
         return false;
     };
+    // Best effort: only root may give a file away, but a member of the file's group keeps its group, so a
+    // shared file stays shared. Ownership first, since a change of owner may clear mode bits.
+    if (bExists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     if (::fchmod(fd, nMode) != 0 && bExists)
         return fail(errno);
-    if (bExists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
-        (void)::fchown(fd, st.st_uid, st.st_gid); // best effort: only root may give a file away
     if (!WriteAll(fd, bytes.data(), bytes.size()))
         return fail(errno);
     if (::fsync(fd) != 0)

@@ -5,8 +5,29 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The store holds the name of the last site shown: only its owner may read it. The settings' own save
+// replaces the file with one of the same mode, so making the file owner-only before a write, or creating
+// it so, keeps every later version owner-only too.
+void MakeOwnerOnly(const QString& strPath, bool bCreate) {
+    const QByteArray path = QFile::encodeName(strPath);
+    if (::chmod(path.constData(), S_IRUSR | S_IWUSR) == 0 || errno != ENOENT || !bCreate)
+        return;
+    QDir().mkpath(QFileInfo(strPath).absolutePath());
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0)
+        ::close(fd);
+}
+} // namespace
 
 QString CProfileStore::ConfigFolder() {
     return XdgBaseFolder("XDG_CONFIG_HOME", ".config");
@@ -20,7 +41,17 @@ CProfileStore::CProfileStore(const QString& strCompany, const QString& strApp)
     : CProfileStore(FilePathOf(strCompany, strApp)) {}
 
 CProfileStore::CProfileStore(const QString& strFilePath)
-    : m_pSettings(std::make_unique<QSettings>(strFilePath, QSettings::IniFormat)) {}
+    : m_pSettings(std::make_unique<QSettings>(strFilePath, QSettings::IniFormat)) {
+    MakeOwnerOnly(strFilePath, false);
+}
+
+void CProfileStore::SetValue(const QString& strKey, const QVariant& value) {
+    if (!m_bOwnerOnly) {
+        MakeOwnerOnly(m_pSettings->fileName(), true);
+        m_bOwnerOnly = true;
+    }
+    m_pSettings->setValue(strKey, value);
+}
 
 CProfileStore::~CProfileStore() {
     m_pSettings->sync();
@@ -93,16 +124,15 @@ void CProfileStore::WriteProfileBytes(const QString& strSection, const QString& 
     if (IsUtf8Text(bytes))
         WriteProfileString(strSection, strEntry, ToDisplayText(bytes));
     else
-        m_pSettings->setValue(ResolveKey(strSection, strEntry),
-                              QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        SetValue(ResolveKey(strSection, strEntry), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 void CProfileStore::WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue) {
-    m_pSettings->setValue(ResolveKey(strSection, strEntry), nValue);
+    SetValue(ResolveKey(strSection, strEntry), nValue);
 }
 
 void CProfileStore::WriteProfileString(const QString& strSection, const QString& strEntry, const QString& strValue) {
-    m_pSettings->setValue(ResolveKey(strSection, strEntry), strValue);
+    SetValue(ResolveKey(strSection, strEntry), strValue);
 }
 
 void CProfileStore::RemoveProfileEntry(const QString& strSection, const QString& strEntry) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 class QSettings;
+class QVariant;
 
 // The per-user settings store: sections of named integer and text values, kept in an INI file
 // ($XDG_CONFIG_HOME/Fernhollow/Lockwarden.conf). Section and value names match without regard to case,
@@ -45,6 +46,9 @@ public:
 
 private:
     QString ResolveKey(const QString& strSection, const QString& strEntry) const;
+    // Every write goes through here, so the file is owner-only before the settings first save it.
+    void SetValue(const QString& strKey, const QVariant& value);
 
     std::unique_ptr<QSettings> m_pSettings;
+    bool m_bOwnerOnly = false;
 };

@@ -54,6 +54,27 @@ QString ToDisplayText(std::string_view bytes) {
     return text;
 }
 
+bool ToWindows1252(std::string_view utf8, std::string& strBytes) {
+    if (!IsUtf8Text(utf8))
+        return false;
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    std::string strOut;
+    strOut.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // Latin-1 but for 0x80-0x9F, where only the five positions Windows leaves undefined map to themselves.
+        int nByte = u < 0x80 || (u >= 0xA0 && u <= 0xFF) ? u : -1;
+        for (int i = 0; i < 32 && nByte < 0; ++i)
+            if (kCp1252High[i] == u)
+                nByte = 0x80 + i;
+        if (nByte < 0)
+            return false;
+        strOut += static_cast<char>(nByte);
+    }
+    strBytes = std::move(strOut);
+    return true;
+}
+
 std::string FromDisplayText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
@@ -62,4 +83,12 @@ std::string FromDisplayText(const QString& text) {
 void TakeDisplayText(std::string& strBytes, const QString& strNow, const QString& strShown) {
     if (strNow != strShown)
         strBytes = FromDisplayText(strNow);
+}
+
+void TakeDisplayLines(std::string& strBytes, const QString& strNow, const QString& strShown) {
+    if (strNow == strShown)
+        return;
+    QString strLines = strNow;
+    strLines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    strBytes = FromDisplayText(strLines);
 }

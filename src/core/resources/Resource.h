@@ -93,6 +93,10 @@ inline constexpr int IDS_BAD_FILE_PASSWORD = 32794;
 inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
 inline constexpr int IDS_LENGTH_TOO_LONG = 32797;
 inline constexpr int IDS_NO_RANDOM_NUMBERS = 32798;
+inline constexpr int IDS_FILE_IN_USE = 32800;
+inline constexpr int IDS_PASSWORD_TRIMMED = 32801;
+inline constexpr int IDS_PASSWORDS_DIFFER = 32802;
+inline constexpr int IDS_CONFIRM_FILE_PASSWORD = 32803;
 inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
 // Reasons the desktop's opener gives nothing or fails, shown before the address.
 inline constexpr int IDS_ADDRESS_REFUSED = 32900;

@@ -42,6 +42,12 @@ const QHash<int, QString>& Table() {
         {IDS_FILE_CHANGED_ON_DISK, QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
         {IDS_LENGTH_TOO_LONG, QStringLiteral("Please enter a length of %1 or less.")},
         {IDS_NO_RANDOM_NUMBERS, QStringLiteral("No random numbers could be had from the system.\n\n%1")},
+        // The reason a save gives when a reader holds the file.
+        {IDS_FILE_IN_USE, QStringLiteral("Another program is reading the file")},
+        {IDS_PASSWORD_TRIMMED,
+         QStringLiteral("Blanks before and after the password are removed.\n\nType it without them to open the file.")},
+        {IDS_PASSWORDS_DIFFER, QStringLiteral("The passwords do not match.\n\nThe file password is not changed.")},
+        {IDS_CONFIRM_FILE_PASSWORD, QStringLiteral("Confirm File Password")},
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
         {IDS_ADDRESS_REFUSED, QStringLiteral("Only web and mail addresses are opened: http, https, ftp and mailto, "

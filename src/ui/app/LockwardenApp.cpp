@@ -170,16 +170,18 @@ void CLockwardenApp::OnUpdateStartWithMRU(CCmdUI& ui) const {
 }
 
 void CLockwardenApp::OnFileNew() {
-    m_pTemplate->OnFileNew();
+    if (!m_pMainFrame->RefuseWhileEntering())
+        m_pTemplate->OnFileNew();
 }
 
 void CLockwardenApp::OnFileOpen() {
-    m_pTemplate->OnFileOpen();
+    if (!m_pMainFrame->RefuseWhileEntering())
+        m_pTemplate->OnFileOpen();
 }
 
 void CLockwardenApp::OnOpenRecentFile(int nIndex) {
     const QString strPath = m_recentFiles[nIndex];
-    if (strPath.isEmpty())
+    if (strPath.isEmpty() || m_pMainFrame->RefuseWhileEntering())
         return;
     // A file that is gone leaves the list; one whose password prompt was cancelled, or that another
     // program holds for a moment, stays.
@@ -188,6 +190,8 @@ void CLockwardenApp::OnOpenRecentFile(int nIndex) {
 }
 
 void CLockwardenApp::OnDropFiles(const QStringList& files) {
+    if (m_pMainFrame->RefuseWhileEntering())
+        return;
     for (const QString& strFile : files)
         OpenDocumentFile(QFileInfo(strFile).absoluteFilePath());
 }

@@ -304,9 +304,15 @@ void CMainFrame::OnEndSession(bool bEnding) {
     hide();
 }
 
+bool CMainFrame::RefuseWhileEntering() {
+    if (!m_pView->IsDataEntry() || m_pView->IsListEmpty())
+        return false;
+    m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
+    return true;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (!m_pView->IsListEmpty() && m_pView->IsDataEntry()) {
-        m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
+    if (RefuseWhileEntering()) {
         pEvent->ignore();
         return;
     }

@@ -53,6 +53,9 @@ public:
     // Destroys an open generator (its values go back to the application state), then stores the placement
     // and the bars' state, once; nothing for a window that was never shown.
     void OnDestroy();
+    // The close guard: while a site is being entered or changed and the list is not empty, shows 57350
+    // and returns true. New, Open and the recent files ask it too, as they would throw the entry away.
+    bool RefuseWhileEntering();
     // The session is ending: the document is saved to its path without asking, and the window goes.
     void OnEndSession(bool bEnding);
     // Follows the document's title: "Untitled - Lockwarden", "sites.lwd * - Lockwarden".

@@ -64,8 +64,11 @@ void CFilePasswordDlg::accept() {
     QDialog::accept();
 }
 
-int RunFilePasswordDlg(CWndPrompts& prompts, std::string& strPassword, const QString& strFileLabel) {
+int RunFilePasswordDlg(CWndPrompts& prompts, std::string& strPassword, const QString& strFileLabel,
+                       const QString& strCaption) {
     CFilePasswordDlg dlg(QApplication::activeWindow());
+    if (!strCaption.isEmpty())
+        dlg.setWindowTitle(strCaption);
     dlg.m_strPassword = strPassword;
     dlg.m_strFileLabel = strFileLabel;
     const int nResult = prompts.DoModal(dlg);

@@ -39,5 +39,7 @@ private:
 };
 
 // The file password prompt as the desktop shows it: CFilePasswordDlg over the active window, run through
-// prompts.DoModal. strPassword fills the field and, on IDOK, receives the entry.
-int RunFilePasswordDlg(CWndPrompts& prompts, std::string& strPassword, const QString& strFileLabel);
+// prompts.DoModal. strPassword fills the field and, on IDOK, receives the entry. A caption that is not
+// empty replaces the dialog's own.
+int RunFilePasswordDlg(CWndPrompts& prompts, std::string& strPassword, const QString& strFileLabel,
+                       const QString& strCaption);

@@ -72,7 +72,12 @@ void CQtPrompts::MessageBeep() {
 }
 
 int CQtPrompts::FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
-    return m_runPasswordDlg ? m_runPasswordDlg(*this, strPassword, strFileLabel) : IDCANCEL;
+    return m_runPasswordDlg ? m_runPasswordDlg(*this, strPassword, strFileLabel, QString()) : IDCANCEL;
+}
+
+int CQtPrompts::ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
+    return m_runPasswordDlg ? m_runPasswordDlg(*this, strPassword, strFileLabel, LoadString(IDS_CONFIRM_FILE_PASSWORD))
+                            : IDCANCEL;
 }
 
 bool CQtPrompts::OpenFileDialog(QString& strPath, const QString& strFilter) {

@@ -12,9 +12,10 @@ class QFileDialog;
 // opens over whatever the user is looking at.
 class CQtPrompts : public CWndPrompts {
 public:
-    // Runs the file password dialog through the prompts given; the dialog itself belongs to the application
-    // above this layer, which hands it in. Without one, every prompt answers IDCANCEL.
-    using PasswordDlgRunner = std::function<int(CWndPrompts&, std::string&, const QString&)>;
+    // Runs the file password dialog through the prompts given, with the file label and a caption (empty for
+    // the dialog's own); the dialog itself belongs to the application above this layer, which hands it in.
+    // Without one, every prompt answers IDCANCEL.
+    using PasswordDlgRunner = std::function<int(CWndPrompts&, std::string&, const QString&, const QString&)>;
     explicit CQtPrompts(PasswordDlgRunner runPasswordDlg = {}) : m_runPasswordDlg(std::move(runPasswordDlg)) {}
 
     // A QMessageBox captioned with the application's title, showing strText as plain text. The MB_*
@@ -24,6 +25,8 @@ public:
     void MessageBeep() override;
     // Runs the password dialog handed to the constructor.
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
+    // The same dialog captioned "Confirm File Password".
+    int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
     // QFileDialogs (the desktop's own where it has one) with strFilter and "All Files"; the save dialog
     // adds strDefExt to a name typed without it and asks before replacing an existing file.
     bool OpenFileDialog(QString& strPath, const QString& strFilter) override;

@@ -6,17 +6,33 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-bool GetClipboardText(std::string& strText) {
+namespace {
+// The clipboard's text up to its first zero character, which ends it.
+bool ClipboardText(QString& strText) {
     const QClipboard* pClipboard = QGuiApplication::clipboard();
     const QMimeData* pData = pClipboard != nullptr ? pClipboard->mimeData() : nullptr;
     if (pData == nullptr || !pData->hasText())
         return false;
-    strText = FromDisplayText(pData->text());
-    // The clipboard's text counts up to its first zero byte.
-    const std::size_t nZero = strText.find('\0');
-    if (nZero != std::string::npos)
-        strText.resize(nZero);
+    strText = pData->text();
+    const qsizetype nZero = strText.indexOf(QChar(0));
+    if (nZero >= 0)
+        strText.truncate(nZero);
     return true;
+}
+} // namespace
+
+bool GetClipboardText(std::string& strText) {
+    QString strClip;
+    if (!ClipboardText(strClip))
+        return false;
+    strText = FromDisplayText(strClip);
+    return true;
+}
+
+bool IsTextOnClipboard(const std::string& strText) {
+    QString strClip;
+    // What went out stopped at the first zero byte, as the clipboard's text does.
+    return ClipboardText(strClip) && strClip == ToDisplayText(std::string_view(strText.c_str()));
 }
 
 bool PutTextOnClipboard(const std::string& strText) {
@@ -28,11 +44,6 @@ bool PutTextOnClipboard(const std::string& strText) {
     pData->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
     pClipboard->setMimeData(pData);
     return true;
-}
-
-bool IsTextOnClipboard(const std::string& strText) {
-    std::string strClip;
-    return GetClipboardText(strClip) && strClip == FromDisplayText(ToDisplayText(std::string_view(strText.c_str())));
 }
 
 void EmptyClipboard() {

@@ -7,8 +7,8 @@
 // False when the clipboard holds no text.
 bool GetClipboardText(std::string& strText);
 bool PutTextOnClipboard(const std::string& strText);
-// True when the clipboard holds exactly the text PutTextOnClipboard(strText) put there. Bytes that are not
-// UTF-8 go out as the characters they show, so the clipboard's text is compared in that form.
+// True when the clipboard's text is exactly strText as the program puts it there. Compared as text: bytes
+// that are not UTF-8 travel as the Windows-1252 characters they stand for.
 bool IsTextOnClipboard(const std::string& strText);
 // Empties the clipboard.
 void EmptyClipboard();

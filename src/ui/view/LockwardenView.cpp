@@ -27,10 +27,12 @@
 CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent)
     : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
     CreateControls();
+    m_doc.m_onDeleteContents = [this] { OnDeleteContents(); };
 }
 
 CLockwardenView::~CLockwardenView() {
     ClearClipboardPassword();
+    m_doc.m_onDeleteContents = nullptr;
 }
 
 bool CLockwardenView::IsListEmpty() const {
@@ -55,7 +57,7 @@ void CLockwardenView::UpdateData(bool bSaveAndValidate) {
         TakeDisplayText(m_strURL, m_editURL->text(), m_strShown[0]);
         TakeDisplayText(m_strUser, m_editUser->text(), m_strShown[1]);
         TakeDisplayText(m_strPswd, m_editPswd->text(), m_strShown[2]);
-        TakeDisplayText(m_strNotes, m_editNotes->toPlainText(), m_strShown[3]);
+        TakeDisplayLines(m_strNotes, m_editNotes->toPlainText(), m_strShown[3]);
     } else {
         m_editURL->setText(ToDisplayText(m_strURL));
         m_editUser->setText(ToDisplayText(m_strUser));
@@ -127,9 +129,8 @@ void CLockwardenView::SetReadOnly(bool b) {
         ShowSelected();
     if (b && m_nCurSite >= 0) {
         // Back to browsing: a password of this site left on the clipboard goes.
-        std::string strClip;
         const CSiteInfo* pSite = CurrentSite();
-        if (pSite != nullptr && GetClipboardText(strClip) && strClip == pSite->m_strPswd)
+        if (pSite != nullptr && IsTextOnClipboard(pSite->m_strPswd))
             EmptyClipboard();
     }
     Q_EMIT stateChanged();
@@ -164,6 +165,14 @@ void CLockwardenView::OnInitialUpdate() {
     Q_EMIT stateChanged();
 }
 
+void CLockwardenView::OnDeleteContents() {
+    m_pModel->Clear();
+    m_nCurSite = -1;
+    m_bReplace = false;
+    ClearFields();
+    SetReadOnly(false);
+}
+
 void CLockwardenView::OnSiteAdd() {
     SetReadOnly(false);
     ClearFields();
@@ -179,7 +188,10 @@ void CLockwardenView::OnSiteEdit() {
 }
 
 void CLockwardenView::OnSiteKeep() {
-    const std::string strName = SiteNameText();
+    std::string strName = SiteNameText();
+    // An edited site whose name was left alone keeps its bytes, as its other fields do.
+    if (m_bReplace && CurrentSite() != nullptr && m_comboSites->currentText() == m_pModel->NameAt(m_nCurSite))
+        strName = CurrentSite()->m_strSite;
     UpdateData(true);
     if (strName.empty()) {
         m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);

@@ -37,6 +37,9 @@ public:
 
     // Rebuilds the list from the document and shows the remembered site, or the empty form.
     void OnInitialUpdate();
+    // The document is about to destroy its records: the list lets go of them and the form is left empty,
+    // as the initial update of an empty document leaves it.
+    void OnDeleteContents();
 
     // Internal operations, public for the commands that use a shown site.
     void ClearFields();
@@ -168,6 +171,7 @@ private:
     QPlainTextEdit* m_editNotes = nullptr;
     bool m_bRefusalPosted = false;
     QTimer* m_pClipTimer = nullptr;
-    // The four fields' texts as last pushed: URL, user, password, notes.
+    // The four fields' texts as the controls gave them back after the last push (URL, user, password,
+    // notes): a field still showing its text was not changed, and its member keeps its bytes.
     std::array<QString, 4> m_strShown;
 };

@@ -15,7 +15,7 @@ CNotesDlg::CNotesDlg(QWidget* pParent) : QDialog(pParent) {
 
 void CNotesDlg::UpdateData(bool bSaveAndValidate) {
     if (bSaveAndValidate) {
-        TakeDisplayText(m_strText, m_pEdit->toPlainText(), m_strShown);
+        TakeDisplayLines(m_strText, m_pEdit->toPlainText(), m_strShown);
     } else {
         m_pEdit->setPlainText(ToDisplayText(m_strText));
         m_strShown = m_pEdit->toPlainText();

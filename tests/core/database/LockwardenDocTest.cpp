@@ -23,6 +23,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -42,6 +43,9 @@ constexpr unsigned kExclamation = MB_ICONEXCLAMATION | MB_OK;
 constexpr unsigned kStop = MB_ICONSTOP | MB_OK;
 constexpr unsigned kDiskChangedType = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 constexpr unsigned kAskToSaveType = MB_YESNOCANCEL | MB_ICONQUESTION;
+const QString kTrimmed =
+    QStringLiteral("Blanks before and after the password are removed.\n\nType it without them to open the file.");
+constexpr unsigned kTrimmedType = MB_OKCANCEL | MB_ICONINFORMATION;
 
 // A record whose fields all derive from its name, so a list of names describes a whole database.
 std::unique_ptr<CSiteInfo> Site(const std::string& strName) {
@@ -483,22 +487,114 @@ TEST_F(LockwardenDocTest, DamagedRecordsLeaveANewUntitledDocument) {
     }
 }
 
-// The file goes away while the user types its password: the load cannot start, the open database stays,
-// and so does its password, which is the one its records will be saved with.
-TEST_F(LockwardenDocTest, LoadThatCannotStartKeepsThePreviousPassword) {
+// Another program puts a new file at the path, or takes the file away, while the user types its
+// password: what loads is the file whose password passed, read through the descriptor that was checked,
+// with that file's time. The next save then sees that the path holds something else.
+TEST_F(LockwardenDocTest, FileReplacedWhileThePromptIsUpLoadsTheFileThatWasChecked) {
+    struct Case {
+        const char* pszName;
+        std::function<void(const QString& strPath, const QString& strOther)> act;
+        bool bExistsAfter;
+    };
+    const std::vector<Case> cases = {
+        {"renamed over",
+         [](const QString& strPath, const QString& strOther) {
+             ::rename(Native(strOther).constData(), Native(strPath).constData());
+         },
+         true},
+        {"removed", [](const QString& strPath, const QString&) { QFile::remove(strPath); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const QString strPath = MakeFile("sites.lwd", "old", {"alpha", "bravo"});
+        const QString strOther = Path("other.lwd");
+        WriteFile(strOther, DatabaseBytes("new", {"xray", "yankee", "zulu"}));
+        SetFileTime(strOther, kEarlier + 100);
+        CScene scene;
+        scene.prompts.m_onPasswordPrompt = [&] { c.act(strPath, strOther); };
+
+        ASSERT_TRUE(scene.Open(strPath, "old"));
+
+        EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
+        EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "bravo"}));
+        EXPECT_EQ(scene.doc.m_sites[1]->m_strPswd, "pswd-bravo");
+        EXPECT_EQ(scene.app.m_strFilePassword, "old");
+        EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
+        EXPECT_EQ(QFileInfo::exists(strPath), c.bExistsAfter);
+        if (c.bExistsAfter) {
+            scene.doc.SetModifiedFlag(true);
+            EXPECT_FALSE(scene.doc.DoFileSave());
+            EXPECT_EQ(scene.prompts.MessageBoxes(), (std::vector<Shown>{{kDiskChanged, kDiskChangedType}}));
+            EXPECT_EQ(ReadFile(strPath), DatabaseBytes("new", {"xray", "yankee", "zulu"}));
+        }
+        QFile::remove(strPath);
+    }
+}
+
+// A file password set on Windows holds Windows-1252 bytes, and the prompt gives UTF-8: when the typed
+// bytes fail, their Windows-1252 form is tried, and the bytes that passed are the file password.
+TEST_F(LockwardenDocTest, WindowsPasswordOpensFromItsTypedCharacters) {
+    struct Case {
+        const char* pszName;
+        std::string strFilePassword; // as the file's check string was made
+        std::string strTyped;        // as the prompt gives it
+        bool bOpens;
+    };
+    const std::vector<Case> cases = {
+        {"e acute", "caf\xE9", "caf\xC3\xA9", true},
+        {"euro sign and ellipsis", "\x80 \x85", "\xE2\x82\xAC \xE2\x80\xA6", true},
+        {"UTF-8 password typed as such", "caf\xC3\xA9", "caf\xC3\xA9", true},
+        {"character Windows-1252 lacks", "caf?", "caf\xE2\x88\x9A", false},
+        {"other letter", "caf\xE9", "caf\xC3\xA8", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const QString strPath = MakeFile("sites.lwd", c.strFilePassword, {"alpha"});
+        const QByteArray original = ReadFile(strPath);
+        CScene scene;
+        scene.prompts.EnterPassword(c.strTyped);
+
+        EXPECT_EQ(scene.docTemplate.OpenDocumentFile(strPath), c.bOpens);
+
+        if (!c.bOpens) {
+            EXPECT_EQ(scene.prompts.Messages(), QStringList{kBadPassword});
+            continue;
+        }
+        EXPECT_TRUE(scene.prompts.Messages().isEmpty());
+        EXPECT_EQ(scene.app.m_strFilePassword, c.strFilePassword);
+        ASSERT_EQ(scene.doc.m_sites.size(), 1u);
+        EXPECT_EQ(scene.doc.m_sites[0]->m_strPswd, "pswd-alpha");
+        scene.doc.SetModifiedFlag(true);
+        ASSERT_TRUE(scene.doc.DoFileSave());
+        EXPECT_EQ(ReadFile(strPath), original);
+    }
+}
+
+// A log-out arriving while "Unexpected file format." shows: the document is emptied, its path is still
+// the previous file's and the file password already the new file's. No save may run then.
+TEST_F(LockwardenDocTest, NoSaveRunsWhileALoadIsUnderWay) {
     const QString strCurrent = MakeFile("current.lwd", "old", {"xray"});
-    const QString strOther = MakeFile("other.lwd", "new", {"alpha"});
+    const QByteArray current = ReadFile(strCurrent);
+    const QByteArray whole = DatabaseBytes("new", {"alpha", "bravo"});
+    WriteFile(Path("damaged.lwd"), whole.left(whole.size() - 3));
     CScene scene;
     ASSERT_TRUE(scene.Open(strCurrent, "old"));
     scene.Forget();
-    const CSnapshot before(scene);
-    scene.prompts.m_onPasswordPrompt = [&] { QFile::remove(strOther); };
+    bool bSaved = true;
+    bool bLoading = false;
+    scene.prompts.m_onMessageBox = [&](const QString&) {
+        bLoading = scene.doc.IsLoading();
+        bSaved = scene.doc.OnSaveDocument(scene.doc.GetPathName());
+    };
 
-    EXPECT_FALSE(scene.Open(strOther, "new"));
+    EXPECT_FALSE(scene.Open(Path("damaged.lwd"), "new"));
 
-    EXPECT_EQ(scene.prompts.MessageBoxes(),
-              (std::vector<Shown>{{strOther + QStringLiteral(" was not found."), kStop}}));
-    ExpectSame(before, CSnapshot(scene));
+    EXPECT_EQ(scene.prompts.MessageBoxes(), (std::vector<Shown>{{kDamaged, kExclamation}}));
+    EXPECT_TRUE(bLoading);
+    EXPECT_FALSE(bSaved);
+    EXPECT_EQ(ReadFile(strCurrent), current);
+    EXPECT_FALSE(scene.doc.IsLoading());
+    EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
 }
 
 TEST_F(LockwardenDocTest, OpeningTheOpenFileAgainOnlyBringsItForward) {
@@ -742,6 +838,33 @@ TEST_F(LockwardenDocTest, ReadOnlyFileIsNotReplaced) {
     EXPECT_TRUE(scene.doc.IsModified());
 }
 
+// A reader checking the file's password holds its shared lock: the save leaves the file alone and says
+// why, and goes through once the reader has finished.
+TEST_F(LockwardenDocTest, SaveWaitsForAReaderOfTheFile) {
+    const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
+    const QByteArray old = ReadFile(strPath);
+    CScene scene;
+    ASSERT_TRUE(scene.Open(strPath));
+    scene.Edit("bravo");
+    scene.Forget();
+    const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+
+    EXPECT_FALSE(scene.doc.DoFileSave());
+
+    EXPECT_EQ(scene.prompts.MessageBoxes(),
+              (std::vector<Shown>{{QStringLiteral("Failed to save document.\n\n") + strPath +
+                                       QStringLiteral(": Another program is reading the file"),
+                                   kExclamation}}));
+    EXPECT_EQ(ReadFile(strPath), old);
+    EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("sites.lwd")});
+    EXPECT_TRUE(scene.doc.IsModified());
+    ::close(fd);
+    EXPECT_TRUE(scene.doc.DoFileSave());
+    EXPECT_EQ(ReadFile(strPath), DatabaseBytes("", {"alpha", "bravo"}));
+}
+
 TEST_F(LockwardenDocTest, SaveKeepsTheModeOfAnExistingFile) {
     for (const unsigned nMode : {0644u, 0640u, 0600u}) {
         SCOPED_TRACE(nMode);
@@ -830,10 +953,17 @@ TEST_F(LockwardenDocTest, ChangedFilePasswordIsTrimmedAndMarksTheDocument) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
+    scene.Forget();
+    scene.prompts.EnterPassword(" \t\n\v\f\rnew pass \t\n\v\f\r");
     scene.prompts.EnterPassword(" \t\n\v\f\rnew pass \t\n\v\f\r");
 
     scene.doc.OnChangeFilePassword();
 
+    // Asked twice, then told of the blanks before they go.
+    EXPECT_EQ(scene.prompts.m_shown, (std::vector<Shown>{{QStringLiteral("password:File:  sites.lwd"), 0},
+                                                         {QStringLiteral("confirm:File:  sites.lwd"), 0},
+                                                         {kTrimmed, kTrimmedType}}));
+    EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{"s3cret", ""}));
     EXPECT_EQ(scene.app.m_strFilePassword, "new pass");
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd *"));
@@ -881,11 +1011,63 @@ TEST_F(LockwardenDocTest, EmptiedFilePasswordSavesClearText) {
         CScene scene;
         ASSERT_TRUE(scene.Open(strPath, "s3cret"));
         scene.prompts.EnterPassword(strEntry);
+        scene.prompts.EnterPassword(strEntry);
         scene.doc.OnChangeFilePassword();
         EXPECT_EQ(scene.app.m_strFilePassword, "");
         EXPECT_TRUE(scene.doc.IsModified());
         ASSERT_TRUE(scene.doc.DoFileSave());
         EXPECT_EQ(ReadFile(strPath), expected);
+    }
+}
+
+// A new password is asked for twice; entries that differ, a cancelled second entry, or Cancel on the
+// notice about blanks change nothing. A password that needed no trimming is taken without the notice.
+TEST_F(LockwardenDocTest, NewFilePasswordIsConfirmedBeforeItTakesEffect) {
+    const Shown kDiffer{QStringLiteral("The passwords do not match.\n\nThe file password is not changed."),
+                        kExclamation};
+    struct Case {
+        const char* pszName;
+        std::string strFirst;
+        std::optional<std::string> strSecond; // nullopt: the second entry is cancelled
+        int nTrimAnswer;                      // 0: no notice expected
+        std::vector<Shown> boxes;
+        std::string strPasswordAfter;
+    };
+    const std::vector<Case> cases = {
+        {"same twice", "new pass", "new pass", 0, {}, "new pass"},
+        {"mistyped", "new pass", "new pas", 0, {kDiffer}, "s3cret"},
+        {"second cancelled", "new pass", std::nullopt, 0, {}, "s3cret"},
+        {"blanks differ", " new pass", "new pass", 0, {kDiffer}, "s3cret"},
+        {"trim accepted", "  gp  ", "  gp  ", IDOK, {{kTrimmed, kTrimmedType}}, "gp"},
+        {"trim cancelled", "  gp  ", "  gp  ", IDCANCEL, {{kTrimmed, kTrimmedType}}, "s3cret"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
+        CScene scene;
+        ASSERT_TRUE(scene.Open(strPath, "s3cret"));
+        scene.Forget();
+        const CSnapshot before(scene);
+        scene.prompts.EnterPassword(c.strFirst);
+        if (c.strSecond)
+            scene.prompts.EnterPassword(*c.strSecond);
+        else
+            scene.prompts.CancelPassword();
+        if (c.nTrimAnswer != 0)
+            scene.prompts.AnswerMessage(c.nTrimAnswer);
+
+        scene.doc.OnChangeFilePassword();
+
+        ASSERT_GE(scene.prompts.m_shown.size(), 2u);
+        EXPECT_EQ(scene.prompts.m_shown[1], (Shown{QStringLiteral("confirm:File:  sites.lwd"), 0}));
+        EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{"s3cret", ""}));
+        EXPECT_EQ(scene.prompts.MessageBoxes(), c.boxes);
+        EXPECT_EQ(scene.app.m_strFilePassword, c.strPasswordAfter);
+        if (c.strPasswordAfter == "s3cret") {
+            ExpectSame(before, CSnapshot(scene));
+        } else {
+            EXPECT_TRUE(scene.doc.IsModified());
+        }
     }
 }
 

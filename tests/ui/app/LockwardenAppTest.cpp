@@ -20,10 +20,12 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
@@ -33,9 +35,37 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
+
+// The application's prompts: scripted boxes and password prompts, and a count of modal dialogs run.
+class CAppPrompts : public CWndPrompts {
+public:
+    int MessageBox(const QString& strText, unsigned nType) override { return m_s.MessageBox(strText, nType); }
+    void MessageBeep() override { m_s.MessageBeep(); }
+    int FilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
+        return m_s.FilePasswordPrompt(strPassword, strLabel);
+    }
+    int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strLabel) override {
+        return m_s.ConfirmFilePasswordPrompt(strPassword, strLabel);
+    }
+    bool OpenFileDialog(QString& strPath, const QString& strFilter) override {
+        return m_s.OpenFileDialog(strPath, strFilter);
+    }
+    bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) override {
+        return m_s.SaveFileDialog(strPath, strFilter, strDefExt);
+    }
+    int DoModal(QDialog&) override {
+        ++m_nModal;
+        return IDCANCEL;
+    }
+    CScriptedPrompts m_s;
+    int m_nModal = 0;
+};
 
 // Each test runs the application against its own settings and data folders.
 class LockwardenAppTest : public ::testing::Test {
@@ -99,12 +129,17 @@ TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtE
 
     Frame().close();
     EXPECT_EQ(m_pApp->ExitInstance(), 0);
-    for (const char* pszKey : {"bMixedCase", "bNumbers", "bPuncuation", "bOpenMRU", "nLength", "bHidePswd"}) {
+    // All eight settings with their defaults, the two texts included (empty, but there).
+    const std::pair<const char*, const char*> settings[] = {
+        {"bMixedCase", "1"}, {"bNumbers", "1"},  {"bPuncuation", "1"}, {"bOpenMRU", "0"},
+        {"nLength", "8"},    {"bHidePswd", "1"}, {"strSiteName", ""},  {"strFind", ""}};
+    for (const auto& [pszKey, pszValue] : settings) {
         bool bFound = false;
-        Stored(QStringLiteral("settings"), QString::fromLatin1(pszKey), &bFound);
+        EXPECT_EQ(Stored(QStringLiteral("settings"), QString::fromLatin1(pszKey), &bFound),
+                  QString::fromLatin1(pszValue))
+            << pszKey;
         EXPECT_TRUE(bFound) << pszKey;
     }
-    EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")), QStringLiteral("8"));
     EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
     EXPECT_EQ(Stored(QStringLiteral("mainWindow"), QStringLiteral("icon")), QStringLiteral("0"));
     EXPECT_FALSE(Stored(QStringLiteral("Lockwarden-Summary"), QStringLiteral("state")).isEmpty());
@@ -236,6 +271,142 @@ TEST_F(LockwardenAppTest, CloseIsRefusedWhileASiteIsBeingEnteredAndTheListIsNotE
     EXPECT_EQ(m_prompts.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
     View().OnSiteCancel();
     EXPECT_TRUE(Frame().close());
+}
+
+// New, Open, a recent file and dropped files would throw the entry away as Close would: the close
+// guard's message, and nothing else happens. Browsing, or with an empty list, they go ahead.
+TEST_F(LockwardenAppTest, NewAndOpenAreRefusedWhileASiteIsBeingEntered) {
+    const QString strFile = MakeDatabase(QStringLiteral("g.lwd"), "");
+    const QString strOther = MakeDatabase(QStringLiteral("other.lwd"), "", "other-site");
+    const QString kRefusal = QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.");
+    struct Case {
+        const char* pszName;
+        std::function<void()> run;
+    };
+    const std::vector<Case> cases = {
+        {"New", [&] { m_pApp->m_pRouter->Execute(ID_FILE_NEW); }},
+        {"Open", [&] { m_pApp->m_pRouter->Execute(ID_FILE_OPEN); }},
+        {"recent file", [&] { m_pApp->m_pRouter->Execute(ID_FILE_MRU_FILE1 + 1); }},
+        {"dropped file", [&] { m_pApp->OnDropFiles({strOther}); }},
+    };
+    Preset(QStringLiteral("Recent File List"), QStringLiteral("File1"), strOther);
+    ASSERT_TRUE(Start({strFile}));
+    ASSERT_EQ(m_pApp->m_recentFiles[1], strOther);
+    for (const bool bEditing : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.pszName) + (bEditing ? " while editing" : " while adding"));
+            if (bEditing)
+                View().OnSiteEdit();
+            else
+                View().OnSiteAdd();
+            View().SiteList()->setEditText(QStringLiteral("typed"));
+            m_prompts.m_shown.clear();
+
+            c.run();
+
+            EXPECT_EQ(m_prompts.MessageBoxes(),
+                      (std::vector<CScriptedPrompts::Shown>{{kRefusal, MB_ICONEXCLAMATION | MB_OK}}));
+            EXPECT_EQ(m_prompts.m_shown.size(), 1u) << "no file dialog, no password prompt";
+            EXPECT_EQ(Frame().windowTitle(), QStringLiteral("g.lwd - Lockwarden"));
+            EXPECT_FALSE(View().IsBrowsing());
+            EXPECT_EQ(View().SiteList()->currentText(), QStringLiteral("typed"));
+            View().OnSiteCancel();
+        }
+    }
+    m_prompts.m_shown.clear();
+    m_pApp->OnDropFiles({strOther});
+    EXPECT_TRUE(m_prompts.m_shown.empty());
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("other.lwd - Lockwarden"));
+}
+
+// A log-out while "Unexpected file format." shows: the document is emptied under the previous file's
+// path and the new file's password; the end of the session must not write that over the previous file.
+// While the message shows, the site list holds no item of a destroyed record.
+TEST_F(LockwardenAppTest, EndOfSessionDuringADamagedOpenSavesNothing) {
+    const QString strFile = MakeDatabase(QStringLiteral("e.lwd"), "old");
+    QFile file(strFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray previous = file.readAll();
+    file.close();
+    const QString strDamaged = MakeDatabase(QStringLiteral("damaged.lwd"), "new", "bravo");
+    ASSERT_TRUE(QFile::resize(strDamaged, QFileInfo(strDamaged).size() - 3));
+    m_prompts.EnterPassword("old");
+    ASSERT_TRUE(Start({strFile}));
+    m_pApp->m_pDoc->SetModifiedFlag(true); // saved by the end of the session whatever its state
+    m_prompts.AnswerMessage(IDNO);         // not before the open
+    m_prompts.EnterPassword("new");
+    int nItems = -1;
+    bool bBrowsing = true;
+    m_prompts.m_onMessageBox = [&](const QString& strText) {
+        if (strText != QStringLiteral("Unexpected file format."))
+            return;
+        nItems = View().SiteList()->count();
+        bBrowsing = View().IsBrowsing();
+        m_pApp->OnEndSession();
+    };
+
+    EXPECT_FALSE(m_pApp->OpenDocumentFile(strDamaged));
+
+    EXPECT_EQ(m_prompts.Messages(),
+              (QStringList{QStringLiteral("Save changes to e.lwd?"), QStringLiteral("Unexpected file format.")}));
+    EXPECT_EQ(nItems, 0);
+    EXPECT_FALSE(bBrowsing);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), previous);
+}
+
+// Change File Pswd from the Edit menu: greyed while the database has no sites, and once one is kept it
+// asks for the new password twice, then marks the document.
+TEST_F(LockwardenAppTest, ChangeFilePasswordThroughTheMenu) {
+    ASSERT_TRUE(Start());
+    QMenu* pEdit = nullptr;
+    for (QAction* pMenuAction : Frame().menuBar()->actions())
+        if (pMenuAction->text() == QStringLiteral("&Edit"))
+            pEdit = pMenuAction->menu();
+    ASSERT_NE(pEdit, nullptr);
+    ASSERT_TRUE(pEdit->actions().contains(Action(ID_CHANGE_FILE_PSWD)));
+    Q_EMIT pEdit->aboutToShow();
+    EXPECT_FALSE(Action(ID_CHANGE_FILE_PSWD)->isEnabled());
+
+    View().SiteList()->setEditText(QStringLiteral("alpha"));
+    View().OnSiteKeep();
+    Q_EMIT pEdit->aboutToShow();
+    ASSERT_TRUE(Action(ID_CHANGE_FILE_PSWD)->isEnabled());
+    m_prompts.EnterPassword("n3w");
+    m_prompts.EnterPassword("n3w");
+    m_prompts.m_shown.clear();
+    Action(ID_CHANGE_FILE_PSWD)->trigger();
+
+    EXPECT_EQ(m_prompts.m_shown,
+              (std::vector<CScriptedPrompts::Shown>{{QStringLiteral("password:File:  Untitled  "), 0},
+                                                    {QStringLiteral("confirm:File:  Untitled  "), 0}}));
+    EXPECT_EQ(m_pApp->m_state.m_strFilePassword, "n3w");
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
+}
+
+// The settings hold the last site's name: the file is the user's alone, whether the exit creates it or
+// finds it readable by all.
+TEST_F(LockwardenAppTest, SettingsFileIsWrittenOwnerOnly) {
+    for (const bool bExisting : {false, true}) {
+        SCOPED_TRACE(bExisting ? "existing 0644 file" : "new file");
+        QFile::remove(SettingsFile());
+        if (bExisting) {
+            Preset(QStringLiteral("settings"), QStringLiteral("nLength"), 12);
+            ASSERT_TRUE(QFile::setPermissions(SettingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        }
+        ASSERT_TRUE(Start());
+        m_pApp->m_state.m_strSiteName = "bank";
+        Frame().close();
+        m_pApp->ExitInstance();
+        m_pApp.reset();
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(SettingsFile()).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("strSiteName")), QStringLiteral("bank"));
+        EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")),
+                  bExisting ? QStringLiteral("12") : QStringLiteral("8"));
+    }
 }
 
 TEST_F(LockwardenAppTest, AnEmptyListClosesEvenInDataEntry) {

@@ -179,3 +179,26 @@ TEST(FilePasswordDlg, OwnedByTheActiveWindow) {
         dlg.reject();
     });
 }
+
+// The second entry of a new file password is the same dialog under a caption that says what it is for.
+TEST(FilePasswordDlg, ConfirmationIsTheSameDialogCaptionedConfirmFilePassword) {
+    for (const bool bConfirm : {false, true}) {
+        CQtPrompts prompts(RunFilePasswordDlg);
+        QString strCaption;
+        QString strLabel;
+        WhenModal<CFilePasswordDlg>([&](CFilePasswordDlg& dlg) {
+            strCaption = dlg.windowTitle();
+            strLabel = dlg.m_strFileLabel;
+            QTest::keyClicks(Field(dlg), QStringLiteral("n3w"));
+            QTest::keyClick(Field(dlg), Qt::Key_Return);
+        });
+        std::string strPassword;
+        const int nResult = bConfirm ? prompts.ConfirmFilePasswordPrompt(strPassword, QStringLiteral("File:  a.lwd"))
+                                     : prompts.FilePasswordPrompt(strPassword, QStringLiteral("File:  a.lwd"));
+        EXPECT_EQ(nResult, IDOK);
+        EXPECT_EQ(strPassword, "n3w");
+        EXPECT_EQ(strLabel, QStringLiteral("File:  a.lwd"));
+        EXPECT_EQ(strCaption,
+                  bConfirm ? QStringLiteral("Confirm File Password") : QStringLiteral("Enter File Password"));
+    }
+}

@@ -1,3 +1,4 @@
+#include "FormatBytes.h"
 #include "ScriptedWndPrompts.h"
 
 #include "app/AppState.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -379,6 +381,50 @@ TEST_F(LockwardenViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAf
     EXPECT_EQ(CLockwardenView::MaskPassword(""), "");
 }
 
+// Every way back to browsing checks the clipboard: Keep, Cancel and an initial update. The password goes
+// on the clipboard as the program puts it there, so one written on Windows (bytes that are not UTF-8)
+// is recognised too.
+TEST_F(LockwardenViewTest, EveryWayBackToBrowsingEmptiesTheClipboardOfTheShownPassword) {
+    enum class EWay { Keep, Cancel, InitialUpdate };
+    const std::pair<EWay, const char*> ways[] = {
+        {EWay::Keep, "Keep"}, {EWay::Cancel, "Cancel"}, {EWay::InitialUpdate, "initial update"}};
+    const std::pair<std::string, const char*> passwords[] = {
+        {"pw-site", "ASCII"}, {"caf\xC3\xA9", "UTF-8"}, {"caf\xE9 \x80", "Windows-1252"}};
+    for (const auto& [way, pszWay] : ways) {
+        for (const auto& [strPswd, pszKind] : passwords) {
+            SCOPED_TRACE(std::string(pszWay) + ", " + pszKind);
+            CAppState app;
+            CScriptedWndPrompts prompts;
+            CLockwardenDoc doc{app, prompts};
+            CLockwardenView view{doc, app, prompts};
+            doc.AddSite(std::make_unique<CSiteInfo>("site", "", "", strPswd, ""));
+            doc.AddSite(std::make_unique<CSiteInfo>("zzz", "", "", strPswd + "!", ""));
+            view.OnInitialUpdate();
+            if (way != EWay::InitialUpdate)
+                view.OnSiteEdit();
+            for (const std::string& strClip : {strPswd + "!", strPswd}) {
+                ASSERT_TRUE(PutTextOnClipboard(strClip));
+                switch (way) {
+                case EWay::Keep:
+                    view.OnSiteKeep();
+                    view.OnSiteEdit();
+                    break;
+                case EWay::Cancel:
+                    view.OnSiteCancel();
+                    view.OnSiteEdit();
+                    break;
+                case EWay::InitialUpdate:
+                    view.OnInitialUpdate();
+                    break;
+                }
+                ASSERT_EQ(view.CurrentSite()->m_strSite, "site");
+                EXPECT_EQ(QGuiApplication::clipboard()->text().isEmpty(), strClip == strPswd)
+                    << "clipboard holding " << (strClip == strPswd ? "the" : "another") << " password";
+            }
+        }
+    }
+}
+
 TEST_F(LockwardenViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHoldsTheShownPassword) {
     struct Case {
         QString clip;
@@ -447,8 +493,85 @@ TEST_F(LockwardenViewTest, EmptyDocumentRefusesEditAndRemoveButtons) {
     Open({});
     m_view.OnButtonEdit();
     m_view.OnButtonRemove();
-    EXPECT_EQ(m_prompts.Messages().size(), 2);
+    const CScriptedPrompts::Shown refusal{LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK};
+    EXPECT_EQ(m_prompts.MessageBoxes(), (std::vector<CScriptedPrompts::Shown>{refusal, refusal}));
     EXPECT_EQ(State(), EState::Empty);
+}
+
+// Cancel after Add comes back to the site that was shown before Add, not to the first one.
+TEST_F(LockwardenViewTest, CancelAfterAddReturnsToTheSiteShownBeforeAdd) {
+    Open({"alpha", "bravo", "charlie"}, "bravo");
+    ASSERT_EQ(m_view.m_nCurSite, 1);
+    m_view.OnSiteAdd();
+    Type(IDC_SITE, QStringLiteral("delta"));
+    Type(IDC_URL, QStringLiteral("https://delta"));
+    m_view.OnSiteCancel();
+    EXPECT_EQ(State(), EState::Browsing);
+    EXPECT_EQ(m_view.m_nCurSite, 1);
+    EXPECT_EQ(m_view.SiteList()->currentText(), QStringLiteral("bravo"));
+    EXPECT_EQ(Field(IDC_URL), QStringLiteral("https://bravo"));
+    EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("********"));
+    EXPECT_EQ(m_app.m_strSiteName, "bravo");
+}
+
+// ---- what Keep stores ----
+
+// A field the user left alone keeps its bytes through Edit and Keep: CR LF line breaks in the notes (which
+// the notes field shows as one break), a non-breaking space, and bytes written on Windows. Breaks typed
+// into the notes are stored as CR LF.
+TEST_F(LockwardenViewTest, KeepStoresUntouchedFieldsByteForByteAndTypedBreaksAsCrLf) {
+    const CSiteInfo original("caf\xE9", "https://x.example/\xE9", "ann\xA0lee", "p\xE9w",
+                             "one\r\ntwo\rthree\nfour\xA0");
+    struct Case {
+        const char* pszName;
+        int nField; // the field typed into, or 0 for none
+        QString strTyped;
+        CSiteInfo expected;
+    };
+    const std::vector<Case> cases = {
+        {"nothing changed", 0, {}, original},
+        {"only the URL", IDC_URL, QStringLiteral("https://y.example"),
+         CSiteInfo(original.m_strSite, "https://y.example", original.m_strUser, original.m_strPswd,
+                   original.m_strNotes)},
+        {"the notes", IDC_NOTES, QStringLiteral("first\nsecond\n"),
+         CSiteInfo(original.m_strSite, original.m_strURL, original.m_strUser, original.m_strPswd,
+                   "first\r\nsecond\r\n")},
+        {"the name", IDC_SITE, QStringLiteral("Caf\u00e9"),
+         CSiteInfo("Caf\xC3\xA9", original.m_strURL, original.m_strUser, original.m_strPswd, original.m_strNotes)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CAppState app;
+        CScriptedWndPrompts prompts;
+        CLockwardenDoc doc{app, prompts};
+        CLockwardenView view{doc, app, prompts};
+        doc.AddSite(std::make_unique<CSiteInfo>(original));
+        view.OnInitialUpdate();
+        view.OnSiteEdit();
+        if (c.nField == IDC_SITE)
+            view.SiteList()->setEditText(c.strTyped);
+        else if (c.nField == IDC_NOTES)
+            view.findChild<QPlainTextEdit*>(QStringLiteral("IDC_%1").arg(c.nField))->setPlainText(c.strTyped);
+        else if (c.nField != 0)
+            view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(c.nField))->setText(c.strTyped);
+        view.OnSiteKeep();
+        ASSERT_EQ(doc.m_sites.size(), 1u);
+        const CSiteInfo& kept = *doc.m_sites[0];
+        EXPECT_EQ(kept.m_strSite, c.expected.m_strSite);
+        EXPECT_EQ(kept.m_strURL, c.expected.m_strURL);
+        EXPECT_EQ(kept.m_strUser, c.expected.m_strUser);
+        EXPECT_EQ(kept.m_strPswd, c.expected.m_strPswd);
+        EXPECT_EQ(kept.m_strNotes, c.expected.m_strNotes);
+    }
+}
+
+TEST_F(LockwardenViewTest, NotesTypedForANewSiteAreStoredWithCrLf) {
+    Open({});
+    Type(IDC_SITE, QStringLiteral("new"));
+    Type(IDC_NOTES, QStringLiteral("line one\nline two"));
+    m_view.OnSiteKeep();
+    ASSERT_EQ(m_doc.m_sites.size(), 1u);
+    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "line one\r\nline two");
 }
 
 TEST_F(LockwardenViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) {
@@ -513,6 +636,38 @@ TEST_F(LockwardenViewTest, MenuCommandsFollowTheirEnablingRules) {
 }
 
 // ---- after an open that emptied the document ----
+
+// An open whose records turn out damaged empties the document and then says "Unexpected file format.":
+// while that shows, the list holds no item of a destroyed record and the form is empty.
+TEST_F(LockwardenViewTest, DamagedOpenLeavesNoItemOfADestroyedRecordWhileItsMessageShows) {
+    Open({"a", "b"});
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString strPath = dir.filePath(QStringLiteral("damaged.lwd"));
+    CSiteArray sites;
+    sites.push_back(std::make_unique<CSiteInfo>("x", "", "", "", ""));
+    const QByteArray whole = WriteDatabase("", sites);
+    QFile file(strPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(whole.left(whole.size() - 2));
+    file.close();
+    int nItems = -1;
+    int nCurSite = 0;
+    QString strURL;
+    m_prompts.m_onMessageBox = [&](const QString&) {
+        nItems = m_view.SiteList()->count();
+        nCurSite = m_view.m_nCurSite;
+        strURL = Field(IDC_URL);
+    };
+
+    EXPECT_FALSE(m_doc.OnOpenDocument(strPath));
+
+    EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("Unexpected file format.")});
+    EXPECT_EQ(nItems, 0);
+    EXPECT_EQ(nCurSite, -1);
+    EXPECT_EQ(strURL, QString());
+    EXPECT_EQ(State(), EState::Empty);
+}
 
 TEST_F(LockwardenViewTest, InitialUpdateAfterTheDocumentWasEmptiedHoldsNoStaleItems) {
     Open({"a", "b"});

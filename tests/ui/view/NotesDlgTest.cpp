@@ -61,7 +61,7 @@ TEST(NotesDlg, OkTakesTheTextAndEnterBreaksTheLine) {
     EXPECT_TRUE(dlg.isVisible()) << "Enter in the notes is a line break, not OK";
     FindControl<QPushButton>(&dlg, IDOK)->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.m_strText, "first\ncaf\xC3\xA9");
+    EXPECT_EQ(dlg.m_strText, "first\r\ncaf\xC3\xA9"); // a typed break is stored as CR LF
 }
 
 // Notes written on Windows: bytes that only display as characters, and CR LF line breaks that the edit

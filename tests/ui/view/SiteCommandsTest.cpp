@@ -335,7 +335,7 @@ TEST_F(SiteCommandsTest, NotesDuringDataEntryShowWhatWasTypedAndOkWritesBack) {
         return IDOK;
     });
     m_router.Execute(ID_SITE_NOTES);
-    EXPECT_EQ(m_view.m_strNotes, "typed\nat length");
+    EXPECT_EQ(m_view.m_strNotes, "typed\r\nat length");
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("typed\nat length"));
 
     m_prompts.ScriptDialog([](QDialog& dlg) {
@@ -345,7 +345,7 @@ TEST_F(SiteCommandsTest, NotesDuringDataEntryShowWhatWasTypedAndOkWritesBack) {
     m_router.Execute(ID_SITE_NOTES);
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("typed\nat length"));
     m_view.OnSiteKeep();
-    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "typed\nat length");
+    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "typed\r\nat length");
 }
 
 // Pulling the form for the dialog must not turn the bytes of fields nobody touched into other bytes:

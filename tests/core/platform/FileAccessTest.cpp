@@ -1,0 +1,195 @@
+// The save as an ordinary user meets it in a shared folder: a child process that is not root (it gives
+// root up when the tests run as root) saves, so the folder's and the file's permissions apply.
+
+#include "platform/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
+
+QByteArray Native(const QString& strPath) {
+    return QFile::encodeName(strPath);
+}
+
+QByteArray ReadFile(const QString& strPath) {
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+struct CSaveResult {
+    bool bRan = false; // the child could take the user it was asked to be
+    bool bSaved = false;
+    QString strError;
+};
+
+// Saves bytes to strPath from a child process. As root the child becomes nobody, with extraGroup (when
+// not 0) as its one supplementary group; otherwise it stays who it is. before runs in the child first.
+CSaveResult SaveAsUser(const QString& strPath, const QByteArray& bytes, gid_t extraGroup,
+                       const std::function<void()>& before = {}) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0) {
+            const int nGroups = extraGroup != 0 ? 1 : 0;
+            if (::setgroups(static_cast<std::size_t>(nGroups), &extraGroup) != 0 || ::setgid(kNoGroup) != 0 ||
+                ::setuid(kNobody) != 0)
+                ::_exit(3);
+        }
+        if (before)
+            before();
+        QString strError;
+        const bool bSaved =
+            FileAccess::SaveFileAtomically(strPath, std::string_view(bytes.constData(), bytes.size()), strError);
+        const QByteArray error = strError.toUtf8();
+        [[maybe_unused]] const ssize_t n = ::write(fds[1], error.constData(), static_cast<std::size_t>(error.size()));
+        ::_exit(bSaved ? 0 : 1);
+    }
+    ::close(fds[1]);
+    QByteArray error;
+    char buf[256];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        error.append(buf, n);
+    ::close(fds[0]);
+    int nStatus = 0;
+    ::waitpid(pid, &nStatus, 0);
+    CSaveResult result;
+    result.bRan = WIFEXITED(nStatus) && WEXITSTATUS(nStatus) != 3;
+    result.bSaved = WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0;
+    result.strError = QString::fromUtf8(error);
+    return result;
+}
+
+class FileAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        // The child must be able to reach the folder.
+        ASSERT_EQ(::chmod(Native(m_dir.path()).constData(), 0755), 0);
+        m_strShared = m_dir.filePath(QStringLiteral("shared"));
+        ASSERT_TRUE(QDir().mkdir(m_strShared));
+        m_strPath = m_strShared + QStringLiteral("/sites.lwd");
+    }
+    void TearDown() override { ::chmod(Native(m_strShared).constData(), 0755); }
+    void MakeFile(const QByteArray& bytes, unsigned nMode, gid_t gid = 0) {
+        QFile file(m_strPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(Native(m_strPath).constData(), 0, gid), 0);
+        }
+        ASSERT_EQ(::chmod(Native(m_strPath).constData(), nMode), 0);
+    }
+    struct stat Stat() const {
+        struct stat st {};
+        ::stat(Native(m_strPath).constData(), &st);
+        return st;
+    }
+    QStringList Entries() const {
+        return QDir(m_strShared).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_strShared;
+    QString m_strPath;
+};
+
+// Nobody may add a file to the folder, but the file itself is writable: the save writes it in place,
+// longer or shorter than before, and the file stays the same file with its owner, group and mode.
+TEST_F(FileAccessTest, FolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
+    const QByteArray kLong(5000, 'L');
+    const QByteArray kShort("short contents");
+    for (const auto& [before, after] : {std::pair{kShort, kLong}, std::pair{kLong, kShort}}) {
+        SCOPED_TRACE(std::to_string(before.size()) + " bytes to " + std::to_string(after.size()));
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+        MakeFile(before, 0666);
+        const struct stat old = Stat();
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
+
+        const CSaveResult result = SaveAsUser(m_strPath, after, 0);
+
+        ASSERT_TRUE(result.bRan);
+        EXPECT_TRUE(result.bSaved) << result.strError.toStdString();
+        EXPECT_EQ(result.strError, QString());
+        EXPECT_EQ(ReadFile(m_strPath), after);
+        const struct stat now = Stat();
+        EXPECT_EQ(now.st_ino, old.st_ino);
+        EXPECT_EQ(now.st_uid, old.st_uid);
+        EXPECT_EQ(now.st_gid, old.st_gid);
+        EXPECT_EQ(now.st_mode & 07777, 0666u);
+        EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+    }
+}
+
+// In place, the old contents are only touched once the new ones have room: a file-size limit (as a full
+// disk or a quota) fails the save with the file as it was. A reader's lock is respected there too.
+TEST_F(FileAccessTest, InPlaceWriteFailsBeforeTouchingTheFile) {
+    const QByteArray kOld("the old contents");
+    const QByteArray kNew(64 * 1024, 'N');
+    MakeFile(kOld, 0666);
+    ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
+
+    const CSaveResult limited = SaveAsUser(m_strPath, kNew, 0, [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    ASSERT_TRUE(limited.bRan);
+    EXPECT_FALSE(limited.bSaved);
+    EXPECT_EQ(limited.strError, QStringLiteral("File too large"));
+    EXPECT_EQ(ReadFile(m_strPath), kOld);
+
+    const int fd = ::open(Native(m_strPath).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+    const CSaveResult locked = SaveAsUser(m_strPath, kNew, 0);
+    ::close(fd);
+    ASSERT_TRUE(locked.bRan);
+    EXPECT_FALSE(locked.bSaved);
+    EXPECT_EQ(locked.strError, QStringLiteral("Another program is reading the file"));
+    EXPECT_EQ(ReadFile(m_strPath), kOld);
+}
+
+// A file of another owner in a group folder: the saved file cannot keep its owner, but a member of the
+// file's group keeps the group, so the others of the group can still read and write it.
+TEST_F(FileAccessTest, GroupOwnedSharedFileKeepsItsGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a file of another owner";
+    constexpr gid_t kShared = 4242;
+    ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0777), 0);
+    MakeFile("old", 0664, kShared);
+
+    const CSaveResult result = SaveAsUser(m_strPath, "new", kShared);
+
+    ASSERT_TRUE(result.bRan);
+    EXPECT_TRUE(result.bSaved) << result.strError.toStdString();
+    EXPECT_EQ(ReadFile(m_strPath), QByteArray("new"));
+    const struct stat st = Stat();
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kShared);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+}
+
+} // namespace
