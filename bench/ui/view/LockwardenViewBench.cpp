@@ -2,7 +2,7 @@
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
-#include "framework/Prompts.h"
+#include "framework/WndPrompts.h"
 #include "resources/Resource.h"
 #include "view/LockwardenView.h"
 
@@ -16,8 +16,9 @@
 
 namespace {
 
-class CSilentPrompts : public CPrompts {
+class CSilentPrompts : public CWndPrompts {
 public:
+    int DoModal(QDialog&) override { return IDCANCEL; }
     int MessageBox(const QString&, unsigned) override { return IDOK; }
     void MessageBeep() override {}
     int FilePasswordPrompt(std::string&, const QString&) override { return IDCANCEL; }

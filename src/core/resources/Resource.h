@@ -85,6 +85,11 @@ inline constexpr int IDS_FILE_CHANGED_ON_DISK = 32795;
 inline constexpr int IDS_LENGTH_TOO_LONG = 32797;
 inline constexpr int IDS_NO_RANDOM_NUMBERS = 32798;
 inline constexpr int IDS_KEEP_OR_CANCEL_FIRST = 57350;
+// Why a page printed without the print dialog (/p, /pt, the direct print) could not go out.
+inline constexpr int IDS_NO_PRINTERS = 32910;
+inline constexpr int IDS_NO_DEFAULT_PRINTER = 32911;
+inline constexpr int IDS_UNKNOWN_PRINTER = 32912;
+inline constexpr int IDS_PRINT_FAILED = 32913;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

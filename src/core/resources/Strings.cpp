@@ -44,6 +44,12 @@ const QHash<int, QString>& Table() {
         {IDS_NO_RANDOM_NUMBERS, QStringLiteral("No random numbers could be had from the system.\n\n%1")},
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
+        {IDS_NO_PRINTERS, QStringLiteral("Nothing was printed: no printer is installed, or the print service is not "
+                                         "running.\n\nInstall a printer, or start the print service (CUPS).")},
+        {IDS_NO_DEFAULT_PRINTER, QStringLiteral("Nothing was printed: no printer is chosen as the default.\n\nChoose "
+                                                "a default printer, or name a printer with /pt.")},
+        {IDS_UNKNOWN_PRINTER, QStringLiteral("Nothing was printed: there is no printer named \"%1\".")},
+        {IDS_PRINT_FAILED, QStringLiteral("The page could not be printed on \"%1\".")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},

@@ -3,7 +3,7 @@
 #include "app/RecentFileList.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
-#include "framework/Prompts.h"
+#include "framework/WndPrompts.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/ProfileStore.h"
 #include "resources/Resource.h"
@@ -102,7 +102,7 @@ QIcon ToolIcon(const QStyle* pStyle, int nID) {
 
 } // namespace
 
-CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, CProfileStore& store,
+CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CProfileStore& store,
                        CCommandRouter& router, const CRecentFileList& recentFiles)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),

@@ -15,6 +15,7 @@ class CLockwardenView;
 class CPrompts;
 class CProfileStore;
 class CRecentFileList;
+class CWndPrompts;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -28,7 +29,7 @@ public:
     // How a caller asks the window to be shown when it is activated.
     enum EShowCmd { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5 };
 
-    CMainFrame(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, CProfileStore& store, CCommandRouter& router,
+    CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CProfileStore& store, CCommandRouter& router,
                const CRecentFileList& recentFiles);
     ~CMainFrame() override;
 

@@ -5,7 +5,7 @@
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
 #include "framework/CommandRouter.h"
-#include "framework/Prompts.h"
+#include "framework/WndPrompts.h"
 #include "platform/Clipboard.h"
 #include "platform/Text.h"
 #include "resources/Resource.h"
@@ -34,7 +34,7 @@ std::string Trimmed(const std::string& s) {
 }
 } // namespace
 
-CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent)
+CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent)
     : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
     CreateControls();
 }
@@ -290,6 +290,7 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_SITE_KEEP, [this] { OnSiteKeep(); }, entering);
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, entering);
+    RegisterPrintCommands(router);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 

@@ -8,13 +8,15 @@
 class CAppState;
 class CCommandRouter;
 class CLockwardenDoc;
-class CPrompts;
 class CSiteInfo;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
+class QPainter;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
+class CWndPrompts;
 
 // The site form: a sorted drop-down list of the open database's sites and the fields of the one shown.
 // Browsing shows a site read-only with its password masked; data entry (Add, Edit, or an empty
@@ -23,7 +25,7 @@ class QPushButton;
 class CLockwardenView : public QWidget {
     Q_OBJECT
 public:
-    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent = nullptr);
+    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent = nullptr);
     ~CLockwardenView() override;
 
     // The editing commands with their enabling rules, in the view's place of the routing order.
@@ -53,6 +55,18 @@ public:
     void OnButtonRemove();
     void OnButtonKeep();
     void OnButtonCancel();
+
+    // Printing (SitePrint.cpp). OnPrint draws the shown site's page from the members: four labelled lines,
+    // an empty one, then the notes, on a device of nDpiX by nDpiY dots per inch.
+    void OnPrint(QPainter& dc, int nDpiX, int nDpiY) const;
+    // Print: the print dialog on the application's printer, then the page.
+    void OnFilePrint();
+    // The page on the application's printer as it stands, without a dialog; false when it did not go out.
+    bool OnFilePrintDirect();
+    // Print Preview: the page in a preview window, from which it can be printed.
+    void OnFilePrintPreview();
+    // The application's one printer, which Print Setup sets up and every print uses.
+    std::function<QPrinter&()> m_getPrinter;
 
     bool IsBrowsing() const { return m_bReadOnly; }
     bool IsListEmpty() const;
@@ -89,10 +103,12 @@ private:
     bool MayDropDown() const;
     void OnDropDownRefused();
     void OnSelChangeSites(int i);
+    void RegisterPrintCommands(CCommandRouter& router);
+    bool PrintPage(QPrinter& printer);
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;
-    CPrompts& m_prompts;
+    CWndPrompts& m_prompts;
     CSiteListModel* m_pModel = nullptr;
     QLineEdit* m_editURL = nullptr;
     QLineEdit* m_editUser = nullptr;

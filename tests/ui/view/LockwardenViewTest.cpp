@@ -1,4 +1,4 @@
-#include "ScriptedPrompts.h"
+#include "ScriptedWndPrompts.h"
 
 #include "app/AppState.h"
 #include "database/LockwardenDoc.h"
@@ -95,7 +95,7 @@ protected:
     }
 
     CAppState m_app;
-    CScriptedPrompts m_prompts;
+    CScriptedWndPrompts m_prompts;
     CLockwardenDoc m_doc{m_app, m_prompts};
     CLockwardenView m_view{m_doc, m_app, m_prompts};
 };
@@ -103,7 +103,7 @@ protected:
 // A view of its own for one case of a table, shown so that keys and pop-ups reach it.
 struct CShownView {
     CAppState app;
-    CScriptedPrompts prompts;
+    CScriptedWndPrompts prompts;
     CLockwardenDoc doc{app, prompts};
     CLockwardenView view{doc, app, prompts};
     CShownView() {
@@ -222,7 +222,7 @@ TEST_F(SiteViewTest, RememberedNameChoosesTheFirstItemWhoseTrimmedTextOccursInIt
     };
     for (const Case& c : cases) {
         CAppState app;
-        CScriptedPrompts prompts;
+        CScriptedWndPrompts prompts;
         CLockwardenDoc doc(app, prompts);
         CLockwardenView view(doc, app, prompts);
         for (const std::string& n : c.names)
