@@ -13,8 +13,10 @@
 #include <vector>
 
 // What pdftotext (poppler-utils) reads back from a printed PDF: the number of pages and the text lines
-// of the first page with their places in points, top to bottom. Words whose tops lie within a tenth of a
-// point of each other make one line, joined by single blanks (pdftotext keeps no blanks of its own).
+// of the first page with their places in points, top to bottom. Words whose tops lie within dTolerance
+// points of each other make one line, joined by single blanks (pdftotext keeps no blanks of its own).
+// Qt's own PDFs place words exactly; a PDF that went through Ghostscript places them to one dot of its
+// device (a quarter point at 300 dpi).
 struct CPrintedLine {
     double x;
     double y;
@@ -26,12 +28,13 @@ struct CPrintedPage {
     std::vector<CPrintedLine> lines;
     QString strError; // pdftotext's complaint, when it could not read the file
 
-    static CPrintedPage Read(const QString& strPdf) {
+    static CPrintedPage Read(const QString& strPdf, double dTolerance = 0.1) {
         CPrintedPage page;
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), strPdf, QStringLiteral("-")});
         if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0) {
-            page.strError = QStringLiteral("pdftotext failed: ") + QString::fromLocal8Bit(pdftotext.readAllStandardError());
+            page.strError =
+                QStringLiteral("pdftotext failed: ") + QString::fromLocal8Bit(pdftotext.readAllStandardError());
             return page;
         }
         const QString strOut = QString::fromUtf8(pdftotext.readAllStandardOutput());
@@ -47,11 +50,11 @@ struct CPrintedPage {
             words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), Unescaped(m.captured(3))});
         }
         // pdftotext reads wide gaps as columns; the page's lines are rows.
-        std::stable_sort(words.begin(), words.end(), [](const CPrintedLine& a, const CPrintedLine& b) {
-            return std::abs(a.y - b.y) >= 0.1 ? a.y < b.y : a.x < b.x;
+        std::stable_sort(words.begin(), words.end(), [dTolerance](const CPrintedLine& a, const CPrintedLine& b) {
+            return std::abs(a.y - b.y) >= dTolerance ? a.y < b.y : a.x < b.x;
         });
         for (const CPrintedLine& w : words) {
-            if (!page.lines.empty() && std::abs(page.lines.back().y - w.y) < 0.1)
+            if (!page.lines.empty() && std::abs(page.lines.back().y - w.y) < dTolerance)
                 page.lines.back().strText += QLatin1Char(' ') + w.strText;
             else
                 page.lines.push_back(w);

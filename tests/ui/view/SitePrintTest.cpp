@@ -102,8 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
     Notes, SitePrintNotes,
     ::testing::Values(NotesCase{"CrLfBetween", "a\r\nb", {{6, QStringLiteral("a")}, {7, QStringLiteral("b")}}},
                       // Line 7 is drawn empty: nothing shows after a.
-                      NotesCase{"CrLfAtTheEnd", "a\r\n", {{6, QStringLiteral("a")}}},
-                      NotesCase{"Empty", "", {}},
+                      NotesCase{"CrLfAtTheEnd", "a\r\n", {{6, QStringLiteral("a")}}}, NotesCase{"Empty", "", {}},
                       NotesCase{"TwoLineFeeds", "a\n\nb", {{6, QStringLiteral("a")}, {8, QStringLiteral("b")}}},
                       NotesCase{"LoneCarriageReturnIsIgnored", "a\rb\r", {{6, QStringLiteral("ab")}}},
                       NotesCase{"LeadingLineFeed", "\nx", {{7, QStringLiteral("x")}}},
@@ -212,7 +211,8 @@ TEST_F(SitePrintTest, AJobThatCannotStartIsReported) {
     m_printer.setOutputFileName(m_dir.filePath(QStringLiteral("no-such-folder/page.pdf")));
     EXPECT_FALSE(m_view.OnFilePrintDirect());
     const CScriptedPrompts::Shown expected{
-        QStringLiteral("The page could not be printed on \"%1\".").arg(m_printer.outputFileName()), MB_ICONSTOP | MB_OK};
+        QStringLiteral("The page could not be printed on \"%1\".").arg(m_printer.outputFileName()),
+        MB_ICONSTOP | MB_OK};
     EXPECT_EQ(m_prompts.MessageBoxes(), std::vector<CScriptedPrompts::Shown>{expected});
 }
 
