@@ -103,6 +103,11 @@ inline constexpr int IDS_ADDRESS_REFUSED = 32900;
 inline constexpr int IDS_OPENER_NOT_STARTED = 32901;
 inline constexpr int IDS_OPENER_FAILED = 32902;
 inline constexpr int IDS_OPENER_CRASHED = 32903;
+// Why a page printed without the print dialog (/p, /pt, the direct print) could not go out.
+inline constexpr int IDS_NO_PRINTERS = 32910;
+inline constexpr int IDS_NO_DEFAULT_PRINTER = 32911;
+inline constexpr int IDS_UNKNOWN_PRINTER = 32912;
+inline constexpr int IDS_PRINT_FAILED = 32913;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

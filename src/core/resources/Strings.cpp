@@ -55,6 +55,12 @@ const QHash<int, QString>& Table() {
         {IDS_OPENER_NOT_STARTED, QStringLiteral("%1 could not be started: %2")},
         {IDS_OPENER_FAILED, QStringLiteral("%1 could not open the address (exit status %2).")},
         {IDS_OPENER_CRASHED, QStringLiteral("%1 stopped before it could open the address.")},
+        {IDS_NO_PRINTERS, QStringLiteral("Nothing was printed: no printer is installed, or the print service is not "
+                                         "running.\n\nInstall a printer, or start the print service (CUPS).")},
+        {IDS_NO_DEFAULT_PRINTER, QStringLiteral("Nothing was printed: no printer is chosen as the default.\n\nChoose "
+                                                "a default printer, or name a printer with /pt.")},
+        {IDS_UNKNOWN_PRINTER, QStringLiteral("Nothing was printed: there is no printer named \"%1\".")},
+        {IDS_PRINT_FAILED, QStringLiteral("The page could not be printed on \"%1\".")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},

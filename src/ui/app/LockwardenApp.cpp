@@ -7,6 +7,7 @@
 #include "framework/DocTemplate.h"
 #include "framework/WndPrompts.h"
 #include "platform/DesktopRegistration.h"
+#include "platform/Printers.h"
 #include "platform/ProfileStore.h"
 #include "platform/TermSignal.h"
 #include "resources/Resource.h"
@@ -15,10 +16,12 @@
 #include "view/LockwardenView.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QSessionManager>
-
-#include <cstdio>
 
 CLockwardenApp::CLockwardenApp(CWndPrompts& prompts, QObject* pParent) : QObject(pParent), m_prompts(prompts) {}
 
@@ -67,6 +70,7 @@ void CLockwardenApp::CreateTemplate() {
     m_pMainFrame->m_onDropFiles = [this](const QStringList& files) { OnDropFiles(files); };
     m_pTemplate->m_onInitialUpdate = [this] { m_pMainFrame->GetActiveView()->OnInitialUpdate(); };
     m_pTemplate->m_onActivateFrame = [this] { m_pMainFrame->ActivateFrame(); };
+    m_pMainFrame->GetActiveView()->m_getPrinter = [this]() -> QPrinter& { return Printer(); };
     RegisterCommands();
 }
 
@@ -92,6 +96,7 @@ void CLockwardenApp::RegisterCommands() {
         ID_START_WITH_MRU, [this] { OnStartWithMRU(); }, [this](CCmdUI& ui) { OnUpdateStartWithMRU(ui); });
     router.Register(ID_FILE_NEW, [this] { OnFileNew(); });
     router.Register(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    router.Register(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
     for (int i = 0; i < kRecentFileCount; ++i)
         router.Register(
             ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); },
@@ -117,8 +122,7 @@ bool CLockwardenApp::ProcessShellCommand(const CCommandLineInfo& info) {
         return true;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo:
-        std::fputs("Printing is not available in this version.\n", stderr);
-        m_nExitCode = 1;
+        m_nExitCode = PrintFromCommandLine(info) ? 0 : 1;
         return false;
     case CCommandLineInfo::AppUnregister:
         m_nExitCode = Unregister() ? 0 : 1;
@@ -133,6 +137,32 @@ bool CLockwardenApp::Unregister() {
     if (!m_cmdInfo.m_bRunEmbedding)
         m_prompts.MessageBox(LoadString(AFX_IDP_UNREG_DONE), MB_ICONINFORMATION | MB_OK);
     return bRemoved;
+}
+
+// /p and /pt: the file's shown site goes to the default or the named printer without a dialog, and the
+// program ends. The printer is looked for first, so that a start that cannot print says so before it
+// asks for the file's password. The driver and port of /pt name nothing on this system.
+bool CLockwardenApp::PrintFromCommandLine(const CCommandLineInfo& info) {
+    const bool bNamed = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
+    QString strPrinter;
+    const int nNoPrinter = bNamed && info.m_strPrinterName.isEmpty() ? IDS_UNKNOWN_PRINTER
+                                                                     : FindPrinter(info.m_strPrinterName, strPrinter);
+    if (nNoPrinter != 0) {
+        const QString strText = LoadString(nNoPrinter);
+        m_prompts.MessageBox(nNoPrinter == IDS_UNKNOWN_PRINTER ? strText.arg(info.m_strPrinterName) : strText,
+                             MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    if (!OpenDocumentFile(QFileInfo(info.m_strFileName).absoluteFilePath()))
+        return false;
+    Printer().setPrinterName(strPrinter);
+    return m_pMainFrame->GetActiveView()->OnFilePrintDirect();
+}
+
+QPrinter& CLockwardenApp::Printer() {
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
 }
 
 bool CLockwardenApp::OpenDocumentFile(const QString& strPath) {
@@ -177,6 +207,18 @@ void CLockwardenApp::OnFileNew() {
 void CLockwardenApp::OnFileOpen() {
     if (!m_pMainFrame->RefuseWhileEntering())
         m_pTemplate->OnFileOpen();
+}
+
+void CLockwardenApp::OnFilePrintSetup() {
+    QPrintDialog dlg(&Printer(), m_pMainFrame.get());
+    dlg.setWindowTitle(QStringLiteral("Print Setup"));
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // It chooses and prints nothing: its OK keeps the choice for the next print.
+    if (auto* pButtons = dlg.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* pOk = pButtons->button(QDialogButtonBox::Ok))
+            pOk->setText(QStringLiteral("OK"));
+    }
+    m_prompts.DoModal(dlg);
 }
 
 void CLockwardenApp::OnOpenRecentFile(int nIndex) {

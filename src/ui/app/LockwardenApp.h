@@ -17,6 +17,7 @@ class CSingleDocTemplate;
 class CTermSignal;
 class CWndPrompts;
 class CCmdUI;
+class QPrinter;
 class QSessionManager;
 
 // The application object: it starts the program (settings, recent files, the document with its frame and
@@ -39,6 +40,8 @@ public:
     void OnUpdateStartWithMRU(CCmdUI& ui) const;
     void OnFileNew();
     void OnFileOpen();
+    // Print Setup: the printer and page that the next print uses.
+    void OnFilePrintSetup();
     void OnOpenRecentFile(int nIndex);
     // Opens each file as File > Open would.
     void OnDropFiles(const QStringList& files);
@@ -49,6 +52,9 @@ public:
 
     // Opens a file and, when it worked, puts it at the top of the recent list.
     bool OpenDocumentFile(const QString& strPath);
+    // The one printer of the run, made on first use at the printer's own resolution, so that a start
+    // without printing never asks the print service.
+    QPrinter& Printer();
 
     CAppState m_state;
     std::unique_ptr<CProfileStore> m_pStore;
@@ -60,12 +66,14 @@ public:
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     int m_nExitCode = 0;
+    std::unique_ptr<QPrinter> m_pPrinter;
 
 private:
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateTemplate();
     void RegisterCommands();
     bool Unregister();
+    bool PrintFromCommandLine(const CCommandLineInfo& info);
 
     CWndPrompts& m_prompts;
     std::unique_ptr<CTermSignal> m_pTermSignal;

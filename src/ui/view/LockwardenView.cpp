@@ -316,6 +316,7 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
     RegisterSiteCommands(router);
     router.Register(
         ID_EDIT_FIND, [this] { OnEditFind(); }, [this](CCmdUI& ui) { OnUpdateEditFind(ui); });
+    RegisterPrintCommands(router);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 

@@ -16,7 +16,9 @@ class CLockwardenDoc;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
+class QPainter;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QTimer;
 class CWndPrompts;
@@ -117,6 +119,18 @@ public:
     void FindStep(int nStep, int nOffset);
 
     // The modes the commands, the buttons, the list and the frame ask about.
+    // Printing (SitePrint.cpp). OnPrint draws the shown site's page from the members: four labelled lines,
+    // an empty one, then the notes, on a device of nDpiX by nDpiY dots per inch.
+    void OnPrint(QPainter& dc, int nDpiX, int nDpiY) const;
+    // Print: the print dialog on the application's printer, then the page.
+    void OnFilePrint();
+    // The page on the application's printer as it stands, without a dialog; false when it did not go out.
+    bool OnFilePrintDirect();
+    // Print Preview: the page in a preview window, from which it can be printed.
+    void OnFilePrintPreview();
+    // The application's one printer, which Print Setup sets up and every print uses.
+    std::function<QPrinter&()> m_getPrinter;
+
     bool IsBrowsing() const { return m_bReadOnly; }
     bool IsBrowsingWithSites() const { return m_bReadOnly && !IsListEmpty(); }
     bool IsDataEntry() const { return !m_bReadOnly; }
@@ -160,6 +174,8 @@ private:
     void WireSiteCommands();
     void RegisterSiteCommands(CCommandRouter& router);
     void Launch(const std::function<void(const QString&, ShellDone)>& launch, const QString& strAddress);
+    void RegisterPrintCommands(CCommandRouter& router);
+    bool PrintPage(QPrinter& printer);
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;

@@ -218,10 +218,19 @@ TEST_F(LockwardenAppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
         << "a window never shown leaves no placement";
 }
 
-TEST_F(LockwardenAppTest, PrintingFromTheCommandLineIsRefused) {
+// Print Setup belongs to the application: enabled with or without sites, in either mode, and it runs the
+// print dialog through the seam.
+TEST_F(LockwardenAppTest, PrintSetupIsAlwaysEnabled) {
     const QString strFile = MakeDatabase(QStringLiteral("p.lwd"), "");
-    EXPECT_FALSE(Start({QStringLiteral("/p"), strFile}));
-    EXPECT_EQ(m_pApp->m_nExitCode, 1);
+    ASSERT_TRUE(Start());
+    CCommandRouter& router = *m_pApp->m_pRouter;
+    EXPECT_TRUE(router.Query(ID_FILE_PRINT_SETUP).m_bEnabled) << "empty list, data entry";
+    ASSERT_TRUE(m_pApp->OpenDocumentFile(strFile));
+    EXPECT_TRUE(router.Query(ID_FILE_PRINT_SETUP).m_bEnabled) << "browsing";
+    View().OnSiteEdit();
+    EXPECT_TRUE(router.Query(ID_FILE_PRINT_SETUP).m_bEnabled) << "editing";
+    EXPECT_TRUE(router.Execute(ID_FILE_PRINT_SETUP));
+    EXPECT_EQ(m_prompts.m_dialogsShown, QStringList{QStringLiteral("Print Setup")});
 }
 
 TEST_F(LockwardenAppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
@@ -495,9 +504,9 @@ TEST_F(LockwardenAppTest, NotYetBuiltCommandsStandDisabledAndTheToolbarTogglesIt
     ASSERT_TRUE(Start());
     CCommandRouter& router = *m_pApp->m_pRouter;
     router.UpdateCommands();
-    for (int nID : {ID_EDIT_FIND, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
+    for (int nID : {ID_EDIT_FIND, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
         EXPECT_FALSE(Action(nID)->isEnabled()) << nID;
-    for (int nID : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT})
+    for (int nID : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT, ID_FILE_PRINT_SETUP})
         EXPECT_TRUE(Action(nID)->isEnabled()) << nID;
     EXPECT_TRUE(Action(ID_VIEW_TOOLBAR)->isChecked());
     router.Execute(ID_VIEW_TOOLBAR);

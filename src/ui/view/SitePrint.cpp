@@ -1,0 +1,118 @@
+#include "view/LockwardenView.h"
+
+#include "framework/CommandRouter.h"
+#include "framework/WndPrompts.h"
+#include "platform/Text.h"
+#include "resources/Resource.h"
+#include "resources/Strings.h"
+#include "view/SiteListModel.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace {
+
+// Points to dots of a device with nDpi dots per inch, rounded to the nearest dot.
+int PointsToDots(int nPoints, int nDpi) {
+    return (nPoints * nDpi + 36) / 72;
+}
+
+} // namespace
+
+void CLockwardenView::OnPrint(QPainter& dc, int nDpiX, int nDpiY) const {
+    dc.save();
+    // "Arial" is Liberation Sans on a Linux desktop (fontconfig's metric-compatible substitute).
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(PointsToDots(12, nDpiY));
+    dc.setFont(font);
+    const QFontMetrics fm = dc.fontMetrics();
+    const int h = fm.ascent() + fm.descent();
+    const int x = static_cast<int>(nDpiX * 0.75);
+    const int y0 = static_cast<int>(nDpiY * 0.75);
+    // A line is placed by the top left of its text; the painter places text by its baseline.
+    const auto textOut = [&](int y, const QString& strText) { dc.drawText(x, y + fm.ascent(), strText); };
+
+    const QString strSite = m_nCurSite >= 0 && m_nCurSite < SiteCount() ? m_pModel->NameAt(m_nCurSite) : QString();
+    textOut(y0, QStringLiteral("Site:  ") + strSite);
+    textOut(y0 + h, QStringLiteral("URL:  ") + ToDisplayText(m_strURL));
+    textOut(y0 + 2 * h, QStringLiteral("User:  ") + ToDisplayText(m_strUser));
+    textOut(y0 + 3 * h, QStringLiteral("Pswd:  ") + ToDisplayText(m_strPswd));
+
+    // The fifth line stays empty; the notes follow, one printed line per line, cut at the page's edges.
+    int y = y0 + 4 * h;
+    std::string strLine;
+    for (const char ch : m_strNotes) {
+        switch (ch) {
+        case '\t':
+            strLine += "        ";
+            break;
+        case '\r':
+            break;
+        case '\n':
+            y += h;
+            textOut(y, ToDisplayText(strLine));
+            strLine.clear();
+            break;
+        default:
+            strLine += ch;
+            break;
+        }
+    }
+    y += h;
+    textOut(y, ToDisplayText(strLine));
+    dc.restore();
+}
+
+bool CLockwardenView::PrintPage(QPrinter& printer) {
+    QPainter dc;
+    bool bPrinted = dc.begin(&printer);
+    if (bPrinted) {
+        OnPrint(dc, printer.logicalDpiX(), printer.logicalDpiY());
+        bPrinted = dc.end();
+    }
+    if (!bPrinted) {
+        const QString strWhere = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        m_prompts.MessageBox(LoadString(IDS_PRINT_FAILED).arg(strWhere), MB_ICONSTOP | MB_OK);
+    }
+    return bPrinted;
+}
+
+void CLockwardenView::OnFilePrint() {
+    if (!m_getPrinter)
+        return;
+    QPrinter& printer = m_getPrinter();
+    QPrintDialog dlg(&printer, this);
+    // The page is one page: there is no range to choose.
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dlg.setMinMax(1, 1);
+    if (m_prompts.DoModal(dlg) == IDOK)
+        PrintPage(printer);
+}
+
+bool CLockwardenView::OnFilePrintDirect() {
+    return m_getPrinter && PrintPage(m_getPrinter());
+}
+
+void CLockwardenView::OnFilePrintPreview() {
+    if (!m_getPrinter)
+        return;
+    QPrintPreviewDialog dlg(&m_getPrinter(), this);
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* pPrinter) { PrintPage(*pPrinter); });
+    m_prompts.DoModal(dlg);
+}
+
+// Print and Print Preview need a site to name, in either mode. The direct print has no rule of its own:
+// with an empty list it prints the labels with empty values (and the fields' members, also empty unless
+// the Notes command pulled an entry), so a /p of an empty database still shows on paper that it is empty.
+void CLockwardenView::RegisterPrintCommands(CCommandRouter& router) {
+    const auto withSites = [this](CCmdUI& ui) { ui.Enable(!IsListEmpty()); };
+    router.Register(
+        ID_FILE_PRINT, [this] { OnFilePrint(); }, withSites);
+    router.Register(
+        ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, withSites);
+    router.Register(ID_FILE_PRINT_DIRECT, [this] { OnFilePrintDirect(); });
+}
