@@ -13,7 +13,7 @@
 #include <cstdio>
 
 int CmdList(CCli& cli, const CArgs& args) {
-    std::vector<std::string> names;
+    CSiteNameList names;
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
     for (std::size_t i : SiteListOrder(names))
@@ -22,7 +22,7 @@ int CmdList(CCli& cli, const CArgs& args) {
 }
 
 int CmdFind(CCli& cli, const CArgs& args) {
-    std::vector<std::string> names;
+    CSiteNameList names;
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
     const CSiteNameFinder finder(args.positional[1]);

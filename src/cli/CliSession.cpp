@@ -32,7 +32,7 @@ CCli::CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr)
     : m_pOut(pOut), m_pErr(pErr), m_input(pIn, pErr), m_prompts(m_input, pErr), m_doc(m_app, m_prompts),
       m_template(m_doc, m_prompts) {}
 
-bool CCli::OpenNames(const QString& strPath, std::vector<std::string>& names) {
+bool CCli::OpenNames(const QString& strPath, CSiteNameList& names) {
     m_doc.m_pNames = &names;
     const bool bOpened = Open(strPath);
     m_doc.m_pNames = nullptr;

@@ -4,6 +4,7 @@
 #include "cli/CliPrompts.h"
 #include "cli/SecretInput.h"
 #include "database/LockwardenDoc.h"
+#include "database/SiteDatabaseFormat.h"
 #include "framework/DocTemplate.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ public:
     void Serialize(CArchive& ar) override;
 
     // While set, loading fills this with the site names in file order and leaves m_sites empty.
-    std::vector<std::string>* m_pNames = nullptr;
+    CSiteNameList* m_pNames = nullptr;
 
 private:
     CAppState& m_app;
@@ -43,7 +44,7 @@ public:
 
     bool Open(const QString& strPath) { return m_template.OpenDocumentFile(strPath); }
     // Opens for reading the site names alone, in file order.
-    bool OpenNames(const QString& strPath, std::vector<std::string>& names);
+    bool OpenNames(const QString& strPath, CSiteNameList& names);
     bool Save() { return m_doc.DoFileSave(); }
     // After a change to the records: marked as the view marks it, saved, and the command ends.
     int SaveChanges();

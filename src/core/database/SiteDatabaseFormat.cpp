@@ -71,12 +71,17 @@ void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites
         });
 }
 
-void ReadSiteNames(CArchive& ar, const std::string& strPassword, std::vector<std::string>& names) {
+void ReadSiteNames(CArchive& ar, const std::string& strPassword, CSiteNameList& names) {
+    const CFieldDecipher decipher(strPassword);
     ReadEachRecord(
         ar, [&](std::size_t nCount) { names.reserve(names.size() + nCount); },
         [&] {
             // The site name is a record's first field; the URL, user name, password and notes follow.
-            names.push_back(DecipherText(strPassword, ar.ReadString()));
+            names.AddName([&](std::string& str) {
+                const std::size_t nStart = str.size();
+                ar.AppendString(str);
+                decipher.Apply(str.data() + nStart, str.size() - nStart);
+            });
             for (int nField = 1; nField < 5; ++nField)
                 ar.SkipString();
         });

@@ -2,10 +2,35 @@
 
 #include "database/SiteInfo.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CArchive;
+
+// Site names in record order, side by side in one buffer: a large database's names take two
+// allocations in all rather than one each.
+class CSiteNameList {
+public:
+    std::size_t size() const { return m_ends.size(); }
+    bool empty() const { return m_ends.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1];
+        return std::string_view(m_strText).substr(nStart, m_ends[i] - nStart);
+    }
+
+    void reserve(std::size_t nCount) { m_ends.reserve(nCount); }
+    // Adds one name: fill(str) appends its bytes to str.
+    template <typename Fill> void AddName(Fill fill) {
+        fill(m_strText);
+        m_ends.push_back(m_strText.size());
+    }
+
+private:
+    std::string m_strText;
+    std::vector<std::size_t> m_ends; // where each name ends in m_strText
+};
 
 // The byte layout of a site database: the banner, the check string, a 32-bit count and one tagged
 // CSiteInfo object per record. These are the two directions of that one layout.
@@ -31,6 +56,6 @@ void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites
 
 // Reads the same records as ReadRecords, with the same checks and failures, but keeps only their
 // deciphered site names, in file order: listing a large database then builds no records.
-void ReadSiteNames(CArchive& ar, const std::string& strPassword, std::vector<std::string>& names);
+void ReadSiteNames(CArchive& ar, const std::string& strPassword, CSiteNameList& names);
 
 } // namespace SiteDatabaseFormat

@@ -187,6 +187,12 @@ std::uint32_t CArchive::ReadStringLength(bool& bUnicode) {
 }
 
 std::string CArchive::ReadString() {
+    std::string str;
+    AppendString(str);
+    return str;
+}
+
+void CArchive::AppendString(std::string& str) {
     bool bUnicode = false;
     std::uint32_t n = ReadStringLength(bUnicode);
     if (bUnicode) {
@@ -199,17 +205,16 @@ std::string CArchive::ReadString() {
         const QString text =
             QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.data()), static_cast<qsizetype>(n));
         const QByteArray utf8 = text.toUtf8();
-        return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        str.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        return;
     }
     if (m_buffer.size() - m_nPos >= n) {
-        std::string str(m_buffer.data() + m_nPos, n);
+        str.append(m_buffer.data() + m_nPos, n);
         m_nPos += n;
-        return str;
+        return;
     }
     CheckAvailable(n);
-    std::string str;
     ReadLong(str, n);
-    return str;
 }
 
 void CArchive::SkipString() {
@@ -237,17 +242,18 @@ void CArchive::SkipString() {
     }
 }
 
-// Takes what the buffer holds, then reads the rest straight from the device into the string, so a long
+// Takes what the buffer holds, then reads the rest straight from the device onto the string, so a long
 // string is never held twice. A device that knows its size had the length checked already; from a pipe
 // the string grows with what actually arrives, never with the length the stream claims.
 void CArchive::ReadLong(std::string& str, std::size_t n) {
     const std::size_t nBuffered = std::min(n, m_buffer.size() - m_nPos);
-    str.assign(m_buffer.data() + m_nPos, nBuffered);
+    const std::size_t nEnd = str.size() + n;
+    str.append(m_buffer.data() + m_nPos, nBuffered);
     m_nPos += nBuffered;
     const bool bSizeKnown = BytesLeft() >= 0;
-    while (str.size() < n) {
+    while (str.size() < nEnd) {
         const std::size_t nOld = str.size();
-        std::size_t nStep = n - nOld;
+        std::size_t nStep = nEnd - nOld;
         if (!bSizeKnown) {
             // Fill the room the string has before asking for more, then ask for no more than it holds.
             const std::size_t nRoom = str.capacity() > nOld ? str.capacity() - nOld : std::max(m_nBufferSize, nOld);

@@ -56,6 +56,8 @@ public:
     std::uint16_t ReadWord();
     std::uint32_t ReadDWord();
     std::string ReadString();
+    // Reads one string onto the end of str: many strings can share one buffer.
+    void AppendString(std::string& str);
     // Reads past one string without keeping it; fails where ReadString would.
     void SkipString();
     // Reads an object tag and checks it names the registered class with its schema.

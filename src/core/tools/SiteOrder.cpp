@@ -5,10 +5,10 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
-#include <thread>
 
 namespace {
 
@@ -52,48 +52,84 @@ std::uint64_t LoadWord(const char* p) {
     return __builtin_bswap64(n);
 }
 
-// Below this many names the buckets cost more than they save, and below the second a second thread does.
-constexpr std::size_t kBucketSortMinimum = 4096;
-constexpr std::size_t kParallelSortMinimum = 20000;
+// A run of entries that share their first nDepth key bytes and still has to be put in order.
+struct CRun {
+    std::size_t nBegin;
+    std::size_t nEnd;
+    std::uint32_t nDepth;
+};
 
-// First a counting sort on the first two key bytes, which keeps the record order; then each run of
-// names that share them is sorted on its own. A large list leaves half of the runs to a second thread.
-template <typename Entry, typename Less> void SortInBuckets(std::vector<Entry>& entries, const Less& less) {
-    constexpr std::size_t kBuckets = std::size_t{1} << 16;
-    std::vector<std::uint32_t> starts(kBuckets + 1, 0);
-    for (const Entry& e : entries)
-        ++starts[(e.nHead[0] >> 48) + 1];
-    for (std::size_t i = 1; i <= kBuckets; ++i)
-        starts[i] += starts[i - 1];
-    std::vector<Entry> sorted(entries.size());
-    {
-        std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
-        for (const Entry& e : entries)
-            sorted[next[e.nHead[0] >> 48]++] = e;
-    }
-    const auto sortRuns = [&](std::size_t nFirstBucket, std::size_t nEndBucket) {
-        for (std::size_t i = nFirstBucket; i < nEndBucket; ++i)
-            if (starts[i + 1] - starts[i] > 1)
-                std::sort(sorted.begin() + starts[i], sorted.begin() + starts[i + 1], less);
+// Runs shorter than this are finished by insertion; the byte counts of a radix pass cost more.
+constexpr std::size_t kRadixMinimum = 32;
+
+// A stable most-significant-byte radix sort of the keys: each pass deals a run out by the key byte at its
+// depth (a key that has ended goes first), which keeps the record order of every bucket, so equal names
+// need no tie-break and no pass ever compares two whole keys. Each entry carries the eight key bytes
+// around its depth, read once per eight passes instead of once per byte from the scattered keys.
+template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char* pKeys) {
+    std::vector<Entry> dealt(entries.size());
+    std::vector<CRun> runs{{0, entries.size(), 0}};
+    const auto less = [pKeys](const Entry& a, const Entry& b, std::uint32_t nDepth) {
+        const std::uint32_t nCommon = std::min(a.nLength, b.nLength);
+        for (std::uint32_t nOffset = nDepth; nOffset < nCommon; nOffset += 8) {
+            const std::uint64_t nA = LoadWord(pKeys + a.nStart + nOffset);
+            const std::uint64_t nB = LoadWord(pKeys + b.nStart + nOffset);
+            if (nA != nB)
+                return nA < nB;
+        }
+        return a.nLength < b.nLength;
     };
-    if (sorted.size() >= kParallelSortMinimum && std::thread::hardware_concurrency() > 1) {
-        const std::size_t nMiddle = static_cast<std::size_t>(
-            std::upper_bound(starts.begin(), starts.end(), sorted.size() / 2) - starts.begin());
-        std::thread first([&] { sortRuns(0, nMiddle); });
-        sortRuns(nMiddle, kBuckets);
-        first.join();
-    } else {
-        sortRuns(0, kBuckets);
+    while (!runs.empty()) {
+        const CRun run = runs.back();
+        runs.pop_back();
+        Entry* const p = entries.data() + run.nBegin;
+        const std::size_t n = run.nEnd - run.nBegin;
+        if (n < kRadixMinimum) {
+            for (std::size_t i = 1; i < n; ++i) {
+                const Entry e = p[i];
+                std::size_t j = i;
+                for (; j > 0 && less(e, p[j - 1], run.nDepth); --j)
+                    p[j] = p[j - 1];
+                p[j] = e;
+            }
+            continue;
+        }
+        const std::uint32_t nDepth = run.nDepth;
+        if (nDepth % 8 == 0)
+            for (std::size_t i = 0; i < n; ++i)
+                p[i].nWord = LoadWord(pKeys + p[i].nStart + nDepth);
+        const unsigned nShift = 56 - 8 * (nDepth % 8);
+        const auto bucketOf = [&](const Entry& e) -> std::size_t {
+            return e.nLength <= nDepth ? 0 : ((e.nWord >> nShift) & 0xFF) + 1;
+        };
+        std::array<std::size_t, 258> starts{};
+        for (std::size_t i = 0; i < n; ++i)
+            ++starts[bucketOf(p[i]) + 1];
+        if (starts[bucketOf(p[0]) + 1] == n) {
+            // One bucket holds the whole run: nothing moves; ended keys are all equal and done.
+            if (bucketOf(p[0]) != 0)
+                runs.push_back({run.nBegin, run.nEnd, nDepth + 1});
+            continue;
+        }
+        for (std::size_t b = 1; b < starts.size(); ++b)
+            starts[b] += starts[b - 1];
+        std::array<std::size_t, 257> next;
+        std::copy(starts.begin(), starts.end() - 1, next.begin());
+        Entry* const pDealt = dealt.data() + run.nBegin;
+        for (std::size_t i = 0; i < n; ++i)
+            pDealt[next[bucketOf(p[i])]++] = p[i];
+        std::copy(pDealt, pDealt + n, p);
+        for (std::size_t b = 1; b < 257; ++b)
+            if (starts[b + 1] - starts[b] > 1)
+                runs.push_back({run.nBegin + starts[b], run.nBegin + starts[b + 1], nDepth + 1});
     }
-    entries.swap(sorted);
 }
 
 // nameOf(i) is the name of record i of nCount.
 template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount, NameOf nameOf) {
-    // All keys side by side in one buffer, one allocation instead of one per name; each entry carries
-    // what most comparisons need, so sorting seldom looks further.
+    // All keys side by side in one buffer, one allocation instead of one per name.
     struct CEntry {
-        std::uint64_t nHead[2]; // the first sixteen key bytes
+        std::uint64_t nWord; // the sort's copy of eight key bytes
         std::uint32_t nStart;
         std::uint32_t nLength;
         std::uint32_t nIndex;
@@ -110,9 +146,7 @@ template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount
         AppendSortKey(keys, nameOf(i));
         const std::size_t nLength = keys.size() - nStart;
         keys.append(kPadding, '\0');
-        entries.push_back({{0, 0},
-                           static_cast<std::uint32_t>(nStart),
-                           static_cast<std::uint32_t>(nLength),
+        entries.push_back({0, static_cast<std::uint32_t>(nStart), static_cast<std::uint32_t>(nLength),
                            static_cast<std::uint32_t>(i)});
     }
     if (keys.size() > UINT32_MAX || nCount > UINT32_MAX) {
@@ -123,33 +157,7 @@ template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount
                          [&](std::size_t a, std::size_t b) { return CompareSiteNames(nameOf(a), nameOf(b)) < 0; });
         return order;
     }
-    const char* const pKeys = keys.data();
-    for (CEntry& e : entries) {
-        e.nHead[0] = LoadWord(pKeys + e.nStart);
-        e.nHead[1] = LoadWord(pKeys + e.nStart + 8);
-    }
-    // The index breaks ties, so equal names keep their record order without a stable sort.
-    const auto less = [pKeys](const CEntry& a, const CEntry& b) {
-        if (a.nHead[0] != b.nHead[0])
-            return a.nHead[0] < b.nHead[0];
-        if (a.nHead[1] != b.nHead[1])
-            return a.nHead[1] < b.nHead[1];
-        const std::uint32_t nCommon = std::min(a.nLength, b.nLength);
-        for (std::uint32_t nOffset = 16; nOffset < nCommon; nOffset += 8) {
-            const std::uint64_t nA = LoadWord(pKeys + a.nStart + nOffset);
-            const std::uint64_t nB = LoadWord(pKeys + b.nStart + nOffset);
-            if (nA != nB)
-                return nA < nB;
-        }
-        if (a.nLength != b.nLength)
-            return a.nLength < b.nLength;
-        return a.nIndex < b.nIndex;
-    };
-    if (entries.size() < kBucketSortMinimum) {
-        std::sort(entries.begin(), entries.end(), less);
-    } else {
-        SortInBuckets(entries, less);
-    }
+    RadixSort(entries, keys.data());
     std::vector<std::size_t> order;
     order.reserve(entries.size());
     for (const CEntry& e : entries)
@@ -166,7 +174,7 @@ std::string SiteSortKey(std::string_view strName) {
     return key;
 }
 
-int CompareSiteNames(const std::string& strA, const std::string& strB) {
+int CompareSiteNames(std::string_view strA, std::string_view strB) {
     // While both names are ASCII each byte is one character in either decoding, so the first folded
     // difference decides; only a pair that meets a non-ASCII byte first needs the keys.
     const std::size_t n = std::min(strA.size(), strB.size());
@@ -189,4 +197,8 @@ std::vector<std::size_t> SiteListOrder(const CSiteArray& sites) {
 
 std::vector<std::size_t> SiteListOrder(const std::vector<std::string>& names) {
     return ListOrder(names.size(), [&](std::size_t i) -> const std::string& { return names[i]; });
+}
+
+std::vector<std::size_t> SiteListOrder(const CSiteNameList& names) {
+    return ListOrder(names.size(), [&](std::size_t i) { return names[i]; });
 }

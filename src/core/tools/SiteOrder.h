@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/SiteDatabaseFormat.h"
 #include "database/SiteInfo.h"
 
 #include <cstddef>
@@ -16,7 +17,7 @@
 // QString::compare(ToDisplayText(a), ToDisplayText(b), Qt::CaseInsensitive).
 
 // Negative, zero or positive as strA sorts before, with or after strB.
-int CompareSiteNames(const std::string& strA, const std::string& strB);
+int CompareSiteNames(std::string_view strA, std::string_view strB);
 
 // A byte string whose plain byte order (memcmp, then length) is the order of CompareSiteNames: the
 // folded UTF-16 units, each written in UTF-8 form, which keeps their order and leaves ASCII names as
@@ -27,3 +28,4 @@ std::string SiteSortKey(std::string_view strName);
 std::vector<std::size_t> SiteListOrder(const CSiteArray& sites);
 // The same for site names alone, given in record order.
 std::vector<std::size_t> SiteListOrder(const std::vector<std::string>& names);
+std::vector<std::size_t> SiteListOrder(const CSiteNameList& names);

@@ -14,8 +14,8 @@ namespace {
 
 const std::string kPassword = "names only";
 
-// A database whose fields take every length form, so skipping has to follow each of them, plus one
-// field in the 16-bit form that only files written elsewhere hold.
+// A database whose fields take every length form, so skipping has to follow each of them, plus a URL
+// and a site name in the 16-bit form that only files written elsewhere hold.
 QByteArray SampleDatabase() {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -23,7 +23,7 @@ QByteArray SampleDatabase() {
     CArchive ar(&buffer, CArchive::store);
     ar.WriteString(SiteDatabaseFormat::kBanner);
     ar.WriteString(SiteDatabaseFormat::MakeCheckString(kPassword));
-    ar.WriteDWord(4);
+    ar.WriteDWord(5);
     const std::vector<std::vector<std::string>> records = {
         {"first", "https://example.com", "me", "secret", ""},
         {std::string(300, 's'), std::string(254, 'u'), std::string(255, 'v'), "", std::string(70000, 'n')},
@@ -44,6 +44,15 @@ QByteArray SampleDatabase() {
     ar.WriteByte(2);
     ar.WriteBytes("h\0i\0", 4);
     for (int i = 0; i < 3; ++i)
+        ar.WriteString("");
+    // And one whose stored name is "é!" in 16-bit characters: deciphered after it is turned into UTF-8.
+    ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
+    const QString strUnits = QString::fromUtf8("\xC3\xA9!");
+    ar.WriteByte(0xFF);
+    ar.WriteWord(0xFFFE);
+    ar.WriteByte(static_cast<std::uint8_t>(strUnits.size()));
+    ar.WriteBytes(reinterpret_cast<const char*>(strUnits.utf16()), static_cast<std::size_t>(strUnits.size()) * 2);
+    for (int i = 0; i < 4; ++i)
         ar.WriteString("");
     ar.Flush();
     return bytes;
@@ -84,7 +93,10 @@ Outcome ReadAllRecords(const QByteArray& bytes, int nBufferSize) {
 
 Outcome ReadNamesOnly(const QByteArray& bytes, int nBufferSize) {
     return ReadWith(bytes, nBufferSize, [](CArchive& ar, std::vector<std::string>& names) {
-        SiteDatabaseFormat::ReadSiteNames(ar, kPassword, names);
+        CSiteNameList list;
+        SiteDatabaseFormat::ReadSiteNames(ar, kPassword, list);
+        for (std::size_t i = 0; i < list.size(); ++i)
+            names.emplace_back(list[i]);
     });
 }
 
@@ -94,7 +106,8 @@ TEST(ReadSiteNames, GivesTheNamesOfTheFullRead) {
     const QByteArray bytes = SampleDatabase();
     const Outcome full = ReadAllRecords(bytes, CArchive::kDefaultBufferSize);
     ASSERT_FALSE(full.failure);
-    ASSERT_EQ(full.names, (std::vector<std::string>{"first", std::string(300, 's'), "", "w"}));
+    ASSERT_EQ(full.names, (std::vector<std::string>{"first", std::string(300, 's'), "", "w",
+                                                    DecipherText(kPassword, "\xC3\xA9!")}));
     // A small buffer makes the long fields cross many refills while they are skipped.
     for (int nBufferSize : {16, 100, CArchive::kDefaultBufferSize, 1 << 16})
         EXPECT_EQ(ReadNamesOnly(bytes, nBufferSize), full) << nBufferSize;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -83,8 +85,8 @@ TEST(SiteOrder, AgreesWithTheCaseInsensitiveComparisonOfTheDisplayedNames) {
 }
 
 TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
-    // Copies of the names make lists of each size at which the sort works differently: one plain sort,
-    // runs sorted after a counting sort on the first bytes, and those runs shared with a second thread.
+    // Copies of the names make lists of each size at which the sort works differently: insertion alone,
+    // a few radix passes, and long runs of equal names through many passes.
     for (int nCopies : {1, 150, 700}) {
         SCOPED_TRACE(nCopies);
         std::vector<std::string> names;
@@ -104,6 +106,32 @@ TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
         }
         // The records' order and the names' order are the same order.
         EXPECT_EQ(SiteListOrder(SitesNamed(names)), order);
+    }
+}
+
+TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
+    // Names built from a few pieces, so that many share long heads, differ only in case or sort equal,
+    // mixed with UTF-8 and Windows-1252 accents, names that begin others, and lists of every size the sort
+    // treats in its own way: finished by insertion at once, one pass, many passes.
+    const std::vector<std::string> pieces = {"amazon", "Amazon", "AMAZON", " ",    "bank",      "Bank",
+                                             "é",      "É",      "\xE9",   "\xC9", "insurance", "insurancE",
+                                             "0",      "12",     "_",      "[",    "z",         "\xF0\x90\x90\x80"};
+    std::mt19937 random(7);
+    for (std::size_t nCount : {5, 31, 32, 200, 5000}) {
+        SCOPED_TRACE(nCount);
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < nCount; ++i) {
+            std::string strName;
+            for (unsigned nPieces = random() % 9; nPieces > 0; --nPieces)
+                strName += pieces[random() % pieces.size()];
+            names.push_back(strName);
+        }
+        std::vector<std::size_t> expected(nCount);
+        std::iota(expected.begin(), expected.end(), std::size_t{0});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
+        EXPECT_EQ(SiteListOrder(names), expected);
+        EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
     }
 }
 
