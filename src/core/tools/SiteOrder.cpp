@@ -13,15 +13,21 @@
 namespace {
 
 // Appends the key of one name. ASCII, by far the common case, folds without building a QString; it gives
-// the same bytes as the general path, since case folding maps ASCII to its lower case.
+// the same bytes as the general path, since case folding maps ASCII to its lower case. The fold and the
+// check for ASCII are one pass; a name that turns out not to be ASCII is taken back and folded in full.
 void AppendSortKey(std::string& key, std::string_view strName) {
-    if (IsAscii(strName)) {
-        const std::size_t nStart = key.size();
-        key.resize(nStart + strName.size());
-        std::transform(strName.begin(), strName.end(), key.begin() + static_cast<std::ptrdiff_t>(nStart),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; });
-        return;
+    const std::size_t nStart = key.size();
+    key.resize(nStart + strName.size());
+    char* const pOut = key.data() + nStart;
+    unsigned nAll = 0;
+    for (std::size_t i = 0; i < strName.size(); ++i) {
+        const auto c = static_cast<unsigned char>(strName[i]);
+        nAll |= c;
+        pOut[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
     }
+    if (nAll < 0x80)
+        return;
+    key.resize(nStart);
     // Simple case folding, unit for unit the fold that the case-insensitive QString comparison applies.
     // Each unit is written on its own (a surrogate too) in UTF-8 form: a prefix-free code that keeps the
     // order of the values it encodes, so the bytes compare as the units do.
@@ -43,7 +49,7 @@ void AppendSortKey(std::string& key, std::string_view strName) {
 
 // Every key in the sort buffer is followed by this many zero bytes, so eight bytes can be loaded from
 // anywhere up to its end. Names hold no NUL byte: the padding sorts a key before any longer key it begins.
-constexpr std::size_t kPadding = 16;
+constexpr std::size_t kPadding = 8;
 
 // Eight key bytes as one number whose order is theirs.
 std::uint64_t LoadWord(const char* p) {
@@ -106,9 +112,21 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
         for (std::size_t i = 0; i < n; ++i)
             ++starts[bucketOf(p[i]) + 1];
         if (starts[bucketOf(p[0]) + 1] == n) {
-            // One bucket holds the whole run: nothing moves; ended keys are all equal and done.
-            if (bucketOf(p[0]) != 0)
-                runs.push_back({run.nBegin, run.nEnd, nDepth + 1});
+            // One bucket holds the whole run: nothing moves; ended keys are all equal and done. Otherwise the
+            // next pass starts past every byte the run shares in the cached word, short of any key's end.
+            if (bucketOf(p[0]) != 0) {
+                std::uint64_t nDiff = 0;
+                std::uint32_t nShortest = p[0].nLength;
+                for (std::size_t i = 1; i < n; ++i) {
+                    nDiff |= p[i].nWord ^ p[0].nWord;
+                    nShortest = std::min(nShortest, p[i].nLength);
+                }
+                const std::uint32_t nWordEnd = nDepth - nDepth % 8 + 8;
+                const std::uint32_t nShared =
+                    nDiff == 0 ? nWordEnd
+                               : nDepth - nDepth % 8 + static_cast<std::uint32_t>(__builtin_clzll(nDiff) / 8);
+                runs.push_back({run.nBegin, run.nEnd, std::min(nShared, nShortest)});
+            }
             continue;
         }
         for (std::size_t b = 1; b < starts.size(); ++b)
