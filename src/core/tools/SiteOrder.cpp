@@ -48,7 +48,8 @@ void AppendSortKey(std::string& key, std::string_view strName) {
 }
 
 // Every key in the sort buffer is followed by this many zero bytes, so eight bytes can be loaded from
-// anywhere up to its end. Names hold no NUL byte: the padding sorts a key before any longer key it begins.
+// anywhere up to its end. The padding sorts a key before any longer key it begins; where a name holds a
+// NUL (a damaged file), the lengths settle what the padding cannot.
 constexpr std::size_t kPadding = 8;
 
 // Eight key bytes as one number whose order is theirs.

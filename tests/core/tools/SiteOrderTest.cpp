@@ -33,7 +33,8 @@ std::vector<std::string> NamesInListOrder(const std::vector<std::string>& names)
 
 // Names that tell a display-text fold from a byte-wise one: accented capitals, Greek final sigma,
 // a Deseret capital (outside the 16-bit plane), Windows-1252 bytes that are not UTF-8, punctuation that
-// sits between the upper- and lower-case ASCII letters, prefixes of one another, and long shared heads.
+// sits between the upper- and lower-case ASCII letters, prefixes of one another, and long shared heads;
+// and a NUL, which a damaged file can put in a name, after a name that is otherwise the same.
 const std::vector<std::string> kAwkwardNames = {
     "alpha",
     "Alpha",
@@ -71,6 +72,7 @@ const std::vector<std::string> kAwkwardNames = {
     "insurance energy wateR 12 b",
     "1password",
     "~tilde",
+    std::string("~tilde\0", 7),
 };
 
 } // namespace
@@ -111,11 +113,27 @@ TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
 
 TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
     // Names built from a few pieces, so that many share long heads, differ only in case or sort equal,
-    // mixed with UTF-8 and Windows-1252 accents, names that begin others, and lists of every size the sort
-    // treats in its own way: finished by insertion at once, one pass, many passes.
-    const std::vector<std::string> pieces = {"amazon", "Amazon", "AMAZON", " ",    "bank",      "Bank",
-                                             "é",      "É",      "\xE9",   "\xC9", "insurance", "insurancE",
-                                             "0",      "12",     "_",      "[",    "z",         "\xF0\x90\x90\x80"};
+    // mixed with UTF-8 and Windows-1252 accents, a NUL as a damaged file may hold, names that begin others,
+    // and lists of every size the sort treats in its own way: finished by insertion at once, one pass, many.
+    const std::vector<std::string> pieces = {"amazon",
+                                             "Amazon",
+                                             "AMAZON",
+                                             " ",
+                                             "bank",
+                                             "Bank",
+                                             "é",
+                                             "É",
+                                             "\xE9",
+                                             "\xC9",
+                                             "insurance",
+                                             "insurancE",
+                                             "0",
+                                             "12",
+                                             "_",
+                                             "[",
+                                             "z",
+                                             "\xF0\x90\x90\x80",
+                                             std::string(1, '\0')};
     std::mt19937 random(7);
     for (std::size_t nCount : {5, 31, 32, 200, 5000}) {
         SCOPED_TRACE(nCount);
