@@ -22,6 +22,8 @@ public:
     bool m_bRunEmbedding = false;
     bool m_bShowHelp = false;
     bool m_bShowVersion = false;
+    // The first option beginning with "--" that is none of ours: the command line is in error.
+    QString m_strBadOption;
 
 private:
     bool ParseParamFlag(const QString& strFlag);
