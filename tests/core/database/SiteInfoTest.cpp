@@ -17,7 +17,11 @@ TEST(SiteInfo, MaskPasswordHasOneStarPerShownCharacter) {
     const Case cases[] = {
         {"empty", "", ""},
         {"ASCII", "s3cret!", "*******"},
-        {"UTF-8 accents", "m\xC3\xBBr\xC3\xA9" "e b\xC3\xA9" "b\xC3\xA9", "**********"},
+        {"UTF-8 accents",
+         "m\xC3\xBBr\xC3\xA9"
+         "e b\xC3\xA9"
+         "b\xC3\xA9",
+         "**********"},
         {"UTF-8 of three and four bytes", "\xE2\x82\xAC\xF0\x9F\x94\x91x", "***"},
         {"Windows-1252 bytes", "p\xE9\x80!", "****"},
         {"UTF-8 cut short is Windows-1252", "p\xC3", "**"},
