@@ -5,7 +5,8 @@
 
 // What the command line asks for. Only the program's own switches count as switches, written with "/" or
 // "-" in any case: "/p", "/pt", "/dde", "Unregister", "Unregserver" and "Embedding". Every other argument
-// is a file name, since a Linux path begins with "/"; after "--" every argument is a file name.
+// is a file name, since a Linux path begins with "/", except an unknown option beginning with "--", which is
+// an error; after "--" every argument is a file name.
 class CCommandLineInfo {
 public:
     enum EShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister };
