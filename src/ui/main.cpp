@@ -58,10 +58,20 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopAppId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lockwarden.svg")));
 
+    // QApplication has taken its own options (-style, --platform...) out of argv by now: a "--" option
+    // left over is nobody's.
+    const QStringList args = ArgumentsOf(argc, argv);
+    CCommandLineInfo checked;
+    checked.ParseCommandLine(args);
+    if (!checked.m_strBadOption.isEmpty()) {
+        std::fprintf(stderr, "lockwarden: unknown option %s\n", checked.m_strBadOption.toLocal8Bit().constData());
+        std::fputs(CommandLineUsage().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+
     CQtPrompts prompts(RunFilePasswordDlg);
     CLockwardenApp app(prompts);
-    // QApplication has taken its own options (-style, -platform...) out of argv by now.
-    const bool bStarted = app.InitInstance(ArgumentsOf(argc, argv));
+    const bool bStarted = app.InitInstance(args);
     if (bStarted)
         qapp.exec();
     const int nExit = app.ExitInstance();

@@ -19,6 +19,12 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
             if ((strArg.startsWith(QLatin1Char('/')) || strArg.startsWith(QLatin1Char('-'))) &&
                 ParseParamFlag(strArg.mid(1)))
                 continue;
+            // "--" starts a long option, never a file name (a file of that name goes after "--").
+            if (strArg.startsWith(QLatin1String("--"))) {
+                if (m_strBadOption.isEmpty())
+                    m_strBadOption = strArg;
+                continue;
+            }
         }
         ParseParamNotFlag(strArg);
     }

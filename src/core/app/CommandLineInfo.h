@@ -5,7 +5,8 @@
 
 // What the command line asks for. Only the program's own switches count as switches, written with "/" or
 // "-" in any case: "/p", "/pt", "/dde", "Unregister", "Unregserver" and "Embedding". Every other argument
-// is a file name, since a Linux path begins with "/"; after "--" every argument is a file name.
+// is a file name, since a Linux path begins with "/", except an unknown option beginning with "--", which is
+// an error; after "--" every argument is a file name.
 class CCommandLineInfo {
 public:
     enum EShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister };
@@ -22,6 +23,8 @@ public:
     bool m_bRunEmbedding = false;
     bool m_bShowHelp = false;
     bool m_bShowVersion = false;
+    // The first option beginning with "--" that is none of ours: the command line is in error.
+    QString m_strBadOption;
 
 private:
     bool ParseParamFlag(const QString& strFlag);

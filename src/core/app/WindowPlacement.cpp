@@ -57,6 +57,8 @@ bool ReadWindowPlacement(const CProfileStore& store, CWindowPlacement& wp) {
     const int nMax = store.GetProfileInt(strSection, QStringLiteral("max"), 0);
     const int nIcon = store.GetProfileInt(strSection, QStringLiteral("icon"), 0);
     ApplyStoredFlags(nIcon, nMax, read);
+    read.bToolBar = store.GetProfileInt(strSection, QStringLiteral("toolBar"), 1) != 0;
+    read.bStatusBar = store.GetProfileInt(strSection, QStringLiteral("statusBar"), 1) != 0;
     wp = read;
     return true;
 }
@@ -66,4 +68,6 @@ void WriteWindowPlacement(CProfileStore& store, const CWindowPlacement& wp) {
     store.WriteProfileString(strSection, QStringLiteral("rect"), FormatPlacementRect(wp));
     store.WriteProfileInt(strSection, QStringLiteral("icon"), IconFlagOf(wp));
     store.WriteProfileInt(strSection, QStringLiteral("max"), MaxFlagOf(wp));
+    store.WriteProfileInt(strSection, QStringLiteral("toolBar"), wp.bToolBar ? 1 : 0);
+    store.WriteProfileInt(strSection, QStringLiteral("statusBar"), wp.bStatusBar ? 1 : 0);
 }

@@ -17,6 +17,9 @@ struct CWindowPlacement {
     EShowState showState = EShowState::Normal;
     // A minimized window that comes back maximized.
     bool bRestoreToMaximized = false;
+    // Whether the toolbar and the status bar show ("toolBar", "statusBar"; both by default).
+    bool bToolBar = true;
+    bool bStatusBar = true;
 };
 
 // "%04d %04d %04d %04d": -8 becomes "-008", 10000 stays five digits.
@@ -32,7 +35,8 @@ void ApplyStoredFlags(int nIcon, int nMax, CWindowPlacement& wp);
 
 inline constexpr const char* kPlacementSection = "mainWindow";
 
-// Reads "rect", then "max" and "icon". False (and wp untouched) when "rect" is missing or not four numbers.
+// Reads "rect", then "max", "icon" and the two bars. False (and wp untouched) when "rect" is missing or not
+// four numbers.
 bool ReadWindowPlacement(const CProfileStore& store, CWindowPlacement& wp);
-// Writes "rect", "icon" and "max", in that order.
+// Writes "rect", "icon", "max", "toolBar" and "statusBar", in that order.
 void WriteWindowPlacement(CProfileStore& store, const CWindowPlacement& wp);

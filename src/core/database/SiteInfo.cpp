@@ -2,6 +2,9 @@
 
 #include "database/FieldCipher.h"
 #include "framework/Archive.h"
+#include "platform/Text.h"
+
+#include <algorithm>
 
 CSiteInfo::CSiteInfo(std::string strSite, std::string strURL, std::string strUser, std::string strPswd,
                      std::string strNotes)
@@ -20,5 +23,9 @@ void CSiteInfo::Serialize(CArchive& ar, const std::string& strKey) {
 }
 
 std::string MaskPassword(std::string_view strPswd) {
-    return std::string(strPswd.size(), '*');
+    // Counted on the text as the field shows it: a UTF-8 character of several bytes is one star; in a
+    // Windows file every byte is a character anyway.
+    const QString strShown = ToDisplayText(strPswd);
+    const auto nChars = std::count_if(strShown.begin(), strShown.end(), [](QChar c) { return !c.isLowSurrogate(); });
+    return std::string(static_cast<std::size_t>(nChars), '*');
 }

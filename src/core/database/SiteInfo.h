@@ -31,5 +31,6 @@ public:
 // The document's records in insertion order; each owned by the array.
 using CSiteArray = std::vector<std::unique_ptr<CSiteInfo>>;
 
-// A password as it is shown while browsing: one "*" per byte, so its length shows and nothing else.
+// A password as it is shown while browsing: one "*" per character as the field would show it, so its
+// length shows and nothing else.
 std::string MaskPassword(std::string_view strPswd);

@@ -24,7 +24,9 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -83,24 +85,25 @@ void CMainFrame::CreateStatusBar() {
     m_paneMessage->setObjectName(QStringLiteral("ID_SEPARATOR"));
     pBar->addWidget(m_paneMessage, 1);
 
-    const QFontMetrics fm(pBar->font());
     const auto pane = [&](int nID, const QString& strWidthOf) {
         auto* pLabel = new QLabel(pBar);
         pLabel->setObjectName(QStringLiteral("ID_%1").arg(nID));
         pLabel->setAlignment(Qt::AlignCenter);
         pLabel->setFrameShape(QFrame::Panel);
         pLabel->setFrameShadow(QFrame::Sunken);
-        pLabel->setFixedWidth(fm.horizontalAdvance(strWidthOf) + 2 * pLabel->frameWidth() + 4);
+        pLabel->setProperty(kPaneWidthProperty, PaneWidthFor(*pLabel, strWidthOf));
+        pLabel->setFixedWidth(pLabel->property(kPaneWidthProperty).toInt());
         pBar->addPermanentWidget(pLabel);
         return pLabel;
     };
-    // The sites pane is as wide as " \t100 Sites " with its tab measured as a blank.
+    // The sites pane is at least as wide as " \t100 Sites " with its tab measured as a blank.
     m_paneSites = pane(ID_INDICATOR_SITES, LoadString(ID_INDICATOR_SITES).replace(QLatin1Char('\t'), QLatin1Char(' ')));
-    m_paneSites->setAccessibleName(QStringLiteral("Sites"));
     m_paneCaps = pane(ID_INDICATOR_CAPS, LoadString(ID_INDICATOR_CAPS));
-    m_paneCaps->setAccessibleName(QStringLiteral("Caps Lock"));
     m_paneNum = pane(ID_INDICATOR_NUM, LoadString(ID_INDICATOR_NUM));
-    m_paneNum->setAccessibleName(QStringLiteral("Num Lock"));
+}
+
+int CMainFrame::PaneWidthFor(const QLabel& pane, const QString& strText) {
+    return pane.fontMetrics().horizontalAdvance(strText) + 2 * pane.frameWidth() + 4;
 }
 
 void CMainFrame::RegisterCommands() {
@@ -147,6 +150,13 @@ void CMainFrame::SetPaneText(int nID, const QString& strText) {
     const bool bCentred = strText.startsWith(QLatin1Char('\t'));
     pLabel->setAlignment(bCentred || nID != 0 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
     pLabel->setText(bCentred ? strText.mid(1) : strText);
+    // A screen reader hears what the pane shows.
+    pLabel->setAccessibleName(pLabel->text());
+    if (nID == 0)
+        return;
+    // A pane grows to a text longer than the one it was sized for ("100000 Sites"), and shrinks back.
+    pLabel->setFixedWidth(std::max(pLabel->property(kPaneWidthProperty).toInt(),
+                                   PaneWidthFor(*pLabel, QLatin1Char(' ') + pLabel->text() + QLatin1Char(' '))));
 }
 
 QString CMainFrame::PaneText(int nID) const {
@@ -232,19 +242,45 @@ CWindowPlacement CMainFrame::CurrentPlacement() const {
     } else if (isMaximized()) {
         wp.showState = EShowState::Maximized;
     }
+    wp.bToolBar = m_wndToolBar->isVisibleTo(this);
+    wp.bStatusBar = statusBar()->isVisibleTo(this);
     return wp;
+}
+
+QRect CMainFrame::KeptOnScreen(QRect r, const QRect& screen) {
+    r.setSize(r.size().boundedTo(screen.size()));
+    r.moveLeft(std::clamp(r.left(), screen.left(), screen.left() + screen.width() - r.width()));
+    r.moveTop(std::clamp(r.top(), screen.top(), screen.top() + screen.height() - r.height()));
+    return r;
 }
 
 void CMainFrame::ApplyPlacement(const CWindowPlacement& wp) {
     QRect r(wp.nLeft, wp.nTop, wp.nRight - wp.nLeft, wp.nBottom - wp.nTop);
     if (r.width() <= 0 || r.height() <= 0)
         r.setSize(sizeHint());
-    // A window saved on a screen that is gone comes back on the primary one.
-    bool bOnScreen = false;
-    for (const QScreen* pScreen : QGuiApplication::screens())
-        bOnScreen = bOnScreen || pScreen->availableGeometry().intersects(r);
-    if (!bOnScreen && QGuiApplication::primaryScreen() != nullptr)
-        r.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    // The window comes back whole on the screen that holds most of it; one saved on a screen that is gone
+    // comes back on the primary one.
+    const QScreen* pHome = nullptr;
+    qint64 nMostArea = 0;
+    for (const QScreen* pScreen : QGuiApplication::screens()) {
+        const QRect common = pScreen->availableGeometry().intersected(r);
+        const qint64 nArea = static_cast<qint64>(common.width()) * common.height();
+        if (!common.isEmpty() && nArea > nMostArea) {
+            nMostArea = nArea;
+            pHome = pScreen;
+        }
+    }
+    if (pHome == nullptr && QGuiApplication::primaryScreen() != nullptr) {
+        pHome = QGuiApplication::primaryScreen();
+        r.moveTopLeft(pHome->availableGeometry().topLeft());
+    }
+    if (pHome != nullptr) {
+        // The rectangle is the inside of the window: its frame, where the platform knows it by now, must
+        // fit on the screen as well.
+        create();
+        const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        r = KeptOnScreen(r, pHome->availableGeometry().marginsRemoved(frame));
+    }
     setWindowState(Qt::WindowNoState);
     setGeometry(r);
     Qt::WindowStates state = Qt::WindowNoState;
@@ -266,6 +302,9 @@ void CMainFrame::ActivateFrame(int nCmdShow) {
                 m_store.GetProfileString(QString::fromLatin1(kBarStateSection), QStringLiteral("state")).toLatin1());
             if (!state.isEmpty())
                 restoreState(state);
+            // The saved state holds the toolbar but not the status bar: the placement brings back both.
+            m_wndToolBar->setVisible(wp.bToolBar);
+            statusBar()->setVisible(wp.bStatusBar);
             // The saved state decides how the window shows, whatever the caller asked for.
             ApplyPlacement(wp);
             return;
@@ -339,6 +378,9 @@ void CMainFrame::dropEvent(QDropEvent* pEvent) {
         return;
     pEvent->acceptProposedAction();
     activateWindow();
-    if (m_onDropFiles)
-        m_onDropFiles(files);
+    // Opened once the drop is over: a password prompt must not keep the file manager waiting on it.
+    QTimer::singleShot(0, this, [this, files] {
+        if (m_onDropFiles)
+            m_onDropFiles(files);
+    });
 }

@@ -85,8 +85,14 @@ private:
     void UpdateIndicators();
     void UpdateSitesPane();
     QLabel* Pane(int nID) const;
+    // The width of a pane showing strText within its frame; each indicator keeps the width it was
+    // sized for as its least ("paneWidth").
+    static int PaneWidthFor(const QLabel& pane, const QString& strText);
+    static constexpr const char* kPaneWidthProperty = "paneWidth";
     CWindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const CWindowPlacement& wp);
+    // r made no larger than the screen's available area and moved into it.
+    static QRect KeptOnScreen(QRect r, const QRect& screen);
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;

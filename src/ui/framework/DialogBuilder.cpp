@@ -2,6 +2,7 @@
 
 #include "resources/Resource.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 
@@ -256,6 +258,7 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
     parent.setProperty(kUnitXProperty, units.dX);
     parent.setProperty(kUnitYProperty, units.dY);
 
+    int nHeight = units.Y(tmpl.cy);
     std::vector<QWidget*> focusChain;
     QLabel* pPendingLabel = nullptr;
     const CDialogItem* pPrevious = nullptr;
@@ -267,6 +270,19 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
         QRect rc = units.Map(QRect(item.x, item.y, item.cx, item.cy));
         if (item.kind == EControlKind::ComboBox)
             rc.setHeight(pControl->sizeHint().height());
+        if (auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
+            pArea != nullptr && pArea->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
+            // A field a line and a half high holds its frame and both scroll arrows only at some font sizes:
+            // it is made tall enough for them, and the dialog keeps the room it had below the field.
+            const int nWhole =
+                2 * pArea->frameWidth() +
+                2 * pArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pArea->verticalScrollBar());
+            if (rc.height() < nWhole) {
+                const int nBelow = units.Y(tmpl.cy) - (rc.y() + rc.height());
+                rc.setHeight(nWhole);
+                nHeight = std::max(nHeight, rc.y() + rc.height() + std::max(0, nBelow));
+            }
+        }
         pControl->setGeometry(rc);
 
         QString strName = Text(item.pszAccessibleName);
@@ -307,7 +323,7 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
         if (auto* pCancel = FindControl<QPushButton>(pDialog, IDCANCEL))
             QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
     }
-    return {units.X(tmpl.cx), units.Y(tmpl.cy)};
+    return {units.X(tmpl.cx), nHeight};
 }
 
 QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent) {

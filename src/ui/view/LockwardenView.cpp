@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -64,6 +65,9 @@ void CLockwardenView::UpdateData(bool bSaveAndValidate) {
         m_editPswd->setText(ToDisplayText(m_strPswd));
         m_editNotes->setPlainText(ToDisplayText(m_strNotes));
         m_strShown = {m_editURL->text(), m_editUser->text(), m_editPswd->text(), m_editNotes->toPlainText()};
+        // setText leaves the cursor at the end, which would hide the start of a long text (a URL's domain).
+        for (QLineEdit* pEdit : {m_editURL, m_editUser, m_editPswd})
+            pEdit->setCursorPosition(0);
         // The field is one line high and would keep the previous text's scroll position, showing an
         // empty line where these notes begin.
         m_editNotes->verticalScrollBar()->setValue(0);
@@ -75,6 +79,7 @@ void CLockwardenView::UpdateData(bool bSaveAndValidate) {
 void CLockwardenView::SelectItem(int i) {
     m_comboSites->setCurrentIndex(i);
     m_comboSites->setEditText(i >= 0 ? m_pModel->NameAt(i) : QString());
+    m_comboSites->lineEdit()->setCursorPosition(0);
 }
 
 void CLockwardenView::ClearFields() {
@@ -118,6 +123,19 @@ void CLockwardenView::ShowSelected() {
     Q_EMIT stateChanged();
 }
 
+// Read-only fields are drawn on the window's colour, as the desktop draws fields that cannot be typed in,
+// so browsing and data entry differ at a glance; editable ones go back to the palette they inherit.
+static void SetReadOnlyLook(QWidget* pField, bool bReadOnly) {
+    if (!bReadOnly) {
+        pField->setPalette(QPalette());
+        return;
+    }
+    QPalette pal = pField->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::Base, pal.color(group, QPalette::Window));
+    pField->setPalette(pal);
+}
+
 void CLockwardenView::SetReadOnly(bool b) {
     m_bReadOnly = b;
     m_comboSites->lineEdit()->setReadOnly(b);
@@ -125,6 +143,9 @@ void CLockwardenView::SetReadOnly(bool b) {
     m_editUser->setReadOnly(b);
     m_editPswd->setReadOnly(b);
     m_editNotes->setReadOnly(b);
+    for (QWidget* pField :
+         std::initializer_list<QWidget*>{m_comboSites->lineEdit(), m_editURL, m_editUser, m_editPswd, m_editNotes})
+        SetReadOnlyLook(pField, b);
     if (m_nCurSite >= 0)
         ShowSelected();
     if (b && m_nCurSite >= 0) {

@@ -42,6 +42,30 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{{"/pt/x.lwd"}, E::FileOpen, "/pt/x.lwd"}, Case{{"--", "-p"}, E::FileOpen, "-p"},
                       Case{{"/first.lwd", "/second.lwd"}, E::FileOpen, "/first.lwd"}));
 
+// "--" begins a long option; one the program does not know is an error, not a file named "--foo".
+TEST(CommandLineInfo, AnUnknownLongOptionIsAnErrorAndNoFile) {
+    struct BadCase {
+        std::vector<const char*> args;
+        const char* pszBad;
+        const char* pszFile;
+    };
+    const BadCase cases[] = {{{"--foo"}, "--foo", ""},
+                             {{"--foo", "--bar", "/a.lwd"}, "--foo", "/a.lwd"},
+                             {{"--Unregister"}, "--Unregister", ""},
+                             {{"-foo"}, "", "-foo"},
+                             {{"--", "--foo"}, "", "--foo"},
+                             {{"--help"}, "", ""}};
+    for (const BadCase& c : cases) {
+        QStringList args;
+        for (const char* psz : c.args)
+            args.push_back(QString::fromUtf8(psz));
+        CCommandLineInfo info;
+        info.ParseCommandLine(args);
+        EXPECT_EQ(info.m_strBadOption, QString::fromUtf8(c.pszBad)) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(info.m_strFileName, QString::fromUtf8(c.pszFile)) << args.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
 TEST(CommandLineInfo, HelpVersionAndPrinterArguments) {
     CCommandLineInfo info;
     info.ParseCommandLine({QStringLiteral("--version")});

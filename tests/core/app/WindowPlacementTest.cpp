@@ -117,4 +117,29 @@ TEST(WindowPlacement, ThreeNumbersAreIgnoredAndFlagsReadWithTheRect) {
     EXPECT_TRUE(back.bRestoreToMaximized);
 }
 
+// Both bars show unless the placement says otherwise; each comes back as it was written.
+TEST(WindowPlacement, BarsAreReadBackAsWrittenAndShowByDefault) {
+    QTemporaryDir dir;
+    CProfileStore store(dir.filePath(QStringLiteral("s.conf")));
+    store.WriteProfileString(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("1 2 3 4"));
+    CWindowPlacement wp;
+    ASSERT_TRUE(ReadWindowPlacement(store, wp));
+    EXPECT_TRUE(wp.bToolBar);
+    EXPECT_TRUE(wp.bStatusBar);
+    const std::pair<bool, bool> cases[] = {{false, true}, {true, false}, {false, false}, {true, true}};
+    for (const auto& [bToolBar, bStatusBar] : cases) {
+        wp.bToolBar = bToolBar;
+        wp.bStatusBar = bStatusBar;
+        WriteWindowPlacement(store, wp);
+        EXPECT_EQ(store.GetProfileInt(QStringLiteral("mainWindow"), QStringLiteral("statusBar"), -1),
+                  bStatusBar ? 1 : 0);
+        CWindowPlacement back;
+        back.bToolBar = !bToolBar;
+        back.bStatusBar = !bStatusBar;
+        ASSERT_TRUE(ReadWindowPlacement(store, back));
+        EXPECT_EQ(back.bToolBar, bToolBar);
+        EXPECT_EQ(back.bStatusBar, bStatusBar);
+    }
+}
+
 } // namespace

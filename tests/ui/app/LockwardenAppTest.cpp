@@ -252,9 +252,9 @@ TEST_F(LockwardenAppTest, TheToggleFlipsInMemoryAndOnlyTheStateAtExitIsStored) {
 }
 
 TEST_F(LockwardenAppTest, SavedPlacementIsTakenOnTheFirstTwoActivationsOnly) {
-    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0900  0720"));
+    Preset(QStringLiteral("mainWindow"), QStringLiteral("rect"), QStringLiteral("0100   0120 0600  0520"));
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Frame().geometry(), QRect(100, 120, 800, 600));
+    EXPECT_EQ(Frame().geometry(), QRect(100, 120, 500, 400));
     Frame().setGeometry(QRect(30, 40, 820, 630));
     m_pApp->m_pRouter->Execute(ID_FILE_NEW);
     EXPECT_EQ(Frame().geometry().topLeft(), QPoint(30, 40)) << "File > New leaves the window where it is";

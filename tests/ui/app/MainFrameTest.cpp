@@ -9,13 +9,23 @@
 #include "resources/Resource.h"
 
 #include <QAction>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QUrl>
+#include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -134,6 +144,116 @@ TEST_F(MainFrameTest, PaneKeysWorkOnTheWholeWindowWithoutAMenuEntry) {
     for (QAction* pAction : actions)
         keys << QStringLiteral("%1 %2").arg(pAction->data().toInt()).arg(pAction->shortcut().toString());
     EXPECT_EQ(keys, (QStringList{QStringLiteral("57680 F6"), QStringLiteral("57681 Shift+F6")}));
+}
+
+// Dropped files are opened after the drop has been answered, so the program dropping them is not held
+// up by a password prompt; the local ones, in the order dropped.
+TEST_F(MainFrameTest, DroppedFilesAreOpenedAfterTheDrop) {
+    QStringList opened;
+    m_frame.m_onDropFiles = [&](const QStringList& files) { opened += files; };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.lwd")), QUrl(QStringLiteral("https://example.org/")),
+                  QUrl::fromLocalFile(QStringLiteral("/tmp/b.lwd"))});
+    // As a drag arrives: the window that takes its entry is the one the drop goes to.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&m_frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&m_frame, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(opened.isEmpty()) << "nothing is opened inside the drop";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("/tmp/a.lwd"), QStringLiteral("/tmp/b.lwd")}));
+}
+
+// A saved rectangle comes back whole on the screen, its frame included: no larger than the screen's free
+// area and moved into it; one off every screen comes back at the primary screen's corner.
+TEST_F(MainFrameTest, TheSavedRectangleIsKeptWholeOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint o = screen.topLeft();
+    const QSize size(500, 300);
+    struct Case {
+        const char* name;
+        QRect saved;
+        // Where the window's frame ends up, given its margins.
+        std::function<QRect(const QMargins&)> shown;
+    };
+    const Case cases[] = {
+        {"inside", QRect(o + QPoint(100, 120), size),
+         [&](const QMargins&) { return QRect(o + QPoint(100, 120), size); }},
+        {"over the right and bottom edges", QRect(o + QPoint(screen.width() - 100, screen.height() - 50), size),
+         [&](const QMargins& m) {
+             return QRect(
+                 o + QPoint(screen.width() - size.width() - m.right(), screen.height() - size.height() - m.bottom()),
+                 size);
+         }},
+        {"over the left and top edges", QRect(o + QPoint(-100, -50), size),
+         [&](const QMargins& m) { return QRect(o + QPoint(m.left(), m.top()), size); }},
+        {"larger than the screen", QRect(o + QPoint(-10, 20), screen.size() * 2),
+         [&](const QMargins& m) { return screen.marginsRemoved(m); }},
+        {"off every screen", QRect(o + QPoint(screen.width() * 3, 0), size),
+         [&](const QMargins& m) { return QRect(o + QPoint(m.left(), m.top()), size); }},
+    };
+    for (const Case& c : cases) {
+        CWindowPlacement wp;
+        wp.nLeft = c.saved.left();
+        wp.nTop = c.saved.top();
+        wp.nRight = c.saved.left() + c.saved.width();
+        wp.nBottom = c.saved.top() + c.saved.height();
+        WriteWindowPlacement(m_store, wp);
+        CCommandRouter router;
+        CMainFrame frame{m_doc, m_state, m_prompts, m_store, router, m_recentFiles};
+        frame.ActivateFrame(CMainFrame::SW_SHOW);
+        const QMargins margins = frame.windowHandle()->frameMargins();
+        EXPECT_EQ(frame.geometry(), c.shown(margins)) << c.name;
+        EXPECT_TRUE(screen.contains(frame.frameGeometry())) << c.name;
+    }
+}
+
+// The bars the user hid stay hidden at the next start; the toolbar as before, the status bar too.
+TEST_F(MainFrameTest, BothBarsComeBackAsTheyWereAtTheLastExit) {
+    const std::pair<bool, bool> cases[] = {{true, false}, {false, true}, {false, false}, {true, true}};
+    for (const auto& [bToolBar, bStatusBar] : cases) {
+        CCommandRouter router;
+        CMainFrame before{m_doc, m_state, m_prompts, m_store, router, m_recentFiles};
+        before.ActivateFrame(CMainFrame::SW_SHOW);
+        before.ToolBar()->setVisible(bToolBar);
+        before.statusBar()->setVisible(bStatusBar);
+        before.OnDestroy();
+
+        CCommandRouter routerAfter;
+        CMainFrame after{m_doc, m_state, m_prompts, m_store, routerAfter, m_recentFiles};
+        after.ActivateFrame(CMainFrame::SW_SHOW);
+        EXPECT_EQ(after.ToolBar()->isVisible(), bToolBar) << bToolBar << bStatusBar;
+        EXPECT_EQ(after.statusBar()->isVisible(), bStatusBar) << bToolBar << bStatusBar;
+    }
+}
+
+// The sites pane is sized for "100 Sites" and grows to a longer count, so that none of it is clipped, and
+// back; every pane's accessible name is what it shows, so that a screen reader hears the count.
+TEST_F(MainFrameTest, PanesGrowToTheirTextAndAreNamedByIt) {
+    auto* pSites = m_frame.findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_SITES));
+    auto* pCaps = m_frame.findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_CAPS));
+    ASSERT_NE(pSites, nullptr);
+    ASSERT_NE(pCaps, nullptr);
+    m_frame.SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t3 Sites"));
+    const int nSmall = pSites->width();
+    EXPECT_EQ(pSites->accessibleName(), QStringLiteral("3 Sites"));
+
+    m_frame.SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t100000 Sites"));
+    EXPECT_EQ(pSites->accessibleName(), QStringLiteral("100000 Sites"));
+    const int nTextWidth = pSites->fontMetrics().horizontalAdvance(QStringLiteral("100000 Sites"));
+    EXPECT_GT(nSmall - 2 * pSites->frameWidth(), pSites->fontMetrics().horizontalAdvance(QStringLiteral("100 Sites")));
+    EXPECT_GT(pSites->contentsRect().width(), nTextWidth) << "the text fits inside the frame";
+    EXPECT_GT(pSites->width(), nSmall);
+
+    m_frame.SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t7 Sites"));
+    EXPECT_EQ(pSites->width(), nSmall) << "back to its least width";
+
+    m_frame.SetPaneText(ID_INDICATOR_CAPS, QStringLiteral("CAP"));
+    EXPECT_EQ(pCaps->accessibleName(), QStringLiteral("CAP"));
+    m_frame.SetPaneText(ID_INDICATOR_CAPS, QString());
+    EXPECT_EQ(pCaps->accessibleName(), QString());
 }
 
 } // namespace

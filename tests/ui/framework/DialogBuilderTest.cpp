@@ -12,7 +12,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -140,6 +142,29 @@ TEST(DialogBuilder, WidensTheWholeDialogUntilEveryCaptionFits) {
     ASSERT_NE(pCheck, nullptr);
     EXPECT_EQ(pCheck->geometry(), MapDialogRect(parent, QRect(10, 30, 80, 10)));
     EXPECT_NEAR(double(pCheck->width()) / pButton->width(), 2.0, 0.1);
+}
+
+// The site form's notes are 12 units high, a line and a half: with a small font against the style's scroll
+// bar (or a large desktop font against a style scaled further) that is less than the framed field with its two
+// arrows needs. Built at any size, the field is whole, and the form holds it.
+TEST(DialogBuilder, AMultiLineEditWithItsScrollBarIsWholeAtAnyFontSize) {
+    for (const int nPixels : {8, 13, 26}) {
+        QWidget parent;
+        QFont font = KnownFont();
+        font.setPixelSize(nPixels);
+        const QSize size = CreateDialogControls(FindDialogTemplate(IDD_LOCKWARDEN_FORM), parent, font);
+        auto* pNotes = FindControl<QPlainTextEdit>(&parent, IDC_NOTES);
+        ASSERT_NE(pNotes, nullptr);
+        parent.resize(size);
+        parent.show();
+        QCoreApplication::processEvents();
+        const QScrollBar* pBar = pNotes->verticalScrollBar();
+        const int nArrow = pBar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pBar);
+        EXPECT_GE(pBar->height(), 2 * nArrow) << nPixels << " px: the arrows are squashed";
+        EXPECT_EQ(pNotes->contentsRect().top(), pNotes->frameWidth()) << nPixels << " px";
+        EXPECT_GT(pNotes->frameWidth(), 0) << nPixels << " px";
+        EXPECT_GE(size.height(), pNotes->geometry().bottom() + 1) << nPixels << " px: the form holds the field";
+    }
 }
 
 TEST(DialogBuilder, GivesEveryControlItsIdAndKind) {

@@ -369,15 +369,15 @@ TEST_F(LockwardenViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
 
 // ---- masking and the clipboard ----
 
-TEST_F(LockwardenViewTest, PasswordIsMaskedOneStarPerByteWhileBrowsingAndPlainAfterEdit) {
+TEST_F(LockwardenViewTest, PasswordIsMaskedOneStarPerCharacterWhileBrowsingAndPlainAfterEdit) {
     m_doc.AddSite(std::make_unique<CSiteInfo>("s", "", "", "p\xC3\xA9!", ""));
     m_view.OnInitialUpdate();
-    EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("****")); // 4 bytes, 3 characters
+    EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("***")); // 4 bytes, 3 characters
     EXPECT_TRUE(FindControl<QLineEdit>(&m_view, IDC_PSWD)->isReadOnly());
     m_view.OnSiteEdit();
     EXPECT_EQ(Field(IDC_PSWD), QString::fromUtf8("p\xC3\xA9!"));
     m_view.OnSiteCancel();
-    EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("****"));
+    EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("***"));
     EXPECT_EQ(CLockwardenView::MaskPassword(""), "");
 }
 
@@ -467,6 +467,61 @@ TEST_F(LockwardenViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
     m_view.ShowSelected();
     QCoreApplication::processEvents();
     EXPECT_EQ(pBar->value(), 0);
+}
+
+// ---- the look of the modes ----
+
+// While browsing the fields are drawn on the window's colour, as read-only fields are; in data entry on the
+// ordinary base colour of fields that take typing.
+TEST_F(LockwardenViewTest, ReadOnlyFieldsAreDrawnOnTheWindowColour) {
+    const QPalette appPalette = QApplication::palette();
+    ASSERT_NE(appPalette.color(QPalette::Base), appPalette.color(QPalette::Window));
+    const auto bases = [&] {
+        std::vector<QColor> colors{m_view.SiteList()->lineEdit()->palette().color(QPalette::Base)};
+        for (int nID : {IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES})
+            colors.push_back(FindControl<QWidget>(&m_view, nID)->palette().color(QPalette::Base));
+        return colors;
+    };
+    const std::vector<QColor> grey(5, appPalette.color(QPalette::Window));
+    const std::vector<QColor> white(5, appPalette.color(QPalette::Base));
+    Open({"a"});
+    EXPECT_EQ(bases(), grey) << "browsing";
+    m_view.OnSiteEdit();
+    EXPECT_EQ(bases(), white) << "editing";
+    m_view.OnSiteCancel();
+    EXPECT_EQ(bases(), grey) << "after Cancel";
+    m_view.OnSiteAdd();
+    EXPECT_EQ(bases(), white) << "adding";
+}
+
+// ---- long texts ----
+
+// A one-line field scrolls to its cursor, and setText leaves the cursor at the end: a long URL would show
+// its path and hide its domain. Every shown site starts each field, the name included, at its beginning.
+TEST_F(LockwardenViewTest, LongTextsShowFromTheirFirstCharacter) {
+    const std::string strLong(200, 'x');
+    m_doc.AddSite(std::make_unique<CSiteInfo>("site " + strLong, "https://example.org/" + strLong, "user" + strLong,
+                                              "pw" + strLong, ""));
+    m_doc.AddSite(std::make_unique<CSiteInfo>("other", "", "", "", ""));
+    m_view.resize(400, 300);
+    m_view.show();
+    m_view.OnInitialUpdate();
+    const auto cursors = [&] {
+        std::vector<int> positions{m_view.SiteList()->lineEdit()->cursorPosition()};
+        for (int nID : {IDC_URL, IDC_USER, IDC_PSWD})
+            positions.push_back(FindControl<QLineEdit>(&m_view, nID)->cursorPosition());
+        return positions;
+    };
+    const std::vector<int> atStart{0, 0, 0, 0};
+    ASSERT_EQ(ListItem(1).left(5), QStringLiteral("site "));
+    m_view.ShowSite(1);
+    m_view.ShowSelected();
+    EXPECT_EQ(cursors(), atStart) << "browsing";
+    m_view.OnSiteEdit();
+    EXPECT_EQ(Field(IDC_PSWD).size(), 202);
+    EXPECT_EQ(cursors(), atStart) << "editing, the password in plain text";
+    m_view.OnSiteCancel();
+    EXPECT_EQ(cursors(), atStart) << "after Cancel";
 }
 
 // ---- refusals ----

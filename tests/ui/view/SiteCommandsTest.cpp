@@ -129,6 +129,16 @@ TEST_F(SiteCommandsTest, AWindowsPasswordGoesOutAsItsCharactersAndIsClearedAllTh
     EXPECT_TRUE(ClipText().isEmpty());
 }
 
+// The mask has a star per character, so the whole mask of a password with accents is its character count.
+TEST_F(SiteCommandsTest, TheWholeMaskOfAUtf8PasswordIsItsCharacters) {
+    Open({{"bank", "", "p\xC3\xA9\xE2\x82\xAC!", ""}});
+    EXPECT_EQ(Pswd()->text(), QStringLiteral("****"));
+    CopyMaskAndLeave(4);
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")),
+              QByteArray("p\xC3\xA9\xE2\x82\xAC!"));
+    EXPECT_EQ(m_view.m_strClipPswd, "p\xC3\xA9\xE2\x82\xAC!");
+}
+
 TEST_F(SiteCommandsTest, PartOfTheMaskOrDataEntryLeavesTheClipboardAlone) {
     Open({{"bank", "", "s3cret!", ""}});
     CopyMaskAndLeave(3);
