@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a site database: the header, then the records, without a password and with
 // one, through a seekable buffer and through a device that cannot tell its size (a pipe). A damaged
 // file may only end in CArchiveException; whatever loads must write and read back to the same records.
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
 
 #include "SequentialDevice.h"
 

@@ -1,7 +1,7 @@
 // Writes the reader's seed files with the real writer, so the seeds follow the layout the program
 // produces: make_reader_corpus OUTPUT_FOLDER.
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/SiteInfo.h"
+#include "core/database/SiteInfo.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include "cli/CliRead.h"
 #include "cli/CliSession.h"
 #include "cli/CliWrite.h"
-#include "platform/Text.h"
-#include "resources/Version.h"
+#include "core/platform/Text.h"
+#include "core/resources/Version.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "cli/CliPrompts.h"
 
 #include "cli/SecretInput.h"
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 CCliPrompts::CCliPrompts(CSecretInput& input, std::FILE* pErr) : m_input(input), m_pErr(pErr) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Prompts.h"
+#include "core/framework/Prompts.h"
 
 #include <cstdio>
 

@@ -4,11 +4,11 @@
 #include "cli/CliSession.h"
 #include "cli/Csv.h"
 #include "cli/Json.h"
-#include "database/SiteInfo.h"
-#include "platform/Text.h"
-#include "tools/PasswordPool.h"
-#include "tools/SiteNameMatch.h"
-#include "tools/SiteOrder.h"
+#include "core/database/SiteInfo.h"
+#include "core/platform/Text.h"
+#include "core/tools/PasswordPool.h"
+#include "core/tools/SiteNameMatch.h"
+#include "core/tools/SiteOrder.h"
 
 #include <cstdio>
 

@@ -1,11 +1,11 @@
 #include "cli/CliSession.h"
 
 #include "cli/CliArgs.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
-#include "platform/LastError.h"
-#include "platform/Text.h"
-#include "tools/PasswordPool.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
+#include "core/platform/LastError.h"
+#include "core/platform/Text.h"
+#include "core/tools/PasswordPool.h"
 
 #include <QFile>
 

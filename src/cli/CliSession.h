@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "cli/CliPrompts.h"
 #include "cli/SecretInput.h"
-#include "database/LockwardenDoc.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/DocTemplate.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/DocTemplate.h"
 
 #include <QString>
 

@@ -4,9 +4,9 @@
 #include "cli/CliSession.h"
 #include "cli/Csv.h"
 #include "cli/SiteName.h"
-#include "platform/LastError.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <cerrno>
 #include <fcntl.h>

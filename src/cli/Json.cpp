@@ -1,6 +1,6 @@
 #include "cli/Json.h"
 
-#include "platform/Text.h"
+#include "core/platform/Text.h"
 
 #include <QByteArray>
 #include <QString>

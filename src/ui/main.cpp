@@ -1,9 +1,9 @@
-#include "app/CommandLineInfo.h"
-#include "app/LockwardenApp.h"
-#include "database/FilePasswordDlg.h"
-#include "framework/QtPrompts.h"
-#include "platform/DesktopRegistration.h"
-#include "resources/Version.h"
+#include "core/app/CommandLineInfo.h"
+#include "core/platform/DesktopRegistration.h"
+#include "core/resources/Version.h"
+#include "ui/app/LockwardenApp.h"
+#include "ui/database/FilePasswordDlg.h"
+#include "ui/framework/QtPrompts.h"
 
 #include <QApplication>
 #include <QIcon>

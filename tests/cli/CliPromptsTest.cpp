@@ -2,10 +2,10 @@
 // stage without racing it: another program changing the file between the open and the save.
 #include "cli/CliPrompts.h"
 #include "CliRun.h"
-#include "app/AppState.h"
 #include "cli/SecretInput.h"
-#include "database/LockwardenDoc.h"
-#include "framework/DocTemplate.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/framework/DocTemplate.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // lockwarden-cli's reading commands, run as a user runs them, against small fixture files.
 #include "CliRun.h"
-#include "resources/Version.h"
+#include "core/resources/Version.h"
 
 #include <QRegularExpression>
 #include <QSet>

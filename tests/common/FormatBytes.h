@@ -1,8 +1,8 @@
 #pragma once
 
-#include "database/SiteDatabaseFormat.h"
-#include "database/SiteInfo.h"
-#include "framework/Archive.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/database/SiteInfo.h"
+#include "core/framework/Archive.h"
 
 #include <QBuffer>
 #include <QByteArray>

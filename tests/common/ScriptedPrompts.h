@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/MessageBoxButtons.h"
-#include "framework/Prompts.h"
+#include "core/framework/MessageBoxButtons.h"
+#include "core/framework/Prompts.h"
 
 #include <QString>
 #include <QStringList>

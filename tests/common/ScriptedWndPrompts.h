@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "framework/WndPrompts.h"
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/WndPrompts.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -2,9 +2,9 @@
 // the full load, and the atomic save with its sync.
 
 #include "ScriptedPrompts.h"
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/DocTemplate.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/framework/DocTemplate.h"
 
 #include <QTemporaryDir>
 

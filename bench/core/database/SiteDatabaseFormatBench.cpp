@@ -1,8 +1,8 @@
 #include "BenchData.h"
 
-#include "database/FieldCipher.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
+#include "core/database/FieldCipher.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,10 +1,10 @@
 // What `lockwarden-cli list` spends its time on with 100,000 sites: reading the records (all of them, or
 // the names alone) and putting the names in the site list's order.
 #include "FormatBytes.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
-#include "platform/Text.h"
-#include "tools/SiteOrder.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
+#include "core/platform/Text.h"
+#include "core/tools/SiteOrder.h"
 
 #include <QBuffer>
 #include <QString>

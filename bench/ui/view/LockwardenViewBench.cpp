@@ -3,10 +3,10 @@
 
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "view/LockwardenView.h"
-#include "view/SiteListModel.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "ui/view/LockwardenView.h"
+#include "ui/view/SiteListModel.h"
 
 #include <QApplication>
 #include <QComboBox>

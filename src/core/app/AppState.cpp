@@ -1,6 +1,6 @@
-#include "app/AppState.h"
+#include "core/app/AppState.h"
 
-#include "platform/ProfileStore.h"
+#include "core/platform/ProfileStore.h"
 
 #include <variant>
 

@@ -1,4 +1,4 @@
-#include "app/CommandLineInfo.h"
+#include "core/app/CommandLineInfo.h"
 
 void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
     bool bOnlyFiles = false;

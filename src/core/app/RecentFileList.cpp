@@ -1,6 +1,6 @@
-#include "app/RecentFileList.h"
+#include "core/app/RecentFileList.h"
 
-#include "platform/ProfileStore.h"
+#include "core/platform/ProfileStore.h"
 
 #include <QFileInfo>
 

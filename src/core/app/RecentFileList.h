@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <QString>
 #include <QStringList>

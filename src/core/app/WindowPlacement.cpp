@@ -1,6 +1,6 @@
-#include "app/WindowPlacement.h"
+#include "core/app/WindowPlacement.h"
 
-#include "platform/ProfileStore.h"
+#include "core/platform/ProfileStore.h"
 
 #include <cstdio>
 

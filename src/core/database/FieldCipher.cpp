@@ -1,4 +1,4 @@
-#include "database/FieldCipher.h"
+#include "core/database/FieldCipher.h"
 
 #include <algorithm>
 #include <array>

@@ -1,13 +1,13 @@
-#include "database/LockwardenDoc.h"
+#include "core/database/LockwardenDoc.h"
 
-#include "app/AppState.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
-#include "framework/Prompts.h"
-#include "platform/FileAccess.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/app/AppState.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
+#include "core/framework/Prompts.h"
+#include "core/platform/FileAccess.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QFile>
 #include <QScopedValueRollback>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/SiteInfo.h"
-#include "framework/Document.h"
+#include "core/database/SiteInfo.h"
+#include "core/framework/Document.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "database/SiteDatabaseFormat.h"
+#include "core/database/SiteDatabaseFormat.h"
 
-#include "database/FieldCipher.h"
-#include "framework/Archive.h"
+#include "core/database/FieldCipher.h"
+#include "core/framework/Archive.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "database/SiteInfo.h"
+#include "core/database/SiteInfo.h"
 
-#include "database/FieldCipher.h"
-#include "framework/Archive.h"
-#include "platform/Text.h"
+#include "core/database/FieldCipher.h"
+#include "core/framework/Archive.h"
+#include "core/platform/Text.h"
 
 #include <algorithm>
 

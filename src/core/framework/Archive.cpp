@@ -1,4 +1,4 @@
-#include "framework/Archive.h"
+#include "core/framework/Archive.h"
 
 #include <QIODevice>
 #include <QString>

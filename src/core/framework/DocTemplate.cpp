@@ -1,10 +1,10 @@
-#include "framework/DocTemplate.h"
+#include "core/framework/DocTemplate.h"
 
-#include "framework/Archive.h"
-#include "framework/Document.h"
-#include "framework/Prompts.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/framework/Archive.h"
+#include "core/framework/Document.h"
+#include "core/framework/Prompts.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QFileInfo>
 

@@ -1,11 +1,11 @@
-#include "framework/Document.h"
+#include "core/framework/Document.h"
 
-#include "framework/Archive.h"
-#include "framework/Prompts.h"
-#include "platform/FileAccess.h"
-#include "platform/LastError.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/framework/Archive.h"
+#include "core/framework/Prompts.h"
+#include "core/platform/FileAccess.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/Strings.h"
+#include "core/resources/Strings.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "framework/MessageBoxButtons.h"
+#include "core/framework/MessageBoxButtons.h"
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <algorithm>
 

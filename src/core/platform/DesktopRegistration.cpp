@@ -1,9 +1,9 @@
-#include "platform/DesktopRegistration.h"
+#include "core/platform/DesktopRegistration.h"
 
-#include "platform/ProfileStore.h"
-#include "platform/XdgFolders.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/platform/ProfileStore.h"
+#include "core/platform/XdgFolders.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QDir>
 #include <QFile>

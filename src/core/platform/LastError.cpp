@@ -1,4 +1,4 @@
-#include "platform/LastError.h"
+#include "core/platform/LastError.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "platform/ProfileStore.h"
+#include "core/platform/ProfileStore.h"
 
-#include "platform/Text.h"
-#include "platform/XdgFolders.h"
+#include "core/platform/Text.h"
+#include "core/platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/TermSignal.h"
+#include "core/platform/TermSignal.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "platform/Text.h"
+#include "core/platform/Text.h"
 
 #include <QStringDecoder>
 

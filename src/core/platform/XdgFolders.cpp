@@ -1,4 +1,4 @@
-#include "platform/XdgFolders.h"
+#include "core/platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>

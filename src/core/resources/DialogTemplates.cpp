@@ -1,7 +1,7 @@
-#include "resources/DialogTemplates.h"
+#include "core/resources/DialogTemplates.h"
 
-#include "resources/Resource.h"
-#include "resources/Version.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Version.h"
 
 #include <QtGlobal>
 

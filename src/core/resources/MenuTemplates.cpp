@@ -1,6 +1,6 @@
-#include "resources/MenuTemplates.h"
+#include "core/resources/MenuTemplates.h"
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <array>
 

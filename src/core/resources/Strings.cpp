@@ -1,6 +1,6 @@
-#include "resources/Strings.h"
+#include "core/resources/Strings.h"
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "tools/PasswordPool.h"
+#include "core/tools/PasswordPool.h"
 
 #include <cerrno>
 #include <sys/random.h>

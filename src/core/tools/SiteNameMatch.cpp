@@ -1,6 +1,6 @@
-#include "tools/SiteNameMatch.h"
+#include "core/tools/SiteNameMatch.h"
 
-#include "platform/Text.h"
+#include "core/platform/Text.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,6 +1,6 @@
-#include "tools/SiteOrder.h"
+#include "core/tools/SiteOrder.h"
 
-#include "platform/Text.h"
+#include "core/platform/Text.h"
 
 #include <QString>
 

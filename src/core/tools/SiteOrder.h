@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/SiteDatabaseFormat.h"
-#include "database/SiteInfo.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/database/SiteInfo.h"
 
 #include <cstddef>
 #include <string>

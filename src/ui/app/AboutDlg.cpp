@@ -1,11 +1,11 @@
-#include "app/AboutDlg.h"
+#include "ui/app/AboutDlg.h"
 
-#include "framework/DialogBuilder.h"
-#include "framework/Prompts.h"
-#include "platform/Shell.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "resources/Version.h"
+#include "core/framework/Prompts.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/resources/Version.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/platform/Shell.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Shell.h"
+#include "ui/platform/Shell.h"
 
 #include <QDialog>
 #include <QPushButton>

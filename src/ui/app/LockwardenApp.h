@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/CommandLineInfo.h"
-#include "app/RecentFileList.h"
+#include "core/app/AppState.h"
+#include "core/app/CommandLineInfo.h"
+#include "core/app/RecentFileList.h"
 
 #include <QObject>
 #include <QStringList>

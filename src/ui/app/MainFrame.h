@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowPlacement.h"
+#include "core/app/WindowPlacement.h"
 
 #include <QMainWindow>
 

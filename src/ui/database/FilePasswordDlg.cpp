@@ -1,9 +1,9 @@
-#include "database/FilePasswordDlg.h"
+#include "ui/database/FilePasswordDlg.h"
 
-#include "framework/DialogBuilder.h"
-#include "framework/WndPrompts.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WndPrompts.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "framework/CommandBars.h"
+#include "ui/framework/CommandBars.h"
 
-#include "framework/CommandRouter.h"
+#include "ui/framework/CommandRouter.h"
 
 #include <QAction>
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/MenuTemplates.h"
+#include "core/resources/MenuTemplates.h"
 
 #include <span>
 

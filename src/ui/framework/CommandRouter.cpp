@@ -1,6 +1,6 @@
-#include "framework/CommandRouter.h"
+#include "ui/framework/CommandRouter.h"
 
-#include "resources/Strings.h"
+#include "core/resources/Strings.h"
 
 #include <QAction>
 

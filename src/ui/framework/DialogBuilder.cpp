@@ -1,6 +1,6 @@
-#include "framework/DialogBuilder.h"
+#include "ui/framework/DialogBuilder.h"
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/DialogTemplates.h"
+#include "core/resources/DialogTemplates.h"
 
 #include <QFont>
 #include <QList>

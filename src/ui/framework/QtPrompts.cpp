@@ -1,8 +1,8 @@
-#include "framework/QtPrompts.h"
+#include "ui/framework/QtPrompts.h"
 
-#include "framework/MessageBoxButtons.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/framework/MessageBoxButtons.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/WndPrompts.h"
+#include "ui/framework/WndPrompts.h"
 
 #include <functional>
 #include <utility>

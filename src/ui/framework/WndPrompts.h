@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/Prompts.h"
-#include "resources/Resource.h"
+#include "core/framework/Prompts.h"
+#include "core/resources/Resource.h"
 
 class QDialog;
 

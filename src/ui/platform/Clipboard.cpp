@@ -1,6 +1,6 @@
-#include "platform/Clipboard.h"
+#include "ui/platform/Clipboard.h"
 
-#include "platform/Text.h"
+#include "core/platform/Text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

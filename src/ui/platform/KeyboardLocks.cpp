@@ -1,4 +1,4 @@
-#include "platform/KeyboardLocks.h"
+#include "ui/platform/KeyboardLocks.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
-#include "platform/Printers.h"
+#include "ui/platform/Printers.h"
 
-#include "resources/Resource.h"
+#include "core/resources/Resource.h"
 
 #include <QPrinterInfo>
 

@@ -1,8 +1,8 @@
-#include "platform/Shell.h"
+#include "ui/platform/Shell.h"
 
-#include "platform/LastError.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 
 #include <QProcess>
 #include <QTemporaryFile>

@@ -1,12 +1,12 @@
-#include "tools/CreatePasswordsDlg.h"
+#include "ui/tools/CreatePasswordsDlg.h"
 
-#include "app/AppState.h"
-#include "framework/DialogBuilder.h"
-#include "framework/Prompts.h"
-#include "platform/Clipboard.h"
-#include "platform/LastError.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/app/AppState.h"
+#include "core/framework/Prompts.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/platform/Clipboard.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/PasswordPool.h"
+#include "core/tools/PasswordPool.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "tools/FindSiteDlg.h"
+#include "ui/tools/FindSiteDlg.h"
 
-#include "app/AppState.h"
-#include "framework/DialogBuilder.h"
-#include "framework/WndPrompts.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "view/LockwardenView.h"
+#include "core/app/AppState.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QCoreApplication>
 #include <QInputMethodEvent>

@@ -1,16 +1,16 @@
-#include "view/LockwardenView.h"
+#include "ui/view/LockwardenView.h"
 
-#include "framework/DialogBuilder.h"
+#include "ui/framework/DialogBuilder.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "framework/WndPrompts.h"
-#include "platform/Clipboard.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "view/SiteListModel.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/platform/Clipboard.h"
+#include "ui/view/SiteListModel.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/SiteInfo.h"
-#include "platform/Shell.h"
+#include "core/database/SiteInfo.h"
+#include "ui/platform/Shell.h"
 
 #include <QWidget>
 

@@ -1,14 +1,14 @@
 // Find Site: the view's command and the two searches that the find dialog runs on the site list.
 
-#include "view/LockwardenView.h"
+#include "ui/view/LockwardenView.h"
 
-#include "app/AppState.h"
-#include "framework/WndPrompts.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "tools/SiteNameMatch.h"
-#include "view/SiteListModel.h"
+#include "core/app/AppState.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/tools/SiteNameMatch.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/view/SiteListModel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

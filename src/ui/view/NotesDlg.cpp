@@ -1,8 +1,8 @@
-#include "view/NotesDlg.h"
+#include "ui/view/NotesDlg.h"
 
-#include "framework/DialogBuilder.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

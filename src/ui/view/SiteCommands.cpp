@@ -1,18 +1,18 @@
 // The commands of the site form that use a stored site: Go URL, Notes, the password copy with its
 // clipboard timer, the Edit menu's clipboard commands, and the manual.
 
-#include "view/LockwardenView.h"
+#include "ui/view/LockwardenView.h"
 
-#include "database/SiteInfo.h"
-#include "framework/CommandRouter.h"
-#include "framework/DialogBuilder.h"
-#include "framework/WndPrompts.h"
-#include "platform/Clipboard.h"
-#include "platform/LastError.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Version.h"
-#include "view/NotesDlg.h"
+#include "core/database/SiteInfo.h"
+#include "core/platform/LastError.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Version.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/platform/Clipboard.h"
+#include "ui/view/NotesDlg.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "view/SiteListModel.h"
+#include "ui/view/SiteListModel.h"
 
-#include "platform/Text.h"
-#include "tools/SiteOrder.h"
+#include "core/platform/Text.h"
+#include "core/tools/SiteOrder.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "database/SiteInfo.h"
-#include "tools/SiteNameMatch.h"
+#include "core/database/SiteInfo.h"
+#include "core/tools/SiteNameMatch.h"
 
 // The site list's items: one reference per record of the document, in the program's site order
 // (tools/SiteOrder: alphabetical without regard to case, equal names in the order they were inserted).

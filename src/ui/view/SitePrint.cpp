@@ -1,11 +1,11 @@
-#include "view/LockwardenView.h"
+#include "ui/view/LockwardenView.h"
 
-#include "framework/CommandRouter.h"
-#include "framework/WndPrompts.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "view/SiteListModel.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/view/SiteListModel.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #include "EnvOverride.h"
 
-#include "app/AppState.h"
-#include "platform/ProfileStore.h"
+#include "core/app/AppState.h"
+#include "core/platform/ProfileStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/CommandLineInfo.h"
+#include "core/app/CommandLineInfo.h"
 
 #include <gtest/gtest.h>
 

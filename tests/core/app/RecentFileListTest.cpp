@@ -1,5 +1,5 @@
-#include "app/RecentFileList.h"
-#include "platform/ProfileStore.h"
+#include "core/app/RecentFileList.h"
+#include "core/platform/ProfileStore.h"
 
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
-#include "app/WindowPlacement.h"
-#include "platform/ProfileStore.h"
+#include "core/app/WindowPlacement.h"
+#include "core/platform/ProfileStore.h"
 
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
-#include "database/FieldCipher.h"
-#include "database/SiteDatabaseFormat.h"
+#include "core/database/FieldCipher.h"
+#include "core/database/SiteDatabaseFormat.h"
 
 #include <gtest/gtest.h>
 

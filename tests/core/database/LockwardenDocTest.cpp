@@ -2,14 +2,14 @@
 // real files in a temporary folder, the application state holding the file password, and scripted
 // answers standing in for the user.
 
-#include "database/LockwardenDoc.h"
+#include "core/database/LockwardenDoc.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
-#include "app/AppState.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
-#include "framework/DocTemplate.h"
-#include "resources/Resource.h"
+#include "core/app/AppState.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
+#include "core/framework/DocTemplate.h"
+#include "core/resources/Resource.h"
 
 #include <QBuffer>
 #include <QDir>

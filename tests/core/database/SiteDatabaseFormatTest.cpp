@@ -2,9 +2,9 @@
 #include "FormatBytes.h"
 #include "SequentialDevice.h"
 
-#include "database/FieldCipher.h"
-#include "database/SiteDatabaseFormat.h"
-#include "framework/Archive.h"
+#include "core/database/FieldCipher.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
 
 #include <QBuffer>
 #include <QFile>

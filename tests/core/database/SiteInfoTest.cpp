@@ -1,4 +1,4 @@
-#include "database/SiteInfo.h"
+#include "core/database/SiteInfo.h"
 
 #include <gtest/gtest.h>
 

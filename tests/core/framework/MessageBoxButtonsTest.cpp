@@ -1,7 +1,7 @@
 #include "ScriptedPrompts.h"
 
-#include "framework/MessageBoxButtons.h"
-#include "resources/Resource.h"
+#include "core/framework/MessageBoxButtons.h"
+#include "core/resources/Resource.h"
 
 #include <gtest/gtest.h>
 

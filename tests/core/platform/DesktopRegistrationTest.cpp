@@ -1,6 +1,6 @@
 #include "EnvOverride.h"
 
-#include "platform/DesktopRegistration.h"
+#include "core/platform/DesktopRegistration.h"
 
 #include <QDir>
 #include <QFile>

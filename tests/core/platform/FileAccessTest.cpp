@@ -1,7 +1,7 @@
 // The save as an ordinary user meets it in a shared folder: a child process that is not root (it gives
 // root up when the tests run as root) saves, so the folder's and the file's permissions apply.
 
-#include "platform/FileAccess.h"
+#include "core/platform/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "platform/Text.h"
-#include "platform/LastError.h"
+#include "core/platform/Text.h"
+#include "core/platform/LastError.h"
 
 #include <gtest/gtest.h>
 

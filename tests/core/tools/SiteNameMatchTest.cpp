@@ -1,7 +1,7 @@
-#include "tools/SiteNameMatch.h"
+#include "core/tools/SiteNameMatch.h"
 
-#include "platform/Text.h"
-#include "tools/SiteOrder.h"
+#include "core/platform/Text.h"
+#include "core/tools/SiteOrder.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "tools/SiteOrder.h"
-#include "platform/Text.h"
+#include "core/tools/SiteOrder.h"
+#include "core/platform/Text.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "FakeOpener.h"
 #include "ScriptedPrompts.h"
 
-#include "app/AboutDlg.h"
-#include "resources/Resource.h"
-#include "resources/Version.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Version.h"
+#include "ui/app/AboutDlg.h"
 
 #include <QImage>
 #include <QLabel>

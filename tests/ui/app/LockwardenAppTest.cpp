@@ -1,17 +1,17 @@
 #include "EnvOverride.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/LockwardenApp.h"
-#include "app/MainFrame.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "framework/DialogBuilder.h"
-#include "framework/WndPrompts.h"
-#include "platform/ProfileStore.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "tools/CreatePasswordsDlg.h"
-#include "view/LockwardenView.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/ProfileStore.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/app/LockwardenApp.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/tools/CreatePasswordsDlg.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,12 +1,12 @@
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "app/MainFrame.h"
-#include "app/RecentFileList.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "platform/ProfileStore.h"
-#include "resources/Resource.h"
+#include "core/app/AppState.h"
+#include "core/app/RecentFileList.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/ProfileStore.h"
+#include "core/resources/Resource.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
 
 #include <QAction>
 #include <QDropEvent>

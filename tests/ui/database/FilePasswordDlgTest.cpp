@@ -1,8 +1,8 @@
-#include "database/FilePasswordDlg.h"
-#include "framework/DialogBuilder.h"
-#include "framework/QtPrompts.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
+#include "ui/database/FilePasswordDlg.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/framework/QtPrompts.h"
 
 #include "ScriptedWndPrompts.h"
 #include "WhenModal.h"

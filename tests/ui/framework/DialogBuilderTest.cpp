@@ -1,6 +1,6 @@
-#include "framework/DialogBuilder.h"
-#include "resources/DialogTemplates.h"
-#include "resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
+#include "core/resources/DialogTemplates.h"
+#include "core/resources/Resource.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "framework/QtPrompts.h"
-#include "resources/Resource.h"
+#include "ui/framework/QtPrompts.h"
+#include "core/resources/Resource.h"
 
 #include "WhenModal.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Clipboard.h"
+#include "ui/platform/Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "FakeOpener.h"
 
-#include "platform/LastError.h"
-#include "platform/Shell.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/platform/Shell.h"
 
 #include <QObject>
 #include <QTest>

@@ -1,12 +1,12 @@
 #include "PrintedPage.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/LockwardenApp.h"
-#include "app/MainFrame.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "resources/Resource.h"
-#include "view/LockwardenView.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "ui/app/LockwardenApp.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "tools/CreatePasswordsDlg.h"
+#include "ui/tools/CreatePasswordsDlg.h"
 
-#include "app/AppState.h"
-#include "framework/DialogBuilder.h"
-#include "resources/Resource.h"
+#include "core/app/AppState.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
 
 #include "ScriptedPrompts.h"
 

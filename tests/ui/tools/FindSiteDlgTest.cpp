@@ -1,16 +1,16 @@
 #include "EnvOverride.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "framework/DialogBuilder.h"
-#include "platform/ProfileStore.h"
-#include "platform/Text.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "tools/FindSiteDlg.h"
-#include "view/LockwardenView.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/ProfileStore.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/tools/FindSiteDlg.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,15 +1,15 @@
 #include "FormatBytes.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "framework/DialogBuilder.h"
-#include "platform/Clipboard.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "view/LockwardenView.h"
-#include "view/SiteListModel.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/platform/Clipboard.h"
+#include "ui/view/LockwardenView.h"
+#include "ui/view/SiteListModel.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "view/NotesDlg.h"
-#include "framework/DialogBuilder.h"
-#include "resources/Resource.h"
+#include "ui/view/NotesDlg.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -1,16 +1,16 @@
 #include "FakeOpener.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "framework/DialogBuilder.h"
-#include "platform/Clipboard.h"
-#include "platform/LastError.h"
-#include "resources/Resource.h"
-#include "resources/Strings.h"
-#include "resources/Version.h"
-#include "view/LockwardenView.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/resources/Version.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/platform/Clipboard.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QAction>
 #include <QApplication>

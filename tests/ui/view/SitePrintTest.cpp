@@ -1,11 +1,11 @@
 #include "PrintedPage.h"
 #include "ScriptedWndPrompts.h"
 
-#include "app/AppState.h"
-#include "database/LockwardenDoc.h"
-#include "framework/CommandRouter.h"
-#include "resources/Resource.h"
-#include "view/LockwardenView.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QComboBox>
 #include <QFontInfo>
