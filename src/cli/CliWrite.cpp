@@ -102,9 +102,7 @@ int CmdEdit(CCli& cli, const CArgs& args) {
     if ((args.Has("--password") || args.Has("--generate")) &&
         !cli.NewSitePassword(args, pNew->m_strSite, pNew->m_strPswd))
         return kExitFailure;
-    // As the form's Keep after Edit: the old record goes, the new one joins at the end.
-    cli.m_doc.RemoveSite(pOld);
-    cli.m_doc.AddSite(std::move(pNew));
+    cli.m_doc.ReplaceSite(pOld, std::move(pNew));
     return cli.SaveChanges();
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/view/LockwardenView.h"
 #include "ui/view/SiteListModel.h"
 
@@ -45,7 +46,8 @@ struct CScene {
     CAppState app;
     CScriptedWndPrompts prompts;
     CLockwardenDoc doc{app, prompts};
-    CLockwardenView view{doc, app, prompts};
+    CSecretClipboard clipboard;
+    CLockwardenView view{doc, app, prompts, clipboard};
 };
 
 void BM_InitialUpdate(benchmark::State& state) {

@@ -45,10 +45,10 @@ void CLockwardenDoc::SetModifiedFlag(bool bModified) {
 }
 
 void CLockwardenDoc::DeleteContents() {
-    if (m_onDeleteContents)
-        m_onDeleteContents();
+    Q_EMIT contentsAboutToBeDeleted();
     m_sites.clear();
     CDocument::DeleteContents();
+    Q_EMIT sitesChanged();
 }
 
 bool CLockwardenDoc::OnNewDocument() {
@@ -111,7 +111,9 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         m_app.m_strFilePassword = strPrevious;
         return false;
     }
-    if (!LoadDocument(file, strPathName)) {
+    const bool bLoaded = LoadDocument(file, strPathName);
+    Q_EMIT sitesChanged();
+    if (!bLoaded) {
         // A load that could not even start (the file could not be read) left the previous records in
         // place; they keep their own password. After damage the template starts anew anyway.
         if (!IsModified())
@@ -176,13 +178,37 @@ bool CLockwardenDoc::OnUpdateChangeFilePassword() const {
     return !m_sites.empty();
 }
 
+int CLockwardenDoc::IndexOf(const CSiteInfo* pSite) const {
+    const auto it = std::find_if(m_sites.begin(), m_sites.end(), [pSite](const auto& p) { return p.get() == pSite; });
+    return it == m_sites.end() ? -1 : static_cast<int>(it - m_sites.begin());
+}
+
 CSiteInfo* CLockwardenDoc::AddSite(std::unique_ptr<CSiteInfo> pSite) {
-    m_sites.push_back(std::move(pSite));
-    return m_sites.back().get();
+    CSiteInfo* pAdded = m_sites.emplace_back(std::move(pSite)).get();
+    SetModifiedFlag(true);
+    Q_EMIT siteAdded(pAdded);
+    Q_EMIT sitesChanged();
+    return pAdded;
+}
+
+CSiteInfo* CLockwardenDoc::ReplaceSite(CSiteInfo* pOld, std::unique_ptr<CSiteInfo> pNew) {
+    const int nOld = IndexOf(pOld);
+    if (nOld < 0)
+        return AddSite(std::move(pNew));
+    CSiteInfo* pAdded = m_sites.emplace_back(std::move(pNew)).get();
+    SetModifiedFlag(true);
+    Q_EMIT siteReplaced(pOld, pAdded);
+    m_sites.erase(m_sites.begin() + nOld);
+    Q_EMIT sitesChanged();
+    return pAdded;
 }
 
 void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
-    const auto it = std::find_if(m_sites.begin(), m_sites.end(), [pSite](const auto& p) { return p.get() == pSite; });
-    if (it != m_sites.end())
-        m_sites.erase(it);
+    const int nIndex = IndexOf(pSite);
+    if (nIndex < 0)
+        return;
+    Q_EMIT siteAboutToBeRemoved(pSite);
+    m_sites.erase(m_sites.begin() + nIndex);
+    SetModifiedFlag(true);
+    Q_EMIT sitesChanged();
 }

@@ -25,8 +25,7 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
     // A file that is already the open document is only brought forward.
     if (!strPathName.isEmpty() && !m_doc.GetPathName().isEmpty() &&
         QFileInfo(strPathName).absoluteFilePath() == QFileInfo(m_doc.GetPathName()).absoluteFilePath()) {
-        if (m_onActivateFrame)
-            m_onActivateFrame();
+        Q_EMIT activateFrame();
         return true;
     }
     if (!m_doc.SaveModified())
@@ -66,15 +65,12 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
             m_doc.SetModifiedFlag(false);
             SetDefaultTitle();
             m_doc.OnNewDocument();
-            if (m_onInitialUpdate)
-                m_onInitialUpdate();
+            Q_EMIT initialUpdate();
             return false;
         }
         m_doc.SetPathName(strPathName);
     }
-    if (m_onInitialUpdate)
-        m_onInitialUpdate();
-    if (m_onActivateFrame)
-        m_onActivateFrame();
+    Q_EMIT initialUpdate();
+    Q_EMIT activateFrame();
     return true;
 }

@@ -1,15 +1,15 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
-
-#include <functional>
 
 class CDocument;
 class CPrompts;
 
 // The single-document template's sequences for New and Open: one document, reused for every file.
-// The view's initial update and the frame's activation are the callers' callbacks.
-class CSingleDocTemplate {
+// The view's initial update and the frame's activation follow its signals.
+class CSingleDocTemplate : public QObject {
+    Q_OBJECT
 public:
     CSingleDocTemplate(CDocument& doc, CPrompts& prompts);
 
@@ -21,10 +21,11 @@ public:
     bool OnFileOpen();
     bool OnFileNew() { return OpenDocumentFile(QString()); }
 
-    // Called after every successful New or Open and after an open that left a new, empty document.
-    std::function<void()> m_onInitialUpdate;
-    // Called when a document is shown in the frame, and when a file already open is asked for again.
-    std::function<void()> m_onActivateFrame;
+Q_SIGNALS:
+    // After every successful New or Open and after an open that left a new, empty document.
+    void initialUpdate();
+    // A document is shown in the frame, or a file already open was asked for again.
+    void activateFrame();
 
 private:
     void SetDefaultTitle();

@@ -24,8 +24,7 @@ CDocument::~CDocument() = default;
 
 void CDocument::SetTitle(const QString& strTitle) {
     m_strTitle = strTitle;
-    if (m_onTitleChanged)
-        m_onTitleChanged();
+    Q_EMIT titleChanged();
 }
 
 QString CDocument::FileNameOf(const QString& strPath) {
@@ -45,8 +44,8 @@ QString CDocument::FileErrorText(const QString& strPath, int nErr) {
 void CDocument::SetPathName(const QString& strPathName, bool bAddToMRU) {
     m_strPathName = strPathName;
     SetTitle(FileNameOf(strPathName));
-    if (bAddToMRU && m_onAddToRecentFileList)
-        m_onAddToRecentFileList(strPathName);
+    if (bAddToMRU)
+        Q_EMIT addToRecentFileList(strPathName);
 }
 
 bool CDocument::IsModified() {

@@ -2,17 +2,18 @@
 
 #include "core/resources/Strings.h"
 
+#include <QObject>
 #include <QString>
-
-#include <functional>
 
 class CArchive;
 class QFile;
 class CPrompts;
 
 // The document half of the single-document framework: path, title, modified flag, and the load and
-// save sequences around a derived class's Serialize. Messages go through the prompts seam.
-class CDocument {
+// save sequences around a derived class's Serialize. Messages go through the prompts seam. It says
+// what happened with signals, which any number of windows may follow.
+class CDocument : public QObject {
+    Q_OBJECT
 public:
     explicit CDocument(CPrompts& prompts);
     virtual ~CDocument();
@@ -53,12 +54,13 @@ public:
     QString m_strFilter = GetDocString(EDocString::FilterName);
     QString m_strDefExt = GetDocString(EDocString::FilterExt);
 
-    // Told when the title changes (the frame's caption follows it) and when a path should join the
-    // recent-file list.
-    std::function<void()> m_onTitleChanged;
-    std::function<void(const QString&)> m_onAddToRecentFileList;
-    // Told just before the contents are destroyed, so that nothing keeps pointing at them.
-    std::function<void()> m_onDeleteContents;
+Q_SIGNALS:
+    // The title changed (the frame's caption follows it).
+    void titleChanged();
+    // A path was opened or saved under and should join the recent-file list.
+    void addToRecentFileList(const QString& strPathName);
+    // The contents are about to be destroyed: nothing may keep pointing at them.
+    void contentsAboutToBeDeleted();
 
 protected:
     CPrompts& m_prompts;

@@ -63,14 +63,18 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
 void CLockwardenApp::CreateTemplate() {
     m_pDoc = std::make_unique<CLockwardenDoc>(m_state, m_prompts);
-    m_pDoc->m_onAddToRecentFileList = [this](const QString& strPath) { m_recentFiles.Add(strPath); };
+    connect(m_pDoc.get(), &CDocument::addToRecentFileList, this,
+            [this](const QString& strPath) { m_recentFiles.Add(strPath); });
     m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
     m_pRouter = std::make_unique<CCommandRouter>();
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pDoc, m_state, m_prompts, *m_pStore, *m_pRouter, m_recentFiles);
     m_pMainFrame->m_onDropFiles = [this](const QStringList& files) { OnDropFiles(files); };
-    m_pTemplate->m_onInitialUpdate = [this] { m_pMainFrame->GetActiveView()->OnInitialUpdate(); };
-    m_pTemplate->m_onActivateFrame = [this] { m_pMainFrame->ActivateFrame(); };
-    m_pMainFrame->GetActiveView()->m_getPrinter = [this]() -> QPrinter& { return Printer(); };
+    CLockwardenView* pView = m_pMainFrame->GetActiveView();
+    connect(m_pTemplate.get(), &CSingleDocTemplate::initialUpdate, pView, &CLockwardenView::OnInitialUpdate);
+    connect(m_pTemplate.get(), &CSingleDocTemplate::activateFrame, m_pMainFrame.get(),
+            [this] { m_pMainFrame->ActivateFrame(); });
+    m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
+    m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
     RegisterCommands();
 }
 
@@ -78,7 +82,8 @@ void CLockwardenApp::RegisterCommands() {
     CCommandRouter& router = *m_pRouter;
     CLockwardenView& view = *m_pMainFrame->GetActiveView();
     view.RegisterCommands(router);
-    view.m_runFindSiteDlg = [this, &view] { return RunFindSiteDlg(m_prompts, view, m_state); };
+    m_pFindSite->RegisterCommands(router);
+    m_pSitePrinter->RegisterCommands(router);
 
     // The document's commands.
     CLockwardenDoc& doc = *m_pDoc;
@@ -156,13 +161,11 @@ bool CLockwardenApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     if (!OpenDocumentFile(QFileInfo(info.m_strFileName).absoluteFilePath()))
         return false;
     Printer().setPrinterName(strPrinter);
-    return m_pMainFrame->GetActiveView()->OnFilePrintDirect();
+    return m_pSitePrinter->OnFilePrintDirect();
 }
 
 QPrinter& CLockwardenApp::Printer() {
-    if (!m_pPrinter)
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_pPrinter;
+    return m_printer.Get();
 }
 
 bool CLockwardenApp::OpenDocumentFile(const QString& strPath) {

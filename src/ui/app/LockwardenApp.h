@@ -3,6 +3,7 @@
 #include "core/app/AppState.h"
 #include "core/app/CommandLineInfo.h"
 #include "core/app/RecentFileList.h"
+#include "ui/view/SitePrint.h"
 
 #include <QObject>
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class CCommandRouter;
+class CFindSiteCommand;
 class CLockwardenDoc;
 class CMainFrame;
 class CProfileStore;
@@ -66,7 +68,6 @@ public:
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     int m_nExitCode = 0;
-    std::unique_ptr<QPrinter> m_pPrinter;
 
 private:
     bool ProcessShellCommand(const CCommandLineInfo& info);
@@ -76,6 +77,9 @@ private:
     bool PrintFromCommandLine(const CCommandLineInfo& info);
 
     CWndPrompts& m_prompts;
+    CAppPrinter m_printer;
+    CSitePrinter* m_pSitePrinter = nullptr;  // the view's child
+    CFindSiteCommand* m_pFindSite = nullptr; // the view's child
     std::unique_ptr<CTermSignal> m_pTermSignal;
     bool m_bExited = false;
 };

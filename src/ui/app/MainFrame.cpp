@@ -10,6 +10,7 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/KeyboardLocks.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/tools/CreatePasswordsDlg.h"
 #include "ui/view/LockwardenView.h"
 
@@ -34,22 +35,28 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
                        CCommandRouter& router, const CRecentFileList& recentFiles)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_doc(doc), m_app(app), m_store(store), m_router(router), m_prompts(prompts), m_recentFiles(recentFiles) {
+      m_doc(doc), m_app(app), m_store(store), m_router(router), m_prompts(prompts), m_recentFiles(recentFiles),
+      m_pSecretClipboard(std::make_unique<CSecretClipboard>()) {
     setObjectName(QStringLiteral("CMainFrame"));
-    m_pView = new CLockwardenView(doc, app, prompts, this);
+    m_pView = new CLockwardenView(doc, app, prompts, *m_pSecretClipboard, this);
     setCentralWidget(m_pView);
-    m_pView->m_onResizeParentToFit = [this] { ResizeParentToFit(); };
+    connect(m_pView, &CLockwardenView::resizeParentToFit, this, &CMainFrame::ResizeParentToFit);
 
     CreateCommandBars();
     CreateStatusBar();
     setAcceptDrops(true);
 
-    m_doc.m_onTitleChanged = [this] {
+    // The caption, the sites pane and the commands follow the document, whoever changes it; a change made
+    // by a command or the form is refreshed with it, once.
+    connect(&m_doc, &CDocument::titleChanged, this, [this] {
         OnUpdateFrameTitle();
-        m_router.UpdateCommands();
-    };
+        m_router.RequestUpdate();
+    });
     OnUpdateFrameTitle();
-    connect(&m_router, &CCommandRouter::commandsUpdated, this, &CMainFrame::UpdateSitesPane);
+    connect(&m_doc, &CLockwardenDoc::sitesChanged, this, [this] {
+        UpdateSitesPane();
+        m_router.RequestUpdate();
+    });
     connect(m_pView, &CLockwardenView::stateChanged, this, &CMainFrame::UpdateSitesPane);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &m_router, &CCommandRouter::UpdateCommands);
     qApp->installEventFilter(this);
@@ -58,7 +65,9 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
-    m_doc.m_onTitleChanged = nullptr;
+    // The view goes while the secret clipboard it uses is still there.
+    delete m_pView;
+    m_pView = nullptr;
 }
 
 void CMainFrame::CreateCommandBars() {
@@ -119,7 +128,7 @@ void CMainFrame::RegisterCommands() {
 }
 
 void CMainFrame::OnCreatePasswords() {
-    m_pCreatePasswordsDlg = new CCreatePasswordsDlg(m_app, m_prompts);
+    m_pCreatePasswordsDlg = new CCreatePasswordsDlg(m_app, m_prompts, *m_pSecretClipboard);
     m_pCreatePasswordsDlg->m_onPostNcDestroy = [this] {
         m_pCreatePasswordsDlg = nullptr;
         m_router.UpdateCommands();

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class CAppState;
 class CCmdUI;
@@ -15,6 +16,7 @@ class CLockwardenView;
 class CPrompts;
 class CProfileStore;
 class CRecentFileList;
+class CSecretClipboard;
 class CWndPrompts;
 class QLabel;
 class QMenu;
@@ -37,6 +39,8 @@ public:
     CCreatePasswordsDlg* m_pCreatePasswordsDlg = nullptr;
 
     CLockwardenView* GetActiveView() const { return m_pView; }
+    // The one way the program's windows put a secret on the clipboard.
+    CSecretClipboard& SecretClipboard() const { return *m_pSecretClipboard; }
     QToolBar* ToolBar() const { return m_wndToolBar; }
     QStatusBar* StatusBar() const { return statusBar(); }
     QMenu* RecentFilesMenu() const { return m_pRecentMenu; }
@@ -100,6 +104,8 @@ private:
     CCommandRouter& m_router;
     CPrompts& m_prompts;
     const CRecentFileList& m_recentFiles;
+    // Made before the view and let go after it, which clears our secret from the clipboard as it goes.
+    std::unique_ptr<CSecretClipboard> m_pSecretClipboard;
     CLockwardenView* m_pView = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QMenu* m_pRecentMenu = nullptr;

@@ -3,6 +3,7 @@
 #include "core/resources/Strings.h"
 
 #include <QAction>
+#include <QTimer>
 
 CCommandRouter::CCommandRouter(QObject* pParent) : QObject(pParent) {}
 
@@ -59,12 +60,29 @@ bool CCommandRouter::Execute(int nID) {
     }
     // Copy: the handler may register or replace commands.
     const Handler handler = it->second.handler;
+    ++m_nCommandsRunning;
     handler();
+    --m_nCommandsRunning;
     UpdateCommands();
     return true;
 }
 
+void CCommandRouter::RequestUpdate() {
+    if (m_bUpdatePending)
+        return;
+    m_bUpdatePending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_bUpdatePending)
+            UpdateCommands();
+    });
+}
+
 void CCommandRouter::UpdateCommands() {
+    if (m_nCommandsRunning > 0) {
+        m_bUpdatePending = true;
+        return;
+    }
+    m_bUpdatePending = false;
     for (auto& [nID, entry] : m_entries) {
         if (entry.pAction == nullptr)
             continue;

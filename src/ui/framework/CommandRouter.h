@@ -48,8 +48,11 @@ public:
     QAction* Action(int nID);
     // Runs the command's handler if it has one and it is enabled; then refreshes every command.
     bool Execute(int nID);
-    // Asks every update handler and applies the answers to the actions.
+    // Asks every update handler and applies the answers to the actions. During a command the refresh waits
+    // for the command's end, so one command refreshes the commands once, however many changes it makes.
     void UpdateCommands();
+    // A refresh once the current work is done, unless one runs before (a change not made by a command).
+    void RequestUpdate();
     // The answer of nID's update handler, without touching its action.
     CCmdUI Query(int nID) const;
 
@@ -65,4 +68,6 @@ private:
         QAction* pAction = nullptr;
     };
     std::map<int, CEntry> m_entries;
+    int m_nCommandsRunning = 0;
+    bool m_bUpdatePending = false;
 };

@@ -6,7 +6,7 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/framework/DialogBuilder.h"
-#include "ui/platform/Clipboard.h"
+#include "ui/platform/SecretClipboard.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sodium.h>
 
 namespace {
 
@@ -54,7 +55,8 @@ ELength ReadLength(const QString& strText, std::uint32_t& nLength) {
 
 } // namespace
 
-CCreatePasswordsDlg::CCreatePasswordsDlg(CAppState& app, CPrompts& prompts) : m_app(app), m_prompts(prompts) {
+CCreatePasswordsDlg::CCreatePasswordsDlg(CAppState& app, CPrompts& prompts, CSecretClipboard& clipboard)
+    : m_app(app), m_prompts(prompts), m_clipboard(clipboard) {
     CreateDialogFromTemplate(IDD_CREATE_PASSWORDS, *this);
     m_pLengthEdit = FindControl<QLineEdit>(this, IDC_LENGTH);
     m_pNewPasswordEdit = FindControl<QLineEdit>(this, IDC_NEW_PASSWORD);
@@ -178,7 +180,10 @@ void CCreatePasswordsDlg::OnPasswordsToClipboard() {
         strText += strPassword;
         strText += "\r\n";
     }
-    PutTextOnClipboard(strText);
+    // They stay until something else is copied or the program ends: a user pastes them somewhere first.
+    m_clipboard.Put(strText, false);
+    sodium_memzero(strText.data(), strText.size());
+    sodium_memzero(strPassword.data(), strPassword.size());
 }
 
 void CCreatePasswordsDlg::closeEvent(QCloseEvent* pEvent) {

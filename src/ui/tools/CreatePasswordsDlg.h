@@ -11,6 +11,7 @@
 
 class CAppState;
 class CPrompts;
+class CSecretClipboard;
 class QCheckBox;
 class QCloseEvent;
 class QLineEdit;
@@ -23,7 +24,7 @@ class QPushButton;
 class CCreatePasswordsDlg : public QDialog {
     Q_OBJECT
 public:
-    CCreatePasswordsDlg(CAppState& app, CPrompts& prompts);
+    CCreatePasswordsDlg(CAppState& app, CPrompts& prompts, CSecretClipboard& clipboard);
     ~CCreatePasswordsDlg() override;
 
     // Gives the window its owner and fills it (OnInitDialog); it appears when the caller shows it.
@@ -72,6 +73,7 @@ private:
 
     CAppState& m_app;
     CPrompts& m_prompts;
+    CSecretClipboard& m_clipboard;
     QLineEdit* m_pLengthEdit = nullptr;
     QLineEdit* m_pNewPasswordEdit = nullptr;
     QCheckBox* m_pMixedCaseCheck = nullptr;

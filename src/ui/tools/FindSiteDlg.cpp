@@ -3,6 +3,8 @@
 #include "core/app/AppState.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/view/LockwardenView.h"
@@ -154,4 +156,30 @@ void CFindSiteDlg::showEvent(QShowEvent* pEvent) {
 int RunFindSiteDlg(CWndPrompts& prompts, CLockwardenView& view, CAppState& app) {
     CFindSiteDlg dlg(&view, app);
     return prompts.DoModal(dlg);
+}
+
+CFindSiteCommand::CFindSiteCommand(CLockwardenView& view, CAppState& app, CWndPrompts& prompts)
+    : QObject(&view), m_view(view), m_app(app), m_prompts(prompts) {
+    connect(&m_view, &CLockwardenView::findRequested, this, &CFindSiteCommand::OnEditFind);
+}
+
+void CFindSiteCommand::RegisterCommands(CCommandRouter& router) {
+    router.Register(
+        ID_EDIT_FIND, [this] { OnEditFind(); }, [this](CCmdUI& ui) { ui.Enable(m_view.IsBrowsingWithSites()); });
+}
+
+void CFindSiteCommand::OnEditFind() {
+    if (!m_view.IsBrowsingWithSites()) {
+        m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    const std::string strFind = m_app.m_strFind;
+    const int nCurSite = m_view.CurrentIndex();
+    const int nResult = RunFindSiteDlg(m_prompts, m_view, m_app);
+    m_view.ReleaseFindBuffer(); // made by the searches, needed no longer
+    if (nResult == IDOK)
+        return;
+    m_app.m_strFind = strFind;
+    if (m_view.CurrentIndex() != nCurSite)
+        m_view.SelectSite(nCurSite);
 }

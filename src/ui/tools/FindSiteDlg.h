@@ -5,6 +5,7 @@
 #include <string>
 
 class CAppState;
+class CCommandRouter;
 class CLockwardenView;
 class CWndPrompts;
 class QLineEdit;
@@ -56,3 +57,21 @@ private:
 
 // Runs CFindSiteDlg over view through prompts.DoModal; returns how it ended (IDOK, IDCANCEL).
 int RunFindSiteDlg(CWndPrompts& prompts, CLockwardenView& view, CAppState& app);
+
+// Find Site, the menu command and the form's "Find" button: refused outside browsing with sites; else
+// runs the find dialog over the view, and after anything but OK puts back the find text and the site of
+// before.
+class CFindSiteCommand : public QObject {
+    Q_OBJECT
+public:
+    CFindSiteCommand(CLockwardenView& view, CAppState& app, CWndPrompts& prompts);
+
+    // Registered in the view's place of the routing order, enabled while browsing with sites.
+    void RegisterCommands(CCommandRouter& router);
+    void OnEditFind();
+
+private:
+    CLockwardenView& m_view;
+    CAppState& m_app;
+    CWndPrompts& m_prompts;
+};

@@ -4,17 +4,25 @@
 
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
+#include "core/platform/LastError.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "core/resources/Version.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/Clipboard.h"
+#include "ui/platform/SecretClipboard.h"
+#include "ui/view/NotesDlg.h"
+#include "ui/view/SiteFind.h"
 #include "ui/view/SiteListModel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,15 +33,42 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent)
-    : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts) {
+CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CSecretClipboard& clipboard,
+                                 QWidget* pParent)
+    : QWidget(pParent), m_doc(doc), m_app(app), m_prompts(prompts), m_clipboard(clipboard) {
     CreateControls();
-    m_doc.m_onDeleteContents = [this] { OnDeleteContents(); };
+    FollowDocument();
 }
 
+// A password of ours still on the clipboard goes with the form that showed it.
 CLockwardenView::~CLockwardenView() {
-    ClearClipboardPassword();
-    m_doc.m_onDeleteContents = nullptr;
+    m_clipboard.Clear();
+}
+
+CLockwardenView::CStateBatch::~CStateBatch() {
+    if (--m_view.m_nBatch == 0 && m_view.m_bStatePending) {
+        m_view.m_bStatePending = false;
+        Q_EMIT m_view.stateChanged();
+    }
+}
+
+void CLockwardenView::NotifyStateChanged() {
+    if (m_nBatch > 0)
+        m_bStatePending = true;
+    else
+        Q_EMIT stateChanged();
+}
+
+// The list follows the document: whoever adds, replaces or removes a site, the list has the same records.
+void CLockwardenView::FollowDocument() {
+    connect(&m_doc, &CLockwardenDoc::siteAdded, this, [this](CSiteInfo* pSite) { m_pModel->Insert(pSite); });
+    connect(&m_doc, &CLockwardenDoc::siteReplaced, this, [this](CSiteInfo* pOld, CSiteInfo* pNew) {
+        m_pModel->RemoveAt(m_pModel->IndexOf(pOld));
+        m_pModel->Insert(pNew);
+    });
+    connect(&m_doc, &CLockwardenDoc::siteAboutToBeRemoved, this,
+            [this](CSiteInfo* pSite) { m_pModel->RemoveAt(m_pModel->IndexOf(pSite)); });
+    connect(&m_doc, &CLockwardenDoc::contentsAboutToBeDeleted, this, &CLockwardenView::OnDeleteContents);
 }
 
 bool CLockwardenView::IsListEmpty() const {
@@ -46,6 +81,11 @@ int CLockwardenView::SiteCount() const {
 
 CSiteInfo* CLockwardenView::CurrentSite() const {
     return m_pModel->At(m_nCurSite);
+}
+
+CSiteInfo CLockwardenView::ShownSite() const {
+    const QString strName = m_nCurSite >= 0 && m_nCurSite < SiteCount() ? m_pModel->NameAt(m_nCurSite) : QString();
+    return CSiteInfo(FromDisplayText(strName), m_strURL, m_strUser, m_strPswd, m_strNotes);
 }
 
 std::string CLockwardenView::SiteNameText() const {
@@ -120,7 +160,7 @@ void CLockwardenView::ShowSelected() {
     m_nCurSite = i;
     UpdateData(false);
     m_app.m_strSiteName = pSite->m_strSite;
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 // Read-only fields are drawn on the window's colour, as the desktop draws fields that cannot be typed in,
@@ -137,6 +177,7 @@ static void SetReadOnlyLook(QWidget* pField, bool bReadOnly) {
 }
 
 void CLockwardenView::SetReadOnly(bool b) {
+    const CStateBatch batch(*this);
     m_bReadOnly = b;
     m_comboSites->lineEdit()->setReadOnly(b);
     m_editURL->setReadOnly(b);
@@ -154,12 +195,12 @@ void CLockwardenView::SetReadOnly(bool b) {
         if (pSite != nullptr && IsTextOnClipboard(pSite->m_strPswd))
             EmptyClipboard();
     }
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnInitialUpdate() {
-    if (m_onResizeParentToFit)
-        m_onResizeParentToFit();
+    const CStateBatch batch(*this);
+    Q_EMIT resizeParentToFit();
     m_pModel->Clear();
     const auto n = static_cast<int>(m_doc.m_sites.size());
     if (n <= 0) {
@@ -183,10 +224,11 @@ void CLockwardenView::OnInitialUpdate() {
         m_bReplace = false;
     }
     UpdateData(false);
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnDeleteContents() {
+    const CStateBatch batch(*this);
     m_pModel->Clear();
     m_nCurSite = -1;
     m_bReplace = false;
@@ -195,20 +237,23 @@ void CLockwardenView::OnDeleteContents() {
 }
 
 void CLockwardenView::OnSiteAdd() {
+    const CStateBatch batch(*this);
     SetReadOnly(false);
     ClearFields();
     m_comboSites->setFocus();
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnSiteEdit() {
+    const CStateBatch batch(*this);
     SetReadOnly(false);
     m_bReplace = true;
     m_comboSites->setFocus();
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnSiteKeep() {
+    const CStateBatch batch(*this);
     std::string strName = SiteNameText();
     // An edited site whose name was left alone keeps its bytes, as its other fields do.
     if (m_bReplace && CurrentSite() != nullptr && m_comboSites->currentText() == m_pModel->NameAt(m_nCurSite))
@@ -218,22 +263,20 @@ void CLockwardenView::OnSiteKeep() {
         m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);
         return;
     }
-    if (m_bReplace) {
-        CSiteInfo* pOld = CurrentSite();
-        m_pModel->RemoveAt(m_nCurSite);
-        m_doc.RemoveSite(pOld);
-        m_bReplace = false;
-    }
-    CSiteInfo* pSite = m_doc.AddSite(std::make_unique<CSiteInfo>(strName, m_strURL, m_strUser, m_strPswd, m_strNotes));
-    const int i = m_pModel->Insert(pSite);
+    auto pKept = std::make_unique<CSiteInfo>(strName, m_strURL, m_strUser, m_strPswd, m_strNotes);
+    // The list follows the document's announcement; the kept site is then shown where it landed.
+    CSiteInfo* pSite =
+        m_bReplace ? m_doc.ReplaceSite(CurrentSite(), std::move(pKept)) : m_doc.AddSite(std::move(pKept));
+    m_bReplace = false;
+    const int i = m_pModel->IndexOf(pSite);
     m_nCurSite = i;
     SelectItem(i);
     SetReadOnly(true);
-    m_doc.SetModifiedFlag(true);
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnSiteCancel() {
+    const CStateBatch batch(*this);
     m_bReplace = false;
     if (!IsListEmpty()) {
         ShowSite(m_nCurSite);
@@ -242,15 +285,14 @@ void CLockwardenView::OnSiteCancel() {
         ClearFields();
         SetReadOnly(false);
     }
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnSiteRemove() {
     if (m_prompts.MessageBox(LoadString(IDS_REMOVE_SITE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    CSiteInfo* pSite = CurrentSite();
-    m_pModel->RemoveAt(m_nCurSite);
-    m_doc.RemoveSite(pSite);
+    const CStateBatch batch(*this);
+    m_doc.RemoveSite(CurrentSite());
     if (!IsListEmpty()) {
         m_nCurSite = 0;
     } else {
@@ -260,8 +302,7 @@ void CLockwardenView::OnSiteRemove() {
     }
     SelectItem(m_nCurSite);
     ShowSelected();
-    m_doc.SetModifiedFlag(true);
-    Q_EMIT stateChanged();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnButtonAdd() {
@@ -319,10 +360,6 @@ void CLockwardenView::OnUpdateSiteCancel(CCmdUI& ui) const {
     ui.Enable(IsDataEntry());
 }
 
-void CLockwardenView::OnUpdateEditFind(CCmdUI& ui) const {
-    ui.Enable(IsBrowsingWithSites());
-}
-
 void CLockwardenView::RegisterCommands(CCommandRouter& router) {
     router.Register(
         ID_SITE_ADD, [this] { OnSiteAdd(); }, [this](CCmdUI& ui) { OnUpdateSiteAdd(ui); });
@@ -334,10 +371,17 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_SITE_KEEP, [this] { OnSiteKeep(); }, [this](CCmdUI& ui) { OnUpdateSiteKeep(ui); });
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, [this](CCmdUI& ui) { OnUpdateSiteCancel(ui); });
-    RegisterSiteCommands(router);
     router.Register(
-        ID_EDIT_FIND, [this] { OnEditFind(); }, [this](CCmdUI& ui) { OnUpdateEditFind(ui); });
-    RegisterPrintCommands(router);
+        ID_GO_URL, [this] { OnGoUrl(); }, [this](CCmdUI& ui) { OnUpdateGoUrl(ui); });
+    router.Register(ID_SITE_NOTES, [this] { OnSiteNotes(); });
+    router.Register(ID_DOCUMENTATION, [this] { OnDocumentation(); });
+    router.Register(ID_EDIT_COPY, [this] { OnEditCopy(); });
+    router.Register(
+        ID_EDIT_CUT, [this] { OnEditCut(); }, [this](CCmdUI& ui) { OnUpdateEditCut(ui); });
+    router.Register(
+        ID_EDIT_PASTE, [this] { OnEditPaste(); }, [this](CCmdUI& ui) { OnUpdateEditPaste(ui); });
+    router.Register(
+        ID_EDIT_UNDO, [this] { OnEditUndo(); }, [this](CCmdUI& ui) { OnUpdateEditUndo(ui); });
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
@@ -390,6 +434,23 @@ void CLockwardenView::OnSelChangeSites(int i) {
     ShowSelected();
 }
 
+void CLockwardenView::SelectSite(int i) {
+    if (!m_bReadOnly || i < 0 || i >= SiteCount())
+        return;
+    const CStateBatch batch(*this);
+    m_nCurSite = i;
+    SelectItem(i);
+    ShowSelected();
+}
+
+bool CLockwardenView::ShowRecord(const CSiteInfo* pSite) {
+    const int i = m_pModel->IndexOf(pSite);
+    if (!m_bReadOnly || i < 0)
+        return false;
+    SelectSite(i);
+    return true;
+}
+
 // ---- the form ----
 
 void CLockwardenView::CreateControls() {
@@ -429,7 +490,174 @@ void CLockwardenView::WireControls() {
         if (auto* pButton = FindControl<QPushButton>(this, nID))
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
-    WireSiteCommands();
+    SetLaunchers([this](const QString& strUrl, ShellDone onDone) { ShellOpen(strUrl, this, std::move(onDone)); },
+                 [this](const QString& strPath, ShellDone onDone) { ShellOpenFile(strPath, this, std::move(onDone)); });
+    m_strExeDir = QCoreApplication::applicationDirPath();
+    m_editPswd->installEventFilter(this);
+    if (auto* pButton = FindControl<QPushButton>(this, IDC_GO_URL))
+        connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnButtonGoUrl);
+    if (auto* pButton = FindControl<QPushButton>(this, IDC_NOTES_BUTTON))
+        connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnSiteNotes);
     // The Find button runs the command's own handler, which checks the mode itself.
-    connect(FindControl<QPushButton>(this, IDC_FIND), &QPushButton::clicked, this, &CLockwardenView::OnEditFind);
+    connect(FindControl<QPushButton>(this, IDC_FIND), &QPushButton::clicked, this, &CLockwardenView::findRequested);
+}
+
+// ---- the commands that use a stored site ----
+
+namespace {
+
+// The standard edit message to the focused control, whatever it is; an editable list's typing field
+// stands behind the list, which holds the focus for it.
+void SendEditCommand(const char* pszSlot) {
+    QWidget* pWidget = QApplication::focusWidget();
+    if (auto* pCombo = qobject_cast<QComboBox*>(pWidget); pCombo != nullptr && pCombo->lineEdit() != nullptr)
+        pWidget = pCombo->lineEdit();
+    if (pWidget == nullptr)
+        return;
+    const QByteArray signature = QByteArray(pszSlot) + "()";
+    if (pWidget->metaObject()->indexOfSlot(signature.constData()) >= 0)
+        QMetaObject::invokeMethod(pWidget, pszSlot);
+}
+
+bool ClipboardHasText() {
+    std::string strIgnored;
+    return GetClipboardText(strIgnored);
+}
+
+} // namespace
+
+void CLockwardenView::SetLaunchers(Launcher shellOpen, Launcher shellOpenFile) {
+    m_shellOpen = std::move(shellOpen);
+    m_shellOpenFile = std::move(shellOpenFile);
+}
+
+void CLockwardenView::OnUpdateGoUrl(CCmdUI& ui) const {
+    ui.Enable(!m_strURL.empty());
+}
+
+void CLockwardenView::OnUpdateEditCut(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry());
+}
+
+// Paste and Undo share one rule: something to paste or to undo with is only typed text.
+void CLockwardenView::OnUpdateEditPaste(CCmdUI& ui) const {
+    ui.Enable(IsDataEntry() && ClipboardHasText());
+}
+
+void CLockwardenView::OnUpdateEditUndo(CCmdUI& ui) const {
+    OnUpdateEditPaste(ui);
+}
+
+// Hands the address over; when the desktop fails, says why and what it was given.
+void CLockwardenView::Launch(const Launcher& launch, const QString& strAddress) {
+    launch(strAddress, [this, strAddress](bool bOpened) {
+        if (!bOpened)
+            m_prompts.MessageBox(GetLastErrorText() + QStringLiteral("\n\n") + strAddress, MB_ICONEXCLAMATION | MB_OK);
+    });
+}
+
+void CLockwardenView::OnGoUrl() {
+    Launch(m_shellOpen, ToDisplayText(m_strURL));
+}
+
+void CLockwardenView::OnButtonGoUrl() {
+    if (m_strURL.empty())
+        m_prompts.MessageBeep();
+    else
+        OnGoUrl();
+}
+
+QString CLockwardenView::DocumentationPath(const QString& strExeDir) {
+    const QDir exeDir(strExeDir);
+    const QString candidates[] = {exeDir.filePath(QStringLiteral(LOCKWARDEN_DOC_FROM_BIN "/LockwardenDoc.pdf")),
+                                  exeDir.filePath(QStringLiteral("LockwardenDoc.pdf"))};
+    for (const QString& strPath : candidates) {
+        const QFileInfo info(strPath);
+        if (info.isFile())
+            return QDir::cleanPath(info.absoluteFilePath());
+    }
+    return {};
+}
+
+// A local copy goes to the opener as a plain path: the opener takes no fragment on a file, and the
+// viewer opens at page 1 anyway. The maker's address keeps its fragment for the browser's viewer.
+void CLockwardenView::OnDocumentation() {
+    const QString strPath = DocumentationPath(m_strExeDir);
+    if (!strPath.isEmpty())
+        Launch(m_shellOpenFile, strPath);
+    else
+        Launch(m_shellOpen, QStringLiteral(LOCKWARDEN_DOC_ADDRESS));
+}
+
+void CLockwardenView::OnSiteNotes() {
+    CNotesDlg dlg(window());
+    dlg.m_bLocked = m_bReadOnly;
+    dlg.m_strTitle = QStringLiteral("Notes");
+    if (!IsListEmpty())
+        dlg.m_strTitle += QStringLiteral(" - ") + m_comboSites->itemText(m_nCurSite);
+    // Notes typed during data entry are part of what the dialog shows.
+    UpdateData(true);
+    dlg.m_strText = m_strNotes;
+    if (m_prompts.DoModal(dlg) == IDOK && !m_bReadOnly) {
+        m_strNotes = dlg.m_strText;
+        UpdateData(false);
+    }
+    NotifyStateChanged();
+}
+
+void CLockwardenView::OnKillFocusPswd() {
+    if (!m_bReadOnly)
+        return;
+    // A site without a password shows an empty mask, which an empty or non-text clipboard would match:
+    // there is nothing to copy then, and the clipboard stays as it is.
+    if (m_strPswd.empty())
+        return;
+    std::string strClip;
+    GetClipboardText(strClip);
+    if (strClip != m_strPswd)
+        return;
+    if (const CSiteInfo* pSite = CurrentSite())
+        m_clipboard.Put(pSite->m_strPswd, true);
+}
+
+void CLockwardenView::OnEditCopy() {
+    SendEditCommand("copy");
+}
+
+void CLockwardenView::OnEditCut() {
+    SendEditCommand("cut");
+}
+
+void CLockwardenView::OnEditPaste() {
+    SendEditCommand("paste");
+}
+
+void CLockwardenView::OnEditUndo() {
+    SendEditCommand("undo");
+}
+
+// ---- Find ----
+
+int CLockwardenView::FindSite(const std::string& strText, int& pos, int nStep, int nOffset) const {
+    if (!m_bReadOnly)
+        return -1;
+    return FindInSiteList(*m_pModel, m_nCurSite, strText, pos, nStep, nOffset);
+}
+
+void CLockwardenView::FindStep(int nStep, int nOffset) {
+    int pos = -1;
+    const int i = FindSite(m_app.m_strFind, pos, nStep, nOffset);
+    if (i < 0) {
+        m_prompts.MessageBeep();
+        return;
+    }
+    SelectSite(i);
+    // Folding keeps every character's length, so the match spans as many units of the name as the find
+    // text has. The caret goes to the match's end, which scrolls the match into view.
+    const auto nLength = static_cast<int>(ToDisplayText(m_app.m_strFind).size());
+    m_comboSites->lineEdit()->setSelection(pos, nLength);
+}
+
+void CLockwardenView::ReleaseFindBuffer() {
+    m_pModel->ReleaseNameBuffer();
 }

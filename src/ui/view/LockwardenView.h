@@ -13,25 +13,26 @@ class CAppState;
 class CCmdUI;
 class CCommandRouter;
 class CLockwardenDoc;
+class CSecretClipboard;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
-class QPainter;
 class QPlainTextEdit;
-class QPrinter;
-class QPushButton;
-class QTimer;
 class CWndPrompts;
 
 // The site form: a sorted drop-down list of the open database's sites and the fields of the one shown.
 // Browsing shows a site read-only with its password masked; data entry (Add, Edit, or an empty
-// database) makes the fields editable with the password in plain text. Keep stores the form as a record,
-// Cancel throws the entry away. The records belong to the document; the list only refers to them.
+// database) makes the fields editable with the password in plain text. Keep hands the form to the
+// document as a record, Cancel throws the entry away. The records belong to the document; the list
+// follows the document's announcements and only refers to them.
 class CLockwardenView : public QWidget {
     Q_OBJECT
 public:
-    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, QWidget* pParent = nullptr);
-    // A password of ours still on the clipboard goes with the program.
+    // A way of handing an address to the desktop (ShellOpen or ShellOpenFile); tests put recording ones in.
+    using Launcher = std::function<void(const QString&, ShellDone)>;
+
+    CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CSecretClipboard& clipboard,
+                    QWidget* pParent = nullptr);
     ~CLockwardenView() override;
 
     // The editing commands with their enabling rules, in the view's place of the routing order.
@@ -48,9 +49,12 @@ public:
     void ShowSite(int i);
     void ShowSelected();
     void SetReadOnly(bool b);
-    static std::string MaskPassword(const std::string& strPswd) { return ::MaskPassword(strPswd); }
     // Pull (true: controls to members) or push (false: members to controls) the four fields.
     void UpdateData(bool bSaveAndValidate);
+    // Shows list entry i as if the user had picked it (Find's hits, a report's choice); only while browsing.
+    void SelectSite(int i);
+    // Shows the site of pSite as if the user had picked it; false when it is not listed or not browsing.
+    bool ShowRecord(const CSiteInfo* pSite);
 
     // The editing operations behind the menu commands.
     void OnSiteAdd();
@@ -70,7 +74,6 @@ public:
     void OnUpdateSiteRemove(CCmdUI& ui) const;
     void OnUpdateSiteKeep(CCmdUI& ui) const;
     void OnUpdateSiteCancel(CCmdUI& ui) const;
-    void OnUpdateEditFind(CCmdUI& ui) const;
     void OnUpdateGoUrl(CCmdUI& ui) const;
     void OnUpdateEditCut(CCmdUI& ui) const;
     void OnUpdateEditPaste(CCmdUI& ui) const;
@@ -86,107 +89,102 @@ public:
     void OnEditPaste();
     void OnEditUndo();
     // Leaving the password field while browsing with its whole mask on the clipboard puts the real
-    // password there, for the clipboard timer's interval.
+    // password there, for the secret clipboard's interval.
     void OnKillFocusPswd();
-    void OnTimer(int nIDEvent);
-    // Empties the clipboard if it still holds the password we put there; forgets that password.
-    void ClearClipboardPassword();
 
     // The manual that came with the program: the installed copy, in the documentation folder beside the
     // executable's folder, else the built copy beside the executable; empty when there is none.
     static QString DocumentationPath(const QString& strExeDir);
+    // Where addresses go (the desktop's by default) and the folder the manual is looked up from.
+    void SetLaunchers(Launcher shellOpen, Launcher shellOpenFile);
+    void SetExeDir(const QString& strExeDir) { m_strExeDir = strExeDir; }
 
-    // How long the real password stays on the clipboard (ms); tests shorten it.
-    void SetClipboardInterval(int nMilliseconds);
-    QTimer* ClipboardTimer() const { return m_pClipTimer; }
-
-    // How addresses reach the desktop: a URL through ShellOpen, the manual's file through ShellOpenFile.
-    // Tests put recording ones here.
-    std::function<void(const QString&, ShellDone)> m_shellOpen;
-    std::function<void(const QString&, ShellDone)> m_shellOpenFile;
-    // The executable's folder, where the manual is looked up from.
-    QString m_strExeDir;
-
-    static constexpr int kClipboardTimer = 1;
-    // Find Site, the command and the form's "Find" button: refused outside browsing, else runs the find
-    // dialog, and after anything but OK puts back the find text and the site of before.
-    void OnEditFind();
-    // The list position of the first entry whose name holds strText ignoring case, searched from
-    // m_nCurSite + nOffset in steps of nStep's sign; -1 when none. pos receives where the match begins in
-    // the entry's displayed name (in QString units, so that it can be selected there).
+    // The list position of the first entry whose name holds strText ignoring case, searched from the
+    // current site + nOffset in steps of nStep's sign; -1 when none or not browsing. pos receives where the
+    // match begins in the entry's displayed name (in QString units, so that it can be selected there).
     int FindSite(const std::string& strText, int& pos, int nStep, int nOffset) const;
     // Searches with the remembered find text; shows the hit with the match selected, or beeps.
     void FindStep(int nStep, int nOffset);
+    // The search buffer the finds made is needed no longer.
+    void ReleaseFindBuffer();
 
     // The modes the commands, the buttons, the list and the frame ask about.
-    // Printing (SitePrint.cpp). OnPrint draws the shown site's page from the members: four labelled lines,
-    // an empty one, then the notes, on a device of nDpiX by nDpiY dots per inch.
-    void OnPrint(QPainter& dc, int nDpiX, int nDpiY) const;
-    // Print: the print dialog on the application's printer, then the page.
-    void OnFilePrint();
-    // The page on the application's printer as it stands, without a dialog; false when it did not go out.
-    bool OnFilePrintDirect();
-    // Print Preview: the page in a preview window, from which it can be printed.
-    void OnFilePrintPreview();
-    // The application's one printer, which Print Setup sets up and every print uses.
-    std::function<QPrinter&()> m_getPrinter;
-
     bool IsBrowsing() const { return m_bReadOnly; }
     bool IsBrowsingWithSites() const { return m_bReadOnly && !IsListEmpty(); }
     bool IsDataEntry() const { return !m_bReadOnly; }
+    // Data entry after Edit (Keep replaces the site shown), as against after Add or in an empty database.
+    bool IsEditing() const { return m_bReplace; }
     bool IsListEmpty() const;
     int SiteCount() const;
+    // The list position of the site shown, -1 when none.
+    int CurrentIndex() const { return m_nCurSite; }
     CSiteInfo* CurrentSite() const;
+    // The site as the form shows it: the name of the current entry, and the fields as they stand (the
+    // password masked while browsing). What a printed page shows.
+    CSiteInfo ShownSite() const;
     QComboBox* SiteList() const { return m_comboSites; }
 
-    // Asked to shrink the frame around the form at every initial update.
-    std::function<void()> m_onResizeParentToFit;
-    // Runs the find dialog over this view and returns how it ended (IDOK, IDCANCEL); the dialog lives
-    // above the view, so whoever builds the window hands it in. Without one, Find ends as cancelled.
-    std::function<int()> m_runFindSiteDlg;
-
-    QComboBox* m_comboSites = nullptr;
-    std::string m_strNotes;
-    std::string m_strPswd;
-    std::string m_strURL;
-    std::string m_strUser;
-    std::string m_strClipPswd;
-    bool m_bReadOnly = true;
-    int m_nCurSite = -1;
-    bool m_bReplace = false;
-
 Q_SIGNALS:
-    // The mode, the list or the shown site changed: commands and the status bar refresh.
+    // The mode, the list or the shown site changed: commands and the status bar refresh. Told once per
+    // command, however many steps it takes.
     void stateChanged();
+    // An initial update begins: the frame shrinks around the form.
+    void resizeParentToFit();
+    // The form's "Find" button: whoever runs Find Site follows it.
+    void findRequested();
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    // Commands and handlers told stateChanged by more than one step hold one of these: the signal goes out
+    // once, when the outermost holder ends.
+    class CStateBatch {
+    public:
+        explicit CStateBatch(CLockwardenView& view) : m_view(view) { ++m_view.m_nBatch; }
+        ~CStateBatch();
+        CStateBatch(const CStateBatch&) = delete;
+        CStateBatch& operator=(const CStateBatch&) = delete;
+
+    private:
+        CLockwardenView& m_view;
+    };
+    void NotifyStateChanged();
+
     void CreateControls();
     void WireControls();
+    void FollowDocument();
     void SelectItem(int i);
     std::string SiteNameText() const;
     // The drop-down guard: may the list open now?
     bool MayDropDown() const;
     void OnDropDownRefused();
     void OnSelChangeSites(int i);
-    void WireSiteCommands();
-    void RegisterSiteCommands(CCommandRouter& router);
-    void Launch(const std::function<void(const QString&, ShellDone)>& launch, const QString& strAddress);
-    void RegisterPrintCommands(CCommandRouter& router);
-    bool PrintPage(QPrinter& printer);
+    void Launch(const Launcher& launch, const QString& strAddress);
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;
     CWndPrompts& m_prompts;
+    CSecretClipboard& m_clipboard;
     CSiteListModel* m_pModel = nullptr;
+    QComboBox* m_comboSites = nullptr;
     QLineEdit* m_editURL = nullptr;
     QLineEdit* m_editUser = nullptr;
     QLineEdit* m_editPswd = nullptr;
     QPlainTextEdit* m_editNotes = nullptr;
+    std::string m_strNotes;
+    std::string m_strPswd;
+    std::string m_strURL;
+    std::string m_strUser;
+    bool m_bReadOnly = true;
+    int m_nCurSite = -1;
+    bool m_bReplace = false;
     bool m_bRefusalPosted = false;
-    QTimer* m_pClipTimer = nullptr;
+    int m_nBatch = 0;
+    bool m_bStatePending = false;
+    Launcher m_shellOpen;
+    Launcher m_shellOpenFile;
+    QString m_strExeDir;
     // The four fields' texts as the controls gave them back after the last push (URL, user, password,
     // notes): a field still showing its text was not changed, and its member keeps its bytes.
     std::array<QString, 4> m_strShown;

@@ -27,6 +27,20 @@ int CSiteListModel::Insert(CSiteInfo* pSite) {
     return nIndex;
 }
 
+int CSiteListModel::IndexOf(const CSiteInfo* pSite) const {
+    if (pSite == nullptr)
+        return -1;
+    const auto [first, last] =
+        std::equal_range(m_items.begin(), m_items.end(), pSite, [](const CSiteInfo* a, const CSiteInfo* b) {
+            return CompareSiteNames(a->m_strSite, b->m_strSite) < 0;
+        });
+    auto it = std::find(first, last, pSite);
+    // Not where its name sorts (a name changed in place): the whole list is looked through.
+    if (it == last)
+        it = std::find(m_items.begin(), m_items.end(), pSite);
+    return it == m_items.end() ? -1 : static_cast<int>(it - m_items.begin());
+}
+
 void CSiteListModel::RemoveAt(int nIndex) {
     if (nIndex < 0 || nIndex >= Count())
         return;

@@ -23,6 +23,8 @@ public:
     int Insert(CSiteInfo* pSite);
     void RemoveAt(int nIndex);
     void Clear();
+    // The item of pSite, -1 when it is not listed. Looks among the names equal to its own only.
+    int IndexOf(const CSiteInfo* pSite) const;
 
     int Count() const { return static_cast<int>(m_items.size()); }
     CSiteInfo* At(int nIndex) const;

@@ -1,11 +1,12 @@
-#include "ui/view/LockwardenView.h"
+#include "ui/view/SitePrint.h"
 
+#include "core/database/SiteInfo.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
-#include "ui/view/SiteListModel.h"
+#include "ui/view/LockwardenView.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -23,7 +24,7 @@ int PointsToDots(int nPoints, int nDpi) {
 
 } // namespace
 
-void CLockwardenView::OnPrint(QPainter& dc, int nDpiX, int nDpiY) const {
+void DrawSitePage(QPainter& dc, int nDpiX, int nDpiY, const CSiteInfo& site) {
     dc.save();
     // "Arial" is Liberation Sans on a Linux desktop (fontconfig's metric-compatible substitute).
     QFont font(QStringLiteral("Arial"));
@@ -36,16 +37,15 @@ void CLockwardenView::OnPrint(QPainter& dc, int nDpiX, int nDpiY) const {
     // A line is placed by the top left of its text; the painter places text by its baseline.
     const auto textOut = [&](int y, const QString& strText) { dc.drawText(x, y + fm.ascent(), strText); };
 
-    const QString strSite = m_nCurSite >= 0 && m_nCurSite < SiteCount() ? m_pModel->NameAt(m_nCurSite) : QString();
-    textOut(y0, QStringLiteral("Site:  ") + strSite);
-    textOut(y0 + h, QStringLiteral("URL:  ") + ToDisplayText(m_strURL));
-    textOut(y0 + 2 * h, QStringLiteral("User:  ") + ToDisplayText(m_strUser));
-    textOut(y0 + 3 * h, QStringLiteral("Pswd:  ") + ToDisplayText(m_strPswd));
+    textOut(y0, QStringLiteral("Site:  ") + ToDisplayText(site.m_strSite));
+    textOut(y0 + h, QStringLiteral("URL:  ") + ToDisplayText(site.m_strURL));
+    textOut(y0 + 2 * h, QStringLiteral("User:  ") + ToDisplayText(site.m_strUser));
+    textOut(y0 + 3 * h, QStringLiteral("Pswd:  ") + ToDisplayText(site.m_strPswd));
 
     // The fifth line stays empty; the notes follow, one printed line per line, cut at the page's edges.
     int y = y0 + 4 * h;
     std::string strLine;
-    for (const char ch : m_strNotes) {
+    for (const char ch : site.m_strNotes) {
         switch (ch) {
         case '\t':
             strLine += "        ";
@@ -67,11 +67,23 @@ void CLockwardenView::OnPrint(QPainter& dc, int nDpiX, int nDpiY) const {
     dc.restore();
 }
 
-bool CLockwardenView::PrintPage(QPrinter& printer) {
+CAppPrinter::CAppPrinter() = default;
+CAppPrinter::~CAppPrinter() = default;
+
+QPrinter& CAppPrinter::Get() {
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
+}
+
+CSitePrinter::CSitePrinter(CLockwardenView& view, CWndPrompts& prompts, CAppPrinter& printer)
+    : QObject(&view), m_view(view), m_prompts(prompts), m_printer(printer) {}
+
+bool CSitePrinter::PrintPage(QPrinter& printer) {
     QPainter dc;
     bool bPrinted = dc.begin(&printer);
     if (bPrinted) {
-        OnPrint(dc, printer.logicalDpiX(), printer.logicalDpiY());
+        DrawSitePage(dc, printer.logicalDpiX(), printer.logicalDpiY(), m_view.ShownSite());
         bPrinted = dc.end();
     }
     if (!bPrinted) {
@@ -81,11 +93,9 @@ bool CLockwardenView::PrintPage(QPrinter& printer) {
     return bPrinted;
 }
 
-void CLockwardenView::OnFilePrint() {
-    if (!m_getPrinter)
-        return;
-    QPrinter& printer = m_getPrinter();
-    QPrintDialog dlg(&printer, this);
+void CSitePrinter::OnFilePrint() {
+    QPrinter& printer = m_printer.Get();
+    QPrintDialog dlg(&printer, &m_view);
     // The page is one page: there is no range to choose.
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dlg.setMinMax(1, 1);
@@ -93,14 +103,12 @@ void CLockwardenView::OnFilePrint() {
         PrintPage(printer);
 }
 
-bool CLockwardenView::OnFilePrintDirect() {
-    return m_getPrinter && PrintPage(m_getPrinter());
+bool CSitePrinter::OnFilePrintDirect() {
+    return PrintPage(m_printer.Get());
 }
 
-void CLockwardenView::OnFilePrintPreview() {
-    if (!m_getPrinter)
-        return;
-    QPrintPreviewDialog dlg(&m_getPrinter(), this);
+void CSitePrinter::OnFilePrintPreview() {
+    QPrintPreviewDialog dlg(&m_printer.Get(), &m_view);
     connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* pPrinter) { PrintPage(*pPrinter); });
     m_prompts.DoModal(dlg);
 }
@@ -108,8 +116,8 @@ void CLockwardenView::OnFilePrintPreview() {
 // Print and Print Preview need a site to name, in either mode. The direct print has no rule of its own:
 // with an empty list it prints the labels with empty values (and the fields' members, also empty unless
 // the Notes command pulled an entry), so a /p of an empty database still shows on paper that it is empty.
-void CLockwardenView::RegisterPrintCommands(CCommandRouter& router) {
-    const auto withSites = [this](CCmdUI& ui) { ui.Enable(!IsListEmpty()); };
+void CSitePrinter::RegisterCommands(CCommandRouter& router) {
+    const auto withSites = [this](CCmdUI& ui) { ui.Enable(!m_view.IsListEmpty()); };
     router.Register(
         ID_FILE_PRINT, [this] { OnFilePrint(); }, withSites);
     router.Register(

@@ -121,8 +121,8 @@ struct CScene {
     int nActivations = 0;
 
     CScene() {
-        docTemplate.m_onInitialUpdate = [this] { ++nInitialUpdates; };
-        docTemplate.m_onActivateFrame = [this] { ++nActivations; };
+        QObject::connect(&docTemplate, &CSingleDocTemplate::initialUpdate, [this] { ++nInitialUpdates; });
+        QObject::connect(&docTemplate, &CSingleDocTemplate::activateFrame, [this] { ++nActivations; });
         docTemplate.OnFileNew();
         nInitialUpdates = 0;
         nActivations = 0;
@@ -1101,7 +1101,7 @@ TEST_F(LockwardenDocTest, ModifiedFlagShowsInTheTitle) {
         ASSERT_TRUE(scene.Open(strPath));
         scene.doc.SetModifiedFlag(c.bModified);
         int nTitleChanges = 0;
-        scene.doc.m_onTitleChanged = [&] { ++nTitleChanges; };
+        QObject::connect(&scene.doc, &CDocument::titleChanged, [&] { ++nTitleChanges; });
 
         scene.doc.SetModifiedFlag(c.bSet);
 
@@ -1239,3 +1239,59 @@ TEST_F(LockwardenDocTest, FailedSaveBeforeNewOrOpenStopsIt) {
 }
 
 } // namespace
+
+// Every change to the sites goes through the document, which marks itself modified and says what changed
+// in an order a list can follow: a replaced record is still readable while its replacement is told, a
+// removed one before it goes. A record the document does not hold changes nothing and tells nothing.
+TEST_F(LockwardenDocTest, EveryChangeToTheSitesIsAnnouncedAndMarksTheDocumentModified) {
+    CScene scene;
+    for (const char* pszName : {"alpha", "bravo", "charlie"})
+        scene.doc.AddSite(Site(pszName));
+    scene.doc.SetModifiedFlag(false);
+    std::vector<std::string> told;
+    const auto count = [&] { return std::to_string(scene.doc.m_sites.size()); };
+    QObject::connect(&scene.doc, &CLockwardenDoc::siteAdded,
+                     [&](CSiteInfo* pSite) { told.push_back("added " + pSite->m_strSite); });
+    QObject::connect(&scene.doc, &CLockwardenDoc::siteReplaced, [&](CSiteInfo* pOld, CSiteInfo* pNew) {
+        told.push_back("replaced " + pOld->m_strSite + " by " + pNew->m_strSite);
+    });
+    QObject::connect(&scene.doc, &CLockwardenDoc::siteAboutToBeRemoved,
+                     [&](CSiteInfo* pSite) { told.push_back("removing " + pSite->m_strSite + " of " + count()); });
+    QObject::connect(&scene.doc, &CLockwardenDoc::sitesChanged, [&] { told.push_back("changed to " + count()); });
+    const auto names = [&] {
+        std::vector<std::string> v;
+        for (const auto& p : scene.doc.m_sites)
+            v.push_back(p->m_strSite);
+        return v;
+    };
+
+    CSiteInfo* pDelta = scene.doc.AddSite(Site("delta"));
+    EXPECT_EQ(pDelta, scene.doc.m_sites.back().get());
+    EXPECT_TRUE(scene.doc.IsModified());
+    scene.doc.SetModifiedFlag(false);
+
+    // Keep after Edit: the old record goes, the new one joins at the end, as the form's Keep stores it.
+    CSiteInfo* pEdited = scene.doc.ReplaceSite(scene.doc.m_sites[1].get(), Site("bravo2"));
+    EXPECT_EQ(pEdited, scene.doc.m_sites.back().get());
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "charlie", "delta", "bravo2"}));
+    EXPECT_TRUE(scene.doc.IsModified());
+    scene.doc.SetModifiedFlag(false);
+
+    scene.doc.RemoveSite(pDelta);
+    EXPECT_TRUE(scene.doc.IsModified());
+    scene.doc.SetModifiedFlag(false);
+
+    const auto pStranger = Site("stranger");
+    scene.doc.RemoveSite(pStranger.get());
+    EXPECT_FALSE(scene.doc.IsModified());
+
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "charlie", "bravo2"}));
+    EXPECT_EQ(told, (std::vector<std::string>{"added delta", "changed to 4", "replaced bravo by bravo2", "changed to 4",
+                                              "removing delta of 4", "changed to 3"}));
+
+    // Emptied for a load or New: the list is warned first, and told after.
+    told.clear();
+    QObject::connect(&scene.doc, &CDocument::contentsAboutToBeDeleted, [&] { told.push_back("deleting " + count()); });
+    scene.doc.DeleteContents();
+    EXPECT_EQ(told, (std::vector<std::string>{"deleting 3", "changed to 0"}));
+}

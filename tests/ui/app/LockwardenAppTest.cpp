@@ -28,7 +28,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -724,3 +726,44 @@ TEST_F(LockwardenAppTest, PasteAndUndoFollowTheClipboard) {
 }
 
 } // namespace
+
+// A Keep touches the document, its title, the list and the mode; the menus are refreshed once for it,
+// whether it comes from the menu or from the form's button, and once more for nothing afterwards.
+TEST_F(LockwardenAppTest, OneKeepRefreshesTheCommandsOnce) {
+    ASSERT_TRUE(Start({MakeDatabase(QStringLiteral("one.lwd"), "")}));
+    QSignalSpy refreshes(m_pApp->m_pRouter.get(), &CCommandRouter::commandsUpdated);
+    const auto keepNamed = [&](const QString& strName, const std::function<void()>& keep) {
+        View().OnSiteAdd();
+        View().SiteList()->setEditText(strName);
+        QCoreApplication::processEvents();
+        refreshes.clear();
+        keep();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(refreshes.count(), 1) << strName.toStdString();
+    };
+    keepNamed(QStringLiteral("by menu"), [&] { m_pApp->m_pRouter->Execute(ID_SITE_KEEP); });
+    keepNamed(QStringLiteral("by button"), [&] { FindControl<QPushButton>(&View(), IDC_KEEP)->click(); });
+    EXPECT_EQ(View().SiteCount(), 3);
+    EXPECT_TRUE(Action(ID_FILE_SAVE)->isEnabled());
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("one.lwd * - Lockwarden"));
+}
+
+// A change made to the document by anything but the form (a reload or a merge will) reaches the list, the
+// sites pane and the commands all the same.
+TEST_F(LockwardenAppTest, AChangeMadeOutsideTheFormReachesTheListThePaneAndTheCommands) {
+    ASSERT_TRUE(Start({MakeDatabase(QStringLiteral("one.lwd"), "")}));
+    CLockwardenDoc& doc = *m_pApp->m_pDoc;
+    CSiteInfo* pBeta = doc.AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
+    doc.ReplaceSite(doc.m_sites[0].get(), std::make_unique<CSiteInfo>("gamma", "", "", "", ""));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View().SiteCount(), 2);
+    EXPECT_EQ(View().SiteList()->itemText(0), QStringLiteral("beta"));
+    EXPECT_EQ(View().SiteList()->itemText(1), QStringLiteral("gamma"));
+    EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("2 Sites"));
+    doc.RemoveSite(pBeta);
+    doc.RemoveSite(doc.m_sites[0].get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View().SiteCount(), 0);
+    EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("0 Sites"));
+    EXPECT_FALSE(Action(ID_CHANGE_FILE_PSWD)->isEnabled());
+}

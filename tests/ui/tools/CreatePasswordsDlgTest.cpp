@@ -1,4 +1,5 @@
 #include "ui/tools/CreatePasswordsDlg.h"
+#include "ui/platform/SecretClipboard.h"
 
 #include "core/app/AppState.h"
 #include "core/resources/Resource.h"
@@ -12,9 +13,12 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
+#include <QTimer>
+
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -57,7 +61,7 @@ protected:
     void TearDown() override { delete m_pDlg.data(); }
 
     CCreatePasswordsDlg& Open() {
-        m_pDlg = new CCreatePasswordsDlg(m_app, m_prompts);
+        m_pDlg = new CCreatePasswordsDlg(m_app, m_prompts, *m_pClipboard);
         m_pDlg->m_random = Counting();
         m_pDlg->m_onPostNcDestroy = [this] { ++m_nGone; };
         m_pDlg->Create(&m_owner);
@@ -81,6 +85,7 @@ protected:
 
     CAppState m_app;
     CScriptedPrompts m_prompts;
+    std::unique_ptr<CSecretClipboard> m_pClipboard = std::make_unique<CSecretClipboard>();
     QWidget m_owner;
     QPointer<CCreatePasswordsDlg> m_pDlg;
     int m_nGone = 0;
@@ -380,3 +385,22 @@ TEST_F(CreatePasswordsDlgTest, TheCloseBoxHandsTheValuesBackAndTheWindowDeletesI
 }
 
 } // namespace
+
+// The hundred passwords are secrets like a site's: they stay for pasting, not for ever. When the program
+// ends they go, unless the user has copied something else since.
+TEST_F(CreatePasswordsDlgTest, TheHundredPasswordsGoWithTheProgramUnlessReplaced) {
+    Open();
+    Button(IDC_PASSWORDS_TO_CLIPBOARD)->click();
+    ASSERT_EQ(ClipboardText().size(), 100u * (m_app.m_nLength + 2));
+    EXPECT_FALSE(m_pClipboard->Timer()->isActive());
+    m_pClipboard.reset();
+    EXPECT_EQ(ClipboardText(), "");
+
+    m_pClipboard = std::make_unique<CSecretClipboard>();
+    delete m_pDlg.data();
+    Open();
+    Button(IDC_PASSWORDS_TO_CLIPBOARD)->click();
+    QGuiApplication::clipboard()->setText(QStringLiteral("mine"));
+    m_pClipboard.reset();
+    EXPECT_EQ(ClipboardText(), "mine");
+}

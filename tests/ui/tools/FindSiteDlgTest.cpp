@@ -9,6 +9,7 @@
 #include "core/resources/Strings.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/tools/FindSiteDlg.h"
 #include "ui/view/LockwardenView.h"
 
@@ -37,7 +38,9 @@ struct CFindScene {
     CAppState app;
     CScriptedWndPrompts prompts;
     CLockwardenDoc doc{app, prompts};
-    CLockwardenView view{doc, app, prompts};
+    CSecretClipboard clipboard;
+    CLockwardenView view{doc, app, prompts, clipboard};
+    CFindSiteCommand findSite{view, app, prompts};
 
     // names in file order; strCurrent: the site shown when Find starts.
     CFindScene(const std::vector<std::string>& names, const std::string& strCurrent, const std::string& strFind) {
@@ -45,7 +48,6 @@ struct CFindScene {
             doc.AddSite(std::make_unique<CSiteInfo>(n, "https://url.example/" + n, "user", "pswd", "notes"));
         app.m_strSiteName = strCurrent;
         app.m_strFind = strFind;
-        view.m_runFindSiteDlg = [this] { return RunFindSiteDlg(prompts, view, app); };
         view.setGeometry(120, 80, 600, 300);
         view.show();
         view.OnInitialUpdate();
@@ -59,7 +61,7 @@ struct CFindScene {
     int Find(std::function<int(CFindSiteDlg&)> script) {
         prompts.ScriptDialog([script](QDialog& dlg) { return script(static_cast<CFindSiteDlg&>(dlg)); });
         const int nShown = static_cast<int>(prompts.m_dialogsShown.size());
-        view.OnEditFind();
+        findSite.OnEditFind();
         EXPECT_EQ(prompts.m_dialogsShown.size(), nShown + 1);
         return nShown;
     }
@@ -344,7 +346,7 @@ TEST(FindSiteDlg, CancelEscAndTheCloseBoxPutBackTheSiteAndTheText) {
         });
         EXPECT_EQ(hits, (std::vector<std::string>{"delta", "gamma"}));
         EXPECT_EQ(scene.Current(), "beta");
-        EXPECT_EQ(scene.view.m_nCurSite, 1);
+        EXPECT_EQ(scene.view.CurrentIndex(), 1);
         EXPECT_EQ(scene.view.SiteList()->currentText().toStdString(), strShownBefore);
         EXPECT_EQ(scene.app.m_strSiteName, "beta");
         EXPECT_EQ(scene.app.m_strFind, "old");
@@ -438,6 +440,7 @@ TEST(FindSiteCommand, IsEnabledWhileBrowsingAndTheButtonRefusesOtherwise) {
     CFindScene scene({"alpha", "beta"}, "alpha", "");
     CCommandRouter router;
     scene.view.RegisterCommands(router);
+    scene.findSite.RegisterCommands(router);
     QAction* pFind = router.Action(ID_EDIT_FIND);
     router.UpdateCommands();
     EXPECT_TRUE(pFind->isEnabled());
@@ -460,7 +463,7 @@ TEST(FindSiteCommand, IsEnabledWhileBrowsingAndTheButtonRefusesOtherwise) {
               (CScriptedPrompts::Shown{LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK}));
 
     CFindScene empty({}, "(none)", "");
-    empty.view.OnEditFind();
+    empty.findSite.OnEditFind();
     EXPECT_EQ(empty.prompts.Messages(), QStringList{LoadString(IDS_KEEP_OR_CANCEL_FIRST)});
     EXPECT_TRUE(empty.prompts.m_dialogsShown.isEmpty());
 }

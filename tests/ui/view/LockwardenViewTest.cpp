@@ -8,6 +8,7 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/Clipboard.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/view/LockwardenView.h"
 #include "ui/view/SiteListModel.h"
 
@@ -51,16 +52,18 @@ protected:
     void Open(const std::vector<std::string>& names, const std::string& strRemembered = {}) {
         for (const std::string& n : names)
             m_doc.AddSite(std::make_unique<CSiteInfo>(n, "https://" + n, "user-" + n, "pw-" + n, "notes " + n));
+        // As a file just opened: nothing to save yet.
+        m_doc.SetModifiedFlag(false);
         m_app.m_strSiteName = strRemembered;
         m_view.OnInitialUpdate();
     }
 
     EState State() const {
-        if (m_view.m_bReadOnly)
+        if (m_view.IsBrowsing())
             return EState::Browsing;
         if (m_view.IsListEmpty())
             return EState::Empty;
-        return m_view.m_bReplace ? EState::Editing : EState::Adding;
+        return m_view.IsEditing() ? EState::Editing : EState::Adding;
     }
 
     QString ListItem(int i) const { return m_view.SiteList()->itemText(i); }
@@ -100,7 +103,8 @@ protected:
     CAppState m_app;
     CScriptedWndPrompts m_prompts;
     CLockwardenDoc m_doc{m_app, m_prompts};
-    CLockwardenView m_view{m_doc, m_app, m_prompts};
+    CSecretClipboard m_clipboard;
+    CLockwardenView m_view{m_doc, m_app, m_prompts, m_clipboard};
 };
 
 // A view of its own for one case of a table, shown so that keys and pop-ups reach it.
@@ -108,7 +112,8 @@ struct CShownView {
     CAppState app;
     CScriptedWndPrompts prompts;
     CLockwardenDoc doc{app, prompts};
-    CLockwardenView view{doc, app, prompts};
+    CSecretClipboard clipboard;
+    CLockwardenView view{doc, app, prompts, clipboard};
     CShownView() {
         view.resize(600, 300);
         view.show();
@@ -168,10 +173,10 @@ TEST_P(LockwardenViewTransitions, EndsInTheExpectedState) {
     EXPECT_EQ(m_view.SiteCount(), t.nExpectedSites);
     EXPECT_EQ(static_cast<int>(m_doc.m_sites.size()), t.nExpectedSites);
     if (t.expected == EState::Empty)
-        EXPECT_EQ(m_view.m_nCurSite, -1);
+        EXPECT_EQ(m_view.CurrentIndex(), -1);
     else
-        EXPECT_GE(m_view.m_nCurSite, 0);
-    EXPECT_FALSE(State() == EState::Browsing && m_view.m_bReplace);
+        EXPECT_GE(m_view.CurrentIndex(), 0);
+    EXPECT_FALSE(State() == EState::Browsing && m_view.IsEditing());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -227,13 +232,14 @@ TEST_F(LockwardenViewTest, RememberedNameChoosesTheFirstItemWhoseTrimmedTextOccu
         CAppState app;
         CScriptedWndPrompts prompts;
         CLockwardenDoc doc(app, prompts);
-        CLockwardenView view(doc, app, prompts);
+        CSecretClipboard clipboard;
+        CLockwardenView view(doc, app, prompts, clipboard);
         for (const std::string& n : c.names)
             doc.AddSite(std::make_unique<CSiteInfo>(n, "", "", "", ""));
         app.m_strSiteName = c.remembered;
         view.OnInitialUpdate();
         EXPECT_EQ(view.SiteList()->currentText().toStdString(), c.shown) << c.remembered;
-        EXPECT_TRUE(view.m_bReadOnly);
+        EXPECT_TRUE(view.IsBrowsing());
         // Showing a site remembers its full, untrimmed name.
         EXPECT_EQ(app.m_strSiteName, c.shown);
     }
@@ -267,7 +273,7 @@ TEST_F(LockwardenViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
     EXPECT_EQ(DocNames(), (std::vector<std::string>{"one", "  ", "one"}));
     // The new duplicate is browsed, its password masked.
     EXPECT_EQ(State(), EState::Browsing);
-    EXPECT_EQ(m_view.m_nCurSite, 2);
+    EXPECT_EQ(m_view.CurrentIndex(), 2);
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("******"));
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_TRUE(m_doc.GetTitle().endsWith(QStringLiteral(" *")));
@@ -283,7 +289,7 @@ TEST_F(LockwardenViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsS
     m_view.OnSiteKeep();
     EXPECT_EQ(DocNames(), (std::vector<std::string>{"mango", "zebra", "peach"}));
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"mango", "peach", "zebra"}));
-    EXPECT_EQ(m_view.m_nCurSite, 1);
+    EXPECT_EQ(m_view.CurrentIndex(), 1);
     EXPECT_EQ(m_view.SiteList()->currentText(), QStringLiteral("peach"));
     // The new record may reuse the old one's freed address; where it sits in the document tells them apart.
     EXPECT_EQ(m_view.CurrentSite(), m_doc.m_sites.back().get());
@@ -324,7 +330,7 @@ TEST_F(LockwardenViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
         QTest::keyClick(pName, c.leaveBy);
         QCoreApplication::processEvents();
         EXPECT_EQ(pUrl->text().toStdString(), "https://typed") << c.name;
-        EXPECT_EQ(view.m_nCurSite, 0) << c.name;
+        EXPECT_EQ(view.CurrentIndex(), 0) << c.name;
         EXPECT_EQ(view.SiteList()->currentText().toStdString(), "mango") << c.name;
         view.OnSiteKeep();
         // Edit replaced "apple"; Add added a second "mango". The first "mango" is untouched either way.
@@ -350,7 +356,7 @@ TEST_F(LockwardenViewTest, RemoveAsksWithNoAsDefaultAndShowsTheFirstItemAfterwar
     EXPECT_EQ(m_prompts.m_shown[0].strText, LoadString(IDS_REMOVE_SITE));
     EXPECT_EQ(m_prompts.m_shown[0].nType, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(m_view.m_nCurSite, 0);
+    EXPECT_EQ(m_view.CurrentIndex(), 0);
     EXPECT_EQ(Field(IDC_URL), QStringLiteral("https://a"));
     EXPECT_TRUE(m_doc.IsModified());
 }
@@ -378,7 +384,7 @@ TEST_F(LockwardenViewTest, PasswordIsMaskedOneStarPerCharacterWhileBrowsingAndPl
     EXPECT_EQ(Field(IDC_PSWD), QString::fromUtf8("p\xC3\xA9!"));
     m_view.OnSiteCancel();
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("***"));
-    EXPECT_EQ(CLockwardenView::MaskPassword(""), "");
+    EXPECT_EQ(MaskPassword(""), "");
 }
 
 // Every way back to browsing checks the clipboard: Keep, Cancel and an initial update. The password goes
@@ -396,7 +402,8 @@ TEST_F(LockwardenViewTest, EveryWayBackToBrowsingEmptiesTheClipboardOfTheShownPa
             CAppState app;
             CScriptedWndPrompts prompts;
             CLockwardenDoc doc{app, prompts};
-            CLockwardenView view{doc, app, prompts};
+            CSecretClipboard clipboard;
+            CLockwardenView view{doc, app, prompts, clipboard};
             doc.AddSite(std::make_unique<CSiteInfo>("site", "", "", strPswd, ""));
             doc.AddSite(std::make_unique<CSiteInfo>("zzz", "", "", strPswd + "!", ""));
             view.OnInitialUpdate();
@@ -556,13 +563,13 @@ TEST_F(LockwardenViewTest, EmptyDocumentRefusesEditAndRemoveButtons) {
 // Cancel after Add comes back to the site that was shown before Add, not to the first one.
 TEST_F(LockwardenViewTest, CancelAfterAddReturnsToTheSiteShownBeforeAdd) {
     Open({"alpha", "bravo", "charlie"}, "bravo");
-    ASSERT_EQ(m_view.m_nCurSite, 1);
+    ASSERT_EQ(m_view.CurrentIndex(), 1);
     m_view.OnSiteAdd();
     Type(IDC_SITE, QStringLiteral("delta"));
     Type(IDC_URL, QStringLiteral("https://delta"));
     m_view.OnSiteCancel();
     EXPECT_EQ(State(), EState::Browsing);
-    EXPECT_EQ(m_view.m_nCurSite, 1);
+    EXPECT_EQ(m_view.CurrentIndex(), 1);
     EXPECT_EQ(m_view.SiteList()->currentText(), QStringLiteral("bravo"));
     EXPECT_EQ(Field(IDC_URL), QStringLiteral("https://bravo"));
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("********"));
@@ -599,7 +606,8 @@ TEST_F(LockwardenViewTest, KeepStoresUntouchedFieldsByteForByteAndTypedBreaksAsC
         CAppState app;
         CScriptedWndPrompts prompts;
         CLockwardenDoc doc{app, prompts};
-        CLockwardenView view{doc, app, prompts};
+        CSecretClipboard clipboard;
+        CLockwardenView view{doc, app, prompts, clipboard};
         doc.AddSite(std::make_unique<CSiteInfo>(original));
         view.OnInitialUpdate();
         view.OnSiteEdit();
@@ -711,7 +719,7 @@ TEST_F(LockwardenViewTest, DamagedOpenLeavesNoItemOfADestroyedRecordWhileItsMess
     QString strURL;
     m_prompts.m_onMessageBox = [&](const QString&) {
         nItems = m_view.SiteList()->count();
-        nCurSite = m_view.m_nCurSite;
+        nCurSite = m_view.CurrentIndex();
         strURL = Field(IDC_URL);
     };
 

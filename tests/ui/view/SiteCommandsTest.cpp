@@ -10,6 +10,7 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/Clipboard.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAction>
@@ -41,18 +42,25 @@ struct CSite {
 // recorded instead of reaching the desktop unless a test puts the real ones back.
 class SiteCommandsTest : public ::testing::Test {
 protected:
+    // The clipboard timer runs out now.
+    void TimeUp() {
+        m_clipboard.SetInterval(1);
+        m_clipboard.Timer()->start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_clipboard.Timer()->isActive(); }, 5000));
+    }
     void Open(const std::vector<CSite>& sites) {
         for (const CSite& s : sites)
             m_doc.AddSite(std::make_unique<CSiteInfo>(s.name, s.url, "user", s.pswd, s.notes));
         m_view.RegisterCommands(m_router);
-        m_view.m_shellOpen = [this](const QString& strUrl, const ShellDone& onDone) {
-            m_opened.push_back(strUrl);
-            Answer(onDone);
-        };
-        m_view.m_shellOpenFile = [this](const QString& strPath, const ShellDone& onDone) {
-            m_opened.push_back(QStringLiteral("file:") + strPath);
-            Answer(onDone);
-        };
+        m_view.SetLaunchers(
+            [this](const QString& strUrl, const ShellDone& onDone) {
+                m_opened.push_back(strUrl);
+                Answer(onDone);
+            },
+            [this](const QString& strPath, const ShellDone& onDone) {
+                m_opened.push_back(QStringLiteral("file:") + strPath);
+                Answer(onDone);
+            });
         m_view.OnInitialUpdate();
         m_view.resize(600, 300);
         m_view.show();
@@ -88,7 +96,8 @@ protected:
     CAppState m_app;
     CScriptedWndPrompts m_prompts;
     CLockwardenDoc m_doc{m_app, m_prompts};
-    CLockwardenView m_view{m_doc, m_app, m_prompts};
+    CSecretClipboard m_clipboard;
+    CLockwardenView m_view{m_doc, m_app, m_prompts, m_clipboard};
     CCommandRouter m_router;
     QStringList m_opened;
     bool m_bLaunchWorks = true;
@@ -103,19 +112,19 @@ TEST_F(SiteCommandsTest, TheWholeMaskCopiedAndLeftPutsTheRealPasswordOutUntilThe
     ASSERT_NE(pData, nullptr);
     EXPECT_EQ(pData->data(QStringLiteral("text/plain")), QByteArray("s3cret!"));
     EXPECT_EQ(pData->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
-    EXPECT_EQ(m_view.m_strClipPswd, "s3cret!");
+    EXPECT_EQ(m_clipboard.Secret(), "s3cret!");
     EXPECT_EQ(Pswd()->text(), QStringLiteral("*******")) << "the field still shows the mask";
-    QTimer* pTimer = m_view.ClipboardTimer();
+    QTimer* pTimer = m_clipboard.Timer();
     EXPECT_TRUE(pTimer->isActive());
     EXPECT_TRUE(pTimer->isSingleShot());
     EXPECT_EQ(pTimer->interval(), 10000);
 
-    m_view.SetClipboardInterval(1);
-    m_view.ClipboardTimer()->start();
+    m_clipboard.SetInterval(1);
+    m_clipboard.Timer()->start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pTimer->isActive(); }, 5000));
     std::string strClip;
     EXPECT_FALSE(GetClipboardText(strClip) && !strClip.empty());
-    EXPECT_TRUE(m_view.m_strClipPswd.empty());
+    EXPECT_TRUE(m_clipboard.Secret().empty());
 }
 
 // A password written on Windows goes out as the characters the user would see typed, and is still
@@ -125,7 +134,7 @@ TEST_F(SiteCommandsTest, AWindowsPasswordGoesOutAsItsCharactersAndIsClearedAllTh
     CopyMaskAndLeave(4);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")),
               QByteArray("p\xC3\xA9\xE2\x82\xAC!"));
-    m_view.OnTimer(CLockwardenView::kClipboardTimer);
+    TimeUp();
     EXPECT_TRUE(ClipText().isEmpty());
 }
 
@@ -136,14 +145,14 @@ TEST_F(SiteCommandsTest, TheWholeMaskOfAUtf8PasswordIsItsCharacters) {
     CopyMaskAndLeave(4);
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")),
               QByteArray("p\xC3\xA9\xE2\x82\xAC!"));
-    EXPECT_EQ(m_view.m_strClipPswd, "p\xC3\xA9\xE2\x82\xAC!");
+    EXPECT_EQ(m_clipboard.Secret(), "p\xC3\xA9\xE2\x82\xAC!");
 }
 
 TEST_F(SiteCommandsTest, PartOfTheMaskOrDataEntryLeavesTheClipboardAlone) {
     Open({{"bank", "", "s3cret!", ""}});
     CopyMaskAndLeave(3);
     EXPECT_EQ(ClipText(), QStringLiteral("***"));
-    EXPECT_FALSE(m_view.ClipboardTimer()->isActive());
+    EXPECT_FALSE(m_clipboard.Timer()->isActive());
 
     // During data entry the field shows the password itself; leaving it changes nothing.
     m_view.OnSiteEdit();
@@ -153,8 +162,8 @@ TEST_F(SiteCommandsTest, PartOfTheMaskOrDataEntryLeavesTheClipboardAlone) {
     Control(IDC_URL)->setFocus();
     EXPECT_EQ(ClipText(), QStringLiteral("s3cret!"));
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("x-kde-passwordManagerHint")));
-    EXPECT_FALSE(m_view.ClipboardTimer()->isActive());
-    EXPECT_TRUE(m_view.m_strClipPswd.empty());
+    EXPECT_FALSE(m_clipboard.Timer()->isActive());
+    EXPECT_TRUE(m_clipboard.Secret().empty());
 }
 
 // A site without a password shows an empty mask; tabbing through it must not wipe what the user copied
@@ -167,17 +176,17 @@ TEST_F(SiteCommandsTest, AnEmptyPasswordNeverReplacesTheClipboard) {
     Pswd()->setFocus();
     Control(IDC_URL)->setFocus();
     EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("image/png")));
-    EXPECT_FALSE(m_view.ClipboardTimer()->isActive());
+    EXPECT_FALSE(m_clipboard.Timer()->isActive());
 }
 
 TEST_F(SiteCommandsTest, AClipboardReplacedMeanwhileIsLeftAlone) {
     Open({{"bank", "", "s3cret!", ""}});
     CopyMaskAndLeave(7);
     QGuiApplication::clipboard()->setText(QStringLiteral("copied since"));
-    m_view.OnTimer(CLockwardenView::kClipboardTimer);
+    TimeUp();
     EXPECT_EQ(ClipText(), QStringLiteral("copied since"));
-    EXPECT_TRUE(m_view.m_strClipPswd.empty());
-    EXPECT_FALSE(m_view.ClipboardTimer()->isActive());
+    EXPECT_TRUE(m_clipboard.Secret().empty());
+    EXPECT_FALSE(m_clipboard.Timer()->isActive());
 }
 
 // The second copy replaces the password and starts the full interval again: here a shorter one, which
@@ -185,15 +194,15 @@ TEST_F(SiteCommandsTest, AClipboardReplacedMeanwhileIsLeftAlone) {
 TEST_F(SiteCommandsTest, ANewCopyRestartsTheTimer) {
     Open({{"alpha", "", "first-pw", ""}, {"beta", "", "second", ""}});
     CopyMaskAndLeave(8);
-    EXPECT_EQ(m_view.m_strClipPswd, "first-pw");
-    m_view.SetClipboardInterval(1);
+    EXPECT_EQ(m_clipboard.Secret(), "first-pw");
+    m_clipboard.SetInterval(1);
     m_view.ShowSite(1);
     m_view.ShowSelected();
     CopyMaskAndLeave(6);
-    EXPECT_EQ(m_view.m_strClipPswd, "second");
+    EXPECT_EQ(m_clipboard.Secret(), "second");
     EXPECT_EQ(ClipText(), QStringLiteral("second"));
-    EXPECT_LE(m_view.ClipboardTimer()->remainingTime(), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_view.ClipboardTimer()->isActive(); }, 5000));
+    EXPECT_LE(m_clipboard.Timer()->remainingTime(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_clipboard.Timer()->isActive(); }, 5000));
     EXPECT_TRUE(ClipText().isEmpty());
 }
 
@@ -204,7 +213,8 @@ TEST_F(SiteCommandsTest, TheProgramsEndClearsOurPasswordAndNothingElse) {
         CLockwardenDoc doc(app, prompts);
         doc.AddSite(std::make_unique<CSiteInfo>("bank", "", "", "s3cret!", ""));
         {
-            CLockwardenView view(doc, app, prompts);
+            CSecretClipboard clipboard;
+            CLockwardenView view(doc, app, prompts, clipboard);
             view.OnInitialUpdate();
             QGuiApplication::clipboard()->setText(QStringLiteral("*******"));
             view.OnKillFocusPswd();
@@ -270,7 +280,8 @@ TEST_F(SiteCommandsTest, AFailingOpenerIsReportedWithItsReasonAndTheUrl) {
         CScriptedWndPrompts prompts;
         CLockwardenDoc doc(app, prompts);
         doc.AddSite(std::make_unique<CSiteInfo>("bank", c.url, "", "", ""));
-        CLockwardenView view(doc, app, prompts);
+        CSecretClipboard clipboard;
+        CLockwardenView view(doc, app, prompts, clipboard);
         view.OnInitialUpdate();
         CFakeOpener opener(4, QStringLiteral("no browser here"));
         view.OnGoUrl();
@@ -278,7 +289,7 @@ TEST_F(SiteCommandsTest, AFailingOpenerIsReportedWithItsReasonAndTheUrl) {
         EXPECT_EQ(prompts.Messages(), QStringList{c.message});
         EXPECT_EQ(prompts.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
         EXPECT_EQ(opener.Log().isEmpty(), !c.bReachesOpener);
-        EXPECT_TRUE(view.m_bReadOnly);
+        EXPECT_TRUE(view.IsBrowsing());
     }
 }
 
@@ -301,7 +312,8 @@ TEST_F(SiteCommandsTest, NotesAreTitledByTheCurrentListItem) {
         CLockwardenDoc doc(app, prompts);
         for (const CSite& site : c.sites)
             doc.AddSite(std::make_unique<CSiteInfo>(site.name, "", "", "", ""));
-        CLockwardenView view(doc, app, prompts);
+        CSecretClipboard clipboard;
+        CLockwardenView view(doc, app, prompts, clipboard);
         view.OnInitialUpdate();
         if (c.bAdd)
             view.OnSiteAdd();
@@ -327,7 +339,7 @@ TEST_F(SiteCommandsTest, NotesWhileBrowsingAreReadOnlyAndOkChangesNothing) {
     });
     m_router.Execute(ID_SITE_NOTES);
     EXPECT_TRUE(bReadOnly);
-    EXPECT_EQ(m_view.m_strNotes, "the notes");
+    EXPECT_EQ(m_view.ShownSite().m_strNotes, "the notes");
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("the notes"));
     EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "the notes");
     EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
@@ -345,7 +357,7 @@ TEST_F(SiteCommandsTest, NotesDuringDataEntryShowWhatWasTypedAndOkWritesBack) {
         return IDOK;
     });
     m_router.Execute(ID_SITE_NOTES);
-    EXPECT_EQ(m_view.m_strNotes, "typed\r\nat length");
+    EXPECT_EQ(m_view.ShownSite().m_strNotes, "typed\r\nat length");
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("typed\nat length"));
 
     m_prompts.ScriptDialog([](QDialog& dlg) {
@@ -450,9 +462,9 @@ TEST_F(SiteCommandsTest, TheManualIsTheInstalledCopyElseTheBuiltOneElseTheMakers
     EXPECT_TRUE(strInstalled.startsWith(prefix.filePath(QStringLiteral("share/doc/"))));
 
     Open({{"bank", "", "", ""}});
-    m_view.m_strExeDir = strBin;
+    m_view.SetExeDir(strBin);
     m_router.Execute(ID_DOCUMENTATION);
-    m_view.m_strExeDir = prefix.filePath(QStringLiteral("elsewhere"));
+    m_view.SetExeDir(prefix.filePath(QStringLiteral("elsewhere")));
     m_bLaunchWorks = false;
     m_router.Execute(ID_DOCUMENTATION);
     EXPECT_EQ(m_opened, (QStringList{QStringLiteral("file:") + strInstalled, QStringLiteral(LOCKWARDEN_DOC_ADDRESS)}));

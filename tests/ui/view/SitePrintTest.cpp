@@ -5,7 +5,9 @@
 #include "core/database/LockwardenDoc.h"
 #include "core/resources/Resource.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/view/LockwardenView.h"
+#include "ui/view/SitePrint.h"
 
 #include <QComboBox>
 #include <QFontInfo>
@@ -34,7 +36,6 @@ protected:
         m_printer.setOutputFileName(PdfPath());
         // The margins measured are then the page's own, from the paper's edge.
         m_printer.setFullPage(true);
-        m_view.m_getPrinter = [this]() -> QPrinter& { return m_printer; };
     }
 
     void Open(const std::string& strNotes, const std::string& strPswd = "pw12") {
@@ -48,7 +49,7 @@ protected:
 
     // Prints and reads back the numbered lines; checks the geometry that every page shares on the way.
     std::map<int, QString> PrintedLines() {
-        EXPECT_TRUE(m_view.OnFilePrintDirect());
+        EXPECT_TRUE(m_sitePrinter.OnFilePrintDirect());
         const CPrintedPage page = CPrintedPage::Read(PdfPath());
         EXPECT_EQ(page.strError, QString());
         EXPECT_EQ(page.nPages, 1);
@@ -70,11 +71,14 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QPrinter m_printer{QPrinter::HighResolution};
+    CAppPrinter m_appPrinter;
+    QPrinter& m_printer = m_appPrinter.Get();
     CAppState m_app;
     CScriptedWndPrompts m_prompts;
     CLockwardenDoc m_doc{m_app, m_prompts};
-    CLockwardenView m_view{m_doc, m_app, m_prompts};
+    CSecretClipboard m_clipboard;
+    CLockwardenView m_view{m_doc, m_app, m_prompts, m_clipboard};
+    CSitePrinter m_sitePrinter{m_view, m_prompts, m_appPrinter};
 };
 
 std::map<int, QString> Labelled(std::map<int, QString> notes, const QString& strPswd = QStringLiteral("****")) {
@@ -115,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
 // written with eight literal blanks prints them (one blank more or less moves a word by three points).
 TEST_F(SitePrintTest, ATabIsEightBlanksWhereverItStands) {
     Open("x\ty\nx        y\n\tz\n        z\nab\t\tw\nab                w\ncd\t\n");
-    EXPECT_TRUE(m_view.OnFilePrintDirect());
+    EXPECT_TRUE(m_sitePrinter.OnFilePrintDirect());
     const CPrintedPage page = CPrintedPage::Read(PdfPath());
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), PdfPath(), QStringLiteral("-")});
@@ -150,7 +154,7 @@ TEST_F(SitePrintTest, PrintsInArialThatIsLiberationSansHere) {
     QFont font(QStringLiteral("Arial"));
     EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans"))
         << "fonts-liberation gives Arial's metrics (scripts/setup installs it)";
-    EXPECT_TRUE(m_view.OnFilePrintDirect());
+    EXPECT_TRUE(m_sitePrinter.OnFilePrintDirect());
     QProcess pdffonts;
     pdffonts.start(QStringLiteral("pdffonts"), {PdfPath()});
     ASSERT_TRUE(pdffonts.waitForFinished(30000));
@@ -209,7 +213,7 @@ TEST_F(SitePrintTest, DirectPrintOfAnEmptyListPrintsTheLabelsAlone) {
 TEST_F(SitePrintTest, AJobThatCannotStartIsReported) {
     Open("n");
     m_printer.setOutputFileName(m_dir.filePath(QStringLiteral("no-such-folder/page.pdf")));
-    EXPECT_FALSE(m_view.OnFilePrintDirect());
+    EXPECT_FALSE(m_sitePrinter.OnFilePrintDirect());
     const CScriptedPrompts::Shown expected{
         QStringLiteral("The page could not be printed on \"%1\".").arg(m_printer.outputFileName()),
         MB_ICONSTOP | MB_OK};
@@ -220,6 +224,7 @@ TEST_F(SitePrintTest, AJobThatCannotStartIsReported) {
 TEST_F(SitePrintTest, PrintAndPreviewAreEnabledExactlyWhileTheListHasSites) {
     CCommandRouter router;
     m_view.RegisterCommands(router);
+    m_sitePrinter.RegisterCommands(router);
     const auto enabled = [&router](int nID) { return router.Query(nID).m_bEnabled; };
     m_view.OnInitialUpdate();
     ASSERT_FALSE(m_view.IsBrowsing());
@@ -250,7 +255,7 @@ TEST_F(SitePrintTest, PreviewShowsOnePage) {
             nPages = pPreview->pageCount();
         return IDCANCEL;
     });
-    m_view.OnFilePrintPreview();
+    m_sitePrinter.OnFilePrintPreview();
     EXPECT_EQ(nPages, 1);
     EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
     EXPECT_FALSE(QFile::exists(PdfPath()));
@@ -260,10 +265,10 @@ TEST_F(SitePrintTest, PreviewShowsOnePage) {
 TEST_F(SitePrintTest, PrintAsksThePrintDialogFirst) {
     Open("a");
     m_prompts.AnswerDialog(IDCANCEL);
-    m_view.OnFilePrint();
+    m_sitePrinter.OnFilePrint();
     EXPECT_FALSE(QFile::exists(PdfPath()));
     m_prompts.AnswerDialog(IDOK);
-    m_view.OnFilePrint();
+    m_sitePrinter.OnFilePrint();
     const CPrintedPage page = CPrintedPage::Read(PdfPath());
     EXPECT_EQ(page.nPages, 1);
     ASSERT_EQ(page.lines.size(), 5U);
