@@ -27,6 +27,11 @@ struct CArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::optional<std::string>> options;
 
+    // The numbers among the options, read once when the arguments are checked.
+    std::optional<std::size_t> nLength; // --length, or --generate's length
+    std::optional<std::size_t> nCount;  // --count
+    std::optional<std::size_t> nNth;    // --nth
+
     bool Has(const char* pszName) const { return options.count(pszName) != 0; }
     std::optional<std::string> Value(const char* pszName) const {
         const auto it = options.find(pszName);

@@ -81,26 +81,35 @@ const std::vector<CCommand>& Commands() {
 }
 
 // What the option parser cannot see: values out of range and options that exclude each other.
-bool CheckValues(const CCommand& command, const CArgs& args, CUsageError& error) {
+bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
     std::size_t n = 0;
     for (const char* pszName : {"--generate", "--length"}) {
         const auto value = args.Value(pszName);
-        if (value && !ParseNumber(*value, 0, kMaxLength, n)) {
+        if (!value)
+            continue;
+        if (!ParseNumber(*value, 0, kMaxLength, n)) {
             error.strReason = std::string(pszName) + " takes a length from 0 to " + std::to_string(kMaxLength);
             return false;
         }
+        args.nLength = n;
     }
-    if (const auto value = args.Value("--count"); value && !ParseNumber(*value, 0, kMaxCount, n)) {
-        error.strReason = "--count takes a number from 0 to " + std::to_string(kMaxCount);
-        return false;
+    if (const auto value = args.Value("--count")) {
+        if (!ParseNumber(*value, 0, kMaxCount, n)) {
+            error.strReason = "--count takes a number from 0 to " + std::to_string(kMaxCount);
+            return false;
+        }
+        args.nCount = n;
     }
     if (const auto value = args.Value("--format"); value && *value != "csv" && *value != "json") {
         error.strReason = "--format is csv or json";
         return false;
     }
-    if (const auto value = args.Value("--nth"); value && !ParseNumber(*value, 1, kMaxPlace, n)) {
-        error.strReason = "--nth takes a place from 1";
-        return false;
+    if (const auto value = args.Value("--nth")) {
+        if (!ParseNumber(*value, 1, kMaxPlace, n)) {
+            error.strReason = "--nth takes a place from 1";
+            return false;
+        }
+        args.nNth = n;
     }
     if (args.Has("--password") && args.Has("--generate")) {
         error.strReason = "--password and --generate exclude each other";

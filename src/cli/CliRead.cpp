@@ -86,12 +86,8 @@ int CmdExport(CCli& cli, const CArgs& args) {
 }
 
 int CmdGenerate(CCli& cli, const CArgs& args) {
-    std::size_t nLength = kDefaultLength;
-    std::size_t nCount = 1;
-    if (const auto value = args.Value("--length"))
-        ParseNumber(*value, 0, kMaxLength, nLength);
-    if (const auto value = args.Value("--count"))
-        ParseNumber(*value, 0, kMaxCount, nCount);
+    const std::size_t nLength = args.nLength.value_or(kDefaultLength);
+    const std::size_t nCount = args.nCount.value_or(1);
     const std::string strPool =
         PasswordPool::BuildPool(!args.Has("--no-mixed-case"), !args.Has("--no-digits"), !args.Has("--no-punctuation"));
     std::string strPassword;

@@ -61,9 +61,7 @@ CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
         Fail("no site is named \"" + strSite + "\"");
         return nullptr;
     }
-    std::size_t nPlace = 0;
-    if (const auto value = args.Value("--nth"))
-        ParseNumber(*value, 1, kMaxPlace, nPlace); // checked with the other arguments
+    const std::size_t nPlace = args.nNth.value_or(0);
     if (nPlace == 0 && matches.size() == 1)
         return matches.front();
     if (nPlace >= 1 && nPlace <= matches.size())
@@ -77,10 +75,7 @@ CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
 
 bool CCli::NewSitePassword(const CArgs& args, const std::string& strSite, std::string& strPassword) {
     if (args.Has("--generate")) {
-        std::size_t nLength = kDefaultLength;
-        if (const auto value = args.Value("--generate"))
-            ParseNumber(*value, 0, kMaxLength, nLength); // checked with the other arguments
-        return Generate(PasswordPool::BuildPool(true, true, true), nLength, strPassword);
+        return Generate(PasswordPool::BuildPool(true, true, true), args.nLength.value_or(kDefaultLength), strPassword);
     }
     switch (m_input.ReadNewSecret("Password for " + strSite + ": ", strPassword)) {
     case CSecretInput::ok:

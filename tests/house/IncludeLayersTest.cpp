@@ -22,8 +22,7 @@ constexpr std::array<const char*, 6> kUiLayers = {"platform", "framework", "data
 
 // The layer's height in its library, or -1 when the folder is not a layer of it. ui's main.cpp, at the
 // library's root, stands above every layer.
-template <std::size_t N>
-int Height(const std::array<const char*, N>& layers, const std::string& strFolder) {
+template <std::size_t N> int Height(const std::array<const char*, N>& layers, const std::string& strFolder) {
     const auto it = std::find(layers.begin(), layers.end(), strFolder);
     return it == layers.end() ? -1 : static_cast<int>(it - layers.begin());
 }

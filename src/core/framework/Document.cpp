@@ -112,9 +112,13 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
         CArchive ar(&buffer, CArchive::store, kIoBufferSize);
         Serialize(ar);
         ar.Flush();
-    } catch (const CArchiveException&) {
+    } catch (const CArchiveException& e) {
+        // Writing to memory fails only when memory runs out; anything else is a record the layout cannot
+        // hold, and the message says which it was.
         bOk = false;
-        strError = GetLastErrorText(ENOMEM);
+        strError = e.m_cause == CArchiveException::writeError
+                       ? GetLastErrorText(ENOMEM)
+                       : QStringLiteral("The records could not be written (%1).").arg(QString::fromLatin1(e.what()));
     }
     if (bOk)
         bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError);

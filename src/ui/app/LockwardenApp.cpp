@@ -68,7 +68,7 @@ void CLockwardenApp::CreateTemplate() {
     m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
     m_pRouter = std::make_unique<CCommandRouter>();
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pDoc, m_state, m_prompts, *m_pStore, *m_pRouter, m_recentFiles);
-    m_pMainFrame->m_onDropFiles = [this](const QStringList& files) { OnDropFiles(files); };
+    connect(m_pMainFrame.get(), &CMainFrame::filesDropped, this, &CLockwardenApp::OnDropFiles);
     CLockwardenView* pView = m_pMainFrame->GetActiveView();
     connect(m_pTemplate.get(), &CSingleDocTemplate::initialUpdate, pView, &CLockwardenView::OnInitialUpdate);
     connect(m_pTemplate.get(), &CSingleDocTemplate::activateFrame, m_pMainFrame.get(),

@@ -129,10 +129,10 @@ void CMainFrame::RegisterCommands() {
 
 void CMainFrame::OnCreatePasswords() {
     m_pCreatePasswordsDlg = new CCreatePasswordsDlg(m_app, m_prompts, *m_pSecretClipboard);
-    m_pCreatePasswordsDlg->m_onPostNcDestroy = [this] {
+    connect(m_pCreatePasswordsDlg, &CCreatePasswordsDlg::postNcDestroy, this, [this] {
         m_pCreatePasswordsDlg = nullptr;
         m_router.UpdateCommands();
-    };
+    });
     m_pCreatePasswordsDlg->Create(this);
     m_pCreatePasswordsDlg->show();
 }
@@ -353,7 +353,8 @@ void CMainFrame::OnEndSession(bool bEnding) {
 }
 
 bool CMainFrame::RefuseWhileEntering() {
-    if (!m_pView->IsDataEntry() || m_pView->IsListEmpty())
+    // An empty database is always in data entry: only what the user typed there holds the window.
+    if (!m_pView->IsDataEntry() || (m_pView->IsListEmpty() && !m_pView->HasTypedEntry()))
         return false;
     m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
     return true;
@@ -388,8 +389,5 @@ void CMainFrame::dropEvent(QDropEvent* pEvent) {
     pEvent->acceptProposedAction();
     activateWindow();
     // Opened once the drop is over: a password prompt must not keep the file manager waiting on it.
-    QTimer::singleShot(0, this, [this, files] {
-        if (m_onDropFiles)
-            m_onDropFiles(files);
-    });
+    QTimer::singleShot(0, this, [this, files] { Q_EMIT filesDropped(files); });
 }

@@ -4,7 +4,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 
 class CAppState;
@@ -57,8 +56,9 @@ public:
     // Destroys an open generator (its values go back to the application state), then stores the placement
     // and the bars' state, once; nothing for a window that was never shown.
     void OnDestroy();
-    // The close guard: while a site is being entered or changed and the list is not empty, shows 57350
-    // and returns true. New, Open and the recent files ask it too, as they would throw the entry away.
+    // The close guard: while a site is being entered or changed and the list is not empty, or anything is
+    // typed into the form of an empty database, shows 57350 and returns true. New, Open and the recent files ask it
+    // too, as they would throw the entry away.
     bool RefuseWhileEntering();
     // The session is ending: the document is saved to its path without asking, and the window goes.
     void OnEndSession(bool bEnding);
@@ -69,10 +69,12 @@ public:
     QString PaneText(int nID) const;
 
     int m_nActivateCount = 0;
-    // Files dropped on the window, to be opened one after another.
-    std::function<void(const QStringList&)> m_onDropFiles;
 
     static constexpr const char* kBarStateSection = "Lockwarden-Summary";
+
+Q_SIGNALS:
+    // Files dropped on the window, to be opened one after another.
+    void filesDropped(const QStringList& files);
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;

@@ -211,7 +211,6 @@ void CCreatePasswordsDlg::OnDestroy() {
 }
 
 void CCreatePasswordsDlg::PostNcDestroy() {
-    if (m_onPostNcDestroy)
-        m_onPostNcDestroy();
+    Q_EMIT postNcDestroy();
     deleteLater();
 }

@@ -20,7 +20,7 @@ class QPushButton;
 // "Create Passwords": the modeless password generator. It takes the length and the three character classes
 // from the application state when it opens and hands them back when its window is destroyed; in between it
 // shows one new password, or puts a hundred on the clipboard. The main frame creates it and keeps it in its
-// slot; the window empties the slot (m_onPostNcDestroy) and deletes itself once it is gone.
+// slot; the window says it is gone (postNcDestroy), which empties the slot, and deletes itself.
 class CCreatePasswordsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -53,8 +53,10 @@ public:
 
     // Where the random bytes come from: the operating system; tests hand in a replay.
     PasswordPool::RandomBytes m_random = PasswordPool::SystemRandomBytes;
-    // Called once the window is gone, just before the object goes: the frame empties its slot.
-    std::function<void()> m_onPostNcDestroy;
+
+Q_SIGNALS:
+    // The window is gone and the object goes right after: the frame empties its slot.
+    void postNcDestroy();
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;

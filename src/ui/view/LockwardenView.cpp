@@ -19,6 +19,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -28,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -73,6 +75,13 @@ void CLockwardenView::FollowDocument() {
 
 bool CLockwardenView::IsListEmpty() const {
     return m_pModel->Count() == 0;
+}
+
+bool CLockwardenView::HasTypedEntry() const {
+    if (!IsDataEntry())
+        return false;
+    return !m_comboSites->currentText().isEmpty() || !m_editURL->text().isEmpty() || !m_editUser->text().isEmpty() ||
+           !m_editPswd->text().isEmpty() || !m_editNotes->toPlainText().isEmpty() || !m_strNotes.empty();
 }
 
 int CLockwardenView::SiteCount() const {
@@ -494,6 +503,10 @@ void CLockwardenView::WireControls() {
                  [this](const QString& strPath, ShellDone onDone) { ShellOpenFile(strPath, this, std::move(onDone)); });
     m_strExeDir = QCoreApplication::applicationDirPath();
     m_editPswd->installEventFilter(this);
+    if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
+        connect(pClipboard, &QClipboard::dataChanged, this, &CLockwardenView::OnClipboardChanged);
+        connect(pClipboard, &QClipboard::selectionChanged, this, &CLockwardenView::OnSelectionChanged);
+    }
     if (auto* pButton = FindControl<QPushButton>(this, IDC_GO_URL))
         connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnButtonGoUrl);
     if (auto* pButton = FindControl<QPushButton>(this, IDC_NOTES_BUTTON))
@@ -618,6 +631,31 @@ void CLockwardenView::OnKillFocusPswd() {
         return;
     if (const CSiteInfo* pSite = CurrentSite())
         m_clipboard.Put(pSite->m_strPswd, true);
+}
+
+// Told while the copy is being made, before anyone else can ask for it: the plain copy is replaced by the
+// same text with the hint and the timer, so no clipboard manager keeps it.
+void CLockwardenView::OnClipboardChanged() {
+    if (!IsDataEntry() || !m_editPswd->hasSelectedText())
+        return;
+    const QClipboard* pClipboard = QGuiApplication::clipboard();
+    const QMimeData* pData = pClipboard->mimeData();
+    // Not every desktop says who owns the clipboard; the field's selection landing there unmarked is ours.
+    if (pData == nullptr || pData->hasFormat(QStringLiteral("x-kde-passwordManagerHint")))
+        return;
+    const QString strSelected = m_editPswd->selectedText();
+    if (pData->text() == strSelected)
+        m_clipboard.Put(FromDisplayText(strSelected), true);
+}
+
+// The selection the desktop pastes with the middle button is never cleared by anyone: a password must
+// not be in it at all.
+void CLockwardenView::OnSelectionChanged() {
+    QClipboard* pClipboard = QGuiApplication::clipboard();
+    if (!IsDataEntry() || !pClipboard->ownsSelection() || !m_editPswd->hasSelectedText())
+        return;
+    if (pClipboard->text(QClipboard::Selection) == m_editPswd->selectedText())
+        pClipboard->clear(QClipboard::Selection);
 }
 
 void CLockwardenView::OnEditCopy() {

@@ -115,6 +115,8 @@ public:
     // Data entry after Edit (Keep replaces the site shown), as against after Add or in an empty database.
     bool IsEditing() const { return m_bReplace; }
     bool IsListEmpty() const;
+    // Data entry with anything typed in the form: a name or a field that Keep would store.
+    bool HasTypedEntry() const;
     int SiteCount() const;
     // The list position of the site shown, -1 when none.
     int CurrentIndex() const { return m_nCurSite; }
@@ -161,6 +163,10 @@ private:
     void OnDropDownRefused();
     void OnSelChangeSites(int i);
     void Launch(const Launcher& launch, const QString& strAddress);
+    // The password field's own copies (Ctrl+C, Ctrl+X, its menu, a mouse selection) go out plain; they are
+    // taken back as soon as they land: the clipboard's through the secret clipboard, the selection's gone.
+    void OnClipboardChanged();
+    void OnSelectionChanged();
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;

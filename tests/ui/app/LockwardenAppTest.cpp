@@ -767,3 +767,39 @@ TEST_F(LockwardenAppTest, AChangeMadeOutsideTheFormReachesTheListThePaneAndTheCo
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("0 Sites"));
     EXPECT_FALSE(Action(ID_CHANGE_FILE_PSWD)->isEnabled());
 }
+
+// The first site typed into a new database is not lost to a close, New, Open or a drop: the form holds
+// typed, unkept text, and the window says so as it does with sites. Cancel empties it, and then it goes.
+TEST_F(LockwardenAppTest, TypedTextInTheFormOfAnEmptyDatabaseHoldsTheWindow) {
+    const QString strOther = MakeDatabase(QStringLiteral("other.lwd"), "");
+    const struct {
+        int nField;
+        const char* pszName;
+    } fields[] = {{IDC_SITE, "site"}, {IDC_URL, "url"}, {IDC_USER, "user"}, {IDC_PSWD, "pswd"}, {IDC_NOTES, "notes"}};
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.pszName);
+        m_prompts.m_shown.clear();
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(View().IsListEmpty());
+        if (f.nField == IDC_SITE)
+            View().SiteList()->setEditText(QStringLiteral("bank"));
+        else if (f.nField == IDC_NOTES)
+            FindControl<QPlainTextEdit>(&View(), f.nField)->setPlainText(QStringLiteral("typed"));
+        else
+            FindControl<QLineEdit>(&View(), f.nField)->setText(QStringLiteral("typed"));
+        EXPECT_FALSE(Frame().close());
+        m_pApp->OnFileNew();
+        m_pApp->OnFileOpen();
+        m_pApp->m_recentFiles.Add(strOther);
+        m_pApp->OnOpenRecentFile(0);
+        Q_EMIT Frame().filesDropped({strOther});
+        const CScriptedPrompts::Shown refusal{LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK};
+        EXPECT_EQ(m_prompts.m_shown, (std::vector<CScriptedPrompts::Shown>(5, refusal)));
+        EXPECT_TRUE(View().IsListEmpty());
+        EXPECT_EQ(m_pApp->m_pDoc->GetPathName(), QString());
+
+        View().OnSiteCancel();
+        EXPECT_TRUE(Frame().close());
+        m_pApp.reset();
+    }
+}

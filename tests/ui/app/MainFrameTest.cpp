@@ -150,7 +150,7 @@ TEST_F(MainFrameTest, PaneKeysWorkOnTheWholeWindowWithoutAMenuEntry) {
 // up by a password prompt; the local ones, in the order dropped.
 TEST_F(MainFrameTest, DroppedFilesAreOpenedAfterTheDrop) {
     QStringList opened;
-    m_frame.m_onDropFiles = [&](const QStringList& files) { opened += files; };
+    QObject::connect(&m_frame, &CMainFrame::filesDropped, [&](const QStringList& files) { opened += files; });
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.lwd")), QUrl(QStringLiteral("https://example.org/")),
                   QUrl::fromLocalFile(QStringLiteral("/tmp/b.lwd"))});

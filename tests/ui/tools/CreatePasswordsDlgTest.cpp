@@ -63,7 +63,7 @@ protected:
     CCreatePasswordsDlg& Open() {
         m_pDlg = new CCreatePasswordsDlg(m_app, m_prompts, *m_pClipboard);
         m_pDlg->m_random = Counting();
-        m_pDlg->m_onPostNcDestroy = [this] { ++m_nGone; };
+        QObject::connect(m_pDlg, &CCreatePasswordsDlg::postNcDestroy, [this] { ++m_nGone; });
         m_pDlg->Create(&m_owner);
         m_pDlg->show();
         return *m_pDlg;

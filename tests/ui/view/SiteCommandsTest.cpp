@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -154,16 +156,47 @@ TEST_F(SiteCommandsTest, PartOfTheMaskOrDataEntryLeavesTheClipboardAlone) {
     EXPECT_EQ(ClipText(), QStringLiteral("***"));
     EXPECT_FALSE(m_clipboard.Timer()->isActive());
 
-    // During data entry the field shows the password itself; leaving it changes nothing.
+    // During data entry the field shows the password itself; leaving it adds nothing to what was copied.
     m_view.OnSiteEdit();
     Pswd()->setFocus();
-    Pswd()->selectAll();
+    Pswd()->setSelection(0, 3);
     m_router.Execute(ID_EDIT_COPY);
     Control(IDC_URL)->setFocus();
-    EXPECT_EQ(ClipText(), QStringLiteral("s3cret!"));
+    EXPECT_EQ(ClipText(), QStringLiteral("s3c"));
+}
+
+// A password copied from its own field during data entry is a secret like any other: by the menu, by the
+// field's own keys, or cut, it goes out with the hint and goes again after the interval.
+TEST_F(SiteCommandsTest, APasswordCopiedFromItsFieldInDataEntryGoesOutAsASecret) {
+    Open({{"bank", "", "s3cret!", ""}});
+    const std::function<void()> copies[] = {
+        [&] { m_router.Execute(ID_EDIT_COPY); },
+        [&] { QTest::keySequence(Pswd(), QKeySequence::Copy); },
+        [&] { QTest::keySequence(Pswd(), QKeySequence::Cut); },
+    };
+    for (const auto& copy : copies) {
+        m_view.OnSiteEdit();
+        Pswd()->setFocus();
+        Pswd()->setSelection(1, 4);
+        copy();
+        EXPECT_EQ(ClipText(), QStringLiteral("3cre"));
+        EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")),
+                  QByteArrayLiteral("secret"));
+        EXPECT_EQ(m_clipboard.Secret(), "3cre");
+        EXPECT_TRUE(m_clipboard.Timer()->isActive());
+        TimeUp();
+        EXPECT_EQ(ClipText(), QString());
+        m_view.OnSiteCancel();
+    }
+    // Text copied from the other fields is the user's own business.
+    m_view.OnSiteEdit();
+    Control(IDC_URL)->setFocus();
+    Control<QLineEdit>(IDC_URL)->setText(QStringLiteral("https://bank.example"));
+    Control<QLineEdit>(IDC_URL)->selectAll();
+    m_router.Execute(ID_EDIT_COPY);
+    EXPECT_EQ(ClipText(), QStringLiteral("https://bank.example"));
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("x-kde-passwordManagerHint")));
     EXPECT_FALSE(m_clipboard.Timer()->isActive());
-    EXPECT_TRUE(m_clipboard.Secret().empty());
 }
 
 // A site without a password shows an empty mask; tabbing through it must not wipe what the user copied
@@ -475,3 +508,24 @@ TEST_F(SiteCommandsTest, TheManualIsTheInstalledCopyElseTheBuiltOneElseTheMakers
 }
 
 } // namespace
+
+// On X11 selecting text feeds the selection that the middle button pastes, which nobody ever clears: a
+// password selected in its field must never be there. (Only a desktop with that selection can show it.)
+TEST_F(SiteCommandsTest, APasswordSelectedInItsFieldNeverFeedsTheMiddleButtonSelection) {
+    QClipboard* pClipboard = QGuiApplication::clipboard();
+    if (!pClipboard->supportsSelection())
+        GTEST_SKIP() << "this desktop has no selection clipboard";
+    Open({{"bank", "", "s3cret!", ""}});
+    m_view.OnSiteEdit();
+    // A mouse selection ends with the button's release, which hands the selection to the desktop.
+    const auto selectWithMouse = [](QLineEdit* pEdit) {
+        pEdit->setFocus();
+        pEdit->selectAll();
+        QTest::mouseRelease(pEdit, Qt::LeftButton, {}, QPoint(2, 2));
+    };
+    selectWithMouse(Control<QLineEdit>(IDC_USER));
+    EXPECT_EQ(pClipboard->text(QClipboard::Selection), QStringLiteral("user"));
+    selectWithMouse(Pswd());
+    EXPECT_TRUE(Pswd()->hasSelectedText());
+    EXPECT_EQ(pClipboard->text(QClipboard::Selection), QString());
+}
