@@ -63,7 +63,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     // another program puts a new file at the path while the user types.
     FileAccess::CSharedReadLock lock;
     if (!lock.Open(strPathName)) {
-        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+        m_prompts.MessageBox(FileErrorText(strPathName, lock.Error()), MB_ICONSTOP | MB_OK);
         return false;
     }
     std::string strPassword;
@@ -105,9 +105,11 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     const QScopedValueRollback<bool> loading(m_bLoading, true);
     m_app.m_strFilePassword = strPassword;
     QFile file;
-    if (::lseek(lock.Handle(), 0, SEEK_SET) != 0 ||
-        !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+    const int nSeekError = ::lseek(lock.Handle(), 0, SEEK_SET) != 0 ? errno : 0;
+    if (nSeekError != 0 || !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_prompts.MessageBox(nSeekError != 0 ? FileErrorText(strPathName, nSeekError)
+                                             : FileErrorText(strPathName, file.errorString()),
+                             MB_ICONSTOP | MB_OK);
         m_app.m_strFilePassword = strPrevious;
         return false;
     }

@@ -37,8 +37,11 @@ QString CDocument::FileErrorText(const QString& strPath, int nErr) {
         return LoadString(AFX_IDP_FILE_NOT_FOUND).arg(strPath);
     if (nErr == EWOULDBLOCK) // another program holds the file's lock to write it
         return LoadString(AFX_IDP_FILE_SHARING).arg(strPath);
-    return LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPath + QStringLiteral(": ") +
-           GetLastErrorText(nErr);
+    return FileErrorText(strPath, GetLastErrorText(nErr));
+}
+
+QString CDocument::FileErrorText(const QString& strPath, const QString& strReason) {
+    return LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n") + strPath + QStringLiteral(": ") + strReason;
 }
 
 void CDocument::SetPathName(const QString& strPathName, bool bAddToMRU) {
@@ -66,9 +69,12 @@ bool CDocument::OnNewDocument() {
 }
 
 bool CDocument::OnOpenDocument(const QString& strPathName) {
-    QFile file(strPathName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+    FileAccess::CSharedReadLock lock;
+    QFile file;
+    if (!lock.Open(strPathName) || !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_prompts.MessageBox(lock.Error() != 0 ? FileErrorText(strPathName, lock.Error())
+                                               : FileErrorText(strPathName, file.errorString()),
+                             MB_ICONSTOP | MB_OK);
         return false;
     }
     return LoadDocument(file, strPathName);
@@ -80,8 +86,8 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     // nothing, instead of asking the file system for its size before every string.
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        const int nErr = errno;
-        m_prompts.MessageBox(FileErrorText(strPathName, nErr == 0 ? EIO : nErr), MB_ICONSTOP | MB_OK);
+        // The reason as the read gave it, not whatever the system says by the time the message is made.
+        m_prompts.MessageBox(FileErrorText(strPathName, file.errorString()), MB_ICONSTOP | MB_OK);
         return false;
     }
     file.close();

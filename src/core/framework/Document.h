@@ -69,6 +69,8 @@ protected:
     // The message for a file that could not be opened: "%1 was not found.", "Sharing violation while
     // accessing %1." or the system's reason.
     static QString FileErrorText(const QString& strPath, int nErr);
+    // The same for a failure that came with its own reason.
+    static QString FileErrorText(const QString& strPath, const QString& strReason);
     // The load of an open: empties the document and reads the whole of file, already open for reading
     // at its start, through Serialize. Messages on failure.
     bool LoadDocument(QFile& file, const QString& strPathName);

@@ -106,19 +106,21 @@ CSharedReadLock::~CSharedReadLock() {
 
 bool CSharedReadLock::Open(const QString& strPath) {
     Close();
+    m_nError = 0;
     const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_nError = errno;
         return false;
+    }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        errno = EISDIR;
+        m_nError = EISDIR;
         return false;
     }
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-        const int nErr = errno;
+        m_nError = errno;
         ::close(fd);
-        errno = nErr;
         return false;
     }
     m_fd = fd;

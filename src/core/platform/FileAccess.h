@@ -27,13 +27,16 @@ public:
     CSharedReadLock(const CSharedReadLock&) = delete;
     CSharedReadLock& operator=(const CSharedReadLock&) = delete;
 
-    // Opens the file for reading and takes the shared lock. On failure returns false with errno set.
+    // Opens the file for reading and takes the shared lock. On failure returns false; Error() says why.
     bool Open(const QString& strPath);
     void Close();
     int Handle() const { return m_fd; }
+    // The system's error number of the last failed Open.
+    int Error() const { return m_nError; }
 
 private:
     int m_fd = -1;
+    int m_nError = 0;
 };
 
 // Writes bytes to strPath atomically: a temporary file beside the target is written, flushed and synced,
