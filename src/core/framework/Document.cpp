@@ -4,6 +4,7 @@
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
@@ -79,7 +80,14 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     const QScopedValueRollback<bool> loading(m_bLoading, true);
     // One read of the whole file: the archive then works on memory, where asking how much is left costs
     // nothing, instead of asking the file system for its size before every string.
+    // The open checked the size; a file grown since is held to the same limit.
+    if (file.size() > FileAccess::kMaxFileSize) {
+        m_prompts.MessageBox(FileErrorText(strPathName, kErrFileTooLarge), MB_ICONSTOP | MB_OK);
+        return false;
+    }
     QByteArray bytes = file.readAll();
+    // The whole file as stored: the file password alone turns it into every site's clear text.
+    const CWipeBytesOnExit wipe(bytes);
     if (file.error() != QFileDevice::NoError) {
         const int nErr = errno;
         m_prompts.MessageBox(FileErrorText(strPathName, nErr == 0 ? EIO : nErr), MB_ICONSTOP | MB_OK);
@@ -105,6 +113,7 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
 
 bool CDocument::OnSaveDocument(const QString& strPathName) {
     QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QString strError;
