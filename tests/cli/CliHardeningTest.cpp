@@ -8,11 +8,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <termios.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -112,15 +112,17 @@ TEST(CliHardening, ExportOutputIsOwnerOnlyAndRefusesWhatIsThere) {
     ASSERT_EQ(::symlink(Native(strTarget).constData(), Native(strLink).constData()), 0);
     for (const QString& strPath : {strCsv, strLink}) {
         WriteFile(strTarget, "theirs");
-        const CCliResult r = RunCli({QStringLiteral("export"), strDb, QStringLiteral("--output"), strPath}, "fixture\n");
+        const CCliResult r =
+            RunCli({QStringLiteral("export"), strDb, QStringLiteral("--output"), strPath}, "fixture\n");
         EXPECT_EQ(r.nExit, 1);
         EXPECT_TRUE(r.err.contains(Native(strPath) + ": ")) << r.err.constData();
         EXPECT_EQ(ReadFile(strTarget), "theirs");
     }
     // --force replaces the file, and makes it owner-only.
     ASSERT_EQ(::chmod(Native(strTarget).constData(), 0644), 0);
-    const CCliResult forced = RunCli(
-        {QStringLiteral("export"), strDb, QStringLiteral("--output"), strTarget, QStringLiteral("--force")}, "fixture\n");
+    const CCliResult forced =
+        RunCli({QStringLiteral("export"), strDb, QStringLiteral("--output"), strTarget, QStringLiteral("--force")},
+               "fixture\n");
     EXPECT_EQ(forced.nExit, 0) << forced.err.constData();
     EXPECT_EQ(ReadFile(strTarget), plain.out);
     EXPECT_EQ(ModeOf(strTarget), 0600u);
@@ -146,15 +148,16 @@ TEST(CliHardening, NotesComeFromAFileOrStandardInput) {
     const QString strDb = CopyOfFixture(dir, kFixture);
     const QString strNotes = dir.filePath(QStringLiteral("notes.txt"));
     WriteFile(strNotes, "PIN 4711\nrecovery: abc\r\nlast\n");
-    const CCliResult fromFile = RunCli(
-        {QStringLiteral("add"), strDb, QStringLiteral("bank"), QStringLiteral("--notes-file"), strNotes}, "fixture\npw\n");
+    const CCliResult fromFile =
+        RunCli({QStringLiteral("add"), strDb, QStringLiteral("bank"), QStringLiteral("--notes-file"), strNotes},
+               "fixture\npw\n");
     ASSERT_EQ(fromFile.nExit, 0) << fromFile.err.constData();
-    const CCliResult fromInput =
-        RunCli({QStringLiteral("add"), strDb, QStringLiteral("mail"), QStringLiteral("--notes-file"), QStringLiteral("-")},
-               "fixture\nmailpw\nfirst\nsecond\n");
+    const CCliResult fromInput = RunCli(
+        {QStringLiteral("add"), strDb, QStringLiteral("mail"), QStringLiteral("--notes-file"), QStringLiteral("-")},
+        "fixture\nmailpw\nfirst\nsecond\n");
     ASSERT_EQ(fromInput.nExit, 0) << fromInput.err.constData();
-    const CCliResult edited = RunCli({QStringLiteral("edit"), strDb, QStringLiteral("mail"), QStringLiteral("--password"),
-                                      QStringLiteral("--notes-file=-")},
+    const CCliResult edited = RunCli({QStringLiteral("edit"), strDb, QStringLiteral("mail"),
+                                      QStringLiteral("--password"), QStringLiteral("--notes-file=-")},
                                      "fixture\nnewpw\nedited\n");
     ASSERT_EQ(edited.nExit, 0) << edited.err.constData();
 
@@ -169,9 +172,9 @@ TEST(CliHardening, NotesComeFromAFileOrStandardInput) {
     const CCliResult both = RunCli({QStringLiteral("add"), strDb, QStringLiteral("x"), QStringLiteral("--notes"),
                                     QStringLiteral("a"), QStringLiteral("--notes-file"), strNotes});
     EXPECT_EQ(both.nExit, 2);
-    const CCliResult fifo = RunCli(
-        {QStringLiteral("add"), strDb, QStringLiteral("x"), QStringLiteral("--notes-file"), QStringLiteral("/dev/zero")},
-        "fixture\npw\n");
+    const CCliResult fifo = RunCli({QStringLiteral("add"), strDb, QStringLiteral("x"), QStringLiteral("--notes-file"),
+                                    QStringLiteral("/dev/zero")},
+                                   "fixture\npw\n");
     EXPECT_EQ(fifo.nExit, 1);
     EXPECT_TRUE(fifo.err.contains("/dev/zero: This is not a regular file")) << fifo.err.constData();
 }

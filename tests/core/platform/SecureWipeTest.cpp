@@ -40,15 +40,12 @@ TEST(SecureWipe, AByteArraySharedWithAnotherIsLeftToIt) {
     WipeBytes(bytes);
     EXPECT_TRUE(bytes.isEmpty());
     EXPECT_EQ(other, QByteArray("secret bytes"));
-
 }
 
 TEST(SecureWipe, OnExitAndAssignWipeTheOldValue) {
     std::string strA(100, 'a');
     const char* pA = strA.data();
-    {
-        const CWipeOnExit wipe({&strA});
-    }
+    { const CWipeOnExit wipe({&strA}); }
     EXPECT_TRUE(strA.empty());
     EXPECT_TRUE(AllZero(pA, 100));
 
