@@ -20,19 +20,22 @@ constexpr const char* kUsage =
     "       lockwarden-cli list FILE\n"
     "       lockwarden-cli find FILE TEXT\n"
     "       lockwarden-cli show FILE SITE [--nth N] [--reveal]\n"
-    "       lockwarden-cli add FILE SITE [--url URL] [--user NAME] [--notes TEXT] [--generate[=LENGTH]]\n"
-    "       lockwarden-cli edit FILE SITE [--nth N] [--name NEW] [--url URL] [--user NAME] [--notes TEXT]\n"
-    "                           [--password | --generate[=LENGTH]]\n"
+    "       lockwarden-cli add FILE SITE [--url URL] [--user NAME] [--notes TEXT | --notes-file PATH]\n"
+    "                          [--generate[=LENGTH]]\n"
+    "       lockwarden-cli edit FILE SITE [--nth N] [--name NEW] [--url URL] [--user NAME]\n"
+    "                           [--notes TEXT | --notes-file PATH] [--password | --generate[=LENGTH]]\n"
     "       lockwarden-cli rm FILE SITE [--nth N]\n"
     "       lockwarden-cli passwd FILE\n"
-    "       lockwarden-cli export FILE [--format csv|json]\n"
+    "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
     "password first when the file has one, then the new password or the site password the command needs.\n"
-    "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n";
+    "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n"
+    "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
+    "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n";
 
 struct CCommand {
     const char* pszName;
@@ -52,6 +55,7 @@ const std::vector<CCommand>& Commands() {
          {{"--url", EArg::value},
           {"--user", EArg::value},
           {"--notes", EArg::value},
+          {"--notes-file", EArg::value},
           {"--generate", EArg::optionalValue}},
          CmdAdd},
         {"edit",
@@ -61,12 +65,13 @@ const std::vector<CCommand>& Commands() {
           {"--url", EArg::value},
           {"--user", EArg::value},
           {"--notes", EArg::value},
+          {"--notes-file", EArg::value},
           {"--password", EArg::flag},
           {"--generate", EArg::optionalValue}},
          CmdEdit},
         {"rm", 2, {{"--nth", EArg::value}}, CmdRemove},
         {"passwd", 1, {}, CmdPasswd},
-        {"export", 1, {{"--format", EArg::value}}, CmdExport},
+        {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
         {"import", 2, {}, CmdImport},
         {"generate",
          0,
@@ -110,6 +115,14 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
             return false;
         }
         args.nNth = n;
+    }
+    if (args.Has("--notes") && args.Has("--notes-file")) {
+        error.strReason = "--notes and --notes-file exclude each other";
+        return false;
+    }
+    if (args.Has("--force") && !args.Has("--output")) {
+        error.strReason = "--force goes with --output";
+        return false;
     }
     if (args.Has("--password") && args.Has("--generate")) {
         error.strReason = "--password and --generate exclude each other";

@@ -1,9 +1,14 @@
 #include "cli/CliPrompts.h"
 
 #include "cli/SecretInput.h"
+#include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 
 CCliPrompts::CCliPrompts(CSecretInput& input, std::FILE* pErr) : m_input(input), m_pErr(pErr) {}
+
+CCliPrompts::~CCliPrompts() {
+    WipeString(m_strNewEntry);
+}
 
 namespace {
 
@@ -52,11 +57,13 @@ int CCliPrompts::MessageBox(const QString& strText, unsigned nType) {
 
 int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
     std::string strEntry;
+    const CWipeOnExit wipe({&strEntry});
     if (m_bNewPassword) {
         m_bNewPassword = false;
         switch (m_input.ReadNewSecret(strFileLabel.toStdString() + "\nNew file password: ", strEntry)) {
         case CSecretInput::ok:
-            strPassword = m_strNewEntry = strEntry;
+            AssignSecret(m_strNewEntry, strEntry);
+            AssignSecret(strPassword, strEntry);
             return IDOK;
         case CSecretInput::mismatch:
             Fail(QStringLiteral("the two entries differ; the password was not changed."));
@@ -75,12 +82,12 @@ int CCliPrompts::FilePasswordPrompt(std::string& strPassword, const QString& str
         Fail(QStringLiteral("the file has a password and none was given."));
         return IDCANCEL;
     }
-    strPassword = strEntry;
+    AssignSecret(strPassword, strEntry);
     return IDOK;
 }
 
 int CCliPrompts::ConfirmFilePasswordPrompt(std::string& strPassword, const QString&) {
-    strPassword = m_strNewEntry;
+    AssignSecret(strPassword, m_strNewEntry);
     return IDOK;
 }
 

@@ -17,6 +17,9 @@ public:
     static constexpr int kTerminalPasswordTries = 3;
 
     CCliPrompts(CSecretInput& input, std::FILE* pErr);
+    ~CCliPrompts() override;
+    CCliPrompts(const CCliPrompts&) = delete;
+    CCliPrompts& operator=(const CCliPrompts&) = delete;
 
     int MessageBox(const QString& strText, unsigned nType) override;
     void MessageBeep() override {}

@@ -10,14 +10,77 @@
 #include "core/tools/SiteNameMatch.h"
 #include "core/tools/SiteOrder.h"
 
+#include "core/platform/LastError.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The clear-text file of export --output: created owner-only, and never through a link an attacker
+// left at the path or over a file that is already there, unless --force says to replace it.
+struct CExportFile {
+    std::FILE* m_pFile = nullptr;
+
+    ~CExportFile() {
+        if (m_pFile != nullptr)
+            std::fclose(m_pFile);
+    }
+    bool Create(const std::string& strPath, bool bForce) {
+        const int nFlags = O_WRONLY | O_CREAT | O_CLOEXEC | (bForce ? O_TRUNC : O_EXCL | O_NOFOLLOW);
+        const int fd = ::open(strPath.c_str(), nFlags, S_IRUSR | S_IWUSR);
+        if (fd < 0)
+            return false;
+        // A file replaced with --force may have let others read it: it holds every password now.
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) ||
+            (m_pFile = ::fdopen(fd, "w")) == nullptr) {
+            const int nErr = errno;
+            ::close(fd);
+            errno = nErr;
+            return false;
+        }
+        return true;
+    }
+    bool Close() {
+        std::FILE* pFile = m_pFile;
+        m_pFile = nullptr;
+        struct stat st {};
+        bool bOk = std::fflush(pFile) == 0 && ::fstat(::fileno(pFile), &st) == 0 &&
+                   (!S_ISREG(st.st_mode) || ::fsync(::fileno(pFile)) == 0);
+        int nErr = errno;
+        if (std::fclose(pFile) != 0 && bOk) {
+            bOk = false;
+            nErr = errno;
+        }
+        errno = nErr;
+        return bOk;
+    }
+};
+
+// Standard output redirected to a file that group or others may read (the usual umask's 0644).
+bool IsFileOthersMayRead(std::FILE* pOut) {
+    struct stat st {};
+    return ::fstat(::fileno(pOut), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
+// The export's text goes out in pieces, so no more of it than a piece is ever held, or copied as it grows.
+void DrainFull(CCli& cli) {
+    if (cli.m_strOut.size() >= (1 << 16))
+        cli.Drain();
+}
+
+} // namespace
 
 int CmdList(CCli& cli, const CArgs& args) {
     CSiteNameList names;
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
     for (std::size_t i : SiteListOrder(names))
-        cli.WriteLine(names[i]);
+        cli.WriteField({}, names[i]);
     return cli.Finish();
 }
 
@@ -28,7 +91,7 @@ int CmdFind(CCli& cli, const CArgs& args) {
     const CSiteNameFinder finder(args.positional[1]);
     for (std::size_t i : SiteListOrder(names))
         if (finder.FindIn(names[i]) >= 0)
-            cli.WriteLine(names[i]);
+            cli.WriteField({}, names[i]);
     return cli.Finish();
 }
 
@@ -38,17 +101,22 @@ int CmdShow(CCli& cli, const CArgs& args) {
     const CSiteInfo* pSite = cli.FindSite(args.positional[1], args);
     if (pSite == nullptr)
         return kExitFailure;
-    cli.WriteLine("Site:  " + pSite->m_strSite);
-    cli.WriteLine("URL:  " + pSite->m_strURL);
-    cli.WriteLine("User:  " + pSite->m_strUser);
+    cli.WriteField("Site:  ", pSite->m_strSite);
+    cli.WriteField("URL:  ", pSite->m_strURL);
+    cli.WriteField("User:  ", pSite->m_strUser);
     // Masked as the form masks it.
-    cli.WriteLine("Pswd:  " + (args.Has("--reveal") ? pSite->m_strPswd : MaskPassword(pSite->m_strPswd)));
+    if (args.Has("--reveal"))
+        cli.WriteField("Pswd:  ", pSite->m_strPswd);
+    else
+        cli.WriteLine("Pswd:  " + MaskPassword(pSite->m_strPswd));
     // The notes follow an empty line, as on the printed page.
     if (!pSite->m_strNotes.empty()) {
         cli.WriteLine("");
         const std::string& strNotes = pSite->m_strNotes;
-        cli.WriteLine(strNotes.back() == '\n' ? std::string_view(strNotes).substr(0, strNotes.size() - 1)
-                                              : std::string_view(strNotes));
+        cli.WriteField({},
+                       strNotes.back() == '\n' ? std::string_view(strNotes).substr(0, strNotes.size() - 1)
+                                               : std::string_view(strNotes),
+                       true);
     }
     return cli.Finish();
 }
@@ -58,13 +126,27 @@ int CmdExport(CCli& cli, const CArgs& args) {
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
     cli.m_prompts.Warn(QStringLiteral("warning: the export shows every password in clear text."));
+    CExportFile file;
+    if (const auto strOutput = args.Value("--output")) {
+        if (!file.Create(*strOutput, args.Has("--force"))) {
+            cli.FailAbout(*strOutput, GetLastErrorText(errno).toStdString());
+            return kExitFailure;
+        }
+        cli.m_pOut = file.m_pFile;
+    } else if (IsFileOthersMayRead(cli.m_pOut)) {
+        cli.m_prompts.Warn(QStringLiteral("warning: standard output is a file that others may read; "
+                                          "--output FILE makes one that only you can read."));
+    }
     std::string& out = cli.m_strOut;
     const CSiteArray& sites = cli.m_doc.m_sites;
     if (strFormat == "csv") {
         out += Csv::kHeader;
         out += "\r\n";
-        for (const auto& p : sites)
-            Csv::AppendRow(out, {p->m_strSite, p->m_strURL, p->m_strUser, p->m_strPswd, p->m_strNotes});
+        for (const auto& p : sites) {
+            Csv::AppendRow(out, std::array<std::string_view, Csv::kFieldCount>{p->m_strSite, p->m_strURL, p->m_strUser,
+                                                                               p->m_strPswd, p->m_strNotes});
+            DrainFull(cli);
+        }
     } else {
         static const char* const kKeys[] = {"site", "url", "user", "password", "notes"};
         out += "[";
@@ -79,10 +161,20 @@ int CmdExport(CCli& cli, const CArgs& args) {
                 Json::AppendString(out, *fields[k]);
             }
             out += "}";
+            DrainFull(cli);
         }
         out += sites.empty() ? "]\n" : "\n]\n";
     }
-    return cli.Finish();
+    const int nExit = cli.Finish();
+    if (file.m_pFile == nullptr || nExit != kExitOk)
+        return nExit;
+    // The file's own errors (a full disk) show only when it is closed.
+    cli.m_pOut = nullptr;
+    if (!file.Close()) {
+        cli.FailAbout(*args.Value("--output"), GetLastErrorText(errno).toStdString());
+        return kExitFailure;
+    }
+    return kExitOk;
 }
 
 int CmdGenerate(CCli& cli, const CArgs& args) {

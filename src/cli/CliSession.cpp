@@ -1,15 +1,18 @@
 #include "cli/CliSession.h"
 
 #include "cli/CliArgs.h"
+#include "cli/TerminalText.h"
 #include "core/database/SiteDatabaseFormat.h"
 #include "core/framework/Archive.h"
 #include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/tools/PasswordPool.h"
 
 #include <QFile>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -24,13 +27,21 @@ void CCliDoc::Serialize(CArchive& ar) {
         return;
     }
     std::string strBanner, strCheck;
+    const CWipeOnExit wipe({&strCheck});
     SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
     SiteDatabaseFormat::ReadSiteNames(ar, m_app.m_strFilePassword, *m_pNames);
 }
 
 CCli::CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr)
-    : m_pOut(pOut), m_pErr(pErr), m_input(pIn, pErr), m_prompts(m_input, pErr), m_doc(m_app, m_prompts),
-      m_template(m_doc, m_prompts) {}
+    : m_pOut(pOut), m_pErr(pErr), m_bTerminalOut(::isatty(::fileno(pOut)) == 1), m_input(pIn, pErr),
+      m_prompts(m_input, pErr), m_doc(m_app, m_prompts), m_template(m_doc, m_prompts) {
+    // Room for two pieces, so the output never moves and leaves a copy of itself behind.
+    m_strOut.reserve(2 * kOutputPiece);
+}
+
+CCli::~CCli() {
+    WipeString(m_strOut);
+}
 
 bool CCli::OpenNames(const QString& strPath, CSiteNameList& names) {
     m_doc.m_pNames = &names;
@@ -104,10 +115,22 @@ void CCli::WriteLine(std::string_view str) {
         Drain();
 }
 
+void CCli::WriteField(std::string_view strLabel, std::string_view strField, bool bKeepLines) {
+    m_strOut += strLabel;
+    if (m_bTerminalOut)
+        AppendEscaped(m_strOut, strField, bKeepLines);
+    else
+        m_strOut += strField; // scripts rely on the bytes as stored
+    m_strOut += '\n';
+    if (m_strOut.size() >= kOutputPiece)
+        Drain();
+}
+
 void CCli::Drain() {
     if (!m_strOut.empty() && m_nOutError == 0 &&
         std::fwrite(m_strOut.data(), 1, m_strOut.size(), m_pOut) != m_strOut.size())
         m_nOutError = errno;
+    WipeMemory(m_strOut.data(), m_strOut.size());
     m_strOut.clear();
 }
 

@@ -41,6 +41,9 @@ private:
 class CCli {
 public:
     CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr);
+    ~CCli();
+    CCli(const CCli&) = delete;
+    CCli& operator=(const CCli&) = delete;
 
     bool Open(const QString& strPath) { return m_template.OpenDocumentFile(strPath); }
     // Opens for reading the site names alone, in file order.
@@ -65,17 +68,20 @@ public:
     // Output is collected and handed on in large pieces; a failure to write it (a full disk) is reported
     // once, at the end.
     void WriteLine(std::string_view str);
+    // A line of stored text after strLabel: as stored, or escaped when standard output is a terminal.
+    void WriteField(std::string_view strLabel, std::string_view strField, bool bKeepLines = false);
     void Drain();
     int Finish();
 
     std::FILE* m_pOut;
     std::FILE* m_pErr;
+    bool m_bTerminalOut;
     CAppState m_app;
     CSecretInput m_input;
     CCliPrompts m_prompts;
     CCliDoc m_doc;
     CSingleDocTemplate m_template;
-    std::string m_strOut;
+    std::string m_strOut; // wiped as it goes: an export holds every password
     int m_nOutError = 0;
 };
 

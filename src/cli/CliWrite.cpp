@@ -4,7 +4,9 @@
 #include "cli/CliSession.h"
 #include "cli/Csv.h"
 #include "cli/SiteName.h"
+#include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
@@ -28,28 +30,52 @@ bool CheckSiteName(CCli& cli, const std::string& strSite) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& strPath, std::string& strBytes, int& nErr) {
-    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        nErr = errno;
-        return false;
-    }
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            nErr = errno;
-            ::close(fd);
+// The notes of --notes-file: a file's text, or with "-" the rest of standard input after the secrets.
+// Line breaks are stored as the program's notes field stores them, CR LF; the line break that ends a
+// file's last line ends the file, not the notes.
+bool ReadNotesFile(CCli& cli, const std::string& strPath, std::string& strNotes) {
+    std::string strText;
+    const CWipeOnExit wipe({&strText});
+    if (strPath == "-") {
+        if (!cli.m_input.ReadRest(strText)) {
+            cli.FailAbout("standard input", GetLastErrorText(errno).toStdString());
             return false;
         }
-        strBytes.append(buffer, static_cast<std::size_t>(n));
+    } else {
+        int nErr = 0;
+        if (!FileAccess::ReadRegularFile(PathOf(strPath), strText, nErr)) {
+            cli.FailAbout(strPath, GetLastErrorText(nErr).toStdString());
+            return false;
+        }
     }
-    ::close(fd);
+    if (!strText.empty() && strText.back() == '\n')
+        strText.pop_back();
+    if (!strText.empty() && strText.back() == '\r')
+        strText.pop_back();
+    WipeString(strNotes);
+    strNotes.reserve(strText.size() * 2);
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] == '\n' && (i == 0 || strText[i - 1] != '\r'))
+            strNotes += '\r';
+        strNotes += strText[i];
+    }
     return true;
+}
+
+// The notes a command sets: --notes, --notes-file, or none (nullopt).
+bool NotesOf(CCli& cli, const CArgs& args, std::optional<std::string>& notes) {
+    if (const auto strPath = args.Value("--notes-file")) {
+        notes.emplace();
+        return ReadNotesFile(cli, *strPath, *notes);
+    }
+    notes = args.Value("--notes");
+    return true;
+}
+
+// A file saved without a password is only encoded: the user hears of it at once.
+void WarnWithoutPassword(CCli& cli) {
+    if (cli.m_app.m_strFilePassword.empty())
+        cli.m_prompts.Warn(QStringLiteral("No file password: anyone who has the file can read it."));
 }
 
 } // namespace
@@ -70,6 +96,7 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     cli.m_doc.OnChangeFilePassword();
     if (cli.m_prompts.HasFailed() || !cli.m_doc.DoSave(strPath))
         return kExitFailure;
+    WarnWithoutPassword(cli);
     return cli.Finish();
 }
 
@@ -78,11 +105,15 @@ int CmdAdd(CCli& cli, const CArgs& args) {
     if (!CheckSiteName(cli, strSite) || !cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
     std::string strPassword;
-    if (!cli.NewSitePassword(args, strSite, strPassword))
+    std::optional<std::string> notes;
+    const CWipeOnExit wipe({&strPassword});
+    if (!cli.NewSitePassword(args, strSite, strPassword) || !NotesOf(cli, args, notes))
         return kExitFailure;
     cli.m_doc.AddSite(std::make_unique<CSiteInfo>(strSite, args.Value("--url").value_or(""),
                                                   args.Value("--user").value_or(""), strPassword,
-                                                  args.Value("--notes").value_or("")));
+                                                  notes ? std::move(*notes) : std::string()));
+    if (notes)
+        WipeString(*notes);
     return cli.SaveChanges();
 }
 
@@ -98,10 +129,16 @@ int CmdEdit(CCli& cli, const CArgs& args) {
         pNew->m_strSite = *strName;
     pNew->m_strURL = args.Value("--url").value_or(pNew->m_strURL);
     pNew->m_strUser = args.Value("--user").value_or(pNew->m_strUser);
-    pNew->m_strNotes = args.Value("--notes").value_or(pNew->m_strNotes);
     if ((args.Has("--password") || args.Has("--generate")) &&
         !cli.NewSitePassword(args, pNew->m_strSite, pNew->m_strPswd))
         return kExitFailure;
+    std::optional<std::string> notes;
+    if (!NotesOf(cli, args, notes))
+        return kExitFailure;
+    if (notes) {
+        pNew->m_strNotes.swap(*notes);
+        WipeString(*notes);
+    }
     cli.m_doc.ReplaceSite(pOld, std::move(pNew));
     return cli.SaveChanges();
 }
@@ -124,21 +161,33 @@ int CmdPasswd(CCli& cli, const CArgs& args) {
     if (cli.m_prompts.HasFailed())
         return kExitFailure;
     // The same password again changes nothing, and nothing needs writing.
-    if (cli.m_doc.IsModified() && !cli.Save())
-        return kExitFailure;
+    if (cli.m_doc.IsModified()) {
+        if (!cli.Save())
+            return kExitFailure;
+        WarnWithoutPassword(cli);
+    }
     return cli.Finish();
 }
 
 int CmdImport(CCli& cli, const CArgs& args) {
     const std::string& strCsvPath = args.positional[1];
     std::string strCsv;
+    const CWipeOnExit wipe({&strCsv});
     int nErr = 0;
-    if (!ReadWholeFile(strCsvPath, strCsv, nErr)) {
+    if (!FileAccess::ReadRegularFile(PathOf(strCsvPath), strCsv, nErr)) {
         cli.FailAbout(strCsvPath, GetLastErrorText(nErr).toStdString());
         return kExitFailure;
     }
     // Every row is checked before the database is even opened: all or nothing.
     std::vector<Csv::Row> rows;
+    const struct CWipeRows {
+        std::vector<Csv::Row>& rows;
+        ~CWipeRows() {
+            for (Csv::Row& row : rows)
+                for (std::string& str : row)
+                    WipeString(str);
+        }
+    } wipeRows{rows};
     std::size_t nLine = 0;
     std::string strError;
     if (!Csv::Parse(strCsv, rows, nLine, strError)) {

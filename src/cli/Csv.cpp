@@ -111,6 +111,10 @@ private:
 } // namespace
 
 void AppendRow(std::string& strOut, const Row& row) {
+    AppendRow(strOut, std::array<std::string_view, kFieldCount>{row[0], row[1], row[2], row[3], row[4]});
+}
+
+void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCount>& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
             strOut += ',';

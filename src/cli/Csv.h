@@ -17,6 +17,8 @@ using Row = std::array<std::string, kFieldCount>;
 
 // One record as a line of CSV, CR LF included.
 void AppendRow(std::string& strOut, const Row& row);
+// The same for fields held elsewhere, which are not copied (they are secrets).
+void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCount>& row);
 
 // Reads a whole CSV text: the header (in any case, after a UTF-8 byte-order mark if there is one), then
 // one row of five fields per record; empty lines at the end are left. LF alone is taken as a line end

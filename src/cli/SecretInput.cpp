@@ -1,5 +1,7 @@
 #include "cli/SecretInput.h"
 
+#include "core/platform/SecureWipe.h"
+
 #include <csignal>
 #include <termios.h>
 #include <unistd.h>
@@ -56,15 +58,34 @@ CSecretInput::CSecretInput(std::FILE* pIn, std::FILE* pPrompt)
     : m_pIn(pIn), m_pPrompt(pPrompt), m_bTerminal(::isatty(::fileno(pIn)) == 1) {}
 
 bool CSecretInput::ReadLine(std::string& strLine) {
-    strLine.clear();
+    WipeString(strLine);
+    strLine.reserve(kSecretRoom);
     int c = 0;
-    while ((c = std::getc(m_pIn)) != EOF && c != '\n')
+    while ((c = std::getc(m_pIn)) != EOF && c != '\n') {
+        // A longer line moves to a larger buffer; the old one is wiped, not just freed.
+        if (strLine.size() == strLine.capacity()) {
+            std::string strLarger;
+            strLarger.reserve(strLine.capacity() * 2);
+            strLarger = strLine;
+            WipeString(strLine);
+            strLine.swap(strLarger);
+        }
         strLine.push_back(static_cast<char>(c));
+    }
     if (c == EOF && strLine.empty())
         return false;
     if (!strLine.empty() && strLine.back() == '\r')
         strLine.pop_back();
     return true;
+}
+
+bool CSecretInput::ReadRest(std::string& strText) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, m_pIn)) > 0)
+        strText.append(buffer, n);
+    WipeMemory(buffer, sizeof buffer);
+    return std::ferror(m_pIn) == 0;
 }
 
 CSecretInput::Result CSecretInput::ReadSecret(const std::string& strPrompt, std::string& strSecret) {
@@ -88,6 +109,7 @@ CSecretInput::Result CSecretInput::ReadNewSecret(const std::string& strPrompt, s
     if (result != ok || !m_bTerminal)
         return result;
     std::string strAgain;
+    const CWipeOnExit wipe({&strAgain});
     if (ReadSecret("Again: ", strAgain) != ok)
         return ended;
     return strAgain == strSecret ? ok : mismatch;

@@ -20,7 +20,12 @@ public:
     // otherwise); from other input it is one line.
     Result ReadNewSecret(const std::string& strPrompt, std::string& strSecret);
 
+    // The rest of the input, for text that follows the secrets (--notes-file -). False on a read error.
+    bool ReadRest(std::string& strText);
+
 private:
+    // A line is read into this much room first, so a usual secret never moves.
+    static constexpr std::size_t kSecretRoom = 256;
     bool ReadLine(std::string& strLine);
 
     std::FILE* m_pIn;

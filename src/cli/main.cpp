@@ -1,12 +1,11 @@
 #include "cli/CliCommands.h"
+#include "core/platform/ProcessHardening.h"
 
 #include <malloc.h>
-#include <sys/resource.h>
 
 int main(int argc, char** argv) {
-    // A core dump would hold the file password and every record in clear text.
-    const struct rlimit noCore { 0, 0 };
-    ::setrlimit(RLIMIT_CORE, &noCore);
+    // Before anything is read: the file password and every record will be in this memory.
+    HardenProcess();
     // One short run: large blocks come from the heap and stay there, so memory freed by one step is
     // reused by the next instead of being mapped afresh, page by page.
     ::mallopt(M_MMAP_THRESHOLD, 1 << 30);

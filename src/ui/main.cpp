@@ -1,5 +1,6 @@
 #include "core/app/CommandLineInfo.h"
 #include "core/platform/DesktopRegistration.h"
+#include "core/platform/ProcessHardening.h"
 #include "core/resources/Version.h"
 #include "ui/app/LockwardenApp.h"
 #include "ui/database/FilePasswordDlg.h"
@@ -11,21 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef NDEBUG
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#endif
-
 namespace {
-
-// Memory holds file passwords and deciphered records: no core file may carry them to disk.
-void DisableCoreDumps() {
-#ifdef NDEBUG
-    const struct rlimit none = {0, 0};
-    ::setrlimit(RLIMIT_CORE, &none);
-    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-#endif
-}
 
 QStringList ArgumentsOf(int argc, char** argv) {
     QStringList args;
@@ -37,7 +24,8 @@ QStringList ArgumentsOf(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    DisableCoreDumps();
+    // Every build: memory will hold file passwords and deciphered records.
+    HardenProcess();
 
     // --help and --version answer without a display.
     CCommandLineInfo info;

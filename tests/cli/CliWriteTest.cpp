@@ -191,10 +191,12 @@ TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
     EXPECT_EQ(ListOf(strDb, "new pass\n"), "Alpha\nALPHA\nalpha\nbeta\nzeta\n\xC3\xA9"
                                            "clair\n\xC3\x89zra\n");
 
-    // An empty entry removes it: no password is asked, and the fields are stored in clear.
+    // An empty entry removes it: no password is asked, and the fields are stored in clear, which the
+    // user is told.
     const CCliResult removed = RunCli({QStringLiteral("passwd"), strDb}, "new pass\n\n");
     ASSERT_EQ(removed.nExit, 0);
-    EXPECT_EQ(removed.err, QByteArray());
+    EXPECT_EQ(removed.err,
+              "lockwarden-cli: " + strDb.toUtf8() + ": No file password: anyone who has the file can read it.\n");
     const QByteArray bytes = ReadFile(strDb);
     EXPECT_EQ(bytes.at(23), '\0');
     EXPECT_TRUE(bytes.contains("https://alpha.example"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/SecureWipe.h"
+
 #include <string>
 
 class CProfileStore;
@@ -10,6 +12,11 @@ class CProfileStore;
 class CAppState {
 public:
     static constexpr const char* kSection = "settings";
+
+    CAppState() = default;
+    ~CAppState() { WipeString(m_strFilePassword); }
+    CAppState(const CAppState&) = default;
+    CAppState& operator=(const CAppState&) = default;
 
     void ReadSettings(const CProfileStore& store);
     void WriteSettings(CProfileStore& store) const;

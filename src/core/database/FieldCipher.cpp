@@ -1,5 +1,7 @@
 #include "core/database/FieldCipher.h"
 
+#include "core/platform/SecureWipe.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -75,10 +77,12 @@ std::string Rotate(const std::string& strKey, std::string strText, bool bLeft) {
 } // namespace
 
 std::string EncipherText(std::string strKey, std::string strText) {
+    const CWipeOnExit wipe({&strKey}); // a copy of the file password
     return Rotate(strKey, std::move(strText), true);
 }
 
 std::string DecipherText(std::string strKey, std::string strText) {
+    const CWipeOnExit wipe({&strKey});
     return Rotate(strKey, std::move(strText), false);
 }
 

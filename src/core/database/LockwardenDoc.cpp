@@ -5,6 +5,7 @@
 #include "core/framework/Archive.h"
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
+#include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
@@ -25,6 +26,7 @@ void CLockwardenDoc::Serialize(CArchive& ar) {
         SiteDatabaseFormat::Write(ar, m_app.m_strFilePassword, m_sites);
     } else {
         std::string strBanner, strCheck;
+        const CWipeOnExit wipe({&strCheck}); // the password enciphered with itself
         SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
         SiteDatabaseFormat::ReadRecords(ar, m_app.m_strFilePassword, m_sites);
     }
@@ -52,12 +54,12 @@ void CLockwardenDoc::DeleteContents() {
 }
 
 bool CLockwardenDoc::OnNewDocument() {
-    m_app.m_strFilePassword.clear();
+    WipeString(m_app.m_strFilePassword);
     return CDocument::OnNewDocument();
 }
 
 bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
-    const std::string strPrevious = m_app.m_strFilePassword;
+    std::string strPrevious = m_app.m_strFilePassword;
     // Others may read the file while we look at it; a writer asking for the lock is kept out. The load
     // reads this same descriptor, so the records are those of the file whose password passed, even when
     // another program puts a new file at the path while the user types.
@@ -67,6 +69,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         return false;
     }
     std::string strPassword;
+    const CWipeOnExit wipe({&strPrevious, &strPassword});
     {
         // Unbuffered, so the archive's own buffer is the only read-ahead.
         QFile file;
@@ -78,11 +81,13 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             m_prompts.MessageBox(LoadString(IDS_NOT_LOCKWARDEN_FILE), MB_ICONEXCLAMATION | MB_OK);
             return false;
         }
-        const std::string strCheck = ar.ReadString();
+        std::string strCheck = ar.ReadString();
+        const CWipeOnExit wipeCheck({&strCheck});
         if (!strCheck.empty()) {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
             // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
             std::string strEntry;
+            const CWipeOnExit wipeEntry({&strEntry});
             for (;;) {
                 if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
                     return false;
@@ -92,6 +97,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
                 }
                 // A password set on Windows may hold Windows-1252 bytes, which the prompt gives as UTF-8.
                 std::string strWindows;
+                const CWipeOnExit wipeWindows({&strWindows});
                 if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
                     SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck)) {
                     strPassword = strWindows;
@@ -103,14 +109,14 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     }
     // From here until the open ends the document is not whole: nothing may save it.
     const QScopedValueRollback<bool> loading(m_bLoading, true);
-    m_app.m_strFilePassword = strPassword;
+    AssignSecret(m_app.m_strFilePassword, strPassword);
     QFile file;
     const int nSeekError = ::lseek(lock.Handle(), 0, SEEK_SET) != 0 ? errno : 0;
     if (nSeekError != 0 || !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         m_prompts.MessageBox(nSeekError != 0 ? FileErrorText(strPathName, nSeekError)
                                              : FileErrorText(strPathName, file.errorString()),
                              MB_ICONSTOP | MB_OK);
-        m_app.m_strFilePassword = strPrevious;
+        AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
     const bool bLoaded = LoadDocument(file, strPathName);
@@ -119,37 +125,51 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         // A load that could not even start (the file could not be read) left the previous records in
         // place; they keep their own password. After damage the template starts anew anyway.
         if (!IsModified())
-            m_app.m_strFilePassword = strPrevious;
+            AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
     // The time of the file that was read, which a later save compares with the one at the path.
     std::int32_t tTime = 0;
     if (FileAccess::GetFileTime(lock.Handle(), tTime))
         m_tFileTime = tTime;
+    m_fileStamp = FileAccess::GetFileStamp(lock.Handle());
     return true;
+}
+
+bool CLockwardenDoc::IsChangedOnDisk(const QString& strPathName) const {
+    std::int32_t tTime = 0;
+    if (FileAccess::GetFileTime(strPathName, tTime) && tTime != m_tFileTime)
+        return true;
+    // Whole seconds miss a file replaced within the same second; the fuller stamp does not.
+    const FileAccess::CFileStamp stamp = FileAccess::GetFileStamp(strPathName);
+    return stamp.bValid && m_fileStamp.bValid && stamp != m_fileStamp;
+}
+
+void CLockwardenDoc::NoteFileOnDisk(const QString& strPathName) {
+    std::int32_t tTime = 0;
+    if (FileAccess::GetFileTime(strPathName, tTime)) {
+        m_tFileTime = tTime;
+        m_fileStamp = FileAccess::GetFileStamp(strPathName);
+    }
 }
 
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
     if (IsLoading())
         return false;
-    std::int32_t tTime = 0;
-    if (FileAccess::GetFileTime(strPathName, tTime) && tTime != m_tFileTime) {
+    if (IsChangedOnDisk(strPathName)) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
             IDYES)
             return false;
     }
     if (!CDocument::OnSaveDocument(strPathName))
         return false;
-    if (FileAccess::GetFileTime(strPathName, tTime))
-        m_tFileTime = tTime;
+    NoteFileOnDisk(strPathName);
     return true;
 }
 
 void CLockwardenDoc::OnSaveAs() {
     OnFileSaveAs();
-    std::int32_t tTime = 0;
-    if (FileAccess::GetFileTime(GetPathName(), tTime))
-        m_tFileTime = tTime;
+    NoteFileOnDisk(GetPathName());
 }
 
 void CLockwardenDoc::OnChangeFilePassword() {
@@ -157,22 +177,24 @@ void CLockwardenDoc::OnChangeFilePassword() {
     if (strLabel.endsWith(QLatin1Char('*')))
         strLabel[strLabel.size() - 1] = QLatin1Char(' ');
     std::string strEntry = m_app.m_strFilePassword;
+    std::string strAgain;
+    std::string strTrimmed;
+    const CWipeOnExit wipe({&strEntry, &strAgain, &strTrimmed});
     if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == m_app.m_strFilePassword)
         return;
     // A mistyped new password would lock its owner out of every site: it is asked for twice.
-    std::string strAgain;
     if (m_prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
         return;
     if (strAgain != strEntry) {
         m_prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
         return;
     }
-    const std::string strTrimmed = TrimWhiteSpace(strEntry);
+    strTrimmed = TrimWhiteSpace(strEntry);
     // The open takes the password exactly as typed, so the user hears of the blanks before they go.
     if (strTrimmed != strEntry &&
         m_prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
-    m_app.m_strFilePassword = strTrimmed;
+    AssignSecret(m_app.m_strFilePassword, strTrimmed);
     SetModifiedFlag(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/database/SiteInfo.h"
 #include "core/framework/Document.h"
+#include "core/platform/FileAccess.h"
 
 #include <cstdint>
 
@@ -50,6 +51,8 @@ public:
     // three calls above.
     CSiteArray m_sites;
     std::int32_t m_tFileTime = 0;
+    // The file as last read or written, to the nanosecond, with its size and inode.
+    FileAccess::CFileStamp m_fileStamp;
 
 Q_SIGNALS:
     void siteAdded(CSiteInfo* pSite);
@@ -60,5 +63,10 @@ Q_SIGNALS:
     void sitesChanged();
 
 private:
+    // True when the file at the path is not the one last read or written here.
+    bool IsChangedOnDisk(const QString& strPathName) const;
+    // Takes the time and stamp of the file now at the path.
+    void NoteFileOnDisk(const QString& strPathName);
+
     CAppState& m_app;
 };

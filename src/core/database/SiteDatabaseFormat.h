@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/database/SiteInfo.h"
+#include "core/platform/SecureWipe.h"
 
 #include <cstddef>
 #include <string>
@@ -13,6 +14,13 @@ class CArchive;
 // allocations in all rather than one each.
 class CSiteNameList {
 public:
+    CSiteNameList() = default;
+    ~CSiteNameList() { WipeString(m_strText); }
+    CSiteNameList(const CSiteNameList&) = default;
+    CSiteNameList(CSiteNameList&&) = default;
+    CSiteNameList& operator=(const CSiteNameList&) = default;
+    CSiteNameList& operator=(CSiteNameList&&) = default;
+
     std::size_t size() const { return m_ends.size(); }
     bool empty() const { return m_ends.empty(); }
     std::string_view operator[](std::size_t i) const {

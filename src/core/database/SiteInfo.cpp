@@ -2,6 +2,7 @@
 
 #include "core/database/FieldCipher.h"
 #include "core/framework/Archive.h"
+#include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 
 #include <algorithm>
@@ -10,6 +11,11 @@ CSiteInfo::CSiteInfo(std::string strSite, std::string strURL, std::string strUse
                      std::string strNotes)
     : m_strSite(std::move(strSite)), m_strURL(std::move(strURL)), m_strUser(std::move(strUser)),
       m_strPswd(std::move(strPswd)), m_strNotes(std::move(strNotes)) {}
+
+CSiteInfo::~CSiteInfo() {
+    for (std::string* p : {&m_strSite, &m_strURL, &m_strUser, &m_strPswd, &m_strNotes})
+        WipeString(*p);
+}
 
 void CSiteInfo::Serialize(CArchive& ar, const std::string& strKey) {
     std::string* fields[] = {&m_strSite, &m_strURL, &m_strUser, &m_strPswd, &m_strNotes};

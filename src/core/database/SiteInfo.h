@@ -16,6 +16,12 @@ public:
 
     CSiteInfo() = default;
     CSiteInfo(std::string strSite, std::string strURL, std::string strUser, std::string strPswd, std::string strNotes);
+    // The fields are wiped before their memory is freed.
+    ~CSiteInfo();
+    CSiteInfo(const CSiteInfo&) = default;
+    CSiteInfo(CSiteInfo&&) = default;
+    CSiteInfo& operator=(const CSiteInfo&) = default;
+    CSiteInfo& operator=(CSiteInfo&&) = default;
 
     // Writes or reads the five fields, each enciphered with strKey, in the order site, URL, user,
     // password, notes. The object tag is the caller's.

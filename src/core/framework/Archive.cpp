@@ -1,5 +1,7 @@
 #include "core/framework/Archive.h"
 
+#include "core/platform/SecureWipe.h"
+
 #include <QIODevice>
 #include <QString>
 
@@ -42,6 +44,8 @@ CArchive::~CArchive() {
     // and a destructor must not throw.
     if (m_nMode == store && !m_buffer.empty() && m_pDevice != nullptr)
         m_pDevice->write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
+    // The buffer held records as stored, which the file password alone turns back into clear text.
+    WipeString(m_buffer);
 }
 
 // ---- storing ----
@@ -101,6 +105,7 @@ void CArchive::Flush() {
         return;
     const qint64 nWritten = m_pDevice->write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
     const bool bOk = nWritten == static_cast<qint64>(m_buffer.size());
+    WipeMemory(m_buffer.data(), m_buffer.size());
     m_buffer.clear();
     if (!bOk)
         throw CArchiveException(CArchiveException::writeError);

@@ -4,6 +4,7 @@
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
@@ -84,7 +85,14 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     const QScopedValueRollback<bool> loading(m_bLoading, true);
     // One read of the whole file: the archive then works on memory, where asking how much is left costs
     // nothing, instead of asking the file system for its size before every string.
+    // The open checked the size; a file grown since is held to the same limit.
+    if (file.size() > FileAccess::kMaxFileSize) {
+        m_prompts.MessageBox(FileErrorText(strPathName, kErrFileTooLarge), MB_ICONSTOP | MB_OK);
+        return false;
+    }
     QByteArray bytes = file.readAll();
+    // The whole file as stored: the file password alone turns it into every site's clear text.
+    const CWipeBytesOnExit wipe(bytes);
     if (file.error() != QFileDevice::NoError) {
         // The reason as the read gave it, not whatever the system says by the time the message is made.
         m_prompts.MessageBox(FileErrorText(strPathName, file.errorString()), MB_ICONSTOP | MB_OK);
@@ -110,6 +118,7 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
 
 bool CDocument::OnSaveDocument(const QString& strPathName) {
     QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QString strError;

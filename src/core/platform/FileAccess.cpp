@@ -1,6 +1,7 @@
 #include "core/platform/FileAccess.h"
 
 #include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
@@ -76,6 +77,96 @@ bool WriteInPlace(int fd, std::string_view bytes, QString& strError) {
 
 } // namespace
 
+namespace {
+
+CFileStamp StampOf(const struct stat& st) {
+    CFileStamp stamp;
+    stamp.bValid = true;
+    stamp.tSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.nNanoseconds = st.st_mtim.tv_nsec;
+    stamp.nSize = static_cast<std::int64_t>(st.st_size);
+    stamp.nDevice = static_cast<std::uint64_t>(st.st_dev);
+    stamp.nInode = static_cast<std::uint64_t>(st.st_ino);
+    return stamp;
+}
+
+} // namespace
+
+CFileStamp GetFileStamp(const QString& strPath) {
+    struct stat st {};
+    if (strPath.isEmpty() || ::stat(Native(strPath).constData(), &st) != 0)
+        return {};
+    return StampOf(st);
+}
+
+CFileStamp GetFileStamp(int fd) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return {};
+    return StampOf(st);
+}
+
+int OpenRegularFile(const QString& strPath) {
+    const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    int nErr = 0;
+    if (::fstat(fd, &st) != 0)
+        nErr = errno;
+    else if (S_ISDIR(st.st_mode))
+        nErr = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        nErr = kErrNotRegularFile;
+    else if (st.st_size > kMaxFileSize)
+        nErr = kErrFileTooLarge;
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        nErr = errno;
+    if (nErr != 0) {
+        ::close(fd);
+        errno = nErr;
+        return -1;
+    }
+    return fd;
+}
+
+bool ReadRegularFile(const QString& strPath, std::string& strBytes, int& nErr) {
+    const int fd = OpenRegularFile(strPath);
+    if (fd < 0) {
+        nErr = errno;
+        return false;
+    }
+    const CFdCloser closer(fd);
+    // Room for the whole file at once: growing the string would leave copies of it behind in freed memory.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        strBytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    char buffer[1 << 16];
+    const struct CWipeBuffer {
+        char* p;
+        std::size_t n;
+        ~CWipeBuffer() { WipeMemory(p, n); }
+    } wipe{buffer, sizeof buffer};
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            nErr = errno;
+            return false;
+        }
+        // A file that grows while it is read is held to the same limit.
+        if (static_cast<std::int64_t>(strBytes.size()) + n > kMaxFileSize) {
+            nErr = kErrFileTooLarge;
+            return false;
+        }
+        strBytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 bool GetFileTime(const QString& strPath, std::int32_t& tTime) {
     struct stat st {};
     if (strPath.isEmpty() || ::stat(Native(strPath).constData(), &st) != 0)
@@ -107,15 +198,9 @@ CSharedReadLock::~CSharedReadLock() {
 bool CSharedReadLock::Open(const QString& strPath) {
     Close();
     m_nError = 0;
-    const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(strPath);
     if (fd < 0) {
-        m_nError = errno;
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        m_nError = EISDIR;
+        m_nError = errno; // set by OpenRegularFile as it failed
         return false;
     }
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {

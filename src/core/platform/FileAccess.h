@@ -3,11 +3,38 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // File services the document relies on: reading a file while others may read but not write it,
 // last-write times, and a save that never leaves a half-written database behind.
 namespace FileAccess {
+
+// The largest database or CSV file that is read: a file of 100,000 sites is about 10 MB, and a larger one
+// is a mistake (a device, a disk image) that would otherwise fill the memory.
+inline constexpr std::int64_t kMaxFileSize = std::int64_t{256} << 20;
+
+// What tells one version of a file from the next: the modification time to the nanosecond, the size and
+// the inode (a sync tool replaces a file by renaming a new one over it). Invalid when never read.
+struct CFileStamp {
+    bool bValid = false;
+    std::int64_t tSeconds = 0;
+    long nNanoseconds = 0;
+    std::int64_t nSize = 0;
+    std::uint64_t nDevice = 0;
+    std::uint64_t nInode = 0;
+
+    bool operator==(const CFileStamp&) const = default;
+};
+CFileStamp GetFileStamp(const QString& strPath);
+CFileStamp GetFileStamp(int fd);
+
+// Opens strPath for reading without ever blocking (a FIFO would wait for a writer for ever), then refuses
+// anything but a regular file of at most kMaxFileSize bytes. Returns the descriptor, blocking again, or
+// -1 with errno set: EISDIR for a folder, kErrNotRegularFile, kErrFileTooLarge or the system's reason.
+int OpenRegularFile(const QString& strPath);
+// Reads the whole of such a file. False with nErr set as above.
+bool ReadRegularFile(const QString& strPath, std::string& strBytes, int& nErr);
 
 // Last-write time in whole seconds since 1970, low 32 bits. False when the file's attributes cannot be read.
 bool GetFileTime(const QString& strPath, std::int32_t& tTime);
@@ -27,7 +54,8 @@ public:
     CSharedReadLock(const CSharedReadLock&) = delete;
     CSharedReadLock& operator=(const CSharedReadLock&) = delete;
 
-    // Opens the file for reading and takes the shared lock. On failure returns false; Error() says why.
+    // Opens the file for reading (as OpenRegularFile) and takes the shared lock. On failure returns false;
+    // Error() says why.
     bool Open(const QString& strPath);
     void Close();
     int Handle() const { return m_fd; }

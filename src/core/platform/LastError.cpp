@@ -1,5 +1,9 @@
 #include "core/platform/LastError.h"
 
+#include "core/platform/FileAccess.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +16,10 @@ void SetLastErrorReason(const QString& strReason) {
 }
 
 QString GetLastErrorText(int nCode) {
+    if (nCode == kErrNotRegularFile)
+        return LoadString(IDS_NOT_REGULAR_FILE);
+    if (nCode == kErrFileTooLarge)
+        return LoadString(IDS_FILE_TOO_LARGE).arg(FileAccess::kMaxFileSize >> 20);
     QString strText;
     // A code the C library has no description for gets no text, whatever language its
     // "Unknown error" fallback would be worded in.

@@ -11,3 +11,8 @@ QString GetLastErrorText(int nCode);
 // A platform service that fails with a reason of its own (not an errno) records it here; the next
 // GetLastErrorText() returns it once.
 void SetLastErrorReason(const QString& strReason);
+
+// Failures of this program's own, worded by GetLastErrorText(int) like the system's: well outside errno's
+// range, so no system code is ever taken for them.
+inline constexpr int kErrNotRegularFile = 0x4C570001;
+inline constexpr int kErrFileTooLarge = 0x4C570002;

@@ -103,6 +103,10 @@ inline constexpr int IDS_ADDRESS_REFUSED = 32900;
 inline constexpr int IDS_OPENER_NOT_STARTED = 32901;
 inline constexpr int IDS_OPENER_FAILED = 32902;
 inline constexpr int IDS_OPENER_CRASHED = 32903;
+// Files that are not read, and mail addresses that are not opened.
+inline constexpr int IDS_NOT_REGULAR_FILE = 33050;
+inline constexpr int IDS_FILE_TOO_LARGE = 33051;
+inline constexpr int IDS_MAIL_ATTACHMENT_REFUSED = 33052;
 // Why a page printed without the print dialog (/p, /pt, the direct print) could not go out.
 inline constexpr int IDS_NO_PRINTERS = 32910;
 inline constexpr int IDS_NO_DEFAULT_PRINTER = 32911;

@@ -52,6 +52,11 @@ const QHash<int, QString>& Table() {
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
         {IDS_ADDRESS_REFUSED, QStringLiteral("Only web and mail addresses are opened: http, https, ftp and mailto, "
                                              "or an address beginning with www. or ftp.")},
+        {IDS_NOT_REGULAR_FILE, QStringLiteral("This is not a regular file; only a regular file is read.")},
+        {IDS_FILE_TOO_LARGE, QStringLiteral("The file is larger than %1 MB, far more than any database or site "
+                                            "list; it was not read.")},
+        {IDS_MAIL_ATTACHMENT_REFUSED, QStringLiteral("A mail address that asks for a file to be attached is not "
+                                                     "opened.")},
         {IDS_OPENER_NOT_STARTED, QStringLiteral("%1 could not be started: %2")},
         {IDS_OPENER_FAILED, QStringLiteral("%1 could not open the address (exit status %2).")},
         {IDS_OPENER_CRASHED, QStringLiteral("%1 stopped before it could open the address.")},

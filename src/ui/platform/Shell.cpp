@@ -5,6 +5,7 @@
 #include "core/resources/Strings.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace {
@@ -23,6 +24,23 @@ QString SchemeOf(const QString& strUrl) {
             !(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.')))
             return {};
     return strScheme.toLower();
+}
+
+// A mail address whose parameters ask the mail program to attach a file (attach=, attachment=): a stored
+// address could send the user's keys away. Names are matched without regard to case and after
+// percent-decoding, and any of "&", "?" and ";" counts as a separator, since mail programs differ there.
+bool AsksForAttachment(const QString& strUrl) {
+    const qsizetype nQuery = strUrl.indexOf(QLatin1Char('?'));
+    if (nQuery < 0)
+        return false;
+    const QString strQuery = QString::fromUtf8(QByteArray::fromPercentEncoding(strUrl.mid(nQuery + 1).toUtf8()));
+    static const QRegularExpression kSeparators(QStringLiteral("[&?;]"));
+    for (const QString& strParam : strQuery.split(kSeparators)) {
+        const QString strName = strParam.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        if (strName == QStringLiteral("attach") || strName == QStringLiteral("attachment"))
+            return true;
+    }
+    return false;
 }
 
 // Why the opener failed: what it said on its error output, else what its exit status means.
@@ -81,8 +99,14 @@ QString ShellAddress(const QString& strUrl, QString& strReason) {
         return QStringLiteral("ftp://") + strUrl;
     const QString strScheme = SchemeOf(strUrl);
     if (strScheme == QStringLiteral("http") || strScheme == QStringLiteral("https") ||
-        strScheme == QStringLiteral("ftp") || strScheme == QStringLiteral("mailto"))
+        strScheme == QStringLiteral("ftp"))
         return strUrl;
+    if (strScheme == QStringLiteral("mailto")) {
+        if (!AsksForAttachment(strUrl))
+            return strUrl;
+        strReason = LoadString(IDS_MAIL_ATTACHMENT_REFUSED);
+        return {};
+    }
     strReason = LoadString(IDS_ADDRESS_REFUSED);
     return {};
 }

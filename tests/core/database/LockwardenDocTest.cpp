@@ -664,6 +664,77 @@ TEST_F(LockwardenDocTest, SavingOverAFileChangedOnDiskAsksFirst) {
     }
 }
 
+// A sync tool puts a new file of the same size at the path within the same second, or even with the very
+// same modification time: the save still notices, by the nanoseconds or by the inode.
+TEST_F(LockwardenDocTest, AFileReplacedWithinTheSameSecondIsNoticed) {
+    enum class EReplaced { otherNanoseconds, sameTimeNewInode };
+    for (const EReplaced how : {EReplaced::otherNanoseconds, EReplaced::sameTimeNewInode}) {
+        SCOPED_TRACE(how == EReplaced::otherNanoseconds ? "other nanoseconds" : "same time, new inode");
+        const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
+        const timespec ours[2] = {{kEarlier, 100}, {kEarlier, 100}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Native(strPath).constData(), ours, 0), 0);
+        CScene scene;
+        ASSERT_TRUE(scene.Open(strPath, "s3cret"));
+        scene.Edit("bravo");
+        // Their file: the same size (same password length, one site of as many letters).
+        const QString strTheirs = Path("theirs.tmp");
+        const QByteArray theirs = DatabaseBytes("T3cret", {"zulu1"});
+        ASSERT_EQ(theirs.size(), DatabaseBytes("s3cret", {"alpha"}).size());
+        WriteFile(strTheirs, theirs);
+        const long nNanoseconds = how == EReplaced::otherNanoseconds ? 900 : 100;
+        const timespec times[2] = {{kEarlier, nNanoseconds}, {kEarlier, nNanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Native(strTheirs).constData(), times, 0), 0);
+        ASSERT_EQ(::rename(Native(strTheirs).constData(), Native(strPath).constData()), 0);
+        scene.Forget();
+        scene.prompts.AnswerMessage(IDNO);
+
+        EXPECT_FALSE(scene.doc.DoFileSave());
+
+        EXPECT_EQ(scene.prompts.MessageBoxes(), (std::vector<Shown>{{kDiskChanged, kDiskChangedType}}));
+        EXPECT_EQ(ReadFile(strPath), theirs);
+    }
+}
+
+// The file as this document left it is no change: saving twice in one second asks nothing.
+TEST_F(LockwardenDocTest, TheDocumentsOwnSaveIsNoChangeOnDisk) {
+    const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha"});
+    CScene scene;
+    ASSERT_TRUE(scene.Open(strPath, "s3cret"));
+    for (const char* pszName : {"bravo", "charlie"}) {
+        scene.Edit(pszName);
+        EXPECT_TRUE(scene.doc.DoFileSave());
+    }
+    EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
+    EXPECT_EQ(ReadFile(strPath), DatabaseBytes("s3cret", {"alpha", "bravo", "charlie"}));
+}
+
+// A FIFO named as the database answers at once instead of waiting for a writer for ever; a device and a
+// file beyond the size limit are refused before anything is read.
+TEST_F(LockwardenDocTest, OnlyARegularFileOfSaneSizeIsOpened) {
+    const QString strFifo = Path("fifo.lwd");
+    ASSERT_EQ(::mkfifo(Native(strFifo).constData(), 0600), 0);
+    const QString strHuge = Path("huge.lwd");
+    WriteFile(strHuge, DatabaseBytes("", {"alpha"}));
+    ASSERT_EQ(::truncate(Native(strHuge).constData(), FileAccess::kMaxFileSize + 1), 0);
+    const QString strFailed = LoadString(AFX_IDP_FAILED_TO_OPEN_DOC) + QStringLiteral("\n\n");
+    const struct {
+        QString strPath;
+        QString strReason;
+    } cases[] = {
+        {strFifo, LoadString(IDS_NOT_REGULAR_FILE)},
+        {QStringLiteral("/dev/zero"), LoadString(IDS_NOT_REGULAR_FILE)},
+        {strHuge, LoadString(IDS_FILE_TOO_LARGE).arg(FileAccess::kMaxFileSize >> 20)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strPath.toStdString());
+        CScene scene;
+        EXPECT_FALSE(scene.Open(c.strPath));
+        EXPECT_EQ(
+            scene.prompts.MessageBoxes(),
+            (std::vector<Shown>{{strFailed + c.strPath + QStringLiteral(": ") + c.strReason, MB_ICONSTOP | MB_OK}}));
+    }
+}
+
 TEST_F(LockwardenDocTest, CancelledSaveAsStillTakesTheCurrentFileTime) {
     const QString strPath = MakeFile("sites.lwd", "", {"alpha"});
     CScene scene;

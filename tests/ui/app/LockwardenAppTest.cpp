@@ -32,8 +32,10 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QToolBar>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -454,6 +456,26 @@ TEST_F(LockwardenAppTest, EndOfSessionSavesToThePathWithoutAsking) {
     ASSERT_TRUE(doc.OnOpenDocument(strFile));
     EXPECT_EQ(doc.m_sites.size(), 2u);
     EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
+}
+
+// A sync tool replaces the file while it is open and untouched here: the end of the session has nothing
+// of its own to save, and writes nothing over the other program's file, nor asks.
+TEST_F(LockwardenAppTest, EndOfSessionLeavesAnUnmodifiedFileAsAnotherProgramLeftIt) {
+    const QString strFile = MakeDatabase(QStringLiteral("e.lwd"), "");
+    ASSERT_TRUE(Start({strFile}));
+    const QString strOther = MakeDatabase(QStringLiteral("other.lwd"), "", "synced");
+    QFile other(strOther);
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    const QByteArray synced = other.readAll();
+    other.close();
+    ASSERT_EQ(::rename(QFile::encodeName(strOther).constData(), QFile::encodeName(strFile).constData()), 0);
+
+    m_pApp->OnEndSession();
+
+    EXPECT_TRUE(m_prompts.m_shown.empty());
+    QFile file(strFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), synced);
 }
 
 TEST_F(LockwardenAppTest, DroppedFilesOpenOneAfterAnotherAndJoinTheRecentList) {

@@ -51,6 +51,40 @@ TEST(ShellAddress, WebAndMailAddressesGoAndEverythingElseIsRefused) {
     }
 }
 
+// A stored mail address must not make the mail program attach a file: attach and attachment parameters
+// are refused in any case, percent-encoded too, wherever they stand; other parameters go as before.
+TEST(ShellAddress, MailAddressesThatAskForAnAttachmentAreRefused) {
+    struct Case {
+        const char* url;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"mailto:ann@example.com?attach=/home/ann/.ssh/id_rsa", true},
+        {"mailto:ann@example.com?subject=hi&attachment=file:///etc/passwd", true},
+        {"MAILTO:ann@example.com?ATTACH=/etc/passwd", true},
+        {"mailto:ann@example.com?Attachment=x", true},
+        {"mailto:ann@example.com?%61ttach=/etc/passwd", true},
+        {"mailto:ann@example.com?subject=hi%26attach%3D/etc/passwd", true},
+        {"mailto:ann@example.com?body=x&%20attach=/etc/passwd", true},
+        {"mailto:ann@example.com?subject=the attachment", false},
+        {"mailto:ann@example.com?subject=attach", false},
+        {"mailto:ann@example.com?attached-note=x", false},
+        {"mailto:attach@example.com", false},
+        {"https://example.com/?attach=x", false}, // a web address's query is the site's business
+    };
+    for (const Case& c : cases) {
+        QString strReason;
+        const QString strAddress = ShellAddress(QString::fromUtf8(c.url), strReason);
+        if (c.refused) {
+            EXPECT_TRUE(strAddress.isEmpty()) << c.url;
+            EXPECT_EQ(strReason, LoadString(IDS_MAIL_ATTACHMENT_REFUSED)) << c.url;
+        } else {
+            EXPECT_EQ(strAddress, QString::fromUtf8(c.url)) << c.url;
+            EXPECT_TRUE(strReason.isEmpty()) << c.url;
+        }
+    }
+}
+
 // Runs one launch and waits, serving events, for its answer; the reason of a failure comes with it.
 struct COutcome {
     bool bOpened = false;
