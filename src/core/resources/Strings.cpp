@@ -51,7 +51,7 @@ const QHash<int, QString>& Table() {
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
         {IDS_ADDRESS_REFUSED, QStringLiteral("Only web and mail addresses are opened: http, https, ftp and mailto, "
-                                             "or an address beginning with www. or ftp.")},
+                                             "or a host name such as bank.example.com.")},
         {IDS_OPENER_NOT_STARTED, QStringLiteral("%1 could not be started: %2")},
         {IDS_OPENER_FAILED, QStringLiteral("%1 could not open the address (exit status %2).")},
         {IDS_OPENER_CRASHED, QStringLiteral("%1 stopped before it could open the address.")},
