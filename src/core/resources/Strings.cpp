@@ -61,6 +61,11 @@ const QHash<int, QString>& Table() {
                                                 "a default printer, or name a printer with /pt.")},
         {IDS_UNKNOWN_PRINTER, QStringLiteral("Nothing was printed: there is no printer named \"%1\".")},
         {IDS_PRINT_FAILED, QStringLiteral("The page could not be printed on \"%1\".")},
+        {IDS_PRINTER_REJECTS_JOBS, QStringLiteral("Nothing was printed: the printer \"%1\" is not accepting jobs."
+                                                  "\n\nLet it accept jobs again, or choose another printer.")},
+        {IDS_PRINTER_STOPPED, QStringLiteral("Nothing was printed: the printer \"%1\" is stopped.\n\nStart it "
+                                             "again, or choose another printer.")},
+        {IDS_PRINT_JOB_MISSING, QStringLiteral("Nothing was printed: the print service made no job for \"%1\".")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},

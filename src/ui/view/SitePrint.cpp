@@ -5,6 +5,7 @@
 #include "core/resources/Strings.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
+#include "ui/platform/Printers.h"
 #include "ui/view/SiteListModel.h"
 
 #include <QFont>
@@ -68,6 +69,14 @@ void CLockwardenView::OnPrint(QPainter& dc, int nDpiX, int nDpiY) const {
 }
 
 bool CLockwardenView::PrintPage(QPrinter& printer) {
+    // The print service is asked before and after: Qt's word that the page went out is no proof it was taken.
+    const bool bToService = PrintsToService(printer);
+    const QString strRefusal = bToService ? PrinterRefusal(printer.printerName()) : QString();
+    if (!strRefusal.isEmpty()) {
+        m_prompts.MessageBox(strRefusal, MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    const int nLastJob = bToService ? LastPrintJob(printer.printerName()) : 0;
     QPainter dc;
     bool bPrinted = dc.begin(&printer);
     if (bPrinted) {
@@ -77,8 +86,12 @@ bool CLockwardenView::PrintPage(QPrinter& printer) {
     if (!bPrinted) {
         const QString strWhere = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         m_prompts.MessageBox(LoadString(IDS_PRINT_FAILED).arg(strWhere), MB_ICONSTOP | MB_OK);
+        return false;
     }
-    return bPrinted;
+    const QString strMissing = bToService ? PrintJobMissing(printer.printerName(), nLastJob) : QString();
+    if (!strMissing.isEmpty())
+        m_prompts.MessageBox(strMissing, MB_ICONSTOP | MB_OK);
+    return strMissing.isEmpty();
 }
 
 void CLockwardenView::OnFilePrint() {
