@@ -111,6 +111,10 @@ QString LoadString(int nID) {
     return Table().value(nID);
 }
 
+QList<int> StringTableIds() {
+    return Table().keys();
+}
+
 QString PromptOf(int nID) {
     const QString s = LoadString(nID);
     const qsizetype n = s.indexOf(QLatin1Char('\n'));
