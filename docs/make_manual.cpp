@@ -285,8 +285,13 @@ double BlockTop(const QTextDocument& doc, const QTextBlock& block) {
     return doc.documentLayout()->blockBoundingRect(block).top();
 }
 
+// Qt's layout reckons in 1/64 of a point and may put a block that a page break moved a hair above the
+// new page's top. A place within this slack above a page's top belongs to that page, when the contents
+// count pages and when a page is drawn.
+constexpr double kPageSlack = 0.5;
+
 int PageOf(double dY) {
-    return static_cast<int>(dY / kBodyHeight);
+    return static_cast<int>((dY + kPageSlack) / kBodyHeight);
 }
 
 // After a change of format Qt lays out again only the part it thinks has moved, and loses track of later
@@ -433,9 +438,14 @@ public:
         m_painter.save();
         m_painter.translate(kMarginLeft, kMarginTop - nBodyPage * kBodyHeight);
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(0, nBodyPage * kBodyHeight, kBodyWidth, kBodyHeight);
+        // The layout draws every block and line that meets its clip, and the painter's clip hides, but
+        // does not leave out, what lies beyond the page: the last line of the page before, or a heading
+        // of the next page that begins within the slack, would be in the PDF's text twice. The layout's
+        // clip therefore stays the slack inside the page at both ends.
+        const double dTop = nBodyPage * kBodyHeight;
+        context.clip = QRectF(0, dTop + kPageSlack, kBodyWidth, kBodyHeight - 2 * kPageSlack);
         context.palette.setColor(QPalette::Text, Qt::black);
-        m_painter.setClipRect(context.clip);
+        m_painter.setClipRect(QRectF(0, dTop - kPageSlack, kBodyWidth, kBodyHeight + kPageSlack));
         doc.documentLayout()->draw(&m_painter, context);
         m_painter.restore();
     }

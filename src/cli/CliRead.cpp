@@ -89,10 +89,15 @@ int CmdFind(CCli& cli, const CArgs& args) {
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
     const CSiteNameFinder finder(args.positional[1]);
+    bool bFound = false;
     for (std::size_t i : SiteListOrder(names))
-        if (finder.FindIn(names[i]) >= 0)
+        if (finder.FindIn(names[i]) >= 0) {
             cli.WriteField({}, names[i]);
-    return cli.Finish();
+            bFound = true;
+        }
+    // As grep does: a script can tell "nothing matches" from "matches" by the status alone.
+    const int nExit = cli.Finish();
+    return nExit == kExitOk && !bFound ? kExitFailure : nExit;
 }
 
 int CmdShow(CCli& cli, const CArgs& args) {

@@ -8,6 +8,7 @@
 #include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/tools/PasswordPool.h"
+#include "core/tools/SiteOrder.h"
 
 #include <QFile>
 
@@ -68,6 +69,12 @@ CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
     for (const auto& pSite : m_doc.m_sites)
         if (pSite->m_strSite == strSite)
             matches.push_back(pSite.get());
+    // A name typed in another case is the site the list shows under it, as long as that says which.
+    const bool bFolded = matches.empty();
+    if (bFolded)
+        for (const auto& pSite : m_doc.m_sites)
+            if (CompareSiteNames(pSite->m_strSite, strSite) == 0)
+                matches.push_back(pSite.get());
     if (matches.empty()) {
         Fail("no site is named \"" + strSite + "\"");
         return nullptr;
@@ -78,9 +85,11 @@ CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
     if (nPlace >= 1 && nPlace <= matches.size())
         return matches[nPlace - 1];
     const std::string strCount = std::to_string(matches.size());
-    Fail(matches.size() == 1
-             ? "1 site is named \"" + strSite + "\"; choose it with --nth 1"
-             : strCount + " sites are named \"" + strSite + "\"; choose one with --nth 1 to " + strCount);
+    const std::string strNamed =
+        (matches.size() == 1 ? "1 site is named \"" : strCount + " sites are named \"") + strSite + "\"";
+    const std::string strHow = bFolded ? " without regard to case; " : "; ";
+    Fail(matches.size() == 1 ? strNamed + strHow + "choose it with --nth 1"
+                             : strNamed + strHow + "choose one with --nth 1 to " + strCount);
     return nullptr;
 }
 

@@ -56,9 +56,9 @@ public:
     void Fail(const std::string& str);
     void FailAbout(const std::string& strFile, const std::string& str);
 
-    // The record named exactly strSite; when several are, the one that --nth chooses by its place among
-    // them in list order. Equal names sort together and keep their record order, so that place is their
-    // place in the file too.
+    // The record named exactly strSite, else, when none is, the one named so in the list's case-folded
+    // comparison; when several are, the one that --nth chooses by its place among them in list order.
+    // Equal names sort together and keep their record order, so that place is their place in the file too.
     CSiteInfo* FindSite(const std::string& strSite, const CArgs& args);
 
     // A new site password: generated when --generate is given, else read as a secret.

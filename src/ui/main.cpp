@@ -56,6 +56,11 @@ int main(int argc, char** argv) {
         std::fputs(CommandLineUsage().toLocal8Bit().constData(), stderr);
         return 2;
     }
+    if (!checked.m_strUsageError.isEmpty()) {
+        std::fprintf(stderr, "lockwarden: %s\n", checked.m_strUsageError.toLocal8Bit().constData());
+        std::fputs(CommandLineUsage().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
 
     CQtPrompts prompts(RunFilePasswordDlg);
     CLockwardenApp app(prompts);

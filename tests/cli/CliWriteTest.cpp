@@ -536,3 +536,23 @@ TEST(CliWrite, DuplicatedNamesAreCountedAndReachedByTheirPlace) {
     EXPECT_EQ(onlyNth.nExit, 2);
     EXPECT_TRUE(onlyNth.err.startsWith("lockwarden-cli: edit: nothing to change\n")) << onlyNth.err.constData();
 }
+
+// A name typed in another case reaches the site when it is the only one so named; several ask for --nth.
+TEST(CliWrite, EditAndRemoveTakeANameInAnotherCaseWhenItIsTheOnlyOne) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("case.lwd"));
+    const QString strCsv = dir.filePath(QStringLiteral("case.csv"));
+    WriteFile(strCsv, "site,url,user,password,notes\r\nBank,,b,p,\r\nshop,,s1,p,\r\nShop,,s2,p,\r\nmail,,m,p,\r\n");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}).nExit, 0);
+    const QByteArray db = QFile::encodeName(strDb);
+
+    const CCliResult several = RunCli({QStringLiteral("rm"), strDb, QStringLiteral("SHOP")});
+    EXPECT_EQ(several.nExit, 1);
+    EXPECT_EQ(several.err, "lockwarden-cli: " + db +
+                               ": 2 sites are named \"SHOP\" without regard to case; choose one with --nth 1 to 2\n");
+    EXPECT_EQ(RunCli({QStringLiteral("edit"), strDb, QStringLiteral("bank"), QStringLiteral("--user=new")}).nExit, 0);
+    EXPECT_EQ(RunCli({QStringLiteral("rm"), strDb, QStringLiteral("MAIL")}).nExit, 0);
+    EXPECT_EQ(RunCli({QStringLiteral("rm"), strDb, QStringLiteral("SHOP"), QStringLiteral("--nth=2")}).nExit, 0);
+    EXPECT_EQ(ExportRows(strDb, "").join('|'), "shop,,s1,p,|Bank,,new,p,");
+}

@@ -30,6 +30,11 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
     }
     if (m_nShellCommand == FileNew && !m_strFileName.isEmpty())
         m_nShellCommand = FileOpen;
+    // A print with nothing to print, or to nobody, would put a blank form on the default printer.
+    if (m_nShellCommand == FilePrint && m_strFileName.isEmpty())
+        m_strUsageError = QStringLiteral("/p needs the database file to print");
+    else if (m_nShellCommand == FilePrintTo && (m_strFileName.isEmpty() || m_strPrinterName.isEmpty()))
+        m_strUsageError = QStringLiteral("/pt needs the database file and the name of the printer");
 }
 
 bool CCommandLineInfo::ParseParamFlag(const QString& strFlag) {
@@ -64,9 +69,13 @@ void CCommandLineInfo::ParseParamNotFlag(const QString& strParam) {
 
 QString CommandLineUsage() {
     return QStringLiteral("Usage: lockwarden [FILE.lwd]\n"
+                          "       lockwarden /p FILE.lwd\n"
+                          "       lockwarden /pt FILE.lwd PRINTER [DRIVER PORT]\n"
                           "Keeps internet site logins in one password-protected database file.\n"
                           "\n"
                           "  FILE.lwd       open this database at start\n"
+                          "  /p             print the database's shown site on the default printer and exit\n"
+                          "  /pt            print it on PRINTER and exit (DRIVER and PORT are ignored)\n"
                           "  -Unregister    remove this user's desktop registration and settings\n"
                           "  --help         show this help and exit\n"
                           "  --version      show the version and exit\n");

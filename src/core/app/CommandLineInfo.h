@@ -25,6 +25,9 @@ public:
     bool m_bShowVersion = false;
     // The first option beginning with "--" that is none of ours: the command line is in error.
     QString m_strBadOption;
+    // Why a printing switch cannot be carried out (/p without a file, /pt without a file or a printer):
+    // the command line is in error and nothing is printed. Empty when it can.
+    QString m_strUsageError;
 
 private:
     bool ParseParamFlag(const QString& strFlag);

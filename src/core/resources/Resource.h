@@ -112,6 +112,10 @@ inline constexpr int IDS_NO_PRINTERS = 32910;
 inline constexpr int IDS_NO_DEFAULT_PRINTER = 32911;
 inline constexpr int IDS_UNKNOWN_PRINTER = 32912;
 inline constexpr int IDS_PRINT_FAILED = 32913;
+// What the print service says of a printer before a page goes to it, and of the job after.
+inline constexpr int IDS_PRINTER_REJECTS_JOBS = 33150;
+inline constexpr int IDS_PRINTER_STOPPED = 33151;
+inline constexpr int IDS_PRINT_JOB_MISSING = 33152;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

@@ -51,7 +51,7 @@ const QHash<int, QString>& Table() {
         {IDS_KEEP_OR_CANCEL_FIRST,
          QStringLiteral("You are entering or changing data.\n\nYou must Keep or Cancel first.")},
         {IDS_ADDRESS_REFUSED, QStringLiteral("Only web and mail addresses are opened: http, https, ftp and mailto, "
-                                             "or an address beginning with www. or ftp.")},
+                                             "or a host name such as bank.example.com.")},
         {IDS_NOT_REGULAR_FILE, QStringLiteral("This is not a regular file; only a regular file is read.")},
         {IDS_FILE_TOO_LARGE, QStringLiteral("The file is larger than %1 MB, far more than any database or site "
                                             "list; it was not read.")},
@@ -66,6 +66,11 @@ const QHash<int, QString>& Table() {
                                                 "a default printer, or name a printer with /pt.")},
         {IDS_UNKNOWN_PRINTER, QStringLiteral("Nothing was printed: there is no printer named \"%1\".")},
         {IDS_PRINT_FAILED, QStringLiteral("The page could not be printed on \"%1\".")},
+        {IDS_PRINTER_REJECTS_JOBS, QStringLiteral("Nothing was printed: the printer \"%1\" is not accepting jobs."
+                                                  "\n\nLet it accept jobs again, or choose another printer.")},
+        {IDS_PRINTER_STOPPED, QStringLiteral("Nothing was printed: the printer \"%1\" is stopped.\n\nStart it "
+                                             "again, or choose another printer.")},
+        {IDS_PRINT_JOB_MISSING, QStringLiteral("Nothing was printed: the print service made no job for \"%1\".")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},
@@ -109,6 +114,10 @@ const QHash<int, QString>& Table() {
 
 QString LoadString(int nID) {
     return Table().value(nID);
+}
+
+QList<int> StringTableIds() {
+    return Table().keys();
 }
 
 QString PromptOf(int nID) {

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QUrl>
 
 CBitmapButton::CBitmapButton(QWidget* pParent) : QPushButton(pParent) {
     setFixedSize(sizeHint());
@@ -84,8 +85,10 @@ CAboutDlg::CAboutDlg(CPrompts& prompts, QWidget* pParent) : QDialog(pParent), m_
     setWindowIcon(QApplication::windowIcon());
 }
 
+// The subject goes percent-encoded: a mail program may cut an unencoded link at its first blank.
 QString CAboutDlg::MailLink() {
-    return QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=Concerning your program Lockwarden");
+    const QByteArray subject = QUrl::toPercentEncoding(QStringLiteral("Concerning your program Lockwarden"));
+    return QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=") + QString::fromLatin1(subject);
 }
 
 // The opener's answer comes when it has ended; the box stays open either way.

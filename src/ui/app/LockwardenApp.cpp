@@ -145,8 +145,8 @@ bool CLockwardenApp::Unregister() {
 }
 
 // /p and /pt: the file's shown site goes to the default or the named printer without a dialog, and the
-// program ends. The printer is looked for first, so that a start that cannot print says so before it
-// asks for the file's password. The driver and port of /pt name nothing on this system.
+// program ends. The printer is looked for, and asked whether it takes jobs, first, so that a start that
+// cannot print says so before it asks for the file's password. The driver and port of /pt name nothing on this system.
 bool CLockwardenApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     const bool bNamed = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
     QString strPrinter;
@@ -156,6 +156,10 @@ bool CLockwardenApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         const QString strText = LoadString(nNoPrinter);
         m_prompts.MessageBox(nNoPrinter == IDS_UNKNOWN_PRINTER ? strText.arg(info.m_strPrinterName) : strText,
                              MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    if (const QString strRefusal = PrinterRefusal(strPrinter); !strRefusal.isEmpty()) {
+        m_prompts.MessageBox(strRefusal, MB_ICONSTOP | MB_OK);
         return false;
     }
     if (!OpenDocumentFile(QFileInfo(info.m_strFileName).absoluteFilePath()))

@@ -43,6 +43,31 @@ bool AsksForAttachment(const QString& strUrl) {
     return false;
 }
 
+// A host name with a dot, such as "bank.example.com", perhaps with a port and a path: what a user types
+// into a browser's address bar without a scheme. Labels are letters, digits and inner hyphens.
+bool IsBareHostAddress(const QString& strUrl) {
+    const qsizetype nEnd = strUrl.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
+    QString strHost = nEnd < 0 ? strUrl : strUrl.left(nEnd);
+    const qsizetype nColon = strHost.indexOf(QLatin1Char(':'));
+    if (nColon >= 0) {
+        static const QRegularExpression port(QStringLiteral("^[0-9]{1,5}$"));
+        if (!port.match(strHost.mid(nColon + 1)).hasMatch())
+            return false;
+        strHost.truncate(nColon);
+    }
+    const QStringList labels = strHost.split(QLatin1Char('.'));
+    if (labels.size() < 2)
+        return false;
+    for (const QString& strLabel : labels) {
+        if (strLabel.isEmpty() || strLabel.front() == QLatin1Char('-') || strLabel.back() == QLatin1Char('-'))
+            return false;
+        for (QChar c : strLabel)
+            if (!c.isLetterOrNumber() && c != QLatin1Char('-'))
+                return false;
+    }
+    return true;
+}
+
 // Why the opener failed: what it said on its error output, else what its exit status means.
 QString OpenerReason(int nExitCode, QProcess::ExitStatus status, const QByteArray& said) {
     const QString strSaid = QString::fromLocal8Bit(said).trimmed();
@@ -92,11 +117,14 @@ void RunOpener(const QString& strTarget, QObject* pContext, ShellDone onDone) {
 
 } // namespace
 
-QString ShellAddress(const QString& strUrl, QString& strReason) {
-    if (strUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
-        return QStringLiteral("http://") + strUrl;
+QString ShellAddress(const QString& strStored, QString& strReason) {
+    // Blanks around a pasted URL are no part of it; the stored text itself is left as it is.
+    const QString strUrl = strStored.trimmed();
+    // Plain http is upgraded or warned about by every browser today, so a bare "www." goes as https.
     if (strUrl.startsWith(QStringLiteral("ftp."), Qt::CaseInsensitive))
         return QStringLiteral("ftp://") + strUrl;
+    if (strUrl.startsWith(QStringLiteral("www."), Qt::CaseInsensitive) || IsBareHostAddress(strUrl))
+        return QStringLiteral("https://") + strUrl;
     const QString strScheme = SchemeOf(strUrl);
     if (strScheme == QStringLiteral("http") || strScheme == QStringLiteral("https") ||
         strScheme == QStringLiteral("ftp"))

@@ -14,8 +14,9 @@ using ShellDone = std::function<void(bool bOpened)>;
 
 // What the opener is given for a URL, or an empty text with strReason set when it gets nothing: only web
 // and mail addresses (http, https, ftp, mailto) leave the program, so a shared database cannot make the
-// desktop run a program or open a local file. As the Windows shell does, "www." opens as a web page and
-// "ftp." as an FTP address; any other URL goes exactly as stored.
+// desktop run a program or open a local file. Blanks around the URL are left out. A bare host name
+// ("bank.example.com/login") and "www." open as https pages, "ftp." as an FTP address; any other URL goes
+// as stored.
 QString ShellAddress(const QString& strUrl, QString& strReason);
 
 // A URL from the user's data, through ShellAddress.

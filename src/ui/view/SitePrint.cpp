@@ -6,6 +6,7 @@
 #include "core/resources/Strings.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
+#include "ui/platform/Printers.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QFont>
@@ -80,6 +81,14 @@ CSitePrinter::CSitePrinter(CLockwardenView& view, CWndPrompts& prompts, CAppPrin
     : QObject(&view), m_view(view), m_prompts(prompts), m_printer(printer) {}
 
 bool CSitePrinter::PrintPage(QPrinter& printer) {
+    // The print service is asked before and after: Qt's word that the page went out is no proof it was taken.
+    const bool bToService = PrintsToService(printer);
+    const QString strRefusal = bToService ? PrinterRefusal(printer.printerName()) : QString();
+    if (!strRefusal.isEmpty()) {
+        m_prompts.MessageBox(strRefusal, MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    const int nLastJob = bToService ? LastPrintJob(printer.printerName()) : 0;
     QPainter dc;
     bool bPrinted = dc.begin(&printer);
     if (bPrinted) {
@@ -89,8 +98,12 @@ bool CSitePrinter::PrintPage(QPrinter& printer) {
     if (!bPrinted) {
         const QString strWhere = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         m_prompts.MessageBox(LoadString(IDS_PRINT_FAILED).arg(strWhere), MB_ICONSTOP | MB_OK);
+        return false;
     }
-    return bPrinted;
+    const QString strMissing = bToService ? PrintJobMissing(printer.printerName(), nLastJob) : QString();
+    if (!strMissing.isEmpty())
+        m_prompts.MessageBox(strMissing, MB_ICONSTOP | MB_OK);
+    return strMissing.isEmpty();
 }
 
 void CSitePrinter::OnFilePrint() {

@@ -66,6 +66,34 @@ TEST(CommandLineInfo, AnUnknownLongOptionIsAnErrorAndNoFile) {
     }
 }
 
+// A print needs its file, and /pt its printer too; without them the command line is in error.
+TEST(CommandLineInfo, APrintWithoutItsFileOrPrinterIsAUsageError) {
+    struct UsageCase {
+        std::vector<const char*> args;
+        bool bError;
+    };
+    const UsageCase cases[] = {{{"/p"}, true},
+                               {{"-P"}, true},
+                               {{"/pt"}, true},
+                               {{"/pt", "/a.lwd"}, true},
+                               {{"/a.lwd", "/pt"}, true},
+                               {{"/p", "/a.lwd"}, false},
+                               {{"/a.lwd", "/p"}, false},
+                               {{"/pt", "/a.lwd", "Office"}, false},
+                               {{"/a.lwd"}, false},
+                               {{}, false}};
+    for (const UsageCase& c : cases) {
+        QStringList args;
+        for (const char* psz : c.args)
+            args.push_back(QString::fromUtf8(psz));
+        CCommandLineInfo info;
+        info.ParseCommandLine(args);
+        EXPECT_EQ(!info.m_strUsageError.isEmpty(), c.bError) << args.join(QLatin1Char(' ')).toStdString();
+    }
+    EXPECT_TRUE(CommandLineUsage().contains(QStringLiteral("\n  /p ")));
+    EXPECT_TRUE(CommandLineUsage().contains(QStringLiteral("\n  /pt ")));
+}
+
 TEST(CommandLineInfo, HelpVersionAndPrinterArguments) {
     CCommandLineInfo info;
     info.ParseCommandLine({QStringLiteral("--version")});

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -77,8 +79,15 @@ TEST(AboutDlg, MailButtonIsBlackWhenUpAndRedWhilePressed) {
 }
 
 TEST(AboutDlg, MailLinkGoesToTheDesktopAndAFailureIsReportedWithTheBoxStillOpen) {
+    // Encoded, the link holds no blank; decoded, its subject is the program's own words.
     EXPECT_EQ(CAboutDlg::MailLink(),
-              QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=Concerning your program Lockwarden"));
+              QStringLiteral("mailto:" LOCKWARDEN_SUPPORT_ADDRESS "?subject=Concerning%20your%20program%20Lockwarden"));
+    const QUrl link(CAboutDlg::MailLink(), QUrl::StrictMode);
+    EXPECT_TRUE(link.isValid()) << link.errorString().toStdString();
+    EXPECT_EQ(link.scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(link.path(), QStringLiteral(LOCKWARDEN_SUPPORT_ADDRESS));
+    EXPECT_EQ(QUrlQuery(link).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+              QStringLiteral("Concerning your program Lockwarden"));
     CScriptedPrompts prompts;
     CAboutDlg dlg(prompts);
     QStringList opened;

@@ -25,8 +25,8 @@ TEST(ShellAddress, WebAndMailAddressesGoAndEverythingElseIsRefused) {
         {"http://a b", "http://a b"}, // as stored, blanks and all
         {"ftp://files.example/x", "ftp://files.example/x"},
         {"mailto:ann@example.com?subject=hi there", "mailto:ann@example.com?subject=hi there"},
-        {"www.bank.example", "http://www.bank.example"},
-        {"WWW.Bank.example/a?b", "http://WWW.Bank.example/a?b"},
+        {"www.bank.example", "https://www.bank.example"},
+        {"WWW.Bank.example/a?b", "https://WWW.Bank.example/a?b"},
         {"ftp.files.example", "ftp://ftp.files.example"},
         {"file:///etc/passwd", nullptr},
         {"/usr/bin/xterm", nullptr},
@@ -34,8 +34,26 @@ TEST(ShellAddress, WebAndMailAddressesGoAndEverythingElseIsRefused) {
         {"javascript:alert(1)", nullptr},
         {"smb://server/share", nullptr},
         {"-e sh", nullptr},
-        {" https://bank.example", nullptr}, // a leading blank is no scheme
-        {"bank.example", nullptr},
+        // Blanks around the URL are left out for the check and the launch.
+        {"  https://bank.example", "https://bank.example"},
+        {"\thttps://bank.example/a b \r\n", "https://bank.example/a b"},
+        {" www.bank.example ", "https://www.bank.example"},
+        {" file:///etc/passwd", nullptr},
+        // A bare host name opens as an https page, with its port and path.
+        {"bank.example.com", "https://bank.example.com"},
+        {" bank.example.com/login?x=1#top ", "https://bank.example.com/login?x=1#top"},
+        {"bank.example.com:8443/a", "https://bank.example.com:8443/a"},
+        {"my-bank.co.uk", "https://my-bank.co.uk"},
+        {"bücher.example", "https://bücher.example"},
+        // ...and nothing that only looks like one.
+        {"bank", nullptr},
+        {"bank.example.com:x/a", nullptr},
+        {"-bank.example", nullptr},
+        {"bank..example", nullptr},
+        {"bank.example.com.", nullptr},
+        {"bank example.com", nullptr},
+        {"../etc/passwd", nullptr},
+        {"   ", nullptr},
         {"", nullptr},
     };
     for (const Case& c : cases) {
@@ -107,7 +125,7 @@ TEST(ShellOpen, TheRealOpenerIsRunAndItsExitStatusIsTheAnswer) {
         const auto outcome = Await(ShellOpen, QStringLiteral("www.bank.example"));
         ASSERT_TRUE(outcome);
         EXPECT_TRUE(outcome->bOpened);
-        EXPECT_EQ(opener.Log(), QByteArray("http://www.bank.example\n"));
+        EXPECT_EQ(opener.Log(), QByteArray("https://www.bank.example\n"));
     }
     {
         CFakeOpener opener(4, QStringLiteral("xdg-open: no method available for opening mailto:x"));

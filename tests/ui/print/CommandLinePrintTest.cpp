@@ -6,6 +6,7 @@
 #include "ui/app/LockwardenApp.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/platform/Printers.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QComboBox>
@@ -13,7 +14,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileSystemWatcher>
+#include <QPainter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -191,6 +195,128 @@ TEST_F(PrintWithCups, PrintThroughTheViewGoesToThePrinterChosenInPrintSetup) {
     ASSERT_TRUE(m_pApp->m_pRouter->Execute(ID_FILE_PRINT));
     EXPECT_EQ(m_prompts.m_dialogsShown.size(), 2);
     ExpectTheSitesPage(NextPdf());
+}
+
+// The queue made to refuse: cupsreject (it takes no jobs) or cupsdisable (it is stopped and holds them).
+// Each test puts the queue back as it was.
+struct RefusalCase {
+    const char* name;
+    const char* pszRefuse; // the command that makes the queue refuse
+    const char* pszUndo;
+    QString message;
+};
+
+class PrintOnARefusingQueue : public PrintWithCups, public ::testing::WithParamInterface<RefusalCase> {
+protected:
+    void SetUp() override {
+        PrintWithCups::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_EQ(QProcess::execute(QString::fromLatin1(GetParam().pszRefuse), {kQueue}), 0);
+        m_bRefusing = true;
+        m_nLastJob = LastPrintJob(kQueue);
+    }
+    void TearDown() override {
+        if (m_bRefusing) {
+            EXPECT_EQ(QProcess::execute(QString::fromLatin1(GetParam().pszUndo), {kQueue}), 0);
+        }
+        PrintWithCups::TearDown();
+    }
+    static CScriptedPrompts::Shown Refused() { return {GetParam().message, MB_ICONSTOP | MB_OK}; }
+    void ExpectNothingPrinted() {
+        EXPECT_EQ(LastPrintJob(kQueue), m_nLastJob) << "a job was made";
+        EXPECT_TRUE(QDir(m_strOut).entryList(QDir::Files).isEmpty());
+    }
+
+    bool m_bRefusing = false;
+    int m_nLastJob = 0;
+};
+
+TEST_P(PrintOnARefusingQueue, TheCommandLineSaysSoAndEndsWithStatus1) {
+    const QString strFile = MakeDatabase();
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("/p"), strFile},
+          QStringList{QStringLiteral("/pt"), strFile, kQueue, QStringLiteral("d"), QStringLiteral("p")}}) {
+        SCOPED_TRACE(args.front().toStdString());
+        m_prompts.m_shown.clear();
+        EXPECT_FALSE(Start(args));
+        EXPECT_EQ(m_pApp->m_nExitCode, 1);
+        EXPECT_EQ(m_prompts.MessageBoxes(), std::vector<CScriptedPrompts::Shown>{Refused()});
+        EXPECT_TRUE(m_prompts.m_passwordFieldsShown.empty()) << "no password asked for a page that cannot print";
+        m_pApp->ExitInstance();
+        m_pApp.reset();
+    }
+    ExpectNothingPrinted();
+}
+
+TEST_P(PrintOnARefusingQueue, PrintInTheWindowSaysSo) {
+    const QString strFile = MakeDatabase();
+    m_prompts.EnterPassword("pw");
+    ASSERT_TRUE(Start({strFile}));
+    m_pApp->Printer().setPrinterName(kQueue);
+    m_prompts.AnswerDialog(IDOK);
+    ASSERT_TRUE(m_pApp->m_pRouter->Execute(ID_FILE_PRINT));
+    EXPECT_EQ(m_prompts.MessageBoxes(), std::vector<CScriptedPrompts::Shown>{Refused()});
+    ExpectNothingPrinted();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queue, PrintOnARefusingQueue,
+    ::testing::Values(RefusalCase{"Rejecting", "cupsreject", "cupsaccept",
+                                  QStringLiteral("Nothing was printed: the printer \"LockwardenPDF\" is not accepting "
+                                                 "jobs.\n\nLet it accept jobs again, or choose another printer.")},
+                      RefusalCase{"Stopped", "cupsdisable", "cupsenable",
+                                  QStringLiteral("Nothing was printed: the printer \"LockwardenPDF\" is stopped.\n\n"
+                                                 "Start it again, or choose another printer.")}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+// A page Qt reports as printed, on a queue that took it and on one that refused it after the question
+// before the print: only the job the print service made counts.
+TEST_F(PrintWithCups, AfterThePrintOnlyAJobTheServiceMadeCounts) {
+    const auto printThroughQt = [] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(kQueue);
+        EXPECT_TRUE(PrintsToService(printer));
+        QPainter dc;
+        EXPECT_TRUE(dc.begin(&printer));
+        dc.drawText(100, 100, QStringLiteral("page"));
+        EXPECT_TRUE(dc.end()) << "Qt says it printed";
+    };
+    const int nBefore = LastPrintJob(kQueue);
+    printThroughQt();
+    EXPECT_EQ(PrintJobMissing(kQueue, nBefore), QString());
+    EXPECT_GT(LastPrintJob(kQueue), nBefore);
+    EXPECT_FALSE(NextPdf().isEmpty());
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {kQueue}), 0);
+    const int nRefused = LastPrintJob(kQueue);
+    printThroughQt();
+    const QString strMissing = PrintJobMissing(kQueue, nRefused);
+    EXPECT_EQ(QProcess::execute(QStringLiteral("cupsaccept"), {kQueue}), 0);
+    EXPECT_TRUE(strMissing.startsWith(
+        QStringLiteral("Nothing was printed: the print service made no job for \"LockwardenPDF\".\n\n")))
+        << strMissing.toStdString();
+    EXPECT_TRUE(strMissing.contains(QStringLiteral("not accepting jobs"))) << strMissing.toStdString();
+    EXPECT_EQ(LastPrintJob(kQueue), nRefused);
+}
+
+// Print Preview paints the page for the screen only: no job is looked for, and none is made.
+TEST_F(PrintWithCups, PreviewOnTheQueueMakesNoJobAndSaysNothing) {
+    const QString strFile = MakeDatabase();
+    m_prompts.EnterPassword("pw");
+    ASSERT_TRUE(Start({strFile}));
+    m_pApp->Printer().setPrinterName(kQueue);
+    const int nLastJob = LastPrintJob(kQueue);
+    int nPages = -1;
+    m_prompts.ScriptDialog([&nPages](QDialog& dlg) {
+        if (auto* pPreview = dlg.findChild<QPrintPreviewWidget*>())
+            nPages = pPreview->pageCount();
+        return IDCANCEL;
+    });
+    ASSERT_TRUE(m_pApp->m_pRouter->Execute(ID_FILE_PRINT_PREVIEW));
+    EXPECT_EQ(nPages, 1);
+    EXPECT_EQ(m_prompts.Messages(), QStringList());
+    EXPECT_EQ(LastPrintJob(kQueue), nLastJob);
 }
 
 // Run by ctest with CUPS_SERVER on a socket where nothing listens: the print service is not running.

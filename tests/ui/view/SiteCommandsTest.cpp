@@ -326,6 +326,37 @@ TEST_F(SiteCommandsTest, AFailingOpenerIsReportedWithItsReasonAndTheUrl) {
     }
 }
 
+// Through the real launch: blanks around a stored URL and a bare host name do not stop Go URL, and the
+// site keeps its URL as it was typed.
+TEST_F(SiteCommandsTest, GoUrlOpensAPastedUrlWithBlanksAndABareHostAsHttps) {
+    struct Case {
+        const char* url;
+        QByteArray opened;
+    };
+    const Case cases[] = {
+        {"  https://bank.example ", "https://bank.example\n"},
+        {"bank.example.com", "https://bank.example.com\n"},
+        {"www.bank.example", "https://www.bank.example\n"},
+    };
+    for (const Case& c : cases) {
+        CAppState app;
+        CScriptedWndPrompts prompts;
+        CLockwardenDoc doc(app, prompts);
+        doc.AddSite(std::make_unique<CSiteInfo>("bank", c.url, "", "", ""));
+        CSecretClipboard clipboard;
+        CLockwardenView view(doc, app, prompts, clipboard);
+        view.OnInitialUpdate();
+        CFakeOpener opener(0);
+        view.OnGoUrl();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !opener.Log().isEmpty(); }, 10000)) << c.url;
+        QTest::qWait(50);
+        EXPECT_EQ(opener.Log(), c.opened) << c.url;
+        EXPECT_EQ(prompts.Messages(), QStringList()) << c.url;
+        EXPECT_EQ(view.ShownSite().m_strURL, c.url);
+        EXPECT_EQ(doc.m_sites.front()->m_strURL, c.url);
+    }
+}
+
 // ---- Notes ----
 
 TEST_F(SiteCommandsTest, NotesAreTitledByTheCurrentListItem) {

@@ -1,0 +1,44 @@
+// Prints the fixed words of every message the program can show, for the manual's check: one piece a line,
+// after the string's number and a tab. A message is cut at its placeholders and line breaks, since the
+// manual writes a file's name in place of "%1" and " / " between paragraphs.
+#include "core/resources/MenuTemplates.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cstdio>
+
+int main() {
+    // Names, titles and the status bar's panes: the string table holds them too, and they are no message.
+    QSet<int> notMessages = {IDR_MAINFRAME,        AFX_IDS_APP_TITLE, AFX_IDS_IDLEMESSAGE, AFX_IDS_COMPANY_NAME,
+                             AFX_IDS_OPENFILE,     AFX_IDS_SAVEFILE,  AFX_IDS_ALLFILTER,   AFX_IDS_UNTITLED,
+                             AFX_IDS_UNNAMED_FILE, ID_NEXT_PANE,      ID_PREV_PANE,        ID_INDICATOR_SITES,
+                             ID_INDICATOR_CAPS,    ID_INDICATOR_NUM,  ID_FILE_MRU_FILE1};
+    // A command's prompt string is its status-bar prompt and tooltip.
+    for (const CCommandItem& item : MainFrameCommands())
+        for (int i = 0; i < item.nCount; ++i)
+            notMessages.insert(item.nID + i);
+    QList<int> ids = StringTableIds();
+    std::sort(ids.begin(), ids.end());
+    static const QRegularExpression cut(QStringLiteral("%[0-9]|\\n+"));
+    static const QRegularExpression letter(QStringLiteral("[A-Za-z]"));
+    for (const int nID : ids) {
+        if (notMessages.contains(nID))
+            continue;
+        for (QString strPiece : LoadString(nID).split(cut)) {
+            strPiece = strPiece.trimmed();
+            while (!strPiece.isEmpty() && (strPiece.front() == u'"' || strPiece.front() == u' '))
+                strPiece.remove(0, 1);
+            while (!strPiece.isEmpty() && (strPiece.back() == u'"' || strPiece.back() == u' '))
+                strPiece.chop(1);
+            // "?", ")." and the like are left between placeholders; they say nothing on their own.
+            if (strPiece.count(letter) < 4)
+                continue;
+            std::printf("%d\t%s\n", nID, strPiece.toUtf8().constData());
+        }
+    }
+    return 0;
+}
