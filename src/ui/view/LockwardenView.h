@@ -47,6 +47,8 @@ public:
     void ClearFields();
     void ShowSite(int i);
     void ShowSelected();
+    // Selects and shows this record, while browsing; nothing for one the list does not hold.
+    void ShowRecord(const CSiteInfo* pSite);
     void SetReadOnly(bool b);
     static std::string MaskPassword(const std::string& strPswd) { return ::MaskPassword(strPswd); }
     // Pull (true: controls to members) or push (false: members to controls) the four fields.

@@ -32,6 +32,17 @@ void CLockwardenView::OnEditFind() {
     }
 }
 
+void CLockwardenView::ShowRecord(const CSiteInfo* pSite) {
+    if (!IsBrowsing())
+        return;
+    for (int i = 0; i < SiteCount(); ++i)
+        if (m_pModel->At(i) == pSite) {
+            SelectItem(i);
+            ShowSelected();
+            return;
+        }
+}
+
 int CLockwardenView::FindSite(const std::string& strText, int& pos, int nStep, int nOffset) const {
     const int count = m_pModel->Count();
     if (strText.empty() || !m_bReadOnly || count <= 0 || m_nCurSite < 0)
