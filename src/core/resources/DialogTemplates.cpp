@@ -75,7 +75,8 @@ constexpr std::array kCreatePasswordsItems = {
     CDialogItem{IDC_NEW_PASSWORD, EControlKind::Edit, kEdit | ES_READONLY | ES_CENTER, 12, 100, 82, 12, "",
                 "New Password"},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 36, 11, 47, 8, "Length (5 - 20)"},
-    // Below the stated controls, which keep their places: the window is 12 units taller for it.
+    // The created password's strength, below the other controls, which keep their places: the window is 12
+    // units taller for it.
     CDialogItem{IDC_NEW_PASSWORD_STRENGTH, EControlKind::Static, SS_CENTER, 4, 138, 98, 8, "", "Strength"},
 };
 

@@ -394,14 +394,14 @@ PasswordPool::RandomBytes FixedRandom() {
     };
 }
 
-TEST_F(CreatePasswordsDlgTest, TheCreatedPasswordGetsAStrengthLineBelowTheStatedControls) {
+TEST_F(CreatePasswordsDlgTest, TheCreatedPasswordGetsAStrengthLineBelowTheOtherControls) {
     CCreatePasswordsDlg& dlg = Open();
     QLabel* pStrength = FindControl<QLabel>(&dlg, IDC_NEW_PASSWORD_STRENGTH);
     ASSERT_NE(pStrength, nullptr);
     EXPECT_EQ(pStrength->accessibleName(), QStringLiteral("Strength"));
     EXPECT_TRUE(pStrength->text().isEmpty());
 
-    // The stated controls keep their places; the line is below the last of them, inside the window.
+    // The other controls keep their places; the line is below the last of them, inside the window.
     for (const CDialogItem& item : FindDialogTemplate(IDD_CREATE_PASSWORDS).items) {
         if (item.nID == IDC_STATIC || item.nID == IDC_NEW_PASSWORD_STRENGTH)
             continue;
