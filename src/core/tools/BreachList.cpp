@@ -27,6 +27,14 @@ bool IsUpperHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
+// IsUpperHex by table, for the lines of the list.
+const std::array<bool, 256> kUpperHex = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = IsUpperHex(static_cast<char>(c));
+    return table;
+}();
+
 // Sixteen hex digits from p as a number: where a key stands between two others.
 std::uint64_t Leading64(const char* p, int nDigits) {
     std::uint64_t n = 0;
@@ -118,7 +126,7 @@ public:
             std::int64_t nStart = search.nLo;
             std::int64_t nLength = search.nHi - search.nLo;
             if (nLength > kBlock) {
-                nStart = std::clamp(Guess(search) - kBlock / 2, search.nLo, search.nHi - kBlock);
+                nStart = std::clamp(Guess(search) - kBlock / 4, search.nLo, search.nHi - kBlock);
                 nLength = kBlock;
             }
             if (!Read(nStart, nLength, strError))
@@ -215,7 +223,7 @@ private:
             --nLength;
         bool bGood = nLength >= static_cast<std::size_t>(m_nKeyLen) + 2 && p[m_nKeyLen] == ':';
         for (int i = 0; bGood && i < m_nKeyLen; ++i)
-            bGood = IsUpperHex(p[i]);
+            bGood = kUpperHex[static_cast<unsigned char>(p[i])];
         std::uint64_t nCount = 0;
         for (std::size_t i = m_nKeyLen + 1; bGood && i < nLength; ++i) {
             const auto nDigit = static_cast<unsigned>(p[i] - '0');
@@ -282,8 +290,12 @@ private:
                     return result == EResult::narrowed ? Settled(search) : result;
                 a = static_cast<std::size_t>(search.nLo - m_nBufStart);
             }
-            while (a < b) {
-                const std::size_t m = a + (b - a) / 2;
+            // Where the keys say the target stands, twice, then by halves: the keys of a list that is not spread
+            // evenly cannot make the search slower than halving.
+            for (int nStep = 0; a < b; ++nStep) {
+                const std::size_t m = nStep < 2
+                                          ? std::clamp(static_cast<std::size_t>(Guess(search) - m_nBufStart), a, b - 1)
+                                          : a + (b - a) / 2;
                 const void* pBefore = m > a ? ::memrchr(m_buf.data() + a, '\n', m - a) : nullptr;
                 const std::size_t s =
                     pBefore == nullptr ? a

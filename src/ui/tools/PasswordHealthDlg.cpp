@@ -173,6 +173,12 @@ void CPasswordHealthDlg::CheckAgain() {
 }
 
 void CPasswordHealthDlg::OnStep() {
+    // Sites added or removed without a Refresh (in a nested event loop): the check starts over rather than
+    // read records that may be gone.
+    if (m_doc.m_sites.size() != m_pCheck->Sites().size()) {
+        CheckAgain();
+        return;
+    }
     QElapsedTimer clock;
     clock.start();
     std::vector<CFinding> found;
