@@ -17,6 +17,11 @@ int main() {
                              AFX_IDS_OPENFILE,     AFX_IDS_SAVEFILE,  AFX_IDS_ALLFILTER,   AFX_IDS_UNTITLED,
                              AFX_IDS_UNNAMED_FILE, ID_NEXT_PANE,      ID_PREV_PANE,        ID_INDICATOR_SITES,
                              ID_INDICATOR_CAPS,    ID_INDICATOR_NUM,  ID_FILE_MRU_FILE1};
+    // The password health window's own lines and its file filter, and the generator's strength line: texts
+    // of a window, not messages.
+    for (const int nID : {IDS_BREACH_LIST_FILTER, IDS_HEALTH_CHECKING, IDS_HEALTH_DONE, IDS_HEALTH_NOTHING,
+                          IDS_HEALTH_NO_LIST, IDS_HEALTH_LIST_FAILED, IDS_NEW_PASSWORD_STRENGTH})
+        notMessages.insert(nID);
     // A command's prompt string is its status-bar prompt and tooltip.
     for (const CCommandItem& item : MainFrameCommands())
         for (int i = 0; i < item.nCount; ++i)

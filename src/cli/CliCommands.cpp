@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliAnalyze.h"
 #include "cli/CliArgs.h"
 #include "cli/CliRead.h"
 #include "cli/CliSession.h"
@@ -29,13 +30,15 @@ constexpr const char* kUsage =
     "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
+    "       lockwarden-cli analyze FILE [--breached LIST] [--json]\n"
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
     "password first when the file has one, then the new password or the site password the command needs.\n"
     "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n"
     "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
-    "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n";
+    "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n"
+    "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n";
 
 struct CCommand {
     const char* pszName;
@@ -81,6 +84,7 @@ const std::vector<CCommand>& Commands() {
           {"--no-punctuation", EArg::flag},
           {"--count", EArg::value}},
          CmdGenerate},
+        {"analyze", 1, {{"--breached", EArg::value}, {"--json", EArg::flag}}, CmdAnalyze},
     };
     return commands;
 }

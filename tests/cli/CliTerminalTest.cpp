@@ -125,3 +125,16 @@ TEST(CliTerminal, ThreeWrongPasswordsEndIt) {
     EXPECT_FALSE(run.m_screen.contains("Password: "));
     EXPECT_TRUE(run.m_process.readAllStandardOutput().isEmpty());
 }
+
+// analyze counts the passwords it checks on the terminal and wipes the count before it ends; the findings
+// go to standard output alone.
+TEST(CliTerminal, AnalyzeShowsItsProgressOnTheTerminalOnly) {
+    CTerminalRun run({QStringLiteral("analyze"), DataFile(kFixture)});
+    run.TypeAfter("Password: ", "fixture\n");
+    EXPECT_EQ(run.Finish(), 1);
+    EXPECT_TRUE(run.m_screen.contains("\ranalyze: 7 of 7 passwords checked")) << run.m_screen.constData();
+    EXPECT_TRUE(run.m_screen.endsWith("\r\033[K")) << run.m_screen.constData();
+    const QByteArray out = run.m_process.readAllStandardOutput();
+    EXPECT_FALSE(out.contains("analyze: ")) << out.constData();
+    EXPECT_TRUE(out.contains(": weak: ")) << out.constData();
+}

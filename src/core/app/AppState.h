@@ -6,9 +6,9 @@
 
 class CProfileStore;
 
-// The state the program's windows share for the whole run: the eight application settings and the
-// password of the open database. The settings are read once at start-up and written once at exit;
-// the file password is never written anywhere.
+// The state the program's windows share for the whole run: the application settings (the design's eight,
+// and the breach list) and the password of the open database. The settings are read once at start-up and written once
+// at exit; the file password is never written anywhere.
 class CAppState {
 public:
     static constexpr const char* kSection = "settings";
@@ -30,4 +30,7 @@ public:
     int m_bPunctuation = 0;
     int m_bNumbers = 0;
     int m_bMixedCase = 0;
+    // The breach list the password health window looks passwords up in: a file or a folder, as the file
+    // system names it; empty for none.
+    std::string m_strBreachList;
 };

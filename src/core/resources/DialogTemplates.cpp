@@ -75,6 +75,9 @@ constexpr std::array kCreatePasswordsItems = {
     CDialogItem{IDC_NEW_PASSWORD, EControlKind::Edit, kEdit | ES_READONLY | ES_CENTER, 12, 100, 82, 12, "",
                 "New Password"},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 36, 11, 47, 8, "Length (5 - 20)"},
+    // The created password's strength, below the other controls, which keep their places: the window is 12
+    // units taller for it.
+    CDialogItem{IDC_NEW_PASSWORD_STRENGTH, EControlKind::Static, SS_CENTER, 4, 138, 98, 8, "", "Strength"},
 };
 
 // The text box comes last in the tab order, so "OK" takes the focus when the dialog opens.
@@ -86,6 +89,18 @@ constexpr std::array kFindSiteItems = {
     CDialogItem{IDC_FIND_TEXT, EControlKind::Edit, kEdit, 7, 7, 99, 12, "", "Find Site Containing"},
 };
 
+// The breach list's path is typed or chosen; the findings fill the list as the check goes on, the worst
+// first, and the line below it says how far the check is.
+constexpr std::array kPasswordHealthItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 9, 44, 8, "&Breach list:"},
+    CDialogItem{IDC_BREACH_LIST, EControlKind::Edit, kEdit, 52, 7, 200, 12, ""},
+    CDialogItem{IDC_BREACH_LIST_BROWSE, EControlKind::PushButton, WS_TABSTOP, 258, 6, 55, 14, "Choose..."},
+    CDialogItem{IDC_HEALTH_FINDINGS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 26, 306, 150,
+                "Site|Kind|Detail", "Passwords to change"},
+    CDialogItem{IDC_HEALTH_STATUS, EControlKind::Static, SS_LEFT, 7, 179, 245, 17, "", "Progress"},
+    CDialogItem{IDC_HEALTH_CHECK_AGAIN, EControlKind::PushButton, WS_TABSTOP, 258, 180, 55, 14, "Check Again"},
+};
+
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 constexpr std::array kTemplates = {
@@ -94,10 +109,12 @@ constexpr std::array kTemplates = {
     CDialogTemplate{IDD_NOTES, "Dialog", 286, 202, kDialogFont, kDialogPointSize, kPopup, kNotesItems},
     CDialogTemplate{IDD_FILE_PASSWORD, "Enter File Password", 158, 56, kDialogFont, kDialogPointSize, kPopup,
                     kFilePasswordItems},
-    CDialogTemplate{IDD_CREATE_PASSWORDS, "Create Passwords", 105, 140, kDialogFont, kDialogPointSize, kPopup,
+    CDialogTemplate{IDD_CREATE_PASSWORDS, "Create Passwords", 105, 152, kDialogFont, kDialogPointSize, kPopup,
                     kCreatePasswordsItems},
     CDialogTemplate{IDD_FIND_SITE, "Find Site Containing...", 113, 65, kDialogFont, kDialogPointSize, kPopup,
                     kFindSiteItems},
+    CDialogTemplate{IDD_PASSWORD_HEALTH, "Password Health", 320, 200, kDialogFont, kDialogPointSize,
+                    DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kPasswordHealthItems},
 };
 
 } // namespace

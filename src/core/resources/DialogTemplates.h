@@ -15,6 +15,7 @@ enum class EControlKind {
     CheckBox,        // a check box that toggles by itself
     ComboBox,        // a combo box; CBS_DROPDOWN or CBS_DROPDOWNLIST says whether it can be typed into
     OwnerDrawButton, // a push button the program paints itself (the About box's mail button)
+    ListView,        // a list of rows in columns (a report-style list view); its text names the columns, "|" between
 };
 
 // Style bits, with the values Windows gives them; which ones apply depends on the kind. Alignment, border

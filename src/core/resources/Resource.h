@@ -35,6 +35,7 @@ inline constexpr int IDD_NOTES = 133;
 inline constexpr int IDD_FILE_PASSWORD = 138;
 inline constexpr int IDD_CREATE_PASSWORDS = 141;
 inline constexpr int IDD_FIND_SITE = 142;
+inline constexpr int IDD_PASSWORD_HEALTH = 150;
 
 // Controls.
 inline constexpr int IDC_STATIC = -1;
@@ -68,6 +69,13 @@ inline constexpr int IDC_PUNCTUATION = 1016;
 inline constexpr int IDC_CREATE_PASSWORD = 1017;
 inline constexpr int IDC_NEW_PASSWORD = 1018;
 inline constexpr int IDC_PASSWORDS_TO_CLIPBOARD = 1027;
+inline constexpr int IDC_NEW_PASSWORD_STRENGTH = 1100; // the strength line under the created password
+// The password health window's controls.
+inline constexpr int IDC_BREACH_LIST = 1101;
+inline constexpr int IDC_BREACH_LIST_BROWSE = 1102;
+inline constexpr int IDC_HEALTH_FINDINGS = 1103;
+inline constexpr int IDC_HEALTH_STATUS = 1104;
+inline constexpr int IDC_HEALTH_CHECK_AGAIN = 1105;
 
 // Commands of the program.
 inline constexpr int ID_DOCUMENTATION = 32772;
@@ -81,6 +89,7 @@ inline constexpr int ID_GO_URL = 32783;
 inline constexpr int ID_CREATE_PASSWORDS = 32789;
 inline constexpr int ID_CHANGE_FILE_PSWD = 32791;
 inline constexpr int ID_SITE_NOTES = 32799;
+inline constexpr int ID_PASSWORD_HEALTH = 33100;
 
 // Messages of the program.
 inline constexpr int IDS_SITE_REQUIRED = 32784;
@@ -116,6 +125,14 @@ inline constexpr int IDS_PRINT_FAILED = 32913;
 inline constexpr int IDS_PRINTER_REJECTS_JOBS = 33150;
 inline constexpr int IDS_PRINTER_STOPPED = 33151;
 inline constexpr int IDS_PRINT_JOB_MISSING = 33152;
+// The password health window.
+inline constexpr int IDS_BREACH_LIST_FILTER = 33101;
+inline constexpr int IDS_HEALTH_CHECKING = 33102;
+inline constexpr int IDS_HEALTH_DONE = 33103;
+inline constexpr int IDS_HEALTH_NOTHING = 33104;
+inline constexpr int IDS_HEALTH_NO_LIST = 33105;
+inline constexpr int IDS_HEALTH_LIST_FAILED = 33106;
+inline constexpr int IDS_NEW_PASSWORD_STRENGTH = 33107;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

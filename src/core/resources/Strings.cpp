@@ -71,6 +71,13 @@ const QHash<int, QString>& Table() {
         {IDS_PRINTER_STOPPED, QStringLiteral("Nothing was printed: the printer \"%1\" is stopped.\n\nStart it "
                                              "again, or choose another printer.")},
         {IDS_PRINT_JOB_MISSING, QStringLiteral("Nothing was printed: the print service made no job for \"%1\".")},
+        {IDS_BREACH_LIST_FILTER, QStringLiteral("Breach Lists (*.txt)")},
+        {IDS_HEALTH_CHECKING, QStringLiteral("Checking: %1 of %2 passwords")},
+        {IDS_HEALTH_DONE, QStringLiteral("%1 passwords to change on %2 sites")},
+        {IDS_HEALTH_NOTHING, QStringLiteral("No password to change")},
+        {IDS_HEALTH_NO_LIST, QStringLiteral("No breach list chosen: breached passwords are not looked for")},
+        {IDS_HEALTH_LIST_FAILED, QStringLiteral("Breached passwords are not looked for: %1")},
+        {IDS_NEW_PASSWORD_STRENGTH, QStringLiteral("Strength: %1")},
 
         // Command prompt strings.
         {ID_SITE_ADD, QStringLiteral("Add new site\nAdd")},
@@ -83,6 +90,7 @@ const QHash<int, QString>& Table() {
         {ID_DOCUMENTATION, QStringLiteral("Lockwarden documentation\nDocumentation")},
         {ID_START_WITH_MRU, QStringLiteral("Open the Most Recently Used document at program startup\nOpen With MRU")},
         {ID_CREATE_PASSWORDS, QStringLiteral("Create Passwords")},
+        {ID_PASSWORD_HEALTH, QStringLiteral("Find empty, weak, reused and breached passwords\nPassword Health")},
         {ID_CHANGE_FILE_PSWD, QStringLiteral("Change the file's Password\nChange File Pswd")},
         {ID_EDIT_FIND, QStringLiteral("Find the Site with specified text\nFind Ctrl+F")},
         {ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy")},

@@ -12,6 +12,7 @@
 #include "ui/platform/KeyboardLocks.h"
 #include "ui/platform/SecretClipboard.h"
 #include "ui/tools/CreatePasswordsDlg.h"
+#include "ui/tools/PasswordHealthDlg.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAction>
@@ -125,6 +126,25 @@ void CMainFrame::RegisterCommands() {
     m_router.Register(ID_APP_EXIT, [this] { close(); });
     m_router.Register(
         ID_CREATE_PASSWORDS, [this] { OnCreatePasswords(); }, [this](CCmdUI& ui) { OnUpdateCreatePasswords(ui); });
+    m_router.Register(ID_PASSWORD_HEALTH, [this] { OnPasswordHealth(); });
+}
+
+CPasswordHealthDlg* CMainFrame::PasswordHealthDlg() const {
+    return m_pPasswordHealthDlg.data();
+}
+
+void CMainFrame::OnPasswordHealth() {
+    if (m_pPasswordHealthDlg == nullptr) {
+        m_pPasswordHealthDlg = new CPasswordHealthDlg(m_doc, m_app, m_prompts, this);
+        m_pPasswordHealthDlg->setAttribute(Qt::WA_DeleteOnClose);
+        // The report follows the sites, whoever changes them (Keep, Remove, New, Open), and a chosen row
+        // shows its site in the form.
+        connect(&m_doc, &CLockwardenDoc::sitesChanged, m_pPasswordHealthDlg, &CPasswordHealthDlg::Refresh);
+        connect(m_pPasswordHealthDlg, &CPasswordHealthDlg::siteChosen, m_pView, &CLockwardenView::ShowRecord);
+    }
+    m_pPasswordHealthDlg->show();
+    m_pPasswordHealthDlg->raise();
+    m_pPasswordHealthDlg->activateWindow();
 }
 
 void CMainFrame::OnCreatePasswords() {

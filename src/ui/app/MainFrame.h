@@ -3,6 +3,7 @@
 #include "core/app/WindowPlacement.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -10,6 +11,7 @@ class CAppState;
 class CCmdUI;
 class CCommandRouter;
 class CCreatePasswordsDlg;
+class CPasswordHealthDlg;
 class CLockwardenDoc;
 class CLockwardenView;
 class CPrompts;
@@ -50,6 +52,9 @@ public:
     // View > Create Passwords...: opens the generator; enabled only while there is none.
     void OnCreatePasswords();
     void OnUpdateCreatePasswords(CCmdUI& cmdUI) const;
+    // View > Password Health...: opens the report, or brings the open one forward.
+    void OnPasswordHealth();
+    CPasswordHealthDlg* PasswordHealthDlg() const;
 
     // Each time a document is shown: the saved placement on the first two calls, else shown and raised.
     void ActivateFrame(int nCmdShow = SW_SHOW);
@@ -109,6 +114,7 @@ private:
     // Made before the view and let go after it, which clears our secret from the clipboard as it goes.
     std::unique_ptr<CSecretClipboard> m_pSecretClipboard;
     CLockwardenView* m_pView = nullptr;
+    QPointer<CPasswordHealthDlg> m_pPasswordHealthDlg;
     QToolBar* m_wndToolBar = nullptr;
     QMenu* m_pRecentMenu = nullptr;
     QLabel* m_paneMessage = nullptr;

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +18,9 @@
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QStyle>
+#include <QTreeView>
 
 #include <algorithm>
 #include <climits>
@@ -135,6 +138,26 @@ QComboBox* CreateComboBox(const CDialogItem& item, QWidget& parent, const CUnits
     return pCombo;
 }
 
+// A report-style list: whole rows are chosen, one at a time; nothing is edited in place. It comes with an
+// empty model holding the column names, which the owner may replace with a model of its own.
+QTreeView* CreateListView(const CDialogItem& item, QWidget& parent) {
+    auto* pList = new QTreeView(&parent);
+    pList->setRootIsDecorated(false);
+    pList->setItemsExpandable(false);
+    pList->setUniformRowHeights(true);
+    pList->setAllColumnsShowFocus(true);
+    pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pList->setFrameShape((item.nStyle & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
+    const QStringList columns = Text(item.pszText).split(QLatin1Char('|'));
+    auto* pModel = new QStandardItemModel(0, static_cast<int>(columns.size()), pList);
+    pModel->setHorizontalHeaderLabels(columns);
+    pList->setModel(pModel);
+    pList->header()->setStretchLastSection(true);
+    return pList;
+}
+
 // A static of one line's height shows one line, cut at its edge; a taller one wraps at word breaks.
 bool IsOneLine(int nHeight, const QFontMetrics& metrics) {
     return nHeight < 2 * metrics.height();
@@ -164,6 +187,8 @@ QWidget* CreateControl(const CDialogItem& item, QWidget& parent, const CUnits& u
         return new QCheckBox(Text(item.pszText), &parent);
     case EControlKind::ComboBox:
         return CreateComboBox(item, parent, units);
+    case EControlKind::ListView:
+        return CreateListView(item, parent);
     }
     return new QWidget(&parent);
 }

@@ -5,18 +5,22 @@
 #include "core/platform/LastError.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "core/tools/PasswordStrength.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/SecretClipboard.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 
 #include <algorithm>
 #include <cerrno>
+#include <sodium.h>
+
 #include <sodium.h>
 
 namespace {
@@ -64,6 +68,7 @@ CCreatePasswordsDlg::CCreatePasswordsDlg(CAppState& app, CPrompts& prompts, CSec
     m_pNumbersCheck = FindControl<QCheckBox>(this, IDC_NUMBERS);
     m_pPunctuationCheck = FindControl<QCheckBox>(this, IDC_PUNCTUATION);
     m_pCreateButton = FindControl<QPushButton>(this, IDC_CREATE_PASSWORD);
+    m_pStrengthLabel = FindControl<QLabel>(this, IDC_NEW_PASSWORD_STRENGTH);
     connect(m_pCreateButton, &QPushButton::clicked, this, &CCreatePasswordsDlg::OnCreatePassword);
     connect(FindControl<QPushButton>(this, IDC_PASSWORDS_TO_CLIPBOARD), &QPushButton::clicked, this,
             &CCreatePasswordsDlg::OnPasswordsToClipboard);
@@ -104,6 +109,7 @@ bool CCreatePasswordsDlg::UpdateData(bool bSaveAndValidate) {
 bool CCreatePasswordsDlg::DoDataExchange(bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
         m_pNewPasswordEdit->setText(m_strNewPassword);
+        ShowStrength();
         m_pLengthEdit->setText(QString::number(m_nLength));
         m_pMixedCaseCheck->setChecked(m_bMixedCase != 0);
         m_pNumbersCheck->setChecked(m_bNumbers != 0);
@@ -126,6 +132,19 @@ bool CCreatePasswordsDlg::DoDataExchange(bool bSaveAndValidate) {
     m_bNumbers = m_pNumbersCheck->isChecked() ? 1 : 0;
     m_bPunctuation = m_pPunctuationCheck->isChecked() ? 1 : 0;
     return true;
+}
+
+void CCreatePasswordsDlg::ShowStrength() {
+    if (m_strNewPassword.isEmpty()) {
+        m_pStrengthLabel->clear();
+        return;
+    }
+    QByteArray bytes = m_strNewPassword.toLatin1();
+    const CStrength strength =
+        EstimateStrength(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    sodium_memzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    m_pStrengthLabel->setText(
+        LoadString(IDS_NEW_PASSWORD_STRENGTH).arg(QString::fromLatin1(StrengthWord(strength.word))));
 }
 
 void CCreatePasswordsDlg::RefuseLength(int nMessage) {

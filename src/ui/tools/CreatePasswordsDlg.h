@@ -14,6 +14,7 @@ class CPrompts;
 class CSecretClipboard;
 class QCheckBox;
 class QCloseEvent;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -72,6 +73,8 @@ private:
     bool MakePassword(const std::string& strPool, std::size_t nLength, std::string& strPassword);
     // The length cannot be used: says why, and puts the focus on the length box with its text selected.
     void RefuseLength(int nMessage);
+    // The line under the new password: zxcvbn's word for it, or nothing while there is none.
+    void ShowStrength();
 
     CAppState& m_app;
     CPrompts& m_prompts;
@@ -82,5 +85,6 @@ private:
     QCheckBox* m_pNumbersCheck = nullptr;
     QCheckBox* m_pPunctuationCheck = nullptr;
     QPushButton* m_pCreateButton = nullptr;
+    QLabel* m_pStrengthLabel = nullptr;
     bool m_bDestroyed = false;
 };

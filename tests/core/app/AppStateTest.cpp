@@ -75,20 +75,24 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     state.m_bHidePswd = 0;
     state.m_strSiteName = "My Bank";
     state.m_strFind = "ban";
+    state.m_strBreachList = "/data/pwned-passwords-sha1-ordered-by-hash.txt";
     Write(state);
     const CAppState back = ReadBack();
     EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0}));
     EXPECT_EQ(back.m_strSiteName, "My Bank");
     EXPECT_EQ(back.m_strFind, "ban");
+    EXPECT_EQ(back.m_strBreachList, "/data/pwned-passwords-sha1-ordered-by-hash.txt");
 
-    // The keys as other programs and older versions know them, "bPuncuation" spelling included.
+    // The keys as other programs and older versions know them, "bPuncuation" spelling included, and the
+    // breach list's of the password health window.
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("settings")});
     raw.beginGroup(QStringLiteral("settings"));
     QStringList keys = raw.childKeys();
     keys.sort();
     EXPECT_EQ(keys.join(QLatin1Char(' ')),
-              QStringLiteral("bHidePswd bMixedCase bNumbers bOpenMRU bPuncuation nLength strFind strSiteName"));
+              QStringLiteral("bHidePswd bMixedCase bNumbers bOpenMRU bPuncuation nLength strBreachList strFind "
+                             "strSiteName"));
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
@@ -130,7 +134,7 @@ TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(raw.childKeys().size(), 9) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.childKeys().size(), 10) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }

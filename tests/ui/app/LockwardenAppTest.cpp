@@ -11,6 +11,7 @@
 #include "ui/framework/DialogBuilder.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/tools/CreatePasswordsDlg.h"
+#include "ui/tools/PasswordHealthDlg.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAbstractButton>
@@ -35,6 +36,7 @@
 
 #include <QTest>
 #include <QToolBar>
+#include <QTreeView>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -824,4 +826,53 @@ TEST_F(LockwardenAppTest, TypedTextInTheFormOfAnEmptyDatabaseHoldsTheWindow) {
         EXPECT_TRUE(Frame().close());
         m_pApp.reset();
     }
+}
+
+TEST_F(LockwardenAppTest, PasswordHealthFollowsTheViewAndShowsTheChosenSite) {
+    const QString strPath = m_home.filePath(QStringLiteral("health.lwd"));
+    {
+        CAppState state;
+        CScriptedPrompts prompts;
+        CLockwardenDoc doc(state, prompts);
+        doc.AddSite(std::make_unique<CSiteInfo>("alpha", "", "", "q7#Vk2!pL9xZw4", ""));
+        doc.AddSite(std::make_unique<CSiteInfo>("beta", "", "", "q7#Vk2!pL9xZw4", ""));
+        doc.AddSite(std::make_unique<CSiteInfo>("gamma", "", "", "Zr8$mW2#kQ5!x", ""));
+        ASSERT_TRUE(doc.OnSaveDocument(strPath));
+    }
+    ASSERT_TRUE(Start({strPath}));
+    ASSERT_EQ(View().SiteCount(), 3);
+    Action(ID_PASSWORD_HEALTH)->trigger();
+    const QPointer<CPasswordHealthDlg> pDlg = Frame().PasswordHealthDlg();
+    ASSERT_FALSE(pDlg.isNull());
+    EXPECT_TRUE(pDlg->isVisible());
+    EXPECT_FALSE(pDlg->isModal());
+    EXPECT_EQ(pDlg->parentWidget(), &Frame());
+    ASSERT_EQ(pDlg->Findings().size(), 2u); // alpha and beta share a password
+
+    // A row chosen shows its site in the form.
+    auto* pList = FindControl<QTreeView>(pDlg.data(), IDC_HEALTH_FINDINGS);
+    pList->setCurrentIndex(pList->model()->index(1, 0));
+    EXPECT_EQ(View().CurrentSite()->m_strSite, "beta");
+    EXPECT_EQ(pDlg->Findings().size(), 2u);
+
+    // While a site is being entered, a chosen row leaves the form alone.
+    View().OnSiteAdd();
+    const int nCurrent = View().CurrentIndex();
+    pList->setCurrentIndex(pList->model()->index(0, 0));
+    EXPECT_TRUE(View().IsDataEntry());
+    EXPECT_EQ(View().CurrentIndex(), nCurrent);
+    View().OnSiteCancel();
+    EXPECT_EQ(View().CurrentSite()->m_strSite, "beta");
+
+    // Remove through the view: the report follows.
+    m_prompts.AnswerMessage(IDYES);
+    View().OnSiteRemove();
+    EXPECT_EQ(View().SiteCount(), 2);
+    for (int i = 0; i < 1000 && pDlg->IsChecking(); ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(pDlg->Findings().empty());
+
+    // The menu item brings the open report forward rather than opening another.
+    Action(ID_PASSWORD_HEALTH)->trigger();
+    EXPECT_EQ(Frame().PasswordHealthDlg(), pDlg.data());
 }

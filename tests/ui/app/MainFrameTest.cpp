@@ -112,6 +112,7 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  &Status Bar\t [check]"),
         QStringLiteral("  -"),
         QStringLiteral("  Create Passwords...\t"),
+        QStringLiteral("  Password Health...\t"),
         QStringLiteral("&Help"),
         QStringLiteral("  &About Lockwarden...\t"),
         QStringLiteral("  Documentation...\tF1"),

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -24,6 +25,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -404,3 +406,50 @@ TEST_F(CreatePasswordsDlgTest, TheHundredPasswordsGoWithTheProgramUnlessReplaced
     m_pClipboard.reset();
     EXPECT_EQ(ClipboardText(), "mine");
 }
+namespace {
+
+// A random source that replays one fixed sequence: passwords that look random and are the same every run.
+PasswordPool::RandomBytes FixedRandom() {
+    return [random = std::mt19937(2024)](unsigned char* p, std::size_t nWanted) mutable {
+        for (std::size_t i = 0; i < nWanted; ++i)
+            p[i] = static_cast<unsigned char>(random());
+        return true;
+    };
+}
+
+TEST_F(CreatePasswordsDlgTest, TheCreatedPasswordGetsAStrengthLineBelowTheOtherControls) {
+    CCreatePasswordsDlg& dlg = Open();
+    QLabel* pStrength = FindControl<QLabel>(&dlg, IDC_NEW_PASSWORD_STRENGTH);
+    ASSERT_NE(pStrength, nullptr);
+    EXPECT_EQ(pStrength->accessibleName(), QStringLiteral("Strength"));
+    EXPECT_TRUE(pStrength->text().isEmpty());
+
+    // The other controls keep their places; the line is below the last of them, inside the window.
+    for (const CDialogItem& item : FindDialogTemplate(IDD_CREATE_PASSWORDS).items) {
+        if (item.nID == IDC_STATIC || item.nID == IDC_NEW_PASSWORD_STRENGTH)
+            continue;
+        EXPECT_EQ(FindControl(&dlg, item.nID)->geometry().topLeft(),
+                  MapDialogRect(dlg, QRect(item.x, item.y, item.cx, item.cy)).topLeft())
+            << item.nID;
+        EXPECT_GE(pStrength->geometry().top(), FindControl(&dlg, item.nID)->geometry().bottom()) << item.nID;
+    }
+    EXPECT_LE(pStrength->geometry().bottom(), dlg.height());
+
+    Length()->setText(QStringLiteral("20"));
+    dlg.m_random = FixedRandom();
+    QTest::mouseClick(Button(IDC_CREATE_PASSWORD), Qt::LeftButton);
+    EXPECT_EQ(Output()->text().size(), 20);
+    EXPECT_EQ(pStrength->text(), QStringLiteral("Strength: strong"));
+
+    // Twenty letters in alphabetical order are a sequence zxcvbn sees through at once.
+    dlg.m_random = Counting();
+    QTest::mouseClick(Button(IDC_CREATE_PASSWORD), Qt::LeftButton);
+    EXPECT_EQ(Output()->text(), QStringLiteral("abcdefghijklmnopqrst"));
+    EXPECT_EQ(pStrength->text(), QStringLiteral("Strength: very weak"));
+
+    Length()->setText(QStringLiteral("0"));
+    QTest::mouseClick(Button(IDC_CREATE_PASSWORD), Qt::LeftButton);
+    EXPECT_TRUE(pStrength->text().isEmpty());
+}
+
+} // namespace

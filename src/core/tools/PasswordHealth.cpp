@@ -1,0 +1,252 @@
+#include "core/tools/PasswordHealth.h"
+
+#include "core/tools/BreachList.h"
+#include "core/tools/SiteOrder.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <numeric>
+#include <thread>
+#include <unordered_map>
+
+namespace {
+
+std::string Lower(std::string_view str) {
+    std::string strLower(str);
+    for (char& c : strLower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return strLower;
+}
+
+// The names of a host worth looking for: every label but the last (the top-level domain) and "www".
+std::vector<std::string> HostNames(std::string_view strURL) {
+    if (const auto nScheme = strURL.find("://"); nScheme != std::string_view::npos)
+        strURL.remove_prefix(nScheme + 3);
+    strURL = strURL.substr(0, strURL.find_first_of("/?#"));
+    if (const auto nAt = strURL.rfind('@'); nAt != std::string_view::npos)
+        strURL.remove_prefix(nAt + 1);
+    strURL = strURL.substr(0, strURL.find(':'));
+    std::vector<std::string> names;
+    while (true) {
+        const auto nDot = strURL.find('.');
+        if (nDot == std::string_view::npos)
+            break; // the last label
+        const std::string_view strLabel = strURL.substr(0, nDot);
+        if (strLabel != "www")
+            names.emplace_back(strLabel);
+        strURL.remove_prefix(nDot + 1);
+    }
+    return names;
+}
+
+// Which of the site's own words the password holds, as the detail names it; empty when none.
+std::string OwnWordIn(const CSiteInfo& site, std::string_view strLowerPassword) {
+    const auto holds = [&](std::string_view strWord) {
+        const std::string strLowerWord = Lower(strWord);
+        return strLowerWord.size() >= kShortestNameInPassword &&
+               strLowerPassword.find(strLowerWord) != std::string_view::npos;
+    };
+    if (holds(site.m_strSite))
+        return "holds the site name";
+    const std::string_view strUser = site.m_strUser;
+    if (holds(strUser) || holds(strUser.substr(0, strUser.find('@'))))
+        return "holds the user name";
+    for (const std::string& strHost : HostNames(site.m_strURL))
+        if (holds(strHost))
+            return "holds the site's host name";
+    return {};
+}
+
+std::string Guesses(double dLog10) {
+    return "about 10^" + std::to_string(static_cast<int>(std::floor(dLog10))) + " guesses";
+}
+
+} // namespace
+
+const char* FindingName(EFinding kind) {
+    switch (kind) {
+    case EFinding::empty:
+        return "empty";
+    case EFinding::breached:
+        return "breached";
+    case EFinding::weak:
+        return "weak";
+    case EFinding::reused:
+        return "reused";
+    }
+    return "";
+}
+
+CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
+    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()) {
+    std::unordered_map<std::string_view, std::size_t> names;
+    std::unordered_map<std::string_view, std::size_t> passwords;
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        m_nth[i] = ++names[m_sites[i]->m_strSite];
+        const std::string_view strPswd = m_sites[i]->m_strPswd;
+        if (strPswd.empty())
+            continue;
+        const auto [it, bNew] = passwords.try_emplace(strPswd, m_groups.size());
+        if (bNew)
+            m_groups.emplace_back();
+        m_groups[it->second].push_back(i);
+    }
+    for (std::size_t i = 0; i < m_sites.size(); ++i)
+        m_namesakes[i] = names[m_sites[i]->m_strSite];
+}
+
+std::string CHealthCheck::NameOf(std::size_t nSite) const {
+    std::string strName = m_sites[nSite]->m_strSite;
+    if (m_namesakes[nSite] > 1)
+        strName += " #" + std::to_string(m_nth[nSite]);
+    return strName;
+}
+
+void CHealthCheck::FindEmptyAndReused(std::vector<CFinding>& findings) const {
+    for (std::size_t i = 0; i < m_sites.size(); ++i)
+        if (m_sites[i]->m_strPswd.empty())
+            findings.push_back({i, EFinding::empty, "no password", 0});
+    for (const auto& group : m_groups) {
+        if (group.size() < 2)
+            continue;
+        // Each site's detail names the others, in list order.
+        std::vector<std::size_t> listed = group;
+        std::stable_sort(listed.begin(), listed.end(), [this](std::size_t a, std::size_t b) {
+            return CompareSiteNames(m_sites[a]->m_strSite, m_sites[b]->m_strSite) < 0;
+        });
+        const std::size_t nOthers = group.size() - 1;
+        for (std::size_t nSite : group) {
+            std::string strDetail =
+                "same password as " + std::to_string(nOthers) + (nOthers == 1 ? " other site: " : " other sites: ");
+            std::size_t nShown = 0;
+            for (std::size_t nOther : listed) {
+                if (nOther == nSite)
+                    continue;
+                if (nShown == kReusedNamesShown) {
+                    strDetail += ", and " + std::to_string(nOthers - nShown) + " more";
+                    break;
+                }
+                strDetail += (nShown++ == 0 ? "" : ", ") + NameOf(nOther);
+            }
+            findings.push_back({nSite, EFinding::reused, std::move(strDetail), -static_cast<double>(group.size())});
+        }
+    }
+}
+
+bool CHealthCheck::FindBreached(CBreachList& list, std::vector<CFinding>& findings, std::string& strError) const {
+    std::vector<std::pair<CHashHex, std::size_t>> hashes;
+    hashes.reserve(m_groups.size());
+    for (std::size_t g = 0; g < m_groups.size(); ++g)
+        hashes.emplace_back(PasswordHashHex(m_sites[m_groups[g].front()]->m_strPswd), g);
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<CFinding> found;
+    for (const auto& [hash, g] : hashes) {
+        std::uint64_t nCount = 0;
+        if (!list.Lookup(hash, nCount, strError))
+            return false;
+        if (nCount == 0)
+            continue;
+        const std::string strDetail =
+            "seen " + std::to_string(nCount) + (nCount == 1 ? " time" : " times") + " in the breach list";
+        for (std::size_t nSite : m_groups[g])
+            found.push_back({nSite, EFinding::breached, strDetail, -static_cast<double>(nCount)});
+    }
+    findings.insert(findings.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    return true;
+}
+
+void CHealthCheck::FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<CFinding>& findings) const {
+    const std::size_t nEnd = std::min(nFirst + nCount, m_groups.size());
+    for (std::size_t g = nFirst; g < nEnd; ++g) {
+        const std::string& strPswd = m_sites[m_groups[g].front()]->m_strPswd;
+        const CStrength strength = EstimateStrength(strPswd);
+        const std::string strEstimate = std::string(StrengthWord(strength.word)) + ", " + Guesses(strength.dLog10);
+        std::string strLower = Lower(strPswd);
+        for (std::size_t nSite : m_groups[g]) {
+            const std::string strOwn = OwnWordIn(*m_sites[nSite], strLower);
+            if (!strOwn.empty())
+                findings.push_back({nSite, EFinding::weak, strOwn + "; " + strEstimate, strength.dLog10});
+            else if (strength.word < EStrength::fair)
+                findings.push_back({nSite, EFinding::weak, strEstimate, strength.dLog10});
+        }
+        sodium_memzero(strLower.data(), strLower.size());
+    }
+}
+
+void CHealthCheck::MakeKeys(const std::vector<CFinding>& findings) const {
+    // Once per site that has a finding: comparing names as the list does is costly.
+    m_keys.resize(m_sites.size());
+    m_bKeyMade.resize(m_sites.size());
+    for (const CFinding& finding : findings)
+        if (!m_bKeyMade[finding.nSite]) {
+            m_keys[finding.nSite] = SiteSortKey(m_sites[finding.nSite]->m_strSite);
+            m_bKeyMade[finding.nSite] = true;
+        }
+}
+
+bool CHealthCheck::Worse(const CFinding& a, const CFinding& b) const {
+    if (a.kind != b.kind)
+        return a.kind < b.kind;
+    if (a.dRank != b.dRank)
+        return a.dRank < b.dRank;
+    if (a.nSite == b.nSite)
+        return false;
+    const int nOrder = m_keys[a.nSite].compare(m_keys[b.nSite]);
+    return nOrder != 0 ? nOrder < 0 : a.nSite < b.nSite;
+}
+
+void CHealthCheck::SortWorstFirst(std::vector<CFinding>& findings) const {
+    MakeKeys(findings);
+    std::sort(findings.begin(), findings.end(), [this](const CFinding& a, const CFinding& b) { return Worse(a, b); });
+}
+
+void CHealthCheck::MergeWorstFirst(std::vector<CFinding>& sorted, std::vector<CFinding> more) const {
+    SortWorstFirst(more);
+    const auto nMiddle = static_cast<std::ptrdiff_t>(sorted.size());
+    sorted.insert(sorted.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    std::inplace_merge(sorted.begin(), sorted.begin() + nMiddle, sorted.end(),
+                       [this](const CFinding& a, const CFinding& b) { return Worse(a, b); });
+}
+
+bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned nThreads,
+                         std::vector<CFinding>& findings, std::string& strError,
+                         const std::function<void(std::size_t, std::size_t)>& onProgress) {
+    findings.clear();
+    if (pList != nullptr && !check.FindBreached(*pList, findings, strError)) {
+        findings.clear();
+        return false;
+    }
+    check.FindEmptyAndReused(findings);
+
+    // The strength estimates, in pieces taken in turn by each thread.
+    constexpr std::size_t kPiece = 256;
+    const std::size_t nUnits = check.Units();
+    nThreads = std::max(1u, std::min<unsigned>(nThreads, static_cast<unsigned>(nUnits / kPiece + 1)));
+    std::atomic<std::size_t> nNext{0};
+    std::atomic<std::size_t> nDone{0};
+    std::vector<std::vector<CFinding>> found(nThreads);
+    const auto work = [&](unsigned t, bool bReport) {
+        for (std::size_t n; (n = nNext.fetch_add(kPiece)) < nUnits;) {
+            check.FindWeak(n, kPiece, found[t]);
+            const std::size_t nNow = nDone.fetch_add(std::min(kPiece, nUnits - n)) + std::min(kPiece, nUnits - n);
+            if (bReport && onProgress)
+                onProgress(nNow, nUnits);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < nThreads; ++t)
+        threads.emplace_back(work, t, false);
+    work(0, true);
+    for (std::thread& thread : threads)
+        thread.join();
+    if (onProgress)
+        onProgress(nUnits, nUnits);
+    for (auto& part : found)
+        findings.insert(findings.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    check.SortWorstFirst(findings);
+    return true;
+}

@@ -1,0 +1,166 @@
+#include "core/tools/PasswordHealth.h"
+
+#include "BreachListFiles.h"
+#include "core/tools/BreachList.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Site {
+    const char* pszSite;
+    const char* pszURL;
+    const char* pszUser;
+    const char* pszPswd;
+};
+
+class PasswordHealth : public ::testing::Test {
+protected:
+    void Add(const std::vector<Site>& sites) {
+        for (const Site& s : sites)
+            m_sites.push_back(std::make_unique<CSiteInfo>(s.pszSite, s.pszURL, s.pszUser, s.pszPswd, ""));
+    }
+    std::vector<const CSiteInfo*> Pointers() const {
+        std::vector<const CSiteInfo*> sites;
+        for (const auto& p : m_sites)
+            sites.push_back(p.get());
+        return sites;
+    }
+    // "site: kind: detail" lines, worst first.
+    std::vector<std::string> Lines(CBreachList* pList = nullptr, unsigned nThreads = 1) {
+        const CHealthCheck check(Pointers());
+        std::vector<CFinding> findings;
+        std::string strError;
+        EXPECT_TRUE(CheckPasswordHealth(check, pList, nThreads, findings, strError)) << strError;
+        std::vector<std::string> lines;
+        for (const CFinding& f : findings)
+            lines.push_back(check.NameOf(f.nSite) + ": " + FindingName(f.kind) + ": " + f.strDetail);
+        return lines;
+    }
+
+    CSiteArray m_sites;
+};
+
+const char* const kStrong = "q7#Vk2!pL9xZw4"; // about 10^24 guesses
+
+TEST_F(PasswordHealth, ReusedPasswordsNameTheOtherSitesEmptyOnesAreNotReused) {
+    Add({{"mail", "", "", kStrong},
+         {"Bank", "", "", kStrong},
+         {"shop", "", "", "Zr8$mW2#kQ5!"},
+         {"bank", "", "", kStrong},
+         {"forum", "", "", ""},
+         {"wiki", "", "", ""}});
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "forum: empty: no password",
+                           "wiki: empty: no password",
+                           "Bank: reused: same password as 2 other sites: bank, mail",
+                           "bank: reused: same password as 2 other sites: Bank, mail",
+                           "mail: reused: same password as 2 other sites: Bank, bank",
+                       }));
+}
+
+TEST_F(PasswordHealth, NamesakesAreToldApartAndManyOthersAreCounted) {
+    for (int i = 0; i < 13; ++i)
+        Add({{"same", "", "", kStrong}});
+    const std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[0], "same #1: reused: same password as 12 other sites: same #2, same #3, same #4, same #5, "
+                        "same #6, same #7, same #8, same #9, same #10, same #11, and 2 more");
+    EXPECT_EQ(lines[12].substr(0, lines[12].find(':')), "same #13");
+}
+
+// A strong password still counts as weak when it holds the site's own name, user name or host name, in any
+// case; names shorter than three characters are not looked for.
+TEST_F(PasswordHealth, WeakByZxcvbnOrByHoldingTheSitesOwnWords) {
+    Add({{"Amazon", "", "", "xAMAZONq7#Vk2!pL"},
+         {"mail", "", "jdoe@example.org", "Jdoe!q7#Vk2pL9"},
+         {"wallet", "https://www.paypal.com:443/login", "", "q7#Vk2PayPal!"},
+         {"al", "https://al.io", "al", "q7#Vk2!alL9xZw4"},
+         {"Gym", "", "", "password"},
+         {"club", "", "", "dragon12"}});
+    const std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), 5u) << "al is no finding";
+    EXPECT_EQ(lines[0], "Gym: weak: very weak, about 10^0 guesses");
+    EXPECT_EQ(lines[1], "club: weak: weak, about 10^3 guesses");
+    EXPECT_NE(lines[2].find(": weak: holds the"), std::string::npos) << lines[2];
+    std::string strAll;
+    for (const std::string& str : lines)
+        strAll += str + "\n";
+    EXPECT_NE(strAll.find("Amazon: weak: holds the site name; strong, about 10^"), std::string::npos) << strAll;
+    EXPECT_NE(strAll.find("mail: weak: holds the user name; "), std::string::npos) << strAll;
+    EXPECT_NE(strAll.find("wallet: weak: holds the site's host name; "), std::string::npos) << strAll;
+    for (const std::string& str : lines)
+        EXPECT_EQ(str.find("q7#"), std::string::npos) << "a password shown: " << str;
+}
+
+TEST_F(PasswordHealth, BreachedComeFirstAfterEmptyMostSeenFirst) {
+    Add({{"a", "", "", "q7#Vk2!pL9xZw4"},
+         {"b", "", "", "Zr8$mW2#kQ5!"},
+         {"c", "", "", "Zr8$mW2#kQ5!"},
+         {"d", "", "", ""},
+         {"e", "", "", "password"}});
+    auto entries = BreachListFiles::RandomEntries(3000, 11);
+    entries.emplace_back(PasswordHashHex("q7#Vk2!pL9xZw4"), 2);
+    entries.emplace_back(PasswordHashHex("Zr8$mW2#kQ5!"), 1);
+    std::sort(entries.begin(), entries.end());
+    QTemporaryDir dir;
+    const QString strPath = dir.filePath(QStringLiteral("list.txt"));
+    ASSERT_TRUE(BreachListFiles::WriteBytes(strPath, BreachListFiles::Lines(entries, 0)));
+    CBreachList list;
+    std::string strError;
+    ASSERT_TRUE(list.Open(strPath, strError)) << strError;
+    EXPECT_EQ(Lines(&list), (std::vector<std::string>{
+                                "d: empty: no password",
+                                "a: breached: seen 2 times in the breach list",
+                                "b: breached: seen 1 time in the breach list",
+                                "c: breached: seen 1 time in the breach list",
+                                "e: weak: very weak, about 10^0 guesses",
+                                "b: reused: same password as 1 other site: c",
+                                "c: reused: same password as 1 other site: b",
+                            }));
+}
+
+// The strength estimates shared out among threads give what one thread gives, in the same order.
+TEST_F(PasswordHealth, TwoThreadsFindWhatOneFinds) {
+    const char* const kWords[] = {"password", "dragon", "Summer2019!", "q7#Vk2!pL9xZw4", "abc123", "letmein"};
+    std::vector<std::string> passwords;
+    for (int i = 0; i < 3000; ++i)
+        passwords.push_back(std::string(kWords[i % 6]) + std::to_string(i % 700));
+    for (int i = 0; i < 3000; ++i)
+        m_sites.push_back(std::make_unique<CSiteInfo>("site" + std::to_string(i % 1000), "", "", passwords[i], ""));
+    const std::vector<std::string> one = Lines(nullptr, 1);
+    EXPECT_GT(one.size(), 1000u);
+    EXPECT_EQ(Lines(nullptr, 2), one);
+}
+
+TEST_F(PasswordHealth, ABrokenBreachListGivesNoFindingsButTheReason) {
+    Add({{"a", "", "", ""}});
+    auto entries = BreachListFiles::RandomEntries(3000, 12);
+    QTemporaryDir dir;
+    const QString strPath = dir.filePath(QStringLiteral("list.txt"));
+    std::string strLines = BreachListFiles::Lines(entries, 0);
+    ASSERT_TRUE(BreachListFiles::WriteBytes(strPath, strLines));
+    CBreachList list;
+    std::string strError;
+    ASSERT_TRUE(list.Open(strPath, strError)) << strError;
+    // Damaged after opening: the lookup of "a" (whose hash sorts near the middle) meets the spoiled part.
+    std::string strSpoiled = strLines;
+    for (std::size_t i = strSpoiled.size() / 4; i < strSpoiled.size() * 3 / 4; ++i)
+        if (strSpoiled[i] != '\n')
+            strSpoiled[i] = 'x';
+    ASSERT_TRUE(BreachListFiles::WriteBytes(strPath, strSpoiled));
+    m_sites.push_back(std::make_unique<CSiteInfo>("b", "", "", "a", ""));
+    const CHealthCheck check(Pointers());
+    std::vector<CFinding> findings;
+    ASSERT_EQ(PasswordHashHex("a")[0], '8'); // the middle of the hash space
+    EXPECT_FALSE(CheckPasswordHealth(check, &list, 2, findings, strError));
+    EXPECT_TRUE(findings.empty());
+    EXPECT_NE(strError.find("has a damaged line"), std::string::npos) << strError;
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+#include "ui/tools/PasswordHealthDlg.h"
+
+#include "BreachListFiles.h"
+#include "ScriptedPrompts.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "ui/framework/DialogBuilder.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kStrong = "q7#Vk2!pL9xZw4";
+
+// The report over a document the test fills, driven offscreen.
+class PasswordHealthDlgTest : public ::testing::Test {
+protected:
+    void Add(const char* pszSite, const char* pszPswd) {
+        m_doc.AddSite(std::make_unique<CSiteInfo>(pszSite, "", "", pszPswd, ""));
+    }
+    CPasswordHealthDlg& Open() {
+        m_pDlg = std::make_unique<CPasswordHealthDlg>(m_doc, m_app, m_prompts);
+        m_pDlg->show();
+        return *m_pDlg;
+    }
+    void WaitUntilChecked() {
+        for (int i = 0; i < 10000 && m_pDlg->IsChecking(); ++i)
+            QCoreApplication::processEvents();
+        ASSERT_FALSE(m_pDlg->IsChecking());
+    }
+    QTreeView* List() const { return FindControl<QTreeView>(m_pDlg.get(), IDC_HEALTH_FINDINGS); }
+    QString Status() const { return FindControl<QLabel>(m_pDlg.get(), IDC_HEALTH_STATUS)->text(); }
+    // The rows as "site | kind | detail".
+    QStringList Rows() const {
+        const QAbstractItemModel* pModel = List()->model();
+        QStringList rows;
+        for (int r = 0; r < pModel->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < pModel->columnCount(); ++c)
+                cells << pModel->index(r, c).data().toString();
+            rows << cells.join(QStringLiteral(" | "));
+        }
+        return rows;
+    }
+    QStringList Kinds() const {
+        QStringList kinds;
+        for (const QString& strRow : Rows())
+            kinds << strRow.section(QStringLiteral(" | "), 1, 1);
+        return kinds;
+    }
+
+    CAppState m_app;
+    CScriptedPrompts m_prompts;
+    CLockwardenDoc m_doc{m_app, m_prompts};
+    std::unique_ptr<CPasswordHealthDlg> m_pDlg;
+};
+
+TEST_F(PasswordHealthDlgTest, ListsSiteKindDetailWorstFirstNamedForScreenReaders) {
+    Add("mail", kStrong);
+    Add("forum", "password");
+    Add("shop", "");
+    Add("bank", kStrong);
+    Add("fine", "Zr8$mW2#kQ5!x");
+    CPasswordHealthDlg& dlg = Open();
+    WaitUntilChecked();
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Password Health"));
+    EXPECT_EQ(Rows(), (QStringList{
+                          QStringLiteral("shop | empty | no password"),
+                          QStringLiteral("forum | weak | very weak, about 10^0 guesses"),
+                          QStringLiteral("bank | reused | same password as 1 other site: mail"),
+                          QStringLiteral("mail | reused | same password as 1 other site: bank"),
+                      }));
+    const QAbstractItemModel* pModel = List()->model();
+    EXPECT_EQ(pModel->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Site"));
+    EXPECT_EQ(pModel->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Detail"));
+    EXPECT_EQ(Status(), QStringLiteral("4 passwords to change on 4 sites\n"
+                                       "No breach list chosen: breached passwords are not looked for"));
+    EXPECT_EQ(List()->accessibleName(), QStringLiteral("Passwords to change"));
+    EXPECT_EQ(FindControl<QLineEdit>(&dlg, IDC_BREACH_LIST)->accessibleName(), QStringLiteral("Breach list"));
+    EXPECT_EQ(FindControl<QPushButton>(&dlg, IDC_BREACH_LIST_BROWSE)->accessibleName(), QStringLiteral("Choose..."));
+    EXPECT_EQ(FindControl<QPushButton>(&dlg, IDC_HEALTH_CHECK_AGAIN)->accessibleName(), QStringLiteral("Check Again"));
+    EXPECT_EQ(FindControl<QLabel>(&dlg, IDC_HEALTH_STATUS)->accessibleName(), QStringLiteral("Progress"));
+    for (const QString& strRow : Rows())
+        EXPECT_FALSE(strRow.contains(QLatin1String(kStrong)));
+}
+
+// The strength estimates come a slice at a time: the quick findings show at once, the weak ones join them
+// in their places as they are found, and the window answers in between.
+TEST_F(PasswordHealthDlgTest, FillsInAsItGoesWorstFirstAtEveryStep) {
+    Add("empty", "");
+    for (int i = 0; i < 200; ++i)
+        Add(("site" + std::to_string(i)).c_str(), ("dragon" + std::to_string(i)).c_str());
+    m_app.m_strBreachList.clear();
+    m_pDlg = std::make_unique<CPasswordHealthDlg>(m_doc, m_app, m_prompts);
+    m_pDlg->m_nSliceMilliseconds = 0; // one piece a step
+    m_pDlg->show();
+    EXPECT_TRUE(m_pDlg->IsChecking());
+    EXPECT_EQ(Kinds(), QStringList{QStringLiteral("empty")});
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Checking: 0 of 200 passwords"))) << Status().toStdString();
+    int nSteps = 0;
+    qsizetype nLastRows = Rows().size();
+    while (m_pDlg->IsChecking() && nSteps < 1000) {
+        QCoreApplication::processEvents();
+        ++nSteps;
+        const QStringList kinds = Kinds();
+        ASSERT_GE(kinds.size(), nLastRows);
+        nLastRows = kinds.size();
+        ASSERT_EQ(kinds.value(0), QStringLiteral("empty"));
+        for (qsizetype i = 1; i < kinds.size(); ++i)
+            ASSERT_EQ(kinds[i], QStringLiteral("weak"));
+        // The weakest first among the weak.
+        const auto& findings = m_pDlg->Findings();
+        for (std::size_t i = 2; i < findings.size(); ++i)
+            ASSERT_LE(findings[i - 1].dRank, findings[i].dRank);
+    }
+    EXPECT_GE(nSteps, 200 / 16) << "filled in one piece at a time";
+    EXPECT_EQ(Rows().size(), 201);
+}
+
+TEST_F(PasswordHealthDlgTest, ChoosingARowAsksForItsSiteAndRefreshFollowsTheDocument) {
+    Add("alpha", "password");
+    CSiteInfo* pBeta = m_doc.AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
+    Open();
+    WaitUntilChecked();
+    QSignalSpy chosen(m_pDlg.get(), &CPasswordHealthDlg::siteChosen);
+    List()->setFocus();
+    List()->setCurrentIndex(List()->model()->index(0, 0));
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].value<const CSiteInfo*>(), pBeta);
+
+    // Nothing changed: the report stands as it is, its chosen row too.
+    m_pDlg->Refresh();
+    EXPECT_FALSE(m_pDlg->IsChecking());
+    EXPECT_EQ(List()->currentIndex().row(), 0);
+
+    // A site removed and one changed in place: the report follows, and the chosen row is not chosen again.
+    m_doc.RemoveSite(pBeta);
+    m_doc.m_sites.front()->m_strPswd = kStrong;
+    Add("gamma", kStrong);
+    m_pDlg->Refresh();
+    WaitUntilChecked();
+    EXPECT_EQ(Rows(), (QStringList{QStringLiteral("alpha | reused | same password as 1 other site: gamma"),
+                                   QStringLiteral("gamma | reused | same password as 1 other site: alpha")}));
+    EXPECT_EQ(chosen.size(), 1);
+}
+
+TEST_F(PasswordHealthDlgTest, TheBreachListIsASettingChosenHere) {
+    Add("forum", "password");
+    QTemporaryDir dir;
+    auto entries = BreachListFiles::RandomEntries(2000, 9, {"5BAA6", "00000"});
+    entries.emplace_back(PasswordHashHex("password"), 9545824);
+    std::sort(entries.begin(), entries.end());
+    const QString strFolder = dir.filePath(QStringLiteral("ranges"));
+    ASSERT_TRUE(BreachListFiles::WriteRangeFolder(strFolder, entries));
+    Open();
+    WaitUntilChecked();
+    EXPECT_EQ(Kinds(), QStringList{QStringLiteral("weak")});
+
+    // Choosing one of the downloaded range files chooses their folder.
+    m_prompts.ChooseFile(QDir(strFolder).filePath(QStringLiteral("00000.txt")));
+    QTest::mouseClick(FindControl<QPushButton>(m_pDlg.get(), IDC_BREACH_LIST_BROWSE), Qt::LeftButton);
+    WaitUntilChecked();
+    EXPECT_EQ(m_app.m_strBreachList, strFolder.toStdString());
+    EXPECT_EQ(FindControl<QLineEdit>(m_pDlg.get(), IDC_BREACH_LIST)->text(), strFolder);
+    EXPECT_EQ(Rows(), (QStringList{QStringLiteral("forum | breached | seen 9545824 times in the breach list"),
+                                   QStringLiteral("forum | weak | very weak, about 10^0 guesses")}));
+    EXPECT_EQ(Status(), QStringLiteral("2 passwords to change on 1 sites"));
+
+    // A list typed in that is not sorted: the reason shows, and no breach is claimed.
+    const QString strUnsorted = dir.filePath(QStringLiteral("unsorted.txt"));
+    std::reverse(entries.begin(), entries.end());
+    ASSERT_TRUE(BreachListFiles::WriteBytes(strUnsorted, BreachListFiles::Lines(entries, 0)));
+    QLineEdit* pEdit = FindControl<QLineEdit>(m_pDlg.get(), IDC_BREACH_LIST);
+    pEdit->setFocus();
+    pEdit->selectAll();
+    QTest::keyClicks(pEdit, strUnsorted);
+    QTest::keyClick(pEdit, Qt::Key_Return);
+    WaitUntilChecked();
+    EXPECT_EQ(m_app.m_strBreachList, strUnsorted.toStdString());
+    EXPECT_EQ(Kinds(), QStringList{QStringLiteral("weak")});
+    EXPECT_TRUE(Status().contains(QStringLiteral("Breached passwords are not looked for: the breach list ")))
+        << Status().toStdString();
+    EXPECT_TRUE(Status().contains(QStringLiteral("unsorted.txt is not sorted by hash"))) << Status().toStdString();
+}
+
+} // namespace
