@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <sodium.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -42,6 +44,9 @@ CArchive::~CArchive() {
     // and a destructor must not throw.
     if (m_nMode == store && !m_buffer.empty() && m_pDevice != nullptr)
         m_pDevice->write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
+    // The buffer may have held a sealed file's clear records: wiped, all of it, before it is freed.
+    m_buffer.resize(m_buffer.capacity());
+    sodium_memzero(m_buffer.data(), m_buffer.size());
 }
 
 // ---- storing ----
