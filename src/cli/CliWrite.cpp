@@ -68,7 +68,18 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     // A new database takes its password the way an open one changes it: Change File Pswd, then save.
     cli.m_prompts.ExpectNewPassword();
     cli.m_doc.OnChangeFilePassword();
-    if (cli.m_prompts.HasFailed() || !cli.m_doc.DoSave(strPath))
+    if (cli.m_prompts.HasFailed())
+        return kExitFailure;
+    if (args.Has("--sealed")) {
+        // The password just given seals it; the program's own command refuses an empty one.
+        cli.m_doc.OnSealFile();
+        if (!cli.m_doc.IsSealed()) {
+            if (!cli.m_prompts.HasFailed())
+                cli.m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return kExitFailure;
+        }
+    }
+    if (!cli.m_doc.DoSave(strPath))
         return kExitFailure;
     return cli.Finish();
 }

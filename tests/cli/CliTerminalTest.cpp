@@ -125,3 +125,19 @@ TEST(CliTerminal, ThreeWrongPasswordsEndIt) {
     EXPECT_FALSE(run.m_screen.contains("Password: "));
     EXPECT_TRUE(run.m_process.readAllStandardOutput().isEmpty());
 }
+
+// unseal asks on a terminal, and only "y" writes the classic file.
+TEST(CliTerminal, UnsealAsksFirst) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray classic = ReadFile(strDb);
+    ASSERT_EQ(RunCli({QStringLiteral("seal"), strDb}, "fixture\n").nExit, 0);
+    const QByteArray sealed = ReadFile(strDb);
+    for (const auto& [answer, bUnsealed] : {std::pair<QByteArray, bool>{"\n", false}, {"y\n", true}}) {
+        CTerminalRun run({QStringLiteral("unseal"), strDb});
+        run.TypeAfter("Password: ", "fixture\n");
+        run.TypeAfter("Save it as a classic file? [y/N] ", answer);
+        EXPECT_EQ(run.Finish(), bUnsealed ? 0 : 1);
+        EXPECT_EQ(ReadFile(strDb), bUnsealed ? classic : sealed);
+    }
+}

@@ -200,8 +200,11 @@ TEST(LockwardenDocSealedTest, SealingAsksForAPasswordOnlyWhenThereIsNone) {
         {"none, entered twice", "", {"new", "new"}, {}, true},
         {"none, empty entry", "", {""}, {kNeedsPassword}, false},
         {"none, blanks only", "", {"   "}, {kNeedsPassword}, false},
-        {"none, entries differ", "", {"new", "nwe"}, {QStringLiteral("The passwords do not match.\n\nThe file "
-                                                                     "password is not changed.")},
+        {"none, entries differ",
+         "",
+         {"new", "nwe"},
+         {QStringLiteral("The passwords do not match.\n\nThe file "
+                         "password is not changed.")},
          false},
         {"none, cancelled", "", {}, {}, false},
     };
