@@ -71,13 +71,14 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     if (cli.m_prompts.HasFailed())
         return kExitFailure;
     if (args.Has("--sealed")) {
-        // The password just given seals it; the program's own command refuses an empty one.
-        cli.m_doc.OnSealFile();
-        if (!cli.m_doc.IsSealed()) {
-            if (!cli.m_prompts.HasFailed())
-                cli.m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        // The password just given seals it; an empty one cannot.
+        if (cli.m_doc.GetFilePassword().empty()) {
+            cli.m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
             return kExitFailure;
         }
+        cli.m_doc.OnSealFile();
+        if (!cli.m_doc.IsSealed())
+            return kExitFailure;
     }
     if (!cli.m_doc.DoSave(strPath))
         return kExitFailure;
