@@ -70,7 +70,7 @@ void BM_OpenSealed(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kSites);
 }
-BENCHMARK(BM_OpenSealed)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenSealed)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_Save(benchmark::State& state) {
     CBenchDoc file(state.range(0) != 0);

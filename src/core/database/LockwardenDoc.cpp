@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <unistd.h>
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
@@ -25,10 +26,16 @@ CLockwardenDoc::~CLockwardenDoc() = default;
 void CLockwardenDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         if (m_pSealKey) {
-            // The clear stream exists only in locked memory; the archive gets the sealed bytes.
-            CSecureBytes plain;
-            SealedFormat::WriteRecordStream(m_sites, plain);
-            const QByteArray sealed = SealedFormat::Seal(*m_pSealKey, plain.view());
+            // The clear stream exists only in locked memory; the archive gets the sealed bytes. Locked memory
+            // that runs out fails the save as a full device would.
+            QByteArray sealed;
+            try {
+                CSecureBytes plain;
+                SealedFormat::WriteRecordStream(m_sites, plain);
+                sealed = SealedFormat::Seal(*m_pSealKey, plain.view());
+            } catch (const std::bad_alloc&) {
+                throw CArchiveException(CArchiveException::writeError);
+            }
             ar.WriteBytes(sealed.constData(), static_cast<std::size_t>(sealed.size()));
             ar.Flush();
             return;
@@ -268,9 +275,10 @@ void CLockwardenDoc::LoadRecordStream(CArchive& ar,
         // Only an open that proved the password and the tag hands the stream over.
         if (m_pSealedPlain == nullptr)
             throw CArchiveException(CArchiveException::generic);
+        // Unbuffered, and read in large pieces: the stream is in memory already.
         CSecureDevice device(*m_pSealedPlain);
-        device.open(QIODevice::ReadOnly);
-        CArchive records(&device, CArchive::load);
+        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        CArchive records(&device, CArchive::load, 1 << 16);
         readRecords(records, std::string());
         return;
     }

@@ -180,11 +180,30 @@ EResult Open(const CSealKey& key, std::string_view bytes, CSecureBytes& plain) {
     return EResult::ok;
 }
 
+namespace {
+
+// The bytes of a length-prefixed string of n bytes.
+std::size_t StringSize(std::size_t n) {
+    return n + (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7);
+}
+
+} // namespace
+
 void WriteRecordStream(const CSiteArray& sites, CSecureBytes& plain) {
     plain = CSecureBytes();
+    // The exact size first: the whole stream then takes one allocation of locked memory.
+    std::size_t nSize = 4;
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+        const CSiteInfo& site = *sites[i];
+        nSize += i == 0 ? 6 + std::strlen(CSiteInfo::kClassName) : 2;
+        for (const std::string* p :
+             {&site.m_strSite, &site.m_strURL, &site.m_strUser, &site.m_strPswd, &site.m_strNotes})
+            nSize += StringSize(p->size());
+    }
+    plain.Reserve(nSize);
     CSecureDevice device(plain);
-    device.open(QIODevice::WriteOnly);
-    CArchive ar(&device, CArchive::store);
+    device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    CArchive ar(&device, CArchive::store, 1 << 16);
     ar.WriteDWord(static_cast<std::uint32_t>(sites.size()));
     for (const auto& pSite : sites) {
         ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);

@@ -52,6 +52,13 @@ CArchive::~CArchive() {
 // ---- storing ----
 
 void CArchive::WriteBytes(const char* p, std::size_t n) {
+    // A block larger than the buffer goes to the device at once rather than through the buffer.
+    if (n >= m_nBufferSize) {
+        Flush();
+        if (m_pDevice->write(p, static_cast<qint64>(n)) != static_cast<qint64>(n))
+            throw CArchiveException(CArchiveException::writeError);
+        return;
+    }
     m_buffer.append(p, n);
     if (m_buffer.size() >= m_nBufferSize)
         Flush();

@@ -9,21 +9,31 @@
 
 namespace {
 
+// Keys are zeroed when made; a larger buffer (a clear record stream) is about to be filled whole.
+constexpr std::size_t kZeroedLimit = 4096;
+
 unsigned char* Allocate(std::size_t nSize) {
     // libsodium must be ready before its allocator is used; sodium_init is safe to call again.
     if (sodium_init() < 0)
         throw std::bad_alloc();
-    // sodium_malloc(0) is allowed but a guarded page of one byte keeps data() usable.
+    // Locked pages are also the quicker for a large stream: they are mapped in one go rather than one
+    // page fault at a time.
     auto* p = static_cast<unsigned char*>(sodium_malloc(std::max<std::size_t>(nSize, 1)));
     if (p == nullptr)
         throw std::bad_alloc();
     return p;
 }
 
+void Free(unsigned char* p) {
+    if (p != nullptr)
+        sodium_free(p); // which wipes the pages before it gives them back
+}
+
 } // namespace
 
 CSecureBytes::CSecureBytes(std::size_t nSize) : m_p(Allocate(nSize)), m_nSize(nSize), m_nCapacity(nSize) {
-    sodium_memzero(m_p, std::max<std::size_t>(nSize, 1));
+    if (nSize <= kZeroedLimit)
+        sodium_memzero(m_p, std::max<std::size_t>(nSize, 1));
 }
 
 CSecureBytes::CSecureBytes(const char* p, std::size_t nSize) : CSecureBytes(nSize) {
@@ -32,9 +42,7 @@ CSecureBytes::CSecureBytes(const char* p, std::size_t nSize) : CSecureBytes(nSiz
 }
 
 CSecureBytes::~CSecureBytes() {
-    // sodium_free wipes the pages before it gives them back.
-    if (m_p != nullptr)
-        sodium_free(m_p);
+    Free(m_p);
 }
 
 CSecureBytes::CSecureBytes(CSecureBytes&& other) noexcept
@@ -43,8 +51,7 @@ CSecureBytes::CSecureBytes(CSecureBytes&& other) noexcept
 
 CSecureBytes& CSecureBytes::operator=(CSecureBytes&& other) noexcept {
     if (this != &other) {
-        if (m_p != nullptr)
-            sodium_free(m_p);
+        Free(m_p);
         m_p = std::exchange(other.m_p, nullptr);
         m_nSize = std::exchange(other.m_nSize, 0);
         m_nCapacity = std::exchange(other.m_nCapacity, 0);
@@ -59,21 +66,23 @@ void CSecureBytes::Shrink(std::size_t nSize) {
     m_nSize = nSize;
 }
 
+void CSecureBytes::Reserve(std::size_t nCapacity) {
+    if (nCapacity <= m_nCapacity)
+        return;
+    unsigned char* p = Allocate(nCapacity);
+    if (m_nSize > 0)
+        std::memcpy(p, m_p, m_nSize);
+    Free(m_p);
+    m_p = p;
+    m_nCapacity = nCapacity;
+}
+
 void CSecureBytes::Grow(std::size_t nSize) {
     if (nSize <= m_nSize)
         return;
-    if (nSize > m_nCapacity) {
-        // Doubling keeps a stream written piece by piece from copying itself once per piece.
-        const std::size_t nCapacity = std::max(nSize, m_nCapacity * 2);
-        unsigned char* p = Allocate(nCapacity);
-        if (m_nSize > 0)
-            std::memcpy(p, m_p, m_nSize);
-        if (m_p != nullptr)
-            sodium_free(m_p);
-        m_p = p;
-        m_nCapacity = nCapacity;
-    }
-    sodium_memzero(m_p + m_nSize, nSize - m_nSize);
+    // Doubling keeps a stream written piece by piece from copying itself once per piece.
+    if (nSize > m_nCapacity)
+        Reserve(std::max(nSize, m_nCapacity * 2));
     m_nSize = nSize;
 }
 

@@ -12,6 +12,7 @@
 class CSecureBytes {
 public:
     CSecureBytes() = default;
+    // nSize bytes, zeroed up to a page; a larger buffer is the caller's to fill.
     explicit CSecureBytes(std::size_t nSize);
     CSecureBytes(const char* p, std::size_t nSize);
     ~CSecureBytes();
@@ -27,8 +28,12 @@ public:
     std::string_view view() const { return {reinterpret_cast<const char*>(m_p), m_nSize}; }
     // Keeps the first nSize bytes (nSize no more than size()); the rest is wiped.
     void Shrink(std::size_t nSize);
-    // Makes room for nSize bytes, keeping what is there; the old pages are wiped as they are freed.
+    // Makes room for nSize bytes, keeping what is there (the new ones are the caller's to fill); the old
+    // pages are wiped as they are freed.
     void Grow(std::size_t nSize);
+    // Makes room for nCapacity bytes without using them, so that a stream of a known size is written
+    // into one allocation: locked pages are costly to map, lock and wipe.
+    void Reserve(std::size_t nCapacity);
     std::size_t capacity() const { return m_nCapacity; }
 
 private:

@@ -123,6 +123,20 @@ TEST(SealedFormatTest, LayoutIsTheDocumentedOne) {
     EXPECT_EQ(SF::Seal(*pKey, strPlain, nonce).toHex(), (header + sealed).toHex());
 }
 
+// The stream is sized before it is written, so it takes one allocation of locked memory; the size must
+// match to the byte at each length the prefix changes.
+TEST(SealedFormatTest, RecordStreamIsSizedExactlyBeforeItIsWritten) {
+    for (const std::size_t n : {0u, 254u, 255u, 65533u, 65534u, 70000u}) {
+        CSecureBytes plain;
+        SF::WriteRecordStream(
+            MakeSites({{std::string(n, 'x'), "u", "", "p", "n"}, {"b", "", std::string(n, 'y'), "", ""}}), plain);
+        EXPECT_EQ(plain.capacity(), plain.size()) << n;
+        QByteArray classic = WriteDatabase(
+            "", MakeSites({{std::string(n, 'x'), "u", "", "p", "n"}, {"b", "", std::string(n, 'y'), "", ""}}));
+        EXPECT_EQ(plain.view(), View(classic.mid(24))) << n; // the classic file from its count on
+    }
+}
+
 // The classic reader sees a string it does not know where its banner should be, and stops there.
 TEST(SealedFormatTest, ClassicReaderFindsAForeignBanner) {
     const auto pKey = Key("pw");
