@@ -26,13 +26,11 @@ CLockwardenDoc::~CLockwardenDoc() = default;
 void CLockwardenDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         if (m_pSealKey) {
-            // The clear stream exists only in locked memory; the archive gets the sealed bytes. Locked memory
+            // The clear stream is encrypted where it was written, so the archive gets only sealed bytes. Memory
             // that runs out fails the save as a full device would.
             QByteArray sealed;
             try {
-                CSecureBytes plain;
-                SealedFormat::WriteRecordStream(m_sites, plain);
-                sealed = SealedFormat::Seal(*m_pSealKey, plain.view());
+                sealed = SealedFormat::SealSites(*m_pSealKey, m_sites);
             } catch (const std::bad_alloc&) {
                 throw CArchiveException(CArchiveException::writeError);
             }

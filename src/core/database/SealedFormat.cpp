@@ -135,8 +135,11 @@ bool CSealKey::PassesCheck(std::string_view bytes, const CHeader& header) const 
     return sodium_memcmp(check, Bytes(bytes) + kCheckAt, kCheckSize) == 0;
 }
 
-QByteArray Seal(const CSealKey& key, std::string_view plain, const std::array<unsigned char, kNonceSize>& nonce) {
-    QByteArray bytes(static_cast<qsizetype>(kHeaderSize + plain.size() + kTagSize), '\0');
+namespace {
+
+// The header of a file whose stream is nPlain bytes long, in a buffer with room for the stream and its tag.
+QByteArray Header(const CSealKey& key, std::size_t nPlain, const std::array<unsigned char, kNonceSize>& nonce) {
+    QByteArray bytes(static_cast<qsizetype>(kHeaderSize + nPlain + kTagSize), Qt::Uninitialized);
     auto* p = reinterpret_cast<unsigned char*>(bytes.data());
     p[0] = static_cast<unsigned char>(kBannerSize - 1);
     std::memcpy(p + 1, kBanner, kBannerSize - 1);
@@ -149,16 +152,36 @@ QByteArray Seal(const CSealKey& key, std::string_view plain, const std::array<un
     std::memcpy(p + kNonceAt, nonce.data(), kNonceSize);
     MakeCheck(key, p, p + kCheckAt);
     Sum(p, kSumAt, p + kSumAt);
+    return bytes;
+}
+
+// Encrypts the stream that stands after the header, over itself (libsodium allows exactly that overlap).
+void EncryptInPlace(const CSealKey& key, QByteArray& bytes, const std::array<unsigned char, kNonceSize>& nonce) {
+    auto* p = reinterpret_cast<unsigned char*>(bytes.data());
+    const std::size_t nPlain = static_cast<std::size_t>(bytes.size()) - kHeaderSize - kTagSize;
     unsigned long long nSealed = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(p + kHeaderSize, &nSealed, Bytes(plain), plain.size(), p, kHeaderSize,
+    crypto_aead_xchacha20poly1305_ietf_encrypt(p + kHeaderSize, &nSealed, p + kHeaderSize, nPlain, p, kHeaderSize,
                                                nullptr, nonce.data(), key.DataKey().data());
+}
+
+std::array<unsigned char, kNonceSize> FreshNonce() {
+    std::array<unsigned char, kNonceSize> nonce{};
+    randombytes_buf(nonce.data(), nonce.size());
+    return nonce;
+}
+
+} // namespace
+
+QByteArray Seal(const CSealKey& key, std::string_view plain, const std::array<unsigned char, kNonceSize>& nonce) {
+    QByteArray bytes = Header(key, plain.size(), nonce);
+    if (!plain.empty())
+        std::memcpy(bytes.data() + kHeaderSize, plain.data(), plain.size());
+    EncryptInPlace(key, bytes, nonce);
     return bytes;
 }
 
 QByteArray Seal(const CSealKey& key, std::string_view plain) {
-    std::array<unsigned char, kNonceSize> nonce{};
-    randombytes_buf(nonce.data(), nonce.size());
-    return Seal(key, plain, nonce);
+    return Seal(key, plain, FreshNonce());
 }
 
 EResult Open(const CSealKey& key, std::string_view bytes, CSecureBytes& plain) {
@@ -189,9 +212,9 @@ std::size_t StringSize(std::size_t n) {
 
 } // namespace
 
-void WriteRecordStream(const CSiteArray& sites, CSecureBytes& plain) {
-    plain = CSecureBytes();
-    // The exact size first: the whole stream then takes one allocation of locked memory.
+namespace {
+
+std::size_t RecordStreamSize(const CSiteArray& sites) {
     std::size_t nSize = 4;
     for (std::size_t i = 0; i < sites.size(); ++i) {
         const CSiteInfo& site = *sites[i];
@@ -200,16 +223,73 @@ void WriteRecordStream(const CSiteArray& sites, CSecureBytes& plain) {
              {&site.m_strSite, &site.m_strURL, &site.m_strUser, &site.m_strPswd, &site.m_strNotes})
             nSize += StringSize(p->size());
     }
-    plain.Reserve(nSize);
-    CSecureDevice device(plain);
-    device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    CArchive ar(&device, CArchive::store, 1 << 16);
+    return nSize;
+}
+
+void WriteRecords(CArchive& ar, const CSiteArray& sites) {
     ar.WriteDWord(static_cast<std::uint32_t>(sites.size()));
     for (const auto& pSite : sites) {
         ar.WriteClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
         pSite->Serialize(ar, std::string());
     }
     ar.Flush();
+}
+
+// A device over a fixed piece of memory that refuses to write past its end.
+class CSpanDevice : public QIODevice {
+public:
+    CSpanDevice(char* p, std::size_t n) : m_p(p), m_n(n) {}
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return static_cast<qint64>(m_n); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* p, qint64 n) override {
+        const auto nPos = static_cast<std::size_t>(pos());
+        if (nPos + static_cast<std::size_t>(n) > m_n)
+            return -1;
+        std::memcpy(m_p + nPos, p, static_cast<std::size_t>(n));
+        return n;
+    }
+
+private:
+    char* m_p;
+    std::size_t m_n;
+};
+
+} // namespace
+
+void WriteRecordStream(const CSiteArray& sites, CSecureBytes& plain) {
+    plain = CSecureBytes();
+    // The exact size first: the whole stream then takes one allocation of locked memory.
+    plain.Reserve(RecordStreamSize(sites));
+    CSecureDevice device(plain);
+    device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    CArchive ar(&device, CArchive::store, 1 << 16);
+    WriteRecords(ar, sites);
+}
+
+QByteArray SealSites(const CSealKey& key, const CSiteArray& sites, const std::array<unsigned char, kNonceSize>& nonce) {
+    QByteArray bytes = Header(key, RecordStreamSize(sites), nonce);
+    const std::size_t nPlain = static_cast<std::size_t>(bytes.size()) - kHeaderSize - kTagSize;
+    try {
+        CSpanDevice device(bytes.data() + kHeaderSize, nPlain);
+        device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        CArchive ar(&device, CArchive::store, 1 << 16);
+        WriteRecords(ar, sites);
+        if (device.pos() != static_cast<qint64>(nPlain))
+            throw CArchiveException(CArchiveException::writeError);
+    } catch (...) {
+        // A stream left half-written in clear is wiped before the buffer goes.
+        sodium_memzero(bytes.data() + kHeaderSize, nPlain);
+        throw;
+    }
+    EncryptInPlace(key, bytes, nonce);
+    return bytes;
+}
+
+QByteArray SealSites(const CSealKey& key, const CSiteArray& sites) {
+    return SealSites(key, sites, FreshNonce());
 }
 
 } // namespace SealedFormat

@@ -119,7 +119,11 @@ QByteArray Seal(const CSealKey& key, std::string_view plain);
 // damaged (or notSealed) come back: a file whose tag fails loads nothing.
 EResult Open(const CSealKey& key, std::string_view bytes, CSecureBytes& plain);
 
-// The clear record stream of sites (count and tagged records, fields not enciphered), and back.
+// The clear record stream of sites (count and tagged records, fields not enciphered).
 void WriteRecordStream(const CSiteArray& sites, CSecureBytes& plain);
+// The whole sealed file of sites, as Seal(key, stream of sites) gives it but without a copy of the clear
+// stream: it is written where its ciphertext goes and encrypted over itself, so no clear byte survives.
+QByteArray SealSites(const CSealKey& key, const CSiteArray& sites);
+QByteArray SealSites(const CSealKey& key, const CSiteArray& sites, const std::array<unsigned char, kNonceSize>& nonce);
 
 } // namespace SealedFormat

@@ -134,6 +134,14 @@ TEST(SealedFormatTest, RecordStreamIsSizedExactlyBeforeItIsWritten) {
         QByteArray classic = WriteDatabase(
             "", MakeSites({{std::string(n, 'x'), "u", "", "p", "n"}, {"b", "", std::string(n, 'y'), "", ""}}));
         EXPECT_EQ(plain.view(), View(classic.mid(24))) << n; // the classic file from its count on
+        // The save's own path, which encrypts the stream where it wrote it, gives the same file.
+        const auto pKey = Key("pw");
+        EXPECT_EQ(
+            SF::SealSites(*pKey,
+                          MakeSites({{std::string(n, 'x'), "u", "", "p", "n"}, {"b", "", std::string(n, 'y'), "", ""}}),
+                          Counting24(7)),
+            SF::Seal(*pKey, plain.view(), Counting24(7)))
+            << n;
     }
 }
 
