@@ -3,6 +3,7 @@
 #include "cli/CliAnalyze.h"
 #include "cli/CliArgs.h"
 #include "cli/CliRead.h"
+#include "cli/CliSeal.h"
 #include "cli/CliSession.h"
 #include "cli/CliWrite.h"
 #include "core/platform/Text.h"
@@ -17,7 +18,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lockwarden-cli create FILE\n"
+    "usage: lockwarden-cli create FILE [--sealed]\n"
     "       lockwarden-cli list FILE\n"
     "       lockwarden-cli find FILE TEXT\n"
     "       lockwarden-cli show FILE SITE [--nth N] [--reveal]\n"
@@ -27,6 +28,9 @@ constexpr const char* kUsage =
     "                           [--notes TEXT | --notes-file PATH] [--password | --generate[=LENGTH]]\n"
     "       lockwarden-cli rm FILE SITE [--nth N]\n"
     "       lockwarden-cli passwd FILE\n"
+    "       lockwarden-cli seal FILE\n"
+    "       lockwarden-cli unseal FILE [--yes]\n"
+    "       lockwarden-cli info FILE\n"
     "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
@@ -38,7 +42,10 @@ constexpr const char* kUsage =
     "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n"
     "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
     "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n"
-    "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n";
+    "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n"
+    "A sealed file is encrypted and authenticated; a classic file only obscures its sites, and anyone who has it\n"
+    "can read them. seal makes a file sealed, unseal classic again (it asks first on a terminal; --yes answers\n"
+    "from a script). info tells a file's kind and key derivation cost without its password.\n";
 
 struct CCommand {
     const char* pszName;
@@ -49,7 +56,7 @@ struct CCommand {
 
 const std::vector<CCommand>& Commands() {
     static const std::vector<CCommand> commands = {
-        {"create", 1, {}, CmdCreate},
+        {"create", 1, {{"--sealed", EArg::flag}}, CmdCreate},
         {"list", 1, {}, CmdList},
         {"find", 2, {}, CmdFind},
         {"show", 2, {{"--nth", EArg::value}, {"--reveal", EArg::flag}}, CmdShow},
@@ -74,6 +81,9 @@ const std::vector<CCommand>& Commands() {
          CmdEdit},
         {"rm", 2, {{"--nth", EArg::value}}, CmdRemove},
         {"passwd", 1, {}, CmdPasswd},
+        {"seal", 1, {}, CmdSeal},
+        {"unseal", 1, {{"--yes", EArg::flag}}, CmdUnseal},
+        {"info", 1, {}, CmdInfo},
         {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
         {"import", 2, {}, CmdImport},
         {"generate",

@@ -27,10 +27,9 @@ void CCliDoc::Serialize(CArchive& ar) {
         CLockwardenDoc::Serialize(ar);
         return;
     }
-    std::string strBanner, strCheck;
-    const CWipeOnExit wipe({&strCheck});
-    SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
-    SiteDatabaseFormat::ReadSiteNames(ar, m_app.m_strFilePassword, *m_pNames);
+    LoadRecordStream(ar, [this](CArchive& records, const std::string& strKey) {
+        SiteDatabaseFormat::ReadSiteNames(records, strKey, *m_pNames);
+    });
 }
 
 CCli::CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr)

@@ -25,15 +25,12 @@ inline constexpr int kExitUsage = 2;
 // every failure are the document's own.
 class CCliDoc : public CLockwardenDoc {
 public:
-    CCliDoc(CAppState& app, CPrompts& prompts) : CLockwardenDoc(app, prompts), m_app(app) {}
+    CCliDoc(CAppState& app, CPrompts& prompts) : CLockwardenDoc(app, prompts) {}
 
     void Serialize(CArchive& ar) override;
 
     // While set, loading fills this with the site names in file order and leaves m_sites empty.
     CSiteNameList* m_pNames = nullptr;
-
-private:
-    CAppState& m_app;
 };
 
 // One run of the companion: one document opened and saved exactly as the program does it, its prompts

@@ -74,7 +74,8 @@ bool NotesOf(CCli& cli, const CArgs& args, std::optional<std::string>& notes) {
 
 // A file saved without a password is only encoded: the user hears of it at once.
 void WarnWithoutPassword(CCli& cli) {
-    if (cli.m_app.m_strFilePassword.empty())
+    // A sealed file keeps its password with its key, not in the application state.
+    if (cli.m_doc.GetFileKind() == CLockwardenDoc::EFileKind::noPassword)
         cli.m_prompts.Warn(QStringLiteral("No file password: anyone who has the file can read it."));
 }
 
@@ -94,7 +95,19 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     // A new database takes its password the way an open one changes it: Change File Pswd, then save.
     cli.m_prompts.ExpectNewPassword();
     cli.m_doc.OnChangeFilePassword();
-    if (cli.m_prompts.HasFailed() || !cli.m_doc.DoSave(strPath))
+    if (cli.m_prompts.HasFailed())
+        return kExitFailure;
+    if (args.Has("--sealed")) {
+        // The password just given seals it; an empty one cannot.
+        if (cli.m_doc.GetFilePassword().empty()) {
+            cli.m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return kExitFailure;
+        }
+        cli.m_doc.OnSealFile();
+        if (!cli.m_doc.IsSealed())
+            return kExitFailure;
+    }
+    if (!cli.m_doc.DoSave(strPath))
         return kExitFailure;
     WarnWithoutPassword(cli);
     return cli.Finish();

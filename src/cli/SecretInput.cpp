@@ -104,6 +104,14 @@ CSecretInput::Result CSecretInput::ReadSecret(const std::string& strPrompt, std:
     return bRead ? ok : ended;
 }
 
+CSecretInput::Result CSecretInput::ReadAnswer(const std::string& strPrompt, std::string& strAnswer) {
+    if (!m_bTerminal)
+        return ended;
+    std::fputs(strPrompt.c_str(), m_pPrompt);
+    std::fflush(m_pPrompt);
+    return ReadLine(strAnswer) ? ok : ended;
+}
+
 CSecretInput::Result CSecretInput::ReadNewSecret(const std::string& strPrompt, std::string& strSecret) {
     const Result result = ReadSecret(strPrompt, strSecret);
     if (result != ok || !m_bTerminal)

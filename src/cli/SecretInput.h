@@ -19,6 +19,8 @@ public:
     // A secret being set: from a terminal it is asked twice and both entries must agree (mismatch
     // otherwise); from other input it is one line.
     Result ReadNewSecret(const std::string& strPrompt, std::string& strSecret);
+    // An answer to a question, typed with echo; asked only of a terminal (ended otherwise).
+    Result ReadAnswer(const std::string& strPrompt, std::string& strAnswer);
 
     // The rest of the input, for text that follows the secrets (--notes-file -). False on a read error.
     bool ReadRest(std::string& strText);

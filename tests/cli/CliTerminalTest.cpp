@@ -138,3 +138,19 @@ TEST(CliTerminal, AnalyzeShowsItsProgressOnTheTerminalOnly) {
     EXPECT_FALSE(out.contains("analyze: ")) << out.constData();
     EXPECT_TRUE(out.contains(": weak: ")) << out.constData();
 }
+
+// unseal asks on a terminal, and only "y" writes the classic file.
+TEST(CliTerminal, UnsealAsksFirst) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray classic = ReadFile(strDb);
+    ASSERT_EQ(RunCli({QStringLiteral("seal"), strDb}, "fixture\n").nExit, 0);
+    const QByteArray sealed = ReadFile(strDb);
+    for (const auto& [answer, bUnsealed] : {std::pair<QByteArray, bool>{"\n", false}, {"y\n", true}}) {
+        CTerminalRun run({QStringLiteral("unseal"), strDb});
+        run.TypeAfter("Password: ", "fixture\n");
+        run.TypeAfter("Save it as a classic file? [y/N] ", answer);
+        EXPECT_EQ(run.Finish(), bUnsealed ? 0 : 1);
+        EXPECT_EQ(ReadFile(strDb), bUnsealed ? classic : sealed);
+    }
+}

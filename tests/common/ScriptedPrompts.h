@@ -56,6 +56,11 @@ public:
         strPassword = answer.second;
         return 1; // IDOK
     }
+    void BeginWaitCursor() override {
+        ++m_nWaitCursors;
+        ++m_nWaitCursorsBegun;
+    }
+    void EndWaitCursor() override { --m_nWaitCursors; }
     bool OpenFileDialog(QString& strPath, const QString&) override {
         return FileAnswer(QStringLiteral("open:"), strPath);
     }
@@ -95,6 +100,8 @@ public:
     // Runs while a message box is up, as a signal or another program might act while it shows.
     std::function<void(const QString&)> m_onMessageBox;
     int m_nBeeps = 0;
+    int m_nWaitCursors = 0;      // busy cursors begun and not yet ended
+    int m_nWaitCursorsBegun = 0; // busy cursors begun in all
 
 private:
     bool FileAnswer(const QString& strKind, QString& strPath) {

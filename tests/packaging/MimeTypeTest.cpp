@@ -30,6 +30,8 @@ TEST(MimeType, RecognisesDatabasesByNameAndByContent) {
         {"renamed.lwd", QByteArray("not a database at all"), true},
         {"no-extension", kEmptyDatabase, true},
         {"no-extension-written-elsewhere", kEmptyDatabase + QByteArray("\x01\x00\x00\x00", 4), true},
+        {"sealed-no-extension", QByteArray("\x16Lockwarden Sealed File\x01\x00\x01", 26) + QByteArray(150, '\x5a'),
+         true},
         {"banner-in-other-case", QByteArray("\x16lockwarden version 1.0", 23) + QByteArray(5, '\0'), false},
         {"banner-without-length", QByteArray("Lockwarden Version 1.0") + QByteArray(5, '\0'), false},
         {"banner-with-wrong-length", QByteArray("\x17Lockwarden Version 1.0", 23) + QByteArray(5, '\0'), false},

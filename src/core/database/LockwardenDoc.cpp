@@ -13,8 +13,11 @@
 #include <QFile>
 #include <QScopedValueRollback>
 
+#include <sodium.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <unistd.h>
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
@@ -23,12 +26,24 @@ CLockwardenDoc::~CLockwardenDoc() = default;
 
 void CLockwardenDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
+        if (m_pSealKey) {
+            // The clear stream is encrypted where it was written, so the archive gets only sealed bytes. Memory
+            // that runs out fails the save as a full device would.
+            QByteArray sealed;
+            try {
+                sealed = SealedFormat::SealSites(*m_pSealKey, m_sites);
+            } catch (const std::bad_alloc&) {
+                throw CArchiveException(CArchiveException::writeError);
+            }
+            ar.WriteBytes(sealed.constData(), static_cast<std::size_t>(sealed.size()));
+            ar.Flush();
+            return;
+        }
         SiteDatabaseFormat::Write(ar, m_app.m_strFilePassword, m_sites);
     } else {
-        std::string strBanner, strCheck;
-        const CWipeOnExit wipe({&strCheck}); // the password enciphered with itself
-        SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
-        SiteDatabaseFormat::ReadRecords(ar, m_app.m_strFilePassword, m_sites);
+        LoadRecordStream(ar, [this](CArchive& records, const std::string& strKey) {
+            SiteDatabaseFormat::ReadRecords(records, strKey, m_sites);
+        });
     }
 }
 
@@ -55,6 +70,7 @@ void CLockwardenDoc::DeleteContents() {
 
 bool CLockwardenDoc::OnNewDocument() {
     WipeString(m_app.m_strFilePassword);
+    m_pSealKey.reset();
     return CDocument::OnNewDocument();
 }
 
@@ -77,6 +93,8 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         CArchive ar(&file, CArchive::load, kOpenCheckBufferSize);
         // An archive exception here (the file ends inside these two strings) goes to the template.
         const std::string strBanner = ar.ReadString();
+        if (strBanner == SealedFormat::kBanner)
+            return OpenSealed(lock.Handle(), strPathName);
         if (strBanner != SiteDatabaseFormat::kBanner) {
             m_prompts.MessageBox(LoadString(IDS_NOT_LOCKWARDEN_FILE), MB_ICONEXCLAMATION | MB_OK);
             return false;
@@ -128,6 +146,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
+    m_pSealKey.reset();
     // The time of the file that was read, which a later save compares with the one at the path.
     std::int32_t tTime = 0;
     if (FileAccess::GetFileTime(lock.Handle(), tTime))
@@ -176,11 +195,11 @@ void CLockwardenDoc::OnChangeFilePassword() {
     QString strLabel = QStringLiteral("File:  ") + GetTitle();
     if (strLabel.endsWith(QLatin1Char('*')))
         strLabel[strLabel.size() - 1] = QLatin1Char(' ');
-    std::string strEntry = m_app.m_strFilePassword;
+    std::string strEntry(GetFilePassword());
     std::string strAgain;
     std::string strTrimmed;
     const CWipeOnExit wipe({&strEntry, &strAgain, &strTrimmed});
-    if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == m_app.m_strFilePassword)
+    if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == GetFilePassword())
         return;
     // A mistyped new password would lock its owner out of every site: it is asked for twice.
     if (m_prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
@@ -194,7 +213,8 @@ void CLockwardenDoc::OnChangeFilePassword() {
     if (strTrimmed != strEntry &&
         m_prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
-    AssignSecret(m_app.m_strFilePassword, strTrimmed);
+    if (!SetFilePassword(strTrimmed))
+        return;
     SetModifiedFlag(true);
 }
 
@@ -235,4 +255,253 @@ void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
     m_sites.erase(m_sites.begin() + nIndex);
     SetModifiedFlag(true);
     Q_EMIT sitesChanged();
+}
+
+// ---- sealed files ----
+
+namespace {
+
+// The password prompt's label for the open document: its title, the modified marker blanked out.
+QString PasswordLabel(const QString& strTitle) {
+    QString strLabel = QStringLiteral("File:  ") + strTitle;
+    if (strLabel.endsWith(QLatin1Char('*')))
+        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
+    return strLabel;
+}
+
+// A file without a password is sealed under a new one, asked for twice and trimmed the way Change File
+// Pswd trims it; an empty one is refused.
+bool AskSealPassword(CPrompts& prompts, const QString& strLabel, std::string& strPassword) {
+    std::string strEntry, strAgain;
+    bool bOk = false;
+    if (prompts.FilePasswordPrompt(strEntry, strLabel) == IDOK) {
+        std::string strTrimmed = TrimWhiteSpace(strEntry);
+        if (strTrimmed.empty())
+            prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        else if (prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
+            ;
+        else if (strAgain != strEntry)
+            prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
+        else if (strTrimmed == strEntry ||
+                 prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) == IDOK) {
+            strPassword = strTrimmed;
+            bOk = true;
+        }
+        WipeString(strTrimmed);
+    }
+    WipeString(strEntry);
+    WipeString(strAgain);
+    return bOk;
+}
+
+QString MiB(std::uint32_t nKiB) {
+    return QString::number(static_cast<double>(nKiB) / 1024, 'g', 10);
+}
+
+} // namespace
+
+CLockwardenDoc::EFileKind CLockwardenDoc::GetFileKind() const {
+    if (m_pSealKey)
+        return EFileKind::sealed;
+    return m_app.m_strFilePassword.empty() ? EFileKind::noPassword : EFileKind::classic;
+}
+
+std::string_view CLockwardenDoc::GetFilePassword() const {
+    return m_pSealKey ? m_pSealKey->Password() : std::string_view(m_app.m_strFilePassword);
+}
+
+void CLockwardenDoc::LoadRecordStream(CArchive& ar,
+                                      const std::function<void(CArchive&, const std::string&)>& readRecords) {
+    const std::string strBanner = ar.ReadString();
+    if (strBanner == SealedFormat::kBanner) {
+        // Only an open that proved the password and the tag hands the stream over.
+        if (m_pSealedPlain == nullptr)
+            throw CArchiveException(CArchiveException::generic);
+        // Unbuffered, and read in large pieces: the stream is in memory already.
+        CSecureDevice device(*m_pSealedPlain);
+        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        CArchive records(&device, CArchive::load, 1 << 16);
+        readRecords(records, std::string());
+        return;
+    }
+    // The check string, which the open check has already tested: the password enciphered with itself.
+    std::string strCheck = ar.ReadString();
+    WipeString(strCheck);
+    readRecords(ar, m_app.m_strFilePassword);
+}
+
+void CLockwardenDoc::ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost) {
+    using SealedFormat::EResult;
+    switch (result) {
+    case EResult::ok:
+        return;
+    case EResult::wrongPassword:
+        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    case EResult::newerVersion:
+        m_prompts.MessageBox(LoadString(IDS_SEALED_NEWER), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    case EResult::costRefused:
+        m_prompts.MessageBox(LoadString(IDS_SEALED_COST_REFUSED)
+                                 .arg(cost.nOps)
+                                 .arg(MiB(cost.nMemKiB))
+                                 .arg(SealedFormat::kMinCost.nOps)
+                                 .arg(SealedFormat::kMaxCost.nOps)
+                                 .arg(MiB(SealedFormat::kMinCost.nMemKiB))
+                                 .arg(MiB(SealedFormat::kMaxCost.nMemKiB)),
+                             MB_ICONEXCLAMATION | MB_OK);
+        return;
+    case EResult::outOfMemory:
+        m_prompts.MessageBox(LoadString(IDS_SEALED_NO_MEMORY).arg(MiB(cost.nMemKiB)), MB_ICONSTOP | MB_OK);
+        return;
+    case EResult::notSealed:
+    case EResult::damaged:
+        break;
+    }
+    m_prompts.MessageBox(LoadString(IDS_SEALED_DAMAGED), MB_ICONEXCLAMATION | MB_OK);
+}
+
+bool CLockwardenDoc::DeriveSealKey(std::string_view strPassword, const SealedFormat::CCost& cost,
+                                   const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
+                                   std::unique_ptr<SealedFormat::CSealKey>& pKey) {
+    m_prompts.BeginWaitCursor();
+    const SealedFormat::EResult result = pSalt ? SealedFormat::CSealKey::Derive(strPassword, cost, *pSalt, pKey)
+                                               : SealedFormat::CSealKey::Derive(strPassword, cost, pKey);
+    m_prompts.EndWaitCursor();
+    ShowSealedRefusal(result, cost);
+    return result == SealedFormat::EResult::ok;
+}
+
+bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
+    using SealedFormat::EResult;
+    QByteArray bytes;
+    {
+        QFile file;
+        if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+            m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+            return false;
+        }
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            m_prompts.MessageBox(FileErrorText(strPathName, errno == 0 ? EIO : errno), MB_ICONSTOP | MB_OK);
+            return false;
+        }
+    }
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // Damage, a newer format and a refused cost are all told before the password is asked for, so a
+    // hostile header never gets its memory.
+    SealedFormat::CHeader header;
+    const EResult headerResult = SealedFormat::ReadHeader(view, header);
+    if (headerResult != EResult::ok) {
+        ShowSealedRefusal(headerResult, header.cost);
+        return false;
+    }
+    const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
+    std::unique_ptr<SealedFormat::CSealKey> pKey;
+    {
+        // As for a classic file: one prompt for all tries, the entry taken as typed.
+        std::string strEntry;
+        for (;;) {
+            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK) {
+                WipeString(strEntry);
+                return false;
+            }
+            if (!DeriveSealKey(strEntry, header.cost, &header.salt, pKey)) {
+                WipeString(strEntry);
+                return false;
+            }
+            if (pKey->PassesCheck(view, header))
+                break;
+            pKey.reset();
+            m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        }
+        WipeString(strEntry);
+    }
+    // The password is right: from here a failing tag can only mean damage.
+    CSecureBytes plain;
+    if (SealedFormat::Open(*pKey, view, plain) != EResult::ok) {
+        ShowSealedRefusal(EResult::damaged, header.cost);
+        return false;
+    }
+
+    const QScopedValueRollback<bool> loading(m_bLoading, true);
+    const QScopedValueRollback<CSecureBytes*> stream(m_pSealedPlain, &plain);
+    const std::string strPrevious = m_app.m_strFilePassword;
+    QFile file;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+        return false;
+    }
+    // The fields of a sealed file are not enciphered: the field cipher's key is empty.
+    m_app.m_strFilePassword.clear();
+    if (!LoadDocument(file, strPathName)) {
+        if (!IsModified())
+            m_app.m_strFilePassword = strPrevious;
+        return false;
+    }
+    m_pSealKey = std::move(pKey);
+    std::int32_t tTime = 0;
+    if (FileAccess::GetFileTime(fd, tTime))
+        m_tFileTime = tTime;
+    return true;
+}
+
+bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
+    if (!m_pSealKey) {
+        AssignSecret(m_app.m_strFilePassword, strPassword);
+        return true;
+    }
+    if (strPassword.empty()) {
+        m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        return false;
+    }
+    // A new password takes a new salt, so nothing of the old key survives in the file.
+    std::unique_ptr<SealedFormat::CSealKey> pKey;
+    if (!DeriveSealKey(strPassword, m_sealCost, nullptr, pKey))
+        return false;
+    m_pSealKey = std::move(pKey);
+    return true;
+}
+
+void CLockwardenDoc::OnSealFile() {
+    if (m_pSealKey)
+        return;
+    std::string strPassword = m_app.m_strFilePassword;
+    if (strPassword.empty() && !AskSealPassword(m_prompts, PasswordLabel(GetTitle()), strPassword))
+        return;
+    std::unique_ptr<SealedFormat::CSealKey> pKey;
+    const bool bDerived = DeriveSealKey(strPassword, m_sealCost, nullptr, pKey);
+    WipeString(strPassword);
+    if (!bDerived)
+        return;
+    m_pSealKey = std::move(pKey);
+    // The password now lives with the key; the field cipher of a sealed file has none.
+    WipeString(m_app.m_strFilePassword);
+    SetModifiedFlag(true);
+}
+
+void CLockwardenDoc::MakeClassic() {
+    if (!m_pSealKey)
+        return;
+    m_app.m_strFilePassword = std::string(m_pSealKey->Password());
+    m_pSealKey.reset();
+    SetModifiedFlag(true);
+}
+
+void CLockwardenDoc::OnSaveAsClassic() {
+    if (!m_pSealKey)
+        return;
+    if (m_prompts.MessageBox(LoadString(IDS_SAVE_CLASSIC_WARNING), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
+        IDYES)
+        return;
+    const bool bWasModified = IsModified();
+    std::unique_ptr<SealedFormat::CSealKey> pKey = std::move(m_pSealKey);
+    m_app.m_strFilePassword = std::string(pKey->Password());
+    SetModifiedFlag(true);
+    if (DoFileSave())
+        return;
+    // Nothing was written: the document is the sealed file it was.
+    WipeString(m_app.m_strFilePassword);
+    m_pSealKey = std::move(pKey);
+    SetModifiedFlag(bWasModified);
 }

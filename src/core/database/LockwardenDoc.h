@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/database/SealedFormat.h"
 #include "core/database/SiteInfo.h"
 #include "core/framework/Document.h"
 #include "core/platform/FileAccess.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
 
 class CAppState;
 
@@ -62,11 +66,51 @@ Q_SIGNALS:
     // After any change to the sites: one of the three calls, a load, New, or the contents deleted.
     void sitesChanged();
 
+public:
+    // What the open file is: sealed, classic with a password, or classic without one.
+    enum class EFileKind { sealed, classic, noPassword };
+    EFileKind GetFileKind() const;
+    bool IsSealed() const { return m_pSealKey != nullptr; }
+    // The password of the open file, whichever its kind.
+    std::string_view GetFilePassword() const;
+    // Seal with Strong Encryption (33000): asks for a password when the file has none, derives the key and
+    // marks the document modified, so the next save writes it sealed. Enabled for a classic file.
+    void OnSealFile();
+    bool OnUpdateSealFile() const { return !IsSealed(); }
+    // Save as Classic File (33001): after a warning (No by default), saves the file classic; when the save
+    // does not happen the file stays sealed. Enabled for a sealed file.
+    void OnSaveAsClassic();
+    bool OnUpdateSaveAsClassic() const { return IsSealed(); }
+    // The sealed file becomes classic under the same password; the next save writes it so.
+    void MakeClassic();
+    // The key derivation cost of the keys this document makes (sealing, a new password).
+    SealedFormat::CCost m_sealCost = SealedFormat::NewKeyCost();
+
+protected:
+    // Loading: reads the first strings of the file; for a classic file it hands readRecords the archive
+    // at the count and the file password, for a sealed one an archive over the clear record stream and an
+    // empty key (its fields are not enciphered).
+    void LoadRecordStream(CArchive& ar, const std::function<void(CArchive&, const std::string&)>& readRecords);
+
 private:
     // True when the file at the path is not the one last read or written here.
     bool IsChangedOnDisk(const QString& strPathName) const;
     // Takes the time and stamp of the file now at the path.
     void NoteFileOnDisk(const QString& strPathName);
+    // The rest of an open once the banner says sealed: header, password, key, tag, then the load.
+    bool OpenSealed(int fd, const QString& strPathName);
+    // Derives a key under the busy cursor; a refusal is told to the user.
+    bool DeriveSealKey(std::string_view strPassword, const SealedFormat::CCost& cost,
+                       const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
+                       std::unique_ptr<SealedFormat::CSealKey>& pKey);
+    void ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost);
+    // A new password for a sealed file takes a new key with a new salt; false when it cannot.
+    bool SetFilePassword(const std::string& strPassword);
 
     CAppState& m_app;
+    // The key of a sealed file, null for a classic one; a sealed file's password lives in it, not in the
+    // application state, whose password is the field cipher's key.
+    std::unique_ptr<SealedFormat::CSealKey> m_pSealKey;
+    // During the load of a sealed file: its clear record stream, already authenticated.
+    CSecureBytes* m_pSealedPlain = nullptr;
 };

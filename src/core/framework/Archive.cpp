@@ -5,6 +5,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <sodium.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -44,13 +46,21 @@ CArchive::~CArchive() {
     // and a destructor must not throw.
     if (m_nMode == store && !m_buffer.empty() && m_pDevice != nullptr)
         m_pDevice->write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
-    // The buffer held records as stored, which the file password alone turns back into clear text.
-    WipeString(m_buffer);
+    // The buffer may have held a sealed file's clear records: wiped, all of it, before it is freed.
+    m_buffer.resize(m_buffer.capacity());
+    sodium_memzero(m_buffer.data(), m_buffer.size());
 }
 
 // ---- storing ----
 
 void CArchive::WriteBytes(const char* p, std::size_t n) {
+    // A block larger than the buffer goes to the device at once rather than through the buffer.
+    if (n >= m_nBufferSize) {
+        Flush();
+        if (m_pDevice->write(p, static_cast<qint64>(n)) != static_cast<qint64>(n))
+            throw CArchiveException(CArchiveException::writeError);
+        return;
+    }
     m_buffer.append(p, n);
     if (m_buffer.size() >= m_nBufferSize)
         Flush();

@@ -24,6 +24,10 @@ public:
     virtual int ConfirmFilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) {
         return FilePasswordPrompt(strPassword, strFileLabel);
     }
+    // Around work that keeps the window from answering for a moment (deriving a sealed file's key): the
+    // desktop shows the busy cursor and paints it before the work starts.
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
     // The open and save file dialogs. strPath carries the proposed name in and the chosen path out;
     // false when the user cancelled. strFilter is like "Warden Files (*.lwd)", strDefExt like ".lwd".
     virtual bool OpenFileDialog(QString& strPath, const QString& strFilter) = 0;

@@ -134,6 +134,20 @@ inline constexpr int IDS_HEALTH_NO_LIST = 33105;
 inline constexpr int IDS_HEALTH_LIST_FAILED = 33106;
 inline constexpr int IDS_NEW_PASSWORD_STRENGTH = 33107;
 
+// Sealed files: their two commands, the status-bar pane that names the file's kind, and their messages.
+inline constexpr int ID_FILE_SEAL = 33000;
+inline constexpr int ID_FILE_SAVE_CLASSIC = 33001;
+inline constexpr int ID_INDICATOR_KIND = 33002;
+inline constexpr int IDS_KIND_SEALED = 33003;
+inline constexpr int IDS_KIND_CLASSIC = 33004;
+inline constexpr int IDS_KIND_NO_PASSWORD = 33005;
+inline constexpr int IDS_SEALED_NEEDS_PASSWORD = 33006;
+inline constexpr int IDS_SEALED_DAMAGED = 33007;
+inline constexpr int IDS_SEALED_COST_REFUSED = 33008;
+inline constexpr int IDS_SEALED_NEWER = 33009;
+inline constexpr int IDS_SEALED_NO_MEMORY = 33010;
+inline constexpr int IDS_SAVE_CLASSIC_WARNING = 33011;
+
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;

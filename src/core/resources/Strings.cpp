@@ -114,6 +114,27 @@ const QHash<int, QString>& Table() {
         {ID_INDICATOR_SITES, QStringLiteral(" \t100 Sites ")},
         {ID_INDICATOR_CAPS, QStringLiteral("CAP")},
         {ID_INDICATOR_NUM, QStringLiteral("NUM")},
+        {ID_FILE_SEAL, QStringLiteral("Encrypt and authenticate the file with its password from the next save on\n"
+                                      "Seal with Strong Encryption")},
+        {ID_FILE_SAVE_CLASSIC,
+         QStringLiteral("Save the file in the classic format, which only obscures its sites\nSave as Classic File")},
+        {ID_INDICATOR_KIND, QStringLiteral(" No file password ")},
+        {IDS_KIND_SEALED, QStringLiteral("Sealed")},
+        {IDS_KIND_CLASSIC, QStringLiteral("Classic")},
+        {IDS_KIND_NO_PASSWORD, QStringLiteral("No file password")},
+        {IDS_SEALED_NEEDS_PASSWORD, QStringLiteral("A sealed file needs a file password.")},
+        {IDS_SEALED_DAMAGED, QStringLiteral("This sealed file is damaged: it does not pass its integrity check.\n\n"
+                                            "Nothing was loaded from it. Open a backup copy instead.")},
+        {IDS_SEALED_COST_REFUSED,
+         QStringLiteral("This sealed file asks for a key derivation of %1 passes over %2 MiB, outside what Lockwarden "
+                        "accepts (%3 to %4 passes, %5 to %6 MiB).\n\nIt was not opened.")},
+        {IDS_SEALED_NEWER, QStringLiteral("This sealed file was written in a newer format than this Lockwarden "
+                                          "reads.\n\nIt was not opened.")},
+        {IDS_SEALED_NO_MEMORY,
+         QStringLiteral("There is not enough memory to derive the file's key (%1 MiB are needed).")},
+        {IDS_SAVE_CLASSIC_WARNING,
+         QStringLiteral("A classic file only obscures its sites: anyone who has the file can read every password "
+                        "in it.\n\nSave this file as a classic file?")},
     };
     return table;
 }

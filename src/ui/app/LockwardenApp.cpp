@@ -92,6 +92,11 @@ void CLockwardenApp::RegisterCommands() {
     router.Register(
         ID_CHANGE_FILE_PSWD, [&doc] { doc.OnChangeFilePassword(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateChangeFilePassword()); });
+    router.Register(
+        ID_FILE_SEAL, [&doc] { doc.OnSealFile(); }, [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSealFile()); });
+    router.Register(
+        ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
+        [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
 
     m_pMainFrame->RegisterCommands();
 

@@ -59,6 +59,8 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
         m_router.RequestUpdate();
     });
     connect(m_pView, &CLockwardenView::stateChanged, this, &CMainFrame::UpdateSitesPane);
+    connect(&m_router, &CCommandRouter::commandsUpdated, this, &CMainFrame::UpdateKindPane);
+    connect(m_pView, &CLockwardenView::stateChanged, this, &CMainFrame::UpdateKindPane);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &m_router, &CCommandRouter::UpdateCommands);
     qApp->installEventFilter(this);
     UpdateIndicators();
@@ -108,6 +110,8 @@ void CMainFrame::CreateStatusBar() {
     };
     // The sites pane is at least as wide as " \t100 Sites " with its tab measured as a blank.
     m_paneSites = pane(ID_INDICATOR_SITES, LoadString(ID_INDICATOR_SITES).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+    // What protects the open file, beside its size: sized for the longest of the three words.
+    m_paneKind = pane(ID_INDICATOR_KIND, LoadString(ID_INDICATOR_KIND));
     m_paneCaps = pane(ID_INDICATOR_CAPS, LoadString(ID_INDICATOR_CAPS));
     m_paneNum = pane(ID_INDICATOR_NUM, LoadString(ID_INDICATOR_NUM));
 }
@@ -165,6 +169,8 @@ QLabel* CMainFrame::Pane(int nID) const {
     switch (nID) {
     case ID_INDICATOR_SITES:
         return m_paneSites;
+    case ID_INDICATOR_KIND:
+        return m_paneKind;
     case ID_INDICATOR_CAPS:
         return m_paneCaps;
     case ID_INDICATOR_NUM:
@@ -194,6 +200,21 @@ QString CMainFrame::PaneText(int nID) const {
 
 void CMainFrame::UpdateSitesPane() {
     SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t%1 Sites").arg(m_pView->SiteCount()));
+}
+
+void CMainFrame::UpdateKindPane() {
+    int nText = IDS_KIND_NO_PASSWORD;
+    switch (m_doc.GetFileKind()) {
+    case CLockwardenDoc::EFileKind::sealed:
+        nText = IDS_KIND_SEALED;
+        break;
+    case CLockwardenDoc::EFileKind::classic:
+        nText = IDS_KIND_CLASSIC;
+        break;
+    case CLockwardenDoc::EFileKind::noPassword:
+        break;
+    }
+    SetPaneText(ID_INDICATOR_KIND, QLatin1Char('\t') + LoadString(nText));
 }
 
 void CMainFrame::UpdateIndicators() {

@@ -95,6 +95,8 @@ private:
     void FillRecentFilesMenu();
     void UpdateIndicators();
     void UpdateSitesPane();
+    // The kind of the open file: "Sealed", "Classic" or "No file password".
+    void UpdateKindPane();
     QLabel* Pane(int nID) const;
     // The width of a pane showing strText within its frame; each indicator keeps the width it was
     // sized for as its least ("paneWidth").
@@ -119,6 +121,7 @@ private:
     QMenu* m_pRecentMenu = nullptr;
     QLabel* m_paneMessage = nullptr;
     QLabel* m_paneSites = nullptr;
+    QLabel* m_paneKind = nullptr;
     QLabel* m_paneCaps = nullptr;
     QLabel* m_paneNum = nullptr;
     bool m_bDestroyed = false;

@@ -67,6 +67,16 @@ int CQtPrompts::MessageBox(const QString& strText, unsigned nType) {
     return nEscapeId;
 }
 
+void CQtPrompts::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The cursor changes only when events run; user input waits until the work is done.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CQtPrompts::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
 void CQtPrompts::MessageBeep() {
     QApplication::beep();
 }

@@ -23,6 +23,9 @@ public:
     // Cancel button, IDNO in a Yes/No box and IDOK in an OK box.
     int MessageBox(const QString& strText, unsigned nType) override;
     void MessageBeep() override;
+    // The busy cursor over the whole application, painted before the work that follows starts.
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
     // Runs the password dialog handed to the constructor.
     int FilePasswordPrompt(std::string& strPassword, const QString& strFileLabel) override;
     // The same dialog captioned "Confirm File Password".

@@ -121,6 +121,47 @@ protected:
     std::unique_ptr<CLockwardenApp> m_pApp;
 };
 
+// The two File commands stand each for its kind of file, and the kind pane follows every change: a
+// classic file sealed, saved, opened again, and saved back as classic.
+TEST_F(LockwardenAppTest, SealAndSaveAsClassicFollowTheKindOfFile) {
+    const QString strPath = MakeDatabase(QStringLiteral("kinds.lwd"), "secret");
+    const QByteArray classic = [&] {
+        QFile file(strPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const auto kindPane = [&] {
+        return Frame().findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_KIND))->text();
+    };
+    m_prompts.EnterPassword("secret");
+    ASSERT_TRUE(Start({strPath}));
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_EQ(kindPane(), QStringLiteral("Classic"));
+    EXPECT_TRUE(Action(ID_FILE_SEAL)->isEnabled());
+    EXPECT_FALSE(Action(ID_FILE_SAVE_CLASSIC)->isEnabled());
+
+    Action(ID_FILE_SEAL)->trigger();
+    EXPECT_EQ(kindPane(), QStringLiteral("Sealed"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("kinds.lwd * - Lockwarden"));
+    EXPECT_FALSE(Action(ID_FILE_SEAL)->isEnabled());
+    EXPECT_TRUE(Action(ID_FILE_SAVE_CLASSIC)->isEnabled());
+    Action(ID_FILE_SAVE)->trigger();
+    {
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().startsWith("\x16Lockwarden Sealed File"));
+    }
+
+    m_prompts.AnswerMessage(IDYES);
+    Action(ID_FILE_SAVE_CLASSIC)->trigger();
+    EXPECT_EQ(kindPane(), QStringLiteral("Classic"));
+    QFile file(strPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), classic);
+    EXPECT_TRUE(m_prompts.Messages().contains(QStringLiteral(
+        "A classic file only obscures its sites: anyone who has the file can read every password in it.\n\n"
+        "Save this file as a classic file?")));
+}
+
 TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled - Lockwarden"));

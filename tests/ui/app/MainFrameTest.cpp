@@ -3,6 +3,7 @@
 #include "core/app/AppState.h"
 #include "core/app/RecentFileList.h"
 #include "core/database/LockwardenDoc.h"
+#include "core/database/SealedFormat.h"
 #include "core/platform/ProfileStore.h"
 #include "core/resources/Resource.h"
 #include "ui/app/MainFrame.h"
@@ -71,6 +72,9 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  &Open...\tCtrl+O"),
         QStringLiteral("  &Save\tCtrl+S"),
         QStringLiteral("  Save &As...\t"),
+        QStringLiteral("  -"),
+        QStringLiteral("  Seal with Strong Encryption...\t"),
+        QStringLiteral("  Save as Classic File...\t"),
         QStringLiteral("  -"),
         QStringLiteral("  Recent Files\t"),
         QStringLiteral("    Start With MRU\t [check]"),
@@ -255,6 +259,35 @@ TEST_F(MainFrameTest, PanesGrowToTheirTextAndAreNamedByIt) {
     EXPECT_EQ(pCaps->accessibleName(), QStringLiteral("CAP"));
     m_frame.SetPaneText(ID_INDICATOR_CAPS, QString());
     EXPECT_EQ(pCaps->accessibleName(), QString());
+}
+
+// The kind pane follows the open file after every command: what protects it, in words a screen reader says.
+TEST_F(MainFrameTest, KindPaneNamesWhatProtectsTheFile) {
+    auto* pKind = m_frame.findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_KIND));
+    ASSERT_NE(pKind, nullptr);
+    const auto* pBar = m_frame.statusBar();
+    // Right after the sites pane, before the keyboard lights.
+    const auto* pSites = m_frame.findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_SITES));
+    const auto* pCaps = m_frame.findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_CAPS));
+    m_frame.show();
+    EXPECT_LT(pSites->mapTo(pBar, QPoint()).x(), pKind->mapTo(pBar, QPoint()).x());
+    EXPECT_LT(pKind->mapTo(pBar, QPoint()).x(), pCaps->mapTo(pBar, QPoint()).x());
+
+    m_router.UpdateCommands();
+    EXPECT_EQ(pKind->text(), QStringLiteral("No file password"));
+    EXPECT_EQ(pKind->accessibleName(), QStringLiteral("No file password"));
+    EXPECT_GT(pKind->contentsRect().width(), pKind->fontMetrics().horizontalAdvance(pKind->text()));
+
+    m_state.m_strFilePassword = "pw";
+    m_router.UpdateCommands();
+    EXPECT_EQ(pKind->text(), QStringLiteral("Classic"));
+
+    m_doc.m_sealCost = SealedFormat::kMinCost;
+    m_doc.OnSealFile();
+    ASSERT_TRUE(m_doc.IsSealed());
+    m_router.UpdateCommands();
+    EXPECT_EQ(pKind->text(), QStringLiteral("Sealed"));
+    EXPECT_EQ(pKind->accessibleName(), QStringLiteral("Sealed"));
 }
 
 } // namespace

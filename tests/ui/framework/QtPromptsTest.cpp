@@ -125,6 +125,17 @@ QLineEdit* FileNameEdit(QFileDialog& dlg) {
 }
 } // namespace
 
+// The busy cursor covers the whole application while a key is derived, and goes when the work is done.
+TEST(QtPromptsWaitCursor, ShowsTheBusyCursorUntilTheWorkEnds) {
+    CQtPrompts prompts;
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    prompts.BeginWaitCursor();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    prompts.EndWaitCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST(QtPromptsFileDialogs, SaveAddsTheExtensionAndOffersTheWardenFilter) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

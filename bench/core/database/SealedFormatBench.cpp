@@ -1,0 +1,95 @@
+// Sealed files at the program's own cost: the key derivation alone, then the open and the save of
+// 100,000 sites end to end through real files, beside the classic save of the same sites.
+
+#include "BenchData.h"
+#include "ScriptedPrompts.h"
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/database/SealedFormat.h"
+#include "core/framework/DocTemplate.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const std::string kFilePassword = "Bench-Pswd#2024";
+constexpr int kSites = 100000;
+
+void BM_SealedKeyDerivation(benchmark::State& state) {
+    for (auto _ : state) {
+        std::unique_ptr<SealedFormat::CSealKey> pKey;
+        if (SealedFormat::CSealKey::Derive(kFilePassword, SealedFormat::kDefaultCost, pKey) !=
+            SealedFormat::EResult::ok) {
+            state.SkipWithError("the derivation failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_SealedKeyDerivation)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A document of kSites, sealed (or not) and saved once to a file in its own folder.
+struct CBenchDoc {
+    explicit CBenchDoc(bool bSealed) {
+        m_strPath = m_dir.filePath(QStringLiteral("bench.lwd"));
+        for (auto& p : BenchData::MakeSites(kSites))
+            m_doc.AddSite(std::move(p));
+        m_app.m_strFilePassword = kFilePassword;
+        if (bSealed)
+            m_doc.OnSealFile();
+        m_bOk = m_dir.isValid() && m_doc.IsSealed() == bSealed && m_doc.DoSave(m_strPath);
+    }
+    QTemporaryDir m_dir;
+    QString m_strPath;
+    CAppState m_app;
+    CScriptedPrompts m_prompts;
+    CLockwardenDoc m_doc{m_app, m_prompts};
+    bool m_bOk = false;
+};
+
+void BM_OpenSealed(benchmark::State& state) {
+    CBenchDoc file(true);
+    if (!file.m_bOk) {
+        state.SkipWithError("could not write the database");
+        return;
+    }
+    CAppState app;
+    CScriptedPrompts prompts;
+    CLockwardenDoc doc(app, prompts);
+    CSingleDocTemplate docTemplate(doc, prompts);
+    for (auto _ : state) {
+        state.PauseTiming();
+        docTemplate.OnFileNew();
+        prompts.EnterPassword(kFilePassword);
+        state.ResumeTiming();
+        if (!docTemplate.OpenDocumentFile(file.m_strPath) || doc.m_sites.size() != kSites) {
+            state.SkipWithError("the open failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kSites);
+}
+BENCHMARK(BM_OpenSealed)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_Save(benchmark::State& state) {
+    CBenchDoc file(state.range(0) != 0);
+    if (!file.m_bOk) {
+        state.SkipWithError("could not write the database");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        file.m_doc.SetModifiedFlag(true);
+        state.ResumeTiming();
+        if (!file.m_doc.DoFileSave() || file.m_doc.IsModified()) {
+            state.SkipWithError("the save failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kSites);
+    state.SetLabel(state.range(0) != 0 ? "sealed" : "classic");
+}
+BENCHMARK(BM_Save)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace

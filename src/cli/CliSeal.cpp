@@ -1,0 +1,137 @@
+#include "cli/CliSeal.h"
+
+#include "cli/CliArgs.h"
+#include "cli/CliSession.h"
+#include "core/database/SealedFormat.h"
+#include "core/database/SiteDatabaseFormat.h"
+#include "core/framework/Archive.h"
+#include "core/platform/LastError.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <cerrno>
+
+namespace {
+
+std::string MiB(std::uint32_t nKiB) {
+    return QString::number(static_cast<double>(nKiB) / 1024, 'g', 10).toStdString();
+}
+
+// The site count of a classic file: its records read through, as the program reads them, without their
+// password (the names come out enciphered and are only counted).
+int ClassicInfo(CCli& cli, QByteArray& bytes) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CSiteNameList names;
+    std::string strBanner, strCheck;
+    try {
+        CArchive ar(&buffer, CArchive::load);
+        SiteDatabaseFormat::ReadHeader(ar, strBanner, strCheck);
+        if (strBanner != SiteDatabaseFormat::kBanner) {
+            cli.Fail(LoadString(IDS_NOT_LOCKWARDEN_FILE).toStdString());
+            return kExitFailure;
+        }
+        SiteDatabaseFormat::ReadSiteNames(ar, std::string(), names);
+    } catch (const CArchiveException&) {
+        cli.Fail(strBanner == SiteDatabaseFormat::kBanner ? LoadString(AFX_IDP_ARCH_GENERIC).toStdString()
+                                                          : LoadString(IDS_NOT_LOCKWARDEN_FILE).toStdString());
+        return kExitFailure;
+    }
+    cli.WriteLine(strCheck.empty() ? "kind: classic, no file password" : "kind: classic");
+    cli.WriteLine("sites: " + std::to_string(names.size()));
+    return cli.Finish();
+}
+
+} // namespace
+
+int CmdSeal(CCli& cli, const CArgs& args) {
+    if (!cli.Open(PathOf(args.positional[0])))
+        return kExitFailure;
+    if (cli.m_doc.IsSealed()) {
+        cli.Fail("the file is already sealed");
+        return kExitFailure;
+    }
+    // A file without a password takes a new one, asked for as passwd asks for it.
+    if (cli.m_doc.GetFilePassword().empty())
+        cli.m_prompts.ExpectNewPassword();
+    cli.m_doc.OnSealFile();
+    if (!cli.m_doc.IsSealed()) {
+        if (!cli.m_prompts.HasFailed())
+            cli.Fail("the file was not sealed");
+        return kExitFailure;
+    }
+    return cli.Save() ? cli.Finish() : kExitFailure;
+}
+
+int CmdUnseal(CCli& cli, const CArgs& args) {
+    if (!cli.Open(PathOf(args.positional[0])))
+        return kExitFailure;
+    if (!cli.m_doc.IsSealed()) {
+        cli.Fail("the file is not sealed");
+        return kExitFailure;
+    }
+    if (!args.Has("--yes")) {
+        if (!cli.m_input.IsTerminal()) {
+            cli.Fail("unseal asks before it writes a classic file; give --yes to answer from a script");
+            return kExitFailure;
+        }
+        std::string strAnswer;
+        const std::string strQuestion = "A classic file only obscures its sites: anyone who has the file can read "
+                                        "every password in it.\nSave it as a classic file? [y/N] ";
+        if (cli.m_input.ReadAnswer(strQuestion, strAnswer) != CSecretInput::ok ||
+            (strAnswer != "y" && strAnswer != "Y" && strAnswer != "yes")) {
+            cli.Fail("answered No; the file stays sealed");
+            return kExitFailure;
+        }
+    }
+    cli.m_doc.MakeClassic();
+    return cli.Save() ? cli.Finish() : kExitFailure;
+}
+
+int CmdInfo(CCli& cli, const CArgs& args) {
+    const QString strPath = PathOf(args.positional[0]);
+    QFile file(strPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        cli.Fail(GetLastErrorText(errno).toStdString());
+        return kExitFailure;
+    }
+    QByteArray bytes = file.readAll();
+    file.close();
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!SealedFormat::HasBanner(view))
+        return ClassicInfo(cli, bytes);
+
+    SealedFormat::CHeader header;
+    const SealedFormat::EResult result = SealedFormat::ReadHeader(view, header);
+    cli.WriteLine("kind: sealed");
+    switch (result) {
+    case SealedFormat::EResult::ok:
+        break;
+    case SealedFormat::EResult::costRefused:
+        cli.Drain();
+        cli.Fail("its key derivation cost is refused: " + std::to_string(header.cost.nOps) + " passes, " +
+                 MiB(header.cost.nMemKiB) + " MiB");
+        return kExitFailure;
+    case SealedFormat::EResult::newerVersion:
+        cli.Drain();
+        cli.Fail(LoadString(IDS_SEALED_NEWER).toStdString());
+        return kExitFailure;
+    default:
+        cli.Drain();
+        cli.Fail(LoadString(IDS_SEALED_DAMAGED).toStdString());
+        return kExitFailure;
+    }
+    cli.WriteLine("key derivation: Argon2id, " + std::to_string(header.cost.nOps) + " passes, " +
+                  MiB(header.cost.nMemKiB) + " MiB");
+    // What is sealed needs the password: the kind and the cost are out before it is asked for.
+    cli.Drain();
+    std::fflush(cli.m_pOut);
+    CSiteNameList names;
+    if (!cli.OpenNames(strPath, names))
+        return kExitFailure;
+    cli.WriteLine("sites: " + std::to_string(names.size()));
+    return cli.Finish();
+}
