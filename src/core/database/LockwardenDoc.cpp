@@ -428,21 +428,28 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
     const QScopedValueRollback<CSecureBytes*> stream(m_pSealedPlain, &plain);
     const std::string strPrevious = m_app.m_strFilePassword;
     QFile file;
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-        m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
+    const int nSeekError = ::lseek(fd, 0, SEEK_SET) != 0 ? errno : 0;
+    if (nSeekError != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_prompts.MessageBox(nSeekError != 0 ? FileErrorText(strPathName, nSeekError)
+                                             : FileErrorText(strPathName, file.errorString()),
+                             MB_ICONSTOP | MB_OK);
         return false;
     }
     // The fields of a sealed file are not enciphered: the field cipher's key is empty.
-    m_app.m_strFilePassword.clear();
-    if (!LoadDocument(file, strPathName)) {
+    WipeString(m_app.m_strFilePassword);
+    const bool bLoaded = LoadDocument(file, strPathName);
+    Q_EMIT sitesChanged();
+    if (!bLoaded) {
         if (!IsModified())
-            m_app.m_strFilePassword = strPrevious;
+            AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
     m_pSealKey = std::move(pKey);
+    // The file that was read, which a later save compares with the one at the path.
     std::int32_t tTime = 0;
     if (FileAccess::GetFileTime(fd, tTime))
         m_tFileTime = tTime;
+    m_fileStamp = FileAccess::GetFileStamp(fd);
     return true;
 }
 

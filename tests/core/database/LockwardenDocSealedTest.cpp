@@ -376,3 +376,27 @@ TEST(LockwardenDocSealedTest, NewAndClassicOpenForgetTheKey) {
 }
 
 } // namespace
+
+// A sealed file opened after another file is the file a later save compares with the disk: its own
+// stamp, not the one of the file open before it. And the open tells the sites' followers, as a classic
+// open does.
+TEST(LockwardenDocSealedTest, ASealedFileOpenedAfterAnotherSavesWithoutTheDiskChangeQuestion) {
+    CScene maker;
+    const QString strSealed = maker.MakeSealed("sealed.lwd", "s3cret");
+    CScene classicMaker;
+    classicMaker.AddSites(kSites);
+    const QString strClassic = classicMaker.Path("classic.lwd");
+    ASSERT_TRUE(classicMaker.doc.DoSave(strClassic));
+
+    CScene scene;
+    ASSERT_TRUE(scene.docTemplate.OpenDocumentFile(strClassic));
+    int nChanges = 0;
+    QObject::connect(&scene.doc, &CLockwardenDoc::sitesChanged, [&] { ++nChanges; });
+    ASSERT_TRUE(scene.Open(strSealed, "s3cret"));
+    EXPECT_EQ(scene.doc.m_sites.size(), kSites.size());
+    EXPECT_EQ(nChanges, 2); // emptied, then loaded
+    scene.Forget();
+    scene.doc.RemoveSite(scene.doc.m_sites[0].get());
+    EXPECT_TRUE(scene.doc.DoFileSave());
+    EXPECT_TRUE(scene.prompts.m_shown.empty()) << scene.prompts.Messages().join(QStringLiteral(" | ")).toStdString();
+}
