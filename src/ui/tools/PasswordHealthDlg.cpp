@@ -118,6 +118,9 @@ CPasswordHealthDlg::~CPasswordHealthDlg() {
     // The list reads the findings while it is taken down, so it goes while they are still there.
     m_timer.stop();
     delete m_pFindingsList;
+    // The path's box outlives this part of the dialog and says its editing finished as the focus goes:
+    // that must not reach a handler of a dialog that is going.
+    disconnect(m_pListEdit, nullptr, this, nullptr);
 }
 
 std::uint64_t CPasswordHealthDlg::Fingerprint() const {
