@@ -5,12 +5,25 @@
 #include "ui/framework/DialogBuilder.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 
 CNotesDlg::CNotesDlg(QWidget* pParent) : QDialog(pParent) {
     CreateDialogFromTemplate(IDD_NOTES, *this);
     m_pEdit = FindControl<QPlainTextEdit>(this, IDC_NOTES_TEXT);
+    m_pEdit->installEventFilter(this);
+}
+
+bool CNotesDlg::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched == m_pEdit && pEvent->type() == QEvent::KeyPress && m_pEdit->isReadOnly()) {
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        if (nKey == Qt::Key_Return || nKey == Qt::Key_Enter) {
+            pEvent->accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(pWatched, pEvent);
 }
 
 void CNotesDlg::UpdateData(bool bSaveAndValidate) {

@@ -26,6 +26,8 @@ public:
 
 protected:
     bool OnInitDialog();
+    // Enter in read-only notes is nobody's: it neither breaks a line nor closes the window.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
 
 private:

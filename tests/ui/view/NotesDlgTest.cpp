@@ -64,6 +64,23 @@ TEST(NotesDlg, OkTakesTheTextAndEnterBreaksTheLine) {
     EXPECT_EQ(dlg.m_strText, "first\r\ncaf\xC3\xA9"); // a typed break is stored as CR LF
 }
 
+// Read-only notes take no line break, and Enter there does not close the window either: only OK (or Enter
+// on it), Esc and the close box do.
+TEST(NotesDlg, EnterInReadOnlyNotesDoesNothing) {
+    CNotesDlg dlg;
+    dlg.m_bLocked = true;
+    dlg.m_strText = "first";
+    dlg.show();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(Edit(dlg), key);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(Edit(dlg)->toPlainText(), QStringLiteral("first"));
+    FindControl<QPushButton>(&dlg, IDOK)->setFocus();
+    QTest::keyClick(FindControl<QPushButton>(&dlg, IDOK), Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
 // Notes written on Windows: bytes that only display as characters, and CR LF line breaks that the edit
 // shows as plain line breaks. OK without a change gives them back untouched.
 TEST(NotesDlg, UnchangedNotesKeepTheirBytes) {
