@@ -408,6 +408,18 @@ void CLockwardenView::OnDropDownRefused() {
 }
 
 bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // In data entry Enter in a one-line field keeps the site, as a form's default button would; the notes
+    // take it as a line break.
+    if (pEvent->type() == QEvent::KeyPress && IsDataEntry() &&
+        (pWatched == m_comboSites || pWatched == m_comboSites->lineEdit() || pWatched == m_editURL ||
+         pWatched == m_editUser || pWatched == m_editPswd)) {
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        if ((pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter) &&
+            (pKey->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            OnButtonKeep();
+            return true;
+        }
+    }
     if (pWatched == m_editPswd) {
         // A menu or pop-up opening keeps the field focused; the focus only leaves when it goes elsewhere.
         if (pEvent->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason)
@@ -423,7 +435,7 @@ bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
             bOpening = pKey->key() == Qt::Key_F4 || ((pKey->key() == Qt::Key_Down || pKey->key() == Qt::Key_Up) &&
                                                      (pKey->modifiers() & Qt::AltModifier));
         }
-    } else if (pEvent->type() == QEvent::Show) {
+    } else if (pWatched == m_comboSites->view()->window() && pEvent->type() == QEvent::Show) {
         bOpening = true; // the list's popup opened by any other road (a screen reader's action)
     }
     if (bOpening && !MayDropDown()) {
@@ -502,7 +514,8 @@ void CLockwardenView::WireControls() {
     SetLaunchers([this](const QString& strUrl, ShellDone onDone) { ShellOpen(strUrl, this, std::move(onDone)); },
                  [this](const QString& strPath, ShellDone onDone) { ShellOpenFile(strPath, this, std::move(onDone)); });
     m_strExeDir = QCoreApplication::applicationDirPath();
-    m_editPswd->installEventFilter(this);
+    for (QWidget* pField : std::initializer_list<QWidget*>{m_comboSites->lineEdit(), m_editURL, m_editUser, m_editPswd})
+        pField->installEventFilter(this);
     if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
         connect(pClipboard, &QClipboard::dataChanged, this, &CLockwardenView::OnClipboardChanged);
         connect(pClipboard, &QClipboard::selectionChanged, this, &CLockwardenView::OnSelectionChanged);

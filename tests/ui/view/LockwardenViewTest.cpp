@@ -297,8 +297,8 @@ TEST_F(LockwardenViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsS
     EXPECT_EQ(State(), EState::Browsing);
 }
 
-// Typing a name into the list's edit part is data entry, not a choice from the list: neither Enter nor
-// leaving the field may load the site whose name was typed over what the user entered.
+// Typing a name into the list's edit part is data entry, not a choice from the list: neither Enter (which
+// keeps the entry) nor leaving the field may load the site whose name was typed over what the user entered.
 TEST_F(LockwardenViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
     struct Case {
         const char* name;
@@ -330,9 +330,15 @@ TEST_F(LockwardenViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
         QTest::keyClick(pName, c.leaveBy);
         QCoreApplication::processEvents();
         EXPECT_EQ(pUrl->text().toStdString(), "https://typed") << c.name;
-        EXPECT_EQ(view.CurrentIndex(), 0) << c.name;
         EXPECT_EQ(view.SiteList()->currentText().toStdString(), "mango") << c.name;
-        view.OnSiteKeep();
+        if (c.leaveBy == Qt::Key_Tab) {
+            EXPECT_EQ(view.CurrentIndex(), 0) << c.name;
+            view.OnSiteKeep();
+        } else {
+            // Enter kept what was typed, and the form shows the kept site.
+            EXPECT_TRUE(view.IsBrowsing()) << c.name;
+            EXPECT_EQ(view.CurrentSite()->m_strURL, "https://typed") << c.name;
+        }
         // Edit replaced "apple"; Add added a second "mango". The first "mango" is untouched either way.
         std::vector<std::string> names;
         for (const auto& p : doc.m_sites)
@@ -741,3 +747,39 @@ TEST_F(LockwardenViewTest, InitialUpdateAfterTheDocumentWasEmptiedHoldsNoStaleIt
 }
 
 } // namespace
+
+// In data entry Enter in any one-line field keeps the site; in the notes it breaks the line; while browsing
+// it changes nothing.
+TEST_F(LockwardenViewTest, EnterInAOneLineFieldKeepsTheSite) {
+    for (const int nField : {IDC_SITE, IDC_URL, IDC_USER, IDC_PSWD}) {
+        SCOPED_TRACE(nField);
+        m_view.OnSiteAdd();
+        Type(IDC_SITE, QStringLiteral("new %1").arg(nField));
+        Type(IDC_URL, QStringLiteral("https://typed"));
+        QWidget* pField = nField == IDC_SITE ? static_cast<QWidget*>(m_view.SiteList()->lineEdit())
+                                             : FindControl<QLineEdit>(&m_view, nField);
+        QTest::keyClick(pField, nField == IDC_PSWD ? Qt::Key_Enter : Qt::Key_Return);
+        EXPECT_EQ(State(), EState::Browsing);
+        EXPECT_EQ(m_view.CurrentSite()->m_strSite, QStringLiteral("new %1").arg(nField).toStdString());
+        EXPECT_EQ(m_view.CurrentSite()->m_strURL, "https://typed");
+    }
+    EXPECT_EQ(m_doc.m_sites.size(), 4u);
+
+    m_view.OnSiteAdd();
+    Type(IDC_SITE, QStringLiteral("with notes"));
+    auto* pNotes = FindControl<QPlainTextEdit>(&m_view, IDC_NOTES);
+    pNotes->setPlainText(QStringLiteral("one"));
+    pNotes->moveCursor(QTextCursor::End);
+    QTest::keyClick(pNotes, Qt::Key_Return);
+    EXPECT_EQ(State(), EState::Adding);
+    EXPECT_EQ(pNotes->toPlainText(), QStringLiteral("one\n"));
+    // An empty name is refused as the Keep button refuses it.
+    Type(IDC_SITE, QString());
+    QTest::keyClick(FindControl<QLineEdit>(&m_view, IDC_USER), Qt::Key_Return);
+    EXPECT_EQ(m_prompts.Messages(), QStringList{LoadString(IDS_SITE_REQUIRED)});
+    m_view.OnSiteCancel();
+
+    QTest::keyClick(FindControl<QLineEdit>(&m_view, IDC_URL), Qt::Key_Return);
+    EXPECT_EQ(State(), EState::Browsing);
+    EXPECT_EQ(m_doc.m_sites.size(), 4u);
+}
