@@ -38,6 +38,10 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_EDIT_CUT, kEdit, "Cut", 0, K::Cut, "Ctrl+X; Shift+Del", 5, "edit-cut", I::DrawnCut},
     CCommandItem{ID_EDIT_COPY, kEdit, "Copy", 0, K::Copy, "Ctrl+C; Ctrl+Ins", 6, "edit-copy", I::DrawnCopy},
     CCommandItem{ID_EDIT_PASTE, kEdit, "Paste", 0, K::Paste, "Ctrl+V; Shift+Ins", 7, "edit-paste", I::DrawnPaste},
+    // Keys of their own, so Ctrl+C, Ctrl+X and Ctrl+V stay the fields'.
+    CCommandItem{ID_EDIT_COPY_PASSWORD, kEdit, "Copy &Password", kSep, K::None, "Ctrl+Shift+C"},
+    CCommandItem{ID_EDIT_COPY_USER, kEdit, "Copy User &Name", 0, K::None, "Ctrl+Shift+B"},
+    CCommandItem{ID_EDIT_COPY_URL, kEdit, "Copy U&RL", 0, K::None, "Ctrl+Shift+L"},
     CCommandItem{ID_SITE_ADD, kSite, "Add", kSep},
     CCommandItem{ID_SITE_EDIT, kSite, "Edit"},
     CCommandItem{ID_SITE_REMOVE, kSite, "Remove"},

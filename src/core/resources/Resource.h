@@ -163,6 +163,10 @@ inline constexpr int kRecentFileCount = 4;
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_CUT = 57635;
 inline constexpr int ID_EDIT_FIND = 57636;
+// Copying the shown site's fields in one key: the password as a secret, the user name and the URL as text.
+inline constexpr int ID_EDIT_COPY_PASSWORD = 33200;
+inline constexpr int ID_EDIT_COPY_USER = 33201;
+inline constexpr int ID_EDIT_COPY_URL = 33202;
 inline constexpr int ID_EDIT_PASTE = 57637;
 inline constexpr int ID_EDIT_UNDO = 57643;
 inline constexpr int ID_APP_ABOUT = 57664;

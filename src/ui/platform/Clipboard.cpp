@@ -35,13 +35,14 @@ bool IsTextOnClipboard(const std::string& strText) {
     return ClipboardText(strClip) && strClip == ToDisplayText(std::string_view(strText.c_str()));
 }
 
-bool PutTextOnClipboard(const std::string& strText) {
+bool PutTextOnClipboard(const std::string& strText, bool bSecret) {
     QClipboard* pClipboard = QGuiApplication::clipboard();
     if (pClipboard == nullptr)
         return false;
     auto* pData = new QMimeData;
     pData->setText(ToDisplayText(std::string_view(strText.c_str())));
-    pData->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    if (bSecret)
+        pData->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
     pClipboard->setMimeData(pData);
     return true;
 }

@@ -391,6 +391,13 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_EDIT_PASTE, [this] { OnEditPaste(); }, [this](CCmdUI& ui) { OnUpdateEditPaste(ui); });
     router.Register(
         ID_EDIT_UNDO, [this] { OnEditUndo(); }, [this](CCmdUI& ui) { OnUpdateEditUndo(ui); });
+    const auto browsingWithSites = [this](CCmdUI& ui) { ui.Enable(IsBrowsingWithSites()); };
+    router.Register(
+        ID_EDIT_COPY_PASSWORD, [this] { OnEditCopyPassword(); }, browsingWithSites);
+    router.Register(
+        ID_EDIT_COPY_USER, [this] { OnEditCopyUser(); }, browsingWithSites);
+    router.Register(
+        ID_EDIT_COPY_URL, [this] { OnEditCopyUrl(); }, browsingWithSites);
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
@@ -669,6 +676,22 @@ void CLockwardenView::OnSelectionChanged() {
         return;
     if (pClipboard->text(QClipboard::Selection) == m_editPswd->selectedText())
         pClipboard->clear(QClipboard::Selection);
+}
+
+void CLockwardenView::OnEditCopyPassword() {
+    const CSiteInfo* pSite = CurrentSite();
+    if (IsBrowsing() && pSite != nullptr && !pSite->m_strPswd.empty())
+        m_clipboard.Put(pSite->m_strPswd, true);
+}
+
+void CLockwardenView::OnEditCopyUser() {
+    if (const CSiteInfo* pSite = CurrentSite(); IsBrowsing() && pSite != nullptr)
+        PutTextOnClipboard(pSite->m_strUser, false);
+}
+
+void CLockwardenView::OnEditCopyUrl() {
+    if (const CSiteInfo* pSite = CurrentSite(); IsBrowsing() && pSite != nullptr)
+        PutTextOnClipboard(pSite->m_strURL, false);
 }
 
 void CLockwardenView::OnEditCopy() {

@@ -88,6 +88,11 @@ public:
     void OnEditCut();
     void OnEditPaste();
     void OnEditUndo();
+    // Copy Password, Copy User Name and Copy URL: the shown site's field in one key, while browsing. The
+    // password goes through the secret clipboard (hint, ten seconds).
+    void OnEditCopyPassword();
+    void OnEditCopyUser();
+    void OnEditCopyUrl();
     // Leaving the password field while browsing with its whole mask on the clipboard puts the real
     // password there, for the secret clipboard's interval.
     void OnKillFocusPswd();

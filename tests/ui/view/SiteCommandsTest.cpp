@@ -560,3 +560,36 @@ TEST_F(SiteCommandsTest, APasswordSelectedInItsFieldNeverFeedsTheMiddleButtonSel
     EXPECT_TRUE(Pswd()->hasSelectedText());
     EXPECT_EQ(pClipboard->text(QClipboard::Selection), QString());
 }
+
+// Copy Password, Copy User Name and Copy URL take the shown site's field in one step while browsing: the
+// password as a secret for the clipboard's interval, the other two as plain text; in data entry they stand
+// greyed and do nothing.
+TEST_F(SiteCommandsTest, CopyPasswordUserAndUrlInOneStep) {
+    Open({{"bank", "https://bank.example", "s3cret!", ""}});
+    const QString strHint = QStringLiteral("x-kde-passwordManagerHint");
+    ASSERT_TRUE(m_router.Execute(ID_EDIT_COPY_PASSWORD));
+    EXPECT_EQ(ClipText(), QStringLiteral("s3cret!"));
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(strHint), QByteArrayLiteral("secret"));
+    EXPECT_TRUE(m_clipboard.Timer()->isActive());
+    TimeUp();
+    EXPECT_EQ(ClipText(), QString());
+
+    const struct {
+        int nID;
+        const char* pszText;
+    } plain[] = {{ID_EDIT_COPY_USER, "user"}, {ID_EDIT_COPY_URL, "https://bank.example"}};
+    for (const auto& c : plain) {
+        ASSERT_TRUE(m_router.Execute(c.nID));
+        EXPECT_EQ(ClipText(), QString::fromUtf8(c.pszText));
+        EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat(strHint));
+        EXPECT_FALSE(m_clipboard.Timer()->isActive());
+    }
+
+    m_view.OnSiteEdit();
+    QGuiApplication::clipboard()->setText(QStringLiteral("mine"));
+    for (const int nID : {ID_EDIT_COPY_PASSWORD, ID_EDIT_COPY_USER, ID_EDIT_COPY_URL}) {
+        EXPECT_FALSE(m_router.Query(nID).m_bEnabled) << nID;
+        EXPECT_FALSE(m_router.Execute(nID)) << nID;
+    }
+    EXPECT_EQ(ClipText(), QStringLiteral("mine"));
+}
