@@ -9,6 +9,7 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/resources/Version.h"
+#include "core/tools/SiteNameMatch.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/Clipboard.h"
@@ -427,6 +428,18 @@ bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
             return true;
         }
     }
+    // Browsing, letters typed on the closed list go to the first site whose name begins with them, as a
+    // drop-down list does; a pause of a second starts a new word.
+    if (pEvent->type() == QEvent::KeyPress && IsBrowsingWithSites() &&
+        (pWatched == m_comboSites || pWatched == m_comboSites->lineEdit())) {
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        const QString strText = pKey->text();
+        if (!strText.isEmpty() && strText.front().isPrint() &&
+            (pKey->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
+            OnTypeAhead(strText);
+            return true;
+        }
+    }
     if (pWatched == m_editPswd) {
         // A menu or pop-up opening keeps the field focused; the focus only leaves when it goes elsewhere.
         if (pEvent->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason)
@@ -460,6 +473,25 @@ void CLockwardenView::OnSelChangeSites(int i) {
     if (i < 0)
         return;
     ShowSelected();
+}
+
+void CLockwardenView::OnTypeAhead(const QString& strTyped) {
+    if (!m_typeAheadClock.isValid() || m_typeAheadClock.elapsed() > kTypeAheadPause)
+        m_strTypeAhead.clear();
+    m_typeAheadClock.start();
+    // The whole word typed so far, else the last letter alone (a new word started without a pause).
+    for (const QString& strPrefix : {m_strTypeAhead + strTyped, strTyped}) {
+        const CSiteNameFinder finder(FromDisplayText(strPrefix));
+        for (int i = 0; i < SiteCount(); ++i) {
+            if (finder.FindIn(m_pModel->ReadyNameAt(i)) == 0) {
+                m_strTypeAhead = strPrefix;
+                SelectSite(i);
+                return;
+            }
+        }
+    }
+    m_strTypeAhead.clear();
+    m_prompts.MessageBeep();
 }
 
 void CLockwardenView::SelectSite(int i) {

@@ -3,6 +3,7 @@
 #include "core/database/SiteInfo.h"
 #include "ui/platform/Shell.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <array>
@@ -168,6 +169,9 @@ private:
     void OnDropDownRefused();
     void OnSelChangeSites(int i);
     void Launch(const Launcher& launch, const QString& strAddress);
+    // Letters typed on the closed list while browsing.
+    void OnTypeAhead(const QString& strTyped);
+    static constexpr int kTypeAheadPause = 1000; // ms
     // The password field's own copies (Ctrl+C, Ctrl+X, its menu, a mouse selection) go out plain; they are
     // taken back as soon as they land: the clipboard's through the secret clipboard, the selection's gone.
     void OnClipboardChanged();
@@ -196,6 +200,8 @@ private:
     Launcher m_shellOpen;
     Launcher m_shellOpenFile;
     QString m_strExeDir;
+    QString m_strTypeAhead;
+    QElapsedTimer m_typeAheadClock;
     // The four fields' texts as the controls gave them back after the last push (URL, user, password,
     // notes): a field still showing its text was not changed, and its member keeps its bytes.
     std::array<QString, 4> m_strShown;

@@ -783,3 +783,31 @@ TEST_F(LockwardenViewTest, EnterInAOneLineFieldKeepsTheSite) {
     EXPECT_EQ(State(), EState::Browsing);
     EXPECT_EQ(m_doc.m_sites.size(), 4u);
 }
+
+// Browsing, letters typed on the closed list go to the first site whose name begins with them, without
+// regard to case; a letter that no name begins with beeps and changes nothing. In data entry letters are
+// typing, as always.
+TEST_F(LockwardenViewTest, LettersTypedOnTheClosedListGoToTheFirstSiteBeginningWithThem) {
+    Open({"mango", "Banana", "apple", "blueberry", "bank"});
+    QComboBox* pList = m_view.SiteList();
+    const auto shown = [&] { return m_view.CurrentSite()->m_strSite; };
+    QTest::keyClicks(pList, QStringLiteral("b"));
+    EXPECT_EQ(shown(), "Banana");
+    QTest::keyClicks(pList, QStringLiteral("an"));
+    EXPECT_EQ(shown(), "Banana");
+    QTest::keyClicks(pList, QStringLiteral("k"));
+    EXPECT_EQ(shown(), "bank");
+    EXPECT_EQ(Field(IDC_URL), QStringLiteral("https://bank"));
+    // "bankm" names nothing; the last letter alone starts a new word.
+    QTest::keyClicks(pList, QStringLiteral("M"));
+    EXPECT_EQ(shown(), "mango");
+    EXPECT_EQ(m_prompts.m_nBeeps, 0);
+    QTest::keyClicks(pList, QStringLiteral("z"));
+    EXPECT_EQ(shown(), "mango");
+    EXPECT_EQ(m_prompts.m_nBeeps, 1);
+
+    m_view.OnSiteAdd();
+    QTest::keyClicks(pList, QStringLiteral("bl"));
+    EXPECT_EQ(pList->currentText(), QStringLiteral("bl"));
+    EXPECT_EQ(State(), EState::Adding);
+}
