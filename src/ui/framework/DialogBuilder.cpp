@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -29,6 +28,26 @@
 #include <vector>
 
 namespace {
+
+// A number box takes only digits from the keyboard, as a number box does on the desktop the dialogs come
+// from; pasted text goes in whole and is read by the dialog's own rules (" 12" and "+12" are numbers there).
+class CDigitsOnlyTyping : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::KeyPress) {
+            const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+            const QString strText = pKey->text();
+            const bool bCommand = (pKey->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+            if (!bCommand && !strText.isEmpty() && strText.front().isPrint() &&
+                !(strText.front() >= QLatin1Char('0') && strText.front() <= QLatin1Char('9')))
+                return true;
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
 
 const char* const kControlIdProperty = "controlId";
 const char* const kSortedProperty = "sorted";
@@ -115,7 +134,7 @@ QWidget* CreateEdit(const CDialogItem& item, QWidget& parent) {
         pEdit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     pEdit->setReadOnly(bReadOnly);
     if (item.nStyle & ES_NUMBER)
-        pEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pEdit));
+        pEdit->installEventFilter(new CDigitsOnlyTyping(pEdit));
     return pEdit;
 }
 

@@ -275,13 +275,17 @@ TEST_F(CreatePasswordsDlgTest, TheLengthBoxReadsBlanksTabsAndAPlusSign) {
         EXPECT_EQ(Output()->text().size(), nLength) << pszText;
         EXPECT_EQ(Length()->text(), QString::number(nLength)) << pszText;
     }
-    // Only digits get into the box by typing or pasting.
+    // Typing puts only digits into the box; pasted text goes in whole and is read by the same rules.
     QGuiApplication::clipboard()->setText(QStringLiteral("-5"));
     Length()->selectAll();
     QTest::keyClick(Length(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClicks(Length(), QStringLiteral("+a "));
-    EXPECT_EQ(Length()->text(), QStringLiteral("0"));
+    EXPECT_EQ(Length()->text(), QStringLiteral("-5"));
     EXPECT_TRUE(m_prompts.m_shown.empty());
+    Button(IDC_CREATE_PASSWORD)->click();
+    EXPECT_EQ(m_prompts.m_shown,
+              (std::vector<CScriptedPrompts::Shown>{{kNotAPositiveInteger, MB_ICONEXCLAMATION | MB_OK}}));
+    EXPECT_EQ(dlg.m_nLength, 0u);
 }
 
 TEST_F(CreatePasswordsDlgTest, ALengthAboveTheLongestIsRefusedAndTheValuesOfBeforeStand) {
@@ -453,3 +457,22 @@ TEST_F(CreatePasswordsDlgTest, TheCreatedPasswordGetsAStrengthLineBelowTheOtherC
 }
 
 } // namespace
+
+// The length box takes only digits from the keyboard, but a pasted " 12" or "+12" goes in and is read as
+// the reading rules say: blanks or tabs and a plus sign around the digits.
+TEST_F(CreatePasswordsDlgTest, APastedLengthWithBlanksOrAPlusSignIsRead) {
+    Open();
+    for (const QString& strPasted : {QStringLiteral(" 12"), QStringLiteral("+12"), QStringLiteral("\t12 ")}) {
+        Length()->clear();
+        QGuiApplication::clipboard()->setText(strPasted);
+        Length()->setFocus();
+        QTest::keySequence(Length(), QKeySequence::Paste);
+        EXPECT_EQ(Length()->text(), strPasted);
+        Button(IDC_CREATE_PASSWORD)->click();
+        EXPECT_EQ(Output()->text().size(), 12) << strPasted.toStdString();
+        EXPECT_TRUE(m_prompts.Messages().isEmpty()) << strPasted.toStdString();
+    }
+    Length()->clear();
+    QTest::keyClicks(Length(), QStringLiteral("1a +-2"));
+    EXPECT_EQ(Length()->text(), QStringLiteral("12"));
+}
