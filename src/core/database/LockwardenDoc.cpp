@@ -20,6 +20,18 @@
 #include <new>
 #include <unistd.h>
 
+namespace {
+
+// The password prompt's label for the open document: its title, the modified marker blanked out.
+QString PasswordLabel(const QString& strTitle) {
+    QString strLabel = QStringLiteral("File:  ") + strTitle;
+    if (strLabel.endsWith(QLatin1Char('*')))
+        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
+    return strLabel;
+}
+
+} // namespace
+
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
 
 CLockwardenDoc::~CLockwardenDoc() = default;
@@ -127,16 +139,23 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     }
     // From here until the open ends the document is not whole: nothing may save it.
     const QScopedValueRollback<bool> loading(m_bLoading, true);
-    AssignSecret(m_app.m_strFilePassword, strPassword);
+    if (!LoadCheckedFile(lock.Handle(), strPathName, strPassword, strPrevious))
+        return false;
+    m_pSealKey.reset();
+    return true;
+}
+
+bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey,
+                                     const std::string& strPrevious) {
     QFile file;
-    const int nSeekError = ::lseek(lock.Handle(), 0, SEEK_SET) != 0 ? errno : 0;
-    if (nSeekError != 0 || !file.open(lock.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+    const int nSeekError = ::lseek(fd, 0, SEEK_SET) != 0 ? errno : 0;
+    if (nSeekError != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         m_prompts.MessageBox(nSeekError != 0 ? FileErrorText(strPathName, nSeekError)
                                              : FileErrorText(strPathName, file.errorString()),
                              MB_ICONSTOP | MB_OK);
-        AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
+    AssignSecret(m_app.m_strFilePassword, strKey);
     const bool bLoaded = LoadDocument(file, strPathName);
     Q_EMIT sitesChanged();
     if (!bLoaded) {
@@ -146,12 +165,11 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             AssignSecret(m_app.m_strFilePassword, strPrevious);
         return false;
     }
-    m_pSealKey.reset();
-    // The time of the file that was read, which a later save compares with the one at the path.
+    // The file that was read, which a later save compares with the one at the path.
     std::int32_t tTime = 0;
-    if (FileAccess::GetFileTime(lock.Handle(), tTime))
+    if (FileAccess::GetFileTime(fd, tTime))
         m_tFileTime = tTime;
-    m_fileStamp = FileAccess::GetFileStamp(lock.Handle());
+    m_fileStamp = FileAccess::GetFileStamp(fd);
     return true;
 }
 
@@ -192,9 +210,7 @@ void CLockwardenDoc::OnSaveAs() {
 }
 
 void CLockwardenDoc::OnChangeFilePassword() {
-    QString strLabel = QStringLiteral("File:  ") + GetTitle();
-    if (strLabel.endsWith(QLatin1Char('*')))
-        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
+    const QString strLabel = PasswordLabel(GetTitle());
     std::string strEntry(GetFilePassword());
     std::string strAgain;
     std::string strTrimmed;
@@ -260,14 +276,6 @@ void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
 // ---- sealed files ----
 
 namespace {
-
-// The password prompt's label for the open document: its title, the modified marker blanked out.
-QString PasswordLabel(const QString& strTitle) {
-    QString strLabel = QStringLiteral("File:  ") + strTitle;
-    if (strLabel.endsWith(QLatin1Char('*')))
-        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
-    return strLabel;
-}
 
 // A file without a password is sealed under a new one, asked for twice and trimmed the way Change File
 // Pswd trims it; an empty one is refused.
@@ -401,21 +409,16 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
     {
         // As for a classic file: one prompt for all tries, the entry taken as typed.
         std::string strEntry;
+        const CWipeOnExit wipeEntry({&strEntry});
         for (;;) {
-            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK) {
-                WipeString(strEntry);
+            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK ||
+                !DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
                 return false;
-            }
-            if (!DeriveSealKey(strEntry, header.cost, &header.salt, pKey)) {
-                WipeString(strEntry);
-                return false;
-            }
             if (pKey->PassesCheck(view, header))
                 break;
             pKey.reset();
             m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
         }
-        WipeString(strEntry);
     }
     // The password is right: from here a failing tag can only mean damage.
     CSecureBytes plain;
@@ -426,30 +429,12 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
 
     const QScopedValueRollback<bool> loading(m_bLoading, true);
     const QScopedValueRollback<CSecureBytes*> stream(m_pSealedPlain, &plain);
-    const std::string strPrevious = m_app.m_strFilePassword;
-    QFile file;
-    const int nSeekError = ::lseek(fd, 0, SEEK_SET) != 0 ? errno : 0;
-    if (nSeekError != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-        m_prompts.MessageBox(nSeekError != 0 ? FileErrorText(strPathName, nSeekError)
-                                             : FileErrorText(strPathName, file.errorString()),
-                             MB_ICONSTOP | MB_OK);
-        return false;
-    }
+    std::string strPrevious = m_app.m_strFilePassword;
+    const CWipeOnExit wipe({&strPrevious});
     // The fields of a sealed file are not enciphered: the field cipher's key is empty.
-    WipeString(m_app.m_strFilePassword);
-    const bool bLoaded = LoadDocument(file, strPathName);
-    Q_EMIT sitesChanged();
-    if (!bLoaded) {
-        if (!IsModified())
-            AssignSecret(m_app.m_strFilePassword, strPrevious);
+    if (!LoadCheckedFile(fd, strPathName, std::string(), strPrevious))
         return false;
-    }
     m_pSealKey = std::move(pKey);
-    // The file that was read, which a later save compares with the one at the path.
-    std::int32_t tTime = 0;
-    if (FileAccess::GetFileTime(fd, tTime))
-        m_tFileTime = tTime;
-    m_fileStamp = FileAccess::GetFileStamp(fd);
     return true;
 }
 

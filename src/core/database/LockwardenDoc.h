@@ -97,6 +97,11 @@ private:
     bool IsChangedOnDisk(const QString& strPathName) const;
     // Takes the time and stamp of the file now at the path.
     void NoteFileOnDisk(const QString& strPathName);
+    // The load of an open whose file and password have passed: the records of fd, read with strKey (the file
+    // password; nothing for a sealed file), told to the sites' followers, and the file's time and stamp
+    // noted for the next save. On failure the previous password comes back unless the load emptied the
+    // document.
+    bool LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey, const std::string& strPrevious);
     // The rest of an open once the banner says sealed: header, password, key, tag, then the load.
     bool OpenSealed(int fd, const QString& strPathName);
     // Derives a key under the busy cursor; a refusal is told to the user.
