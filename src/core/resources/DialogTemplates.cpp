@@ -9,6 +9,8 @@
 
 namespace {
 
+// Every button and check box has an Alt letter ("&") of its own within its window; the form's letters also
+// stay clear of the menu bar's, which share the main window.
 constexpr const char* kDialogFont = "MS Sans Serif";
 constexpr int kDialogPointSize = 12;
 
@@ -38,40 +40,40 @@ constexpr std::array kFormItems = {
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 5, 86, 20, 8, "Notes"},
     CDialogItem{IDC_NOTES, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP, 28,
                 84, 135, 12, ""},
-    CDialogItem{IDC_ADD, EControlKind::PushButton, WS_TABSTOP, 171, 11, 43, 14, "Add"},
-    CDialogItem{IDC_EDIT, EControlKind::PushButton, WS_TABSTOP, 221, 11, 43, 14, "Edit"},
-    CDialogItem{IDC_REMOVE, EControlKind::PushButton, WS_TABSTOP, 171, 35, 43, 14, "Remove"},
-    CDialogItem{IDC_KEEP, EControlKind::PushButton, WS_TABSTOP, 221, 35, 43, 14, "Keep"},
-    CDialogItem{IDC_CANCEL, EControlKind::PushButton, WS_TABSTOP, 171, 59, 43, 14, "Cancel"},
-    CDialogItem{IDC_GO_URL, EControlKind::PushButton, WS_TABSTOP, 221, 59, 43, 14, "Go URL"},
-    CDialogItem{IDC_NOTES_BUTTON, EControlKind::PushButton, WS_TABSTOP, 171, 83, 43, 14, "Notes..."},
-    CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "Find"},
+    CDialogItem{IDC_ADD, EControlKind::PushButton, WS_TABSTOP, 171, 11, 43, 14, "&Add"},
+    CDialogItem{IDC_EDIT, EControlKind::PushButton, WS_TABSTOP, 221, 11, 43, 14, "E&dit"},
+    CDialogItem{IDC_REMOVE, EControlKind::PushButton, WS_TABSTOP, 171, 35, 43, 14, "&Remove"},
+    CDialogItem{IDC_KEEP, EControlKind::PushButton, WS_TABSTOP, 221, 35, 43, 14, "&Keep"},
+    CDialogItem{IDC_CANCEL, EControlKind::PushButton, WS_TABSTOP, 171, 59, 43, 14, "&Cancel"},
+    CDialogItem{IDC_GO_URL, EControlKind::PushButton, WS_TABSTOP, 221, 59, 43, 14, "&Go URL"},
+    CDialogItem{IDC_NOTES_BUTTON, EControlKind::PushButton, WS_TABSTOP, 171, 83, 43, 14, "&Notes..."},
+    CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "F&ind"},
 };
 
 // No Cancel button: Esc and the close box cancel. The edit has no label; its name is the dialog's subject.
 constexpr std::array kNotesItems = {
     CDialogItem{IDC_NOTES_TEXT, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP,
                 7, 7, 272, 169, "", "Notes"},
-    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 118, 181, 50, 14, "OK"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 118, 181, 50, 14, "&OK"},
 };
 
 // The label comes last in the tab order, so the field names itself.
 constexpr std::array kFilePasswordItems = {
     CDialogItem{IDC_FILE_PASSWORD, EControlKind::Edit, kEdit | ES_PASSWORD, 16, 16, 128, 12, "", "File Password"},
-    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 87, 35, 50, 14, "Cancel"},
-    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 21, 35, 50, 14, "OK"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 87, 35, 50, 14, "&Cancel"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 21, 35, 50, 14, "&OK"},
     CDialogItem{IDC_FILE_LABEL, EControlKind::Static, SS_CENTER, 7, 4, 144, 8, "File Name"},
 };
 
 // "&&" so that the ampersand, one of the twelve marks, shows in the caption instead of underlining "*".
 constexpr std::array kCreatePasswordsItems = {
-    CDialogItem{IDC_CREATE_PASSWORD, EControlKind::DefPushButton, WS_TABSTOP, 12, 80, 82, 14, "Create a Password"},
-    CDialogItem{IDC_PUNCTUATION, EControlKind::CheckBox, WS_TABSTOP, 12, 64, 80, 10, "Include  !@#$%&&*?+-=_"},
-    CDialogItem{IDC_MIXED_CASE, EControlKind::CheckBox, WS_TABSTOP, 12, 46, 80, 10, "Include  AaBbCcDdEe.."},
-    CDialogItem{IDC_NUMBERS, EControlKind::CheckBox, WS_TABSTOP, 12, 28, 80, 10, "Include  1234567890"},
+    CDialogItem{IDC_CREATE_PASSWORD, EControlKind::DefPushButton, WS_TABSTOP, 12, 80, 82, 14, "&Create a Password"},
+    CDialogItem{IDC_PUNCTUATION, EControlKind::CheckBox, WS_TABSTOP, 12, 64, 80, 10, "&Include  !@#$%&&*?+-=_"},
+    CDialogItem{IDC_MIXED_CASE, EControlKind::CheckBox, WS_TABSTOP, 12, 46, 80, 10, "Include  &AaBbCcDdEe.."},
+    CDialogItem{IDC_NUMBERS, EControlKind::CheckBox, WS_TABSTOP, 12, 28, 80, 10, "Include  &1234567890"},
     CDialogItem{IDC_LENGTH, EControlKind::Edit, kEdit | ES_NUMBER | ES_CENTER, 12, 9, 19, 12, "", "Length (5 - 20)"},
     CDialogItem{IDC_PASSWORDS_TO_CLIPBOARD, EControlKind::PushButton, WS_TABSTOP, 12, 118, 82, 14,
-                "100 Pswds on Clipboard"},
+                "100 &Pswds on Clipboard"},
     CDialogItem{IDC_NEW_PASSWORD, EControlKind::Edit, kEdit | ES_READONLY | ES_CENTER, 12, 100, 82, 12, "",
                 "New Password"},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 36, 11, 47, 8, "Length (5 - 20)"},
@@ -82,10 +84,10 @@ constexpr std::array kCreatePasswordsItems = {
 
 // The text box comes last in the tab order, so "OK" takes the focus when the dialog opens.
 constexpr std::array kFindSiteItems = {
-    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 62, 44, 43, 14, "OK"},
-    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 62, 26, 43, 14, "Cancel"},
-    CDialogItem{IDC_NEXT, EControlKind::PushButton, WS_TABSTOP, 7, 44, 43, 14, "Next"},
-    CDialogItem{IDC_PREVIOUS, EControlKind::PushButton, WS_TABSTOP, 7, 26, 43, 14, "Previous"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 62, 44, 43, 14, "&OK"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 62, 26, 43, 14, "&Cancel"},
+    CDialogItem{IDC_NEXT, EControlKind::PushButton, WS_TABSTOP, 7, 44, 43, 14, "&Next"},
+    CDialogItem{IDC_PREVIOUS, EControlKind::PushButton, WS_TABSTOP, 7, 26, 43, 14, "&Previous"},
     CDialogItem{IDC_FIND_TEXT, EControlKind::Edit, kEdit, 7, 7, 99, 12, "", "Find Site Containing"},
 };
 
@@ -94,11 +96,11 @@ constexpr std::array kFindSiteItems = {
 constexpr std::array kPasswordHealthItems = {
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 9, 44, 8, "&Breach list:"},
     CDialogItem{IDC_BREACH_LIST, EControlKind::Edit, kEdit, 52, 7, 200, 12, ""},
-    CDialogItem{IDC_BREACH_LIST_BROWSE, EControlKind::PushButton, WS_TABSTOP, 258, 6, 55, 14, "Choose..."},
+    CDialogItem{IDC_BREACH_LIST_BROWSE, EControlKind::PushButton, WS_TABSTOP, 258, 6, 55, 14, "&Choose..."},
     CDialogItem{IDC_HEALTH_FINDINGS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 26, 306, 150,
                 "Site|Kind|Detail", "Passwords to change"},
     CDialogItem{IDC_HEALTH_STATUS, EControlKind::Static, SS_LEFT, 7, 179, 245, 17, "", "Progress"},
-    CDialogItem{IDC_HEALTH_CHECK_AGAIN, EControlKind::PushButton, WS_TABSTOP, 258, 180, 55, 14, "Check Again"},
+    CDialogItem{IDC_HEALTH_CHECK_AGAIN, EControlKind::PushButton, WS_TABSTOP, 258, 180, 55, 14, "Check &Again"},
 };
 
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -126,4 +128,8 @@ const CDialogTemplate& FindDialogTemplate(int nID) {
     Q_ASSERT_X(false, "FindDialogTemplate", "no dialog template with this ID");
     static const CDialogTemplate empty{nID, "", 0, 0, kDialogFont, kDialogPointSize, 0, {}};
     return empty;
+}
+
+std::span<const CDialogTemplate> AllDialogTemplates() {
+    return kTemplates;
 }

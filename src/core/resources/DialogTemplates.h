@@ -71,3 +71,5 @@ struct CDialogTemplate {
 // The template with this ID; every ID the program uses is in the table, so an unknown one is a
 // programming error (it aborts in debug builds and yields an empty template otherwise).
 const CDialogTemplate& FindDialogTemplate(int nID);
+// Every template of the program.
+std::span<const CDialogTemplate> AllDialogTemplates();

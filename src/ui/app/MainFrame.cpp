@@ -249,7 +249,7 @@ void CMainFrame::FillRecentFilesMenu() {
             pAction->setVisible(true);
         } else {
             // An empty list still shows where its files will go, greyed.
-            pAction->setText(QStringLiteral("Recent File"));
+            pAction->setText(QStringLiteral("&Recent File"));
             pAction->setVisible(i == 0 && nSize == 0);
         }
     }

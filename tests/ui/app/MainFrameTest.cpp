@@ -8,11 +8,14 @@
 #include "core/resources/Resource.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/view/LockwardenView.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -73,65 +77,119 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  &Save\tCtrl+S"),
         QStringLiteral("  Save &As...\t"),
         QStringLiteral("  -"),
-        QStringLiteral("  Seal with Strong Encryption...\t"),
-        QStringLiteral("  Save as Classic File...\t"),
+        QStringLiteral("  Seal &with Strong Encryption...\t"),
+        QStringLiteral("  Save as Classic &File...\t"),
         QStringLiteral("  -"),
-        QStringLiteral("  Recent Files\t"),
-        QStringLiteral("    Start With MRU\t [check]"),
+        QStringLiteral("  &Recent Files\t"),
+        QStringLiteral("    &Start With MRU\t [check]"),
         QStringLiteral("    -"),
         // An empty list shows where its files will go; the other three places are hidden.
-        QStringLiteral("    Recent File\t"),
-        QStringLiteral("    Recent File\t"),
-        QStringLiteral("    Recent File\t"),
-        QStringLiteral("    Recent File\t"),
+        QStringLiteral("    &Recent File\t"),
+        QStringLiteral("    &Recent File\t"),
+        QStringLiteral("    &Recent File\t"),
+        QStringLiteral("    &Recent File\t"),
         QStringLiteral("  -"),
-        QStringLiteral("  Printing\t"),
+        QStringLiteral("  &Printing\t"),
         QStringLiteral("    &Print...\tCtrl+P"),
         QStringLiteral("    Print Pre&view\t"),
         QStringLiteral("    P&rint Setup...\t"),
         QStringLiteral("  -"),
         QStringLiteral("  E&xit\tAlt+F4"),
         QStringLiteral("&Edit"),
-        QStringLiteral("  Undo\tCtrl+Z; Alt+Backspace"),
-        QStringLiteral("  Cut\tCtrl+X; Shift+Del"),
-        QStringLiteral("  Copy\tCtrl+C; Ctrl+Ins"),
-        QStringLiteral("  Paste\tCtrl+V; Shift+Ins"),
+        QStringLiteral("  &Undo\tCtrl+Z; Alt+Backspace"),
+        QStringLiteral("  Cu&t\tCtrl+X; Shift+Del"),
+        QStringLiteral("  &Copy\tCtrl+C; Ctrl+Ins"),
+        QStringLiteral("  &Paste\tCtrl+V; Shift+Ins"),
         QStringLiteral("  -"),
-        QStringLiteral("  Copy &Password\tCtrl+Shift+C"),
+        QStringLiteral("  Copy Pass&word\tCtrl+Shift+C"),
         QStringLiteral("  Copy User &Name\tCtrl+Shift+B"),
         QStringLiteral("  Copy U&RL\tCtrl+Shift+L"),
         QStringLiteral("  -"),
-        QStringLiteral("  Site\t"),
-        QStringLiteral("    Add\t"),
-        QStringLiteral("    Edit\t"),
-        QStringLiteral("    Remove\t"),
-        QStringLiteral("    Keep\t"),
-        QStringLiteral("    Cancel\t"),
+        QStringLiteral("  &Site\t"),
+        QStringLiteral("    &Add\t"),
+        QStringLiteral("    &Edit\t"),
+        QStringLiteral("    &Remove\t"),
+        QStringLiteral("    &Keep\t"),
+        QStringLiteral("    &Cancel\t"),
         QStringLiteral("    -"),
-        QStringLiteral("    Notes\t"),
+        QStringLiteral("    &Notes\t"),
         QStringLiteral("    -"),
-        QStringLiteral("    Find Site\tCtrl+F"),
+        QStringLiteral("    &Find Site\tCtrl+F"),
         QStringLiteral("    -"),
-        QStringLiteral("    Go URL...\t"),
+        QStringLiteral("    &Go URL...\t"),
         QStringLiteral("  -"),
-        QStringLiteral("  Change File Pswd...\t"),
+        QStringLiteral("  C&hange File Pswd...\t"),
         QStringLiteral("&View"),
         QStringLiteral("  &Toolbar\t [check]"),
         QStringLiteral("  &Status Bar\t [check]"),
         QStringLiteral("  -"),
-        QStringLiteral("  Create Passwords...\t"),
-        QStringLiteral("  Password Health...\t"),
+        QStringLiteral("  &Create Passwords...\t"),
+        QStringLiteral("  &Password Health...\t"),
         QStringLiteral("&Help"),
         QStringLiteral("  &About Lockwarden...\t"),
-        QStringLiteral("  Documentation...\tF1"),
+        QStringLiteral("  &Documentation...\tF1"),
     };
     EXPECT_EQ(lines.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
 
     const QMenu* pRecent = m_frame.RecentFilesMenu();
     ASSERT_NE(pRecent, nullptr);
-    EXPECT_EQ(pRecent->title(), QStringLiteral("Recent Files"));
+    EXPECT_EQ(pRecent->title(), QStringLiteral("&Recent Files"));
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(pRecent->actions().value(2 + i), m_router.Action(ID_FILE_MRU_FILE1 + i)) << i;
+}
+
+// Each entry's Alt letter, and what else claims it; the entries without one.
+class CAltLetters {
+public:
+    explicit CAltLetters(QString strWhere) : m_strWhere(std::move(strWhere)) {}
+    void Claim(const QString& strText, QStringList& faults) {
+        const QKeySequence key = QKeySequence::mnemonic(strText);
+        if (key.isEmpty()) {
+            faults << QStringLiteral("%1: \"%2\" has no Alt letter").arg(m_strWhere, strText);
+            return;
+        }
+        const auto [it, bNew] = m_owners.emplace(key, strText);
+        if (!bNew)
+            faults << QStringLiteral("%1: \"%2\" and \"%3\" share %4")
+                          .arg(m_strWhere, it->second, strText, key.toString(QKeySequence::PortableText));
+    }
+
+private:
+    QString m_strWhere;
+    std::map<QKeySequence, QString> m_owners;
+};
+
+void CheckMenuLetters(const QMenu& menu, const QString& strWhere, QStringList& faults) {
+    CAltLetters letters(strWhere);
+    for (const QAction* pAction : menu.actions()) {
+        if (pAction->isSeparator() || !pAction->isVisible())
+            continue;
+        letters.Claim(pAction->text(), faults);
+        if (pAction->menu() != nullptr)
+            CheckMenuLetters(*pAction->menu(), strWhere + QStringLiteral(" > ") + pAction->text(), faults);
+    }
+}
+
+// Every menu entry and every button of the form can be reached with its own Alt letter: one letter per
+// entry within a menu; the menu bar's titles and the form's buttons share the window, so one letter each
+// among them all. The recent files are numbered.
+TEST_F(MainFrameTest, EveryMenuEntryAndFormButtonHasAnAltLetterOfItsOwn) {
+    QStringList faults;
+    CAltLetters window(QStringLiteral("main window"));
+    for (const QAction* pAction : m_frame.menuBar()->actions()) {
+        window.Claim(pAction->text(), faults);
+        CheckMenuLetters(*pAction->menu(), pAction->text(), faults);
+    }
+    for (const QAbstractButton* pButton : m_frame.GetActiveView()->findChildren<QAbstractButton*>())
+        window.Claim(pButton->text(), faults);
+    EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "");
+
+    faults.clear();
+    m_recentFiles.Add(m_dir.filePath(QStringLiteral("a.lwd")));
+    m_recentFiles.Add(m_dir.filePath(QStringLiteral("b.lwd")));
+    Q_EMIT m_frame.RecentFilesMenu()->aboutToShow();
+    CheckMenuLetters(*m_frame.RecentFilesMenu(), QStringLiteral("Recent Files"), faults);
+    EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "");
 }
 
 TEST_F(MainFrameTest, ToolbarHoldsItsButtonsInOrderWithGapsAndAnIconEach) {

@@ -2,12 +2,14 @@
 #include "core/resources/DialogTemplates.h"
 #include "core/resources/Resource.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +24,7 @@
 
 #include <array>
 #include <cmath>
+#include <map>
 #include <vector>
 
 namespace {
@@ -237,6 +240,13 @@ TEST(DialogBuilder, NamesControlsForScreenReaders) {
         {IDD_FILE_PASSWORD, IDCANCEL, "Cancel"},
         {IDD_CREATE_PASSWORDS, IDC_LENGTH, "Length (5 - 20)"},
         {IDD_CREATE_PASSWORDS, IDC_PUNCTUATION, "Include  !@#$%&*?+-=_"},
+        // A caption's Alt letter is no part of its name.
+        {IDD_LOCKWARDEN_FORM, IDC_EDIT, "Edit"},
+        {IDD_LOCKWARDEN_FORM, IDC_FIND, "Find"},
+        {IDD_CREATE_PASSWORDS, IDC_NUMBERS, "Include  1234567890"},
+        {IDD_CREATE_PASSWORDS, IDC_PASSWORDS_TO_CLIPBOARD, "100 Pswds on Clipboard"},
+        {IDD_FIND_SITE, IDC_PREVIOUS, "Previous"},
+        {IDD_PASSWORD_HEALTH, IDC_HEALTH_CHECK_AGAIN, "Check Again"},
     };
     for (const Case& c : cases) {
         QWidget parent;
@@ -245,6 +255,41 @@ TEST(DialogBuilder, NamesControlsForScreenReaders) {
         ASSERT_NE(pControl, nullptr) << c.nID;
         EXPECT_EQ(AccessibleName(pControl), QString::fromUtf8(c.pszName)) << c.nID;
     }
+}
+
+// Every button and check box of every dialog and of the form is pressed with an Alt letter of its own within
+// its window (a label's letter, which moves to its field, counts too); the picture button draws no caption to
+// underline a letter in. Lists what is wrong, one line each.
+TEST(DialogTemplates, EveryButtonHasAnAltLetterOfItsOwnInItsWindow) {
+    QStringList faults;
+    for (const CDialogTemplate& tmpl : AllDialogTemplates()) {
+        QWidget parent;
+        CreateDialogControls(tmpl, parent);
+        std::map<QKeySequence, QString> owners;
+        const auto claim = [&](const QString& strText) {
+            const QKeySequence key = QKeySequence::mnemonic(strText);
+            if (key.isEmpty())
+                return false;
+            const auto [it, bNew] = owners.emplace(key, strText);
+            if (!bNew)
+                faults << QStringLiteral("%1: \"%2\" and \"%3\" share %4")
+                              .arg(tmpl.nID)
+                              .arg(it->second, strText, key.toString(QKeySequence::PortableText));
+            return true;
+        };
+        for (const QWidget* pControl : parent.findChildren<QWidget*>()) {
+            if (const auto* pLabel = qobject_cast<const QLabel*>(pControl)) {
+                claim(pLabel->text());
+                continue;
+            }
+            const auto* pButton = qobject_cast<const QAbstractButton*>(pControl);
+            if (pButton == nullptr || pButton->property("ownerDraw").toBool())
+                continue;
+            if (!claim(pButton->text()))
+                faults << QStringLiteral("%1: \"%2\" has no Alt letter").arg(tmpl.nID).arg(pButton->text());
+        }
+    }
+    EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "");
 }
 
 TEST(DialogBuilder, LabelsBecomeBuddiesAndLoseMnemonicsAndColonsInNames) {

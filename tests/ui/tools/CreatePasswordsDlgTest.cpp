@@ -127,7 +127,7 @@ TEST_F(CreatePasswordsDlgTest, OpensModelessAtTheOwnersUpperRightWithTheStoredVa
     for (const auto& [nID, strName] : names)
         EXPECT_EQ(FindControl(m_pDlg, nID)->accessibleName(), strName) << nID;
     // The ampersand is one of the marks: it shows rather than underlining the next one.
-    EXPECT_EQ(Check(IDC_PUNCTUATION)->text(), QStringLiteral("Include  !@#$%&&*?+-=_"));
+    EXPECT_EQ(Check(IDC_PUNCTUATION)->text(), QStringLiteral("&Include  !@#$%&&*?+-=_"));
 }
 
 TEST_F(CreatePasswordsDlgTest, ThePoolJoinsTheChosenClassesInOrder) {

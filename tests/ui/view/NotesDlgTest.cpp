@@ -23,7 +23,7 @@ TEST(NotesDlg, IsBuiltFromItsTemplateWithOnlyAnOkButton) {
     const QList<QPushButton*> buttons = dlg.findChildren<QPushButton*>();
     ASSERT_EQ(buttons.size(), 1);
     EXPECT_EQ(ControlId(buttons.front()), IDOK);
-    EXPECT_EQ(buttons.front()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(buttons.front()->text(), QStringLiteral("&OK"));
     EXPECT_TRUE(buttons.front()->isDefault());
     EXPECT_EQ(Edit(dlg)->accessibleName(), QStringLiteral("Notes"));
     EXPECT_EQ(Edit(dlg)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
