@@ -34,7 +34,10 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
+
+#include <algorithm>
 
 CLockwardenView::CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CSecretClipboard& clipboard,
                                  QWidget* pParent)
@@ -520,8 +523,31 @@ void CLockwardenView::CreateControls() {
     m_editUser = FindControl<QLineEdit>(this, IDC_USER);
     m_editPswd = FindControl<QLineEdit>(this, IDC_PSWD);
     m_editNotes = FindControl<QPlainTextEdit>(this, IDC_NOTES);
+    m_formSize = formSize;
+    for (QWidget* pControl : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const bool bButton = qobject_cast<QPushButton*>(pControl) != nullptr;
+        if (bButton || pControl == m_comboSites || qobject_cast<QLineEdit*>(pControl) != nullptr ||
+            pControl == m_editNotes)
+            m_growing.push_back({pControl, pControl->geometry(), bButton, pControl == m_editNotes});
+    }
     resize(formSize);
     WireControls();
+}
+
+void CLockwardenView::LayOutControls() {
+    const int dx = std::max(0, width() - m_formSize.width());
+    const int dy = std::max(0, height() - m_formSize.height());
+    for (const CGrowingControl& c : m_growing) {
+        if (c.bMoves)
+            c.pControl->setGeometry(c.rcBase.translated(dx, 0));
+        else
+            c.pControl->setGeometry(c.rcBase.adjusted(0, 0, dx, c.bDeepens ? dy : 0));
+    }
+}
+
+void CLockwardenView::resizeEvent(QResizeEvent* pEvent) {
+    QWidget::resizeEvent(pEvent);
+    LayOutControls();
 }
 
 // Connects the form's controls to the view: the list's model and guard, the buttons' handlers.

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CAppState;
 class CCmdUI;
@@ -143,6 +144,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     // Commands and handlers told stateChanged by more than one step hold one of these: the signal goes out
@@ -161,6 +163,9 @@ private:
 
     void CreateControls();
     void WireControls();
+    // The form grows with the window beyond the template's size: the list and the fields widen, the notes
+    // also deepen, and the buttons keep their column at the right edge.
+    void LayOutControls();
     void FollowDocument();
     void SelectItem(int i);
     std::string SiteNameText() const;
@@ -205,4 +210,13 @@ private:
     // The four fields' texts as the controls gave them back after the last push (URL, user, password,
     // notes): a field still showing its text was not changed, and its member keeps its bytes.
     std::array<QString, 4> m_strShown;
+    // Each control that follows the form's size, with its place at the template's size.
+    struct CGrowingControl {
+        QWidget* pControl;
+        QRect rcBase;
+        bool bMoves;   // a button: moves right with the edge
+        bool bDeepens; // the notes: grows downwards too
+    };
+    std::vector<CGrowingControl> m_growing;
+    QSize m_formSize;
 };

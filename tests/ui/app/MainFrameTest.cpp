@@ -8,6 +8,7 @@
 #include "core/resources/Resource.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
@@ -275,6 +277,59 @@ TEST_F(MainFrameTest, TheSavedRectangleIsKeptWholeOnTheScreen) {
         EXPECT_EQ(frame.geometry(), c.shown(margins)) << c.name;
         EXPECT_TRUE(screen.contains(frame.frameGeometry())) << c.name;
     }
+}
+
+// The window opens at the form's own size, which is also the least it can be; enlarged, the list and the
+// fields widen with it (the notes deepen too) so that a long URL shows, the buttons keep their column at
+// the right edge, and the labels stay. Made small again, everything is back where it was.
+TEST_F(MainFrameTest, TheFormGrowsWithTheWindowFromItsDefaultSizeWhichIsAlsoItsLeast) {
+    CLockwardenView& view = *m_frame.GetActiveView();
+    view.OnInitialUpdate();
+    m_frame.ActivateFrame(CMainFrame::SW_SHOW);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_frame));
+    const QSize standard = m_frame.size();
+    EXPECT_EQ(m_frame.minimumSize(), standard);
+    EXPECT_EQ(view.size(), view.minimumSize());
+
+    struct Case {
+        int nID;
+        int nMoves, nWidens, nDeepens; // how much of the window's growth goes where
+    };
+    const Case cases[] = {
+        {IDC_SITE, 0, 1, 0},  {IDC_URL, 0, 1, 0},    {IDC_USER, 0, 1, 0},   {IDC_PSWD, 0, 1, 0},
+        {IDC_NOTES, 0, 1, 1}, {IDC_ADD, 1, 0, 0},    {IDC_EDIT, 1, 0, 0},   {IDC_REMOVE, 1, 0, 0},
+        {IDC_KEEP, 1, 0, 0},  {IDC_CANCEL, 1, 0, 0}, {IDC_GO_URL, 1, 0, 0}, {IDC_NOTES_BUTTON, 1, 0, 0},
+        {IDC_FIND, 1, 0, 0},
+    };
+    std::map<int, QRect> before;
+    for (const Case& c : cases) {
+        ASSERT_NE(FindControl(&view, c.nID), nullptr) << c.nID;
+        before[c.nID] = FindControl(&view, c.nID)->geometry();
+    }
+    QList<QRect> labels;
+    for (const QLabel* pLabel : view.findChildren<QLabel*>())
+        labels << pLabel->geometry();
+    ASSERT_EQ(labels.size(), 5);
+
+    const int dx = 300;
+    const int dy = 140;
+    m_frame.resize(standard + QSize(dx, dy));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.size() == view.minimumSize() + QSize(dx, dy); }));
+    for (const Case& c : cases) {
+        const QRect rc = before[c.nID];
+        EXPECT_EQ(FindControl(&view, c.nID)->geometry(),
+                  QRect(rc.x() + c.nMoves * dx, rc.y(), rc.width() + c.nWidens * dx, rc.height() + c.nDeepens * dy))
+            << c.nID;
+    }
+    QList<QRect> labelsAfter;
+    for (const QLabel* pLabel : view.findChildren<QLabel*>())
+        labelsAfter << pLabel->geometry();
+    EXPECT_EQ(labelsAfter, labels);
+
+    m_frame.resize(standard - QSize(100, 50));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_frame.size() == standard; }));
+    for (const Case& c : cases)
+        EXPECT_EQ(FindControl(&view, c.nID)->geometry(), before[c.nID]) << c.nID;
 }
 
 // The bars the user hid stay hidden at the next start; the toolbar as before, the status bar too.

@@ -460,11 +460,11 @@ TEST_F(LockwardenViewTest, ReturningToBrowsingEmptiesTheClipboardOnlyWhenItHolds
 
 // ---- the notes field ----
 
-// The field is one line high: a site's notes must show from their first line, wherever the user had
-// scrolled the notes of the site shown before.
+// At the form's own size the field is one line high: a site's notes must show from their first line,
+// wherever the user had scrolled the notes of the site shown before.
 TEST_F(LockwardenViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
     Open({"a", "b"});
-    m_view.resize(600, 300);
+    m_view.resize(m_view.minimumSize());
     m_view.show();
     auto* pNotes = FindControl<QPlainTextEdit>(&m_view, IDC_NOTES);
     ASSERT_NE(pNotes, nullptr);
