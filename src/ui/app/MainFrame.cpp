@@ -21,13 +21,17 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <QWindow>
 
 #include <algorithm>
@@ -225,7 +229,40 @@ void CMainFrame::UpdateIndicators() {
     SetPaneText(ID_INDICATOR_NUM, bNum ? LoadString(ID_INDICATOR_NUM) : QString());
 }
 
+bool CMainFrame::PromptShowsWhole(const QString& strPrompt) const {
+    return statusBar()->isVisible() &&
+           m_paneMessage->fontMetrics().horizontalAdvance(strPrompt) <= m_paneMessage->contentsRect().width();
+}
+
+bool CMainFrame::ShowPromptAsTooltip(QObject* pWatched, const QHelpEvent& event) {
+    const QAction* pAction = nullptr;
+    QWidget* pWidget = nullptr;
+    bool bButton = false;
+    if (auto* pMenu = qobject_cast<QMenu*>(pWatched); pMenu != nullptr && pMenu->window() == pMenu) {
+        // Only this window's menus: the framework's own (a line edit's context menu) have no prompts.
+        if (!menuBar()->findChildren<QMenu*>().contains(pMenu))
+            return false;
+        pAction = pMenu->actionAt(event.pos());
+        pWidget = pMenu;
+    } else if (auto* pButton = qobject_cast<QToolButton*>(pWatched);
+               pButton != nullptr && pButton->parentWidget() == m_wndToolBar) {
+        pAction = pButton->defaultAction();
+        pWidget = pButton;
+        bButton = true;
+    }
+    if (pAction == nullptr || pAction->isSeparator() || pAction->menu() != nullptr)
+        return false;
+    const QString strPrompt = pAction->statusTip();
+    if (strPrompt.isEmpty() || PromptShowsWhole(strPrompt))
+        return false;
+    const QString strTip = bButton ? pAction->toolTip() + QLatin1Char('\n') + strPrompt : strPrompt;
+    QToolTip::showText(event.globalPos(), strTip, pWidget, pWidget->rect());
+    return true;
+}
+
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::ToolTip && ShowPromptAsTooltip(pWatched, *static_cast<QHelpEvent*>(pEvent)))
+        return true;
     switch (pEvent->type()) {
     case QEvent::KeyRelease:
     case QEvent::ApplicationStateChange:

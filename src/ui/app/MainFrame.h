@@ -19,6 +19,7 @@ class CProfileStore;
 class CRecentFileList;
 class CSecretClipboard;
 class CWndPrompts;
+class QHelpEvent;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -94,6 +95,10 @@ private:
     void ResizeParentToFit();
     void FillRecentFilesMenu();
     void UpdateIndicators();
+    // A command's prompt that the first pane cannot show whole (too narrow a window, or no status bar) is
+    // shown as a tooltip over its menu entry, or after its tooltip over its toolbar button.
+    bool ShowPromptAsTooltip(QObject* pWatched, const QHelpEvent& event);
+    bool PromptShowsWhole(const QString& strPrompt) const;
     void UpdateSitesPane();
     // The kind of the open file: "Sealed", "Classic" or "No file password".
     void UpdateKindPane();

@@ -13,8 +13,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
@@ -26,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 
@@ -330,6 +334,57 @@ TEST_F(MainFrameTest, TheFormGrowsWithTheWindowFromItsDefaultSizeWhichIsAlsoItsL
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_frame.size() == standard; }));
     for (const Case& c : cases)
         EXPECT_EQ(FindControl(&view, c.nID)->geometry(), before[c.nID]) << c.nID;
+}
+
+// What a tooltip shows as the pointer rests on w at pos; empty when none shows.
+std::string TooltipAt(QWidget& w, const QPoint& pos) {
+    QToolTip::hideText();
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+        return "(the last tooltip stays)";
+    QHelpEvent event(QEvent::ToolTip, pos, w.mapToGlobal(pos));
+    QApplication::sendEvent(&w, &event);
+    return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+}
+
+// The first pane shows a command's prompt as the pointer rests on its entry; a prompt it cannot show whole
+// (too long for the window's width, or no status bar at all) is also shown as a tooltip over the entry, and
+// after the button's own tooltip over a toolbar button. One that fits is left to the pane.
+TEST_F(MainFrameTest, APromptTheFirstPaneWouldCutShowsAsATooltipToo) {
+    m_frame.GetActiveView()->OnInitialUpdate();
+    m_frame.ActivateFrame(CMainFrame::SW_SHOW);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_frame));
+    const QString strSeal = m_router.Action(ID_FILE_SEAL)->statusTip();
+    const QString strNew = m_router.Action(ID_FILE_NEW)->statusTip();
+    const QString strAbout = m_router.Action(ID_APP_ABOUT)->statusTip();
+    ASSERT_EQ(strNew, QStringLiteral("Create a new document"));
+    const QLabel* pPane = m_frame.statusBar()->findChild<QLabel*>(QStringLiteral("ID_SEPARATOR"));
+    ASSERT_NE(pPane, nullptr);
+    // The default window is too narrow for the longest prompts, wide enough for short ones.
+    ASSERT_GT(pPane->fontMetrics().horizontalAdvance(strSeal), pPane->width());
+    ASSERT_LT(pPane->fontMetrics().horizontalAdvance(strNew), pPane->width());
+
+    QMenu* pFile = m_frame.menuBar()->actions().value(0)->menu();
+    pFile->popup(m_frame.mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFile));
+    const auto entryTip = [&](int nID) {
+        return TooltipAt(*pFile, pFile->actionGeometry(m_router.Action(nID)).center());
+    };
+    auto* pAboutButton = qobject_cast<QToolButton*>(m_frame.ToolBar()->widgetForAction(m_router.Action(ID_APP_ABOUT)));
+    ASSERT_NE(pAboutButton, nullptr);
+    const auto buttonTip = [&] { return TooltipAt(*pAboutButton, pAboutButton->rect().center()); };
+
+    EXPECT_EQ(entryTip(ID_FILE_SEAL), strSeal.toStdString());
+    EXPECT_EQ(entryTip(ID_FILE_NEW), "");
+    EXPECT_EQ(buttonTip(), "About\n" + strAbout.toStdString());
+
+    m_frame.resize(m_frame.width() + 1200, m_frame.height());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pPane->fontMetrics().horizontalAdvance(strSeal) < pPane->width(); }));
+    EXPECT_EQ(entryTip(ID_FILE_SEAL), "");
+    EXPECT_EQ(buttonTip(), "About");
+
+    m_frame.statusBar()->hide();
+    EXPECT_EQ(entryTip(ID_FILE_NEW), strNew.toStdString());
+    pFile->hide();
 }
 
 // The bars the user hid stay hidden at the next start; the toolbar as before, the status bar too.
