@@ -7,6 +7,7 @@
 #include "core/resources/Strings.h"
 #include "core/tools/PasswordStrength.h"
 #include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WindowFrame.h"
 #include "ui/platform/SecretClipboard.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
 #include <algorithm>
 #include <cerrno>
@@ -90,14 +90,9 @@ void CCreatePasswordsDlg::OnInitDialog() {
     m_bPunctuation = m_app.m_bPunctuation;
     UpdateData(false);
 
-    // At the owner's upper right, one caption height below its top, right edges flush.
-    if (const QWidget* pMain = parentWidget()) {
-        // The window must exist for its outer width (frame included) to be known.
-        winId();
-        const QRect rcMain = pMain->frameGeometry();
-        const int nCaption = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-        move(rcMain.x() + rcMain.width() - frameGeometry().width(), rcMain.y() + nCaption);
-    }
+    // At the owner's upper right, one title bar below its top, right edges flush.
+    if (const QWidget* pMain = parentWidget())
+        MoveToMainWindowCorner(*this, *pMain, EMainWindowCorner::UpperRight);
     setWindowIcon(QApplication::windowIcon());
     m_pCreateButton->setFocus(Qt::TabFocusReason);
 }

@@ -6,6 +6,7 @@
 #include "core/resources/Strings.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
+#include "ui/framework/WindowFrame.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/view/LockwardenView.h"
 
@@ -119,26 +120,8 @@ void CFindSiteDlg::OnDestroy() {
         TakeFindText();
 }
 
-void CFindSiteDlg::MoveToMainWindowCorner() {
-    const QWidget* pMain = m_pView->window();
-    const QRect rcMain = pMain->frameGeometry();
-    const auto marginsOf = [](const QWidget& w) {
-        const QRect rcFrame = w.frameGeometry();
-        const QRect rcClient = w.geometry();
-        return QMargins(rcClient.left() - rcFrame.left(), rcClient.top() - rcFrame.top(),
-                        rcFrame.right() - rcClient.right(), rcFrame.bottom() - rcClient.bottom());
-    };
-    // Before its first showing the dialog has no frame yet; the window manager will give it one like the
-    // main window's, which is what its outer size is reckoned with.
-    QMargins frame = marginsOf(*this);
-    if (frame.isNull())
-        frame = marginsOf(*pMain);
-    const QSize outer = size().grownBy(frame);
-    move(rcMain.x() + rcMain.width() - outer.width(), rcMain.y() + rcMain.height() - outer.height());
-}
-
 bool CFindSiteDlg::OnInitDialog() {
-    MoveToMainWindowCorner();
+    MoveToMainWindowCorner(*this, *m_pView->window(), EMainWindowCorner::LowerRight);
     m_strFindText = m_app.m_strFind;
     UpdateData(false);
     m_bOpened = true;

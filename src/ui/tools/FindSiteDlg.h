@@ -47,7 +47,6 @@ protected:
 private:
     // Reads the box and makes its text the remembered find text, so a search uses what the box shows.
     void TakeFindText();
-    void MoveToMainWindowCorner();
 
     CAppState& m_app;
     QLineEdit* m_editFindText = nullptr;

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 
 #include <QPushButton>
 #include <QStyle>
@@ -93,6 +94,34 @@ protected:
     int m_nGone = 0;
 };
 
+// Under a window manager both windows have frames: the generator's frame is flush with the owner's on the
+// right, and its top is one of the owner's title bars (its frame's top less its side border) below the
+// owner's top. ctest runs this on a private X display with a window manager (ui_tests_on_x11).
+TEST_F(CreatePasswordsDlgTest, OpensAtTheOwnersUpperRightBelowItsTitleBarUnderAWindowManager) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs an X display with a window manager";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_owner));
+    if (!QTest::qWaitFor([&] { return !m_owner.windowHandle()->frameMargins().isNull(); }))
+        GTEST_SKIP() << "no window manager frames the windows";
+    const QMargins ownerFrame = m_owner.windowHandle()->frameMargins();
+    const QRect rcOwner = m_owner.frameGeometry();
+    ASSERT_GT(ownerFrame.top(), ownerFrame.left());
+
+    CCreatePasswordsDlg& dlg = Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    const QPoint expected(rcOwner.x() + rcOwner.width(), rcOwner.y() + ownerFrame.top() - ownerFrame.left());
+    const auto upperRight = [&] {
+        const QRect rc = dlg.frameGeometry();
+        return QPoint(rc.x() + rc.width(), rc.y());
+    };
+    // The window manager frames the new window a moment after it is shown.
+    static_cast<void>(
+        QTest::qWaitFor([&] { return !dlg.windowHandle()->frameMargins().isNull() && upperRight() == expected; }));
+    EXPECT_FALSE(dlg.windowHandle()->frameMargins().isNull());
+    EXPECT_EQ(upperRight(), expected);
+    EXPECT_EQ(m_owner.frameGeometry(), rcOwner);
+}
+
 TEST_F(CreatePasswordsDlgTest, OpensModelessAtTheOwnersUpperRightWithTheStoredValues) {
     m_app.m_nLength = 12;
     m_app.m_bMixedCase = 0;
@@ -110,10 +139,12 @@ TEST_F(CreatePasswordsDlgTest, OpensModelessAtTheOwnersUpperRightWithTheStoredVa
     EXPECT_TRUE(Output()->isReadOnly());
     EXPECT_EQ(dlg.focusWidget(), Button(IDC_CREATE_PASSWORD));
 
+    // Nothing frames the windows here, so there is no title bar to go below (a window manager's: see
+    // OpensAtTheOwnersUpperRightBelowItsTitleBarUnderAWindowManager).
     const QRect rcOwner = m_owner.frameGeometry();
     const QRect rcDlg = dlg.frameGeometry();
     EXPECT_EQ(rcDlg.x() + rcDlg.width(), rcOwner.x() + rcOwner.width());
-    EXPECT_EQ(rcDlg.y(), rcOwner.y() + dlg.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &dlg));
+    EXPECT_EQ(rcDlg.y(), rcOwner.y());
 
     const std::pair<int, QString> names[] = {
         {IDC_CREATE_PASSWORD, QStringLiteral("Create a Password")},
