@@ -1,5 +1,6 @@
 #include "core/tools/SiteOrder.h"
 
+#include "core/platform/MemoryPages.h"
 #include "core/platform/Text.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <numeric>
 
 namespace {
@@ -74,7 +76,9 @@ constexpr std::size_t kRadixMinimum = 32;
 // need no tie-break and no pass ever compares two whole keys. Each entry carries the eight key bytes
 // around its depth, read once per eight passes instead of once per byte from the scattered keys.
 template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char* pKeys) {
-    std::vector<Entry> dealt(entries.size());
+    // Scratch the passes deal into: left uninitialized, since every entry is written before it is read.
+    const std::unique_ptr<Entry[]> dealt(new Entry[entries.size()]);
+    PrefaultMemory(dealt.get(), entries.size() * sizeof(Entry));
     std::vector<CRun> runs{{0, entries.size(), 0}};
     const auto less = [pKeys](const Entry& a, const Entry& b, std::uint32_t nDepth) {
         const std::uint32_t nCommon = std::min(a.nLength, b.nLength);
@@ -134,7 +138,7 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
             starts[b] += starts[b - 1];
         std::array<std::size_t, 257> next;
         std::copy(starts.begin(), starts.end() - 1, next.begin());
-        Entry* const pDealt = dealt.data() + run.nBegin;
+        Entry* const pDealt = dealt.get() + run.nBegin;
         for (std::size_t i = 0; i < n; ++i)
             pDealt[next[bucketOf(p[i])]++] = p[i];
         std::copy(pDealt, pDealt + n, p);
@@ -146,7 +150,8 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
 
 // nameOf(i) is the name of record i of nCount.
 template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount, NameOf nameOf) {
-    // All keys side by side in one buffer, one allocation instead of one per name.
+    // All keys side by side in one buffer, one allocation instead of one per name. The buffers of a large
+    // list are filled from end to end at once: their pages are asked for in one go.
     struct CEntry {
         std::uint64_t nWord; // the sort's copy of eight key bytes
         std::uint32_t nStart;
@@ -158,8 +163,10 @@ template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount
         nTotal += nameOf(i).size() + kPadding;
     std::string keys;
     keys.reserve(nTotal);
+    PrefaultMemory(keys.data(), nTotal);
     std::vector<CEntry> entries;
     entries.reserve(nCount);
+    PrefaultMemory(entries.data(), nCount * sizeof(CEntry));
     for (std::size_t i = 0; i < nCount; ++i) {
         const std::size_t nStart = keys.size();
         AppendSortKey(keys, nameOf(i));
@@ -179,6 +186,7 @@ template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount
     RadixSort(entries, keys.data());
     std::vector<std::size_t> order;
     order.reserve(entries.size());
+    PrefaultMemory(order.data(), entries.size() * sizeof(std::size_t));
     for (const CEntry& e : entries)
         order.push_back(e.nIndex);
     return order;
