@@ -182,13 +182,23 @@ std::uint8_t CArchive::ReadByte() {
 
 std::uint16_t CArchive::ReadWord() {
     unsigned char b[2];
-    ReadRaw(reinterpret_cast<char*>(b), 2);
+    if (m_nSize - m_nPos >= 2) { // the usual case: already read ahead
+        std::memcpy(b, m_pData + m_nPos, 2);
+        m_nPos += 2;
+    } else {
+        ReadRaw(reinterpret_cast<char*>(b), 2);
+    }
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
 std::uint32_t CArchive::ReadDWord() {
     unsigned char b[4];
-    ReadRaw(reinterpret_cast<char*>(b), 4);
+    if (m_nSize - m_nPos >= 4) {
+        std::memcpy(b, m_pData + m_nPos, 4);
+        m_nPos += 4;
+    } else {
+        ReadRaw(reinterpret_cast<char*>(b), 4);
+    }
     return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
