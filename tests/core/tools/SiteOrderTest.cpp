@@ -24,6 +24,14 @@ CSiteArray SitesNamed(const std::vector<std::string>& names) {
     return sites;
 }
 
+// The names as the companion's list reads them: side by side in one buffer.
+CSiteNameList NameListOf(const std::vector<std::string>& names) {
+    CSiteNameList list;
+    for (const std::string& strName : names)
+        list.AddName([&](std::string& str) { str += strName; });
+    return list;
+}
+
 std::vector<std::string> NamesInListOrder(const std::vector<std::string>& names) {
     std::vector<std::string> listed;
     for (std::size_t i : SiteListOrder(names))
@@ -108,6 +116,7 @@ TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
         }
         // The records' order and the names' order are the same order.
         EXPECT_EQ(SiteListOrder(SitesNamed(names)), order);
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), order);
     }
 }
 
@@ -150,6 +159,7 @@ TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
                          [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
         EXPECT_EQ(SiteListOrder(names), expected);
         EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
     }
 }
 
