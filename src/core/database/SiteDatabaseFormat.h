@@ -24,6 +24,8 @@ public:
     CSiteNameList& operator=(CSiteNameList&&) = default;
 
     std::size_t size() const { return m_ends.size(); }
+    // All the names, one after the other.
+    std::string_view Text() const { return m_strText; }
     bool empty() const { return m_ends.empty(); }
     std::string_view operator[](std::size_t i) const {
         const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1];

@@ -62,6 +62,40 @@ std::uint64_t LoadWord(const char* p) {
     return __builtin_bswap64(n);
 }
 
+// Where the sort reads its keys: Load(nStart, nLength, nOffset) gives the eight key bytes from nOffset of
+// the key at nStart, those past its end as zeros.
+
+// Keys in a buffer of their own, each followed by its padding.
+struct CPaddedKeys {
+    const char* p;
+    std::uint64_t Load(std::uint32_t nStart, std::uint32_t, std::uint32_t nOffset) const {
+        return LoadWord(p + nStart + nOffset);
+    }
+};
+
+// ASCII names side by side, read as their keys: each word is folded as it is loaded and the bytes of the
+// next name are masked off, so the sort needs no second copy of the names.
+struct CFoldedAsciiNames {
+    const char* p;
+    std::size_t nSize;
+    std::uint64_t Load(std::uint32_t nStart, std::uint32_t nLength, std::uint32_t nOffset) const {
+        if (nOffset >= nLength)
+            return 0;
+        const std::size_t nAt = std::size_t{nStart} + nOffset;
+        std::uint64_t n = 0;
+        std::memcpy(&n, p + nAt, std::min<std::size_t>(8, nSize - nAt));
+        n = __builtin_bswap64(n);
+        const std::uint32_t nLeft = nLength - nOffset;
+        if (nLeft < 8)
+            n &= ~std::uint64_t{0} << (8 * (8 - nLeft));
+        // Every byte is below 0x80, so adding to one never carries into the next: the top bit of a byte
+        // says whether it reached 'A', and whether it passed 'Z'.
+        constexpr std::uint64_t kTop = 0x8080808080808080;
+        const std::uint64_t nUpper = (n + 0x3F3F3F3F3F3F3F3F) & ~(n + 0x2525252525252525) & kTop;
+        return n | (nUpper >> 2);
+    }
+};
+
 // The keys of a list side by side, each followed by its padding, in one buffer made for them: room for
 // every name's ASCII key is made (and its pages asked for) at once, and nothing is zeroed only to be
 // overwritten. Folded names tell as much as the names, so the buffer is wiped when it goes.
@@ -138,8 +172,8 @@ constexpr std::size_t kRadixMinimum = 32;
 // are all equal and are ordered by record, and the insertion sort breaks ties by record. Each entry carries
 // the eight key bytes around its depth, read once per eight passes instead of once per byte from the
 // scattered keys; the entries come with the words of depth 0, read while their keys were made.
-template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char* pKeys) {
-    const auto less = [pKeys](const Entry& a, const Entry& b, std::uint32_t nDepth) {
+template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entries, const Keys& keys) {
+    const auto less = [&keys](const Entry& a, const Entry& b, std::uint32_t nDepth) {
         // Below depth 8 the entries still hold their first eight key bytes, padding included: a difference
         // there decides (an ended key's zero padding puts it first, as its length would) without a look
         // at the scattered keys.
@@ -150,8 +184,8 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
         }
         const std::uint32_t nCommon = std::min(a.nLength, b.nLength);
         for (std::uint32_t nOffset = nDepth; nOffset < nCommon; nOffset += 8) {
-            const std::uint64_t nA = LoadWord(pKeys + a.nStart + nOffset);
-            const std::uint64_t nB = LoadWord(pKeys + b.nStart + nOffset);
+            const std::uint64_t nA = keys.Load(a.nStart, a.nLength, nOffset);
+            const std::uint64_t nB = keys.Load(b.nStart, b.nLength, nOffset);
             if (nA != nB)
                 return nA < nB;
         }
@@ -177,7 +211,7 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
         const std::uint32_t nDepth = run.nDepth;
         if (nDepth % 8 == 0 && nDepth > 0)
             for (std::size_t i = 0; i < n; ++i)
-                p[i].nWord = LoadWord(pKeys + p[i].nStart + nDepth);
+                p[i].nWord = keys.Load(p[i].nStart, p[i].nLength, nDepth);
         const unsigned nShift = 56 - 8 * (nDepth % 8);
         const auto bucketOf = [&](const Entry& e) -> std::size_t {
             return e.nLength <= nDepth ? 0 : ((e.nWord >> nShift) & 0xFF) + 1;
@@ -227,16 +261,27 @@ template <typename Entry> void RadixSort(std::vector<Entry>& entries, const char
     }
 }
 
+struct CEntry {
+    std::uint64_t nWord; // the sort's copy of eight key bytes
+    std::uint32_t nStart;
+    std::uint32_t nLength;
+    std::uint32_t nIndex;
+};
+
+// The records' indices in the order of the sorted entries.
+std::vector<std::size_t> OrderOf(const std::vector<CEntry>& entries) {
+    std::vector<std::size_t> order;
+    order.reserve(entries.size());
+    PrefaultMemory(order.data(), entries.size() * sizeof(std::size_t));
+    for (const CEntry& e : entries)
+        order.push_back(e.nIndex);
+    return order;
+}
+
 // nameOf(i) is the name of record i of nCount.
 template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount, NameOf nameOf) {
     // All keys side by side in one buffer, one allocation instead of one per name. The buffers of a large
     // list are filled from end to end at once: their pages are asked for in one go.
-    struct CEntry {
-        std::uint64_t nWord; // the sort's copy of eight key bytes
-        std::uint32_t nStart;
-        std::uint32_t nLength;
-        std::uint32_t nIndex;
-    };
     std::size_t nTotal = 0;
     for (std::size_t i = 0; i < nCount; ++i)
         nTotal += nameOf(i).size() + kPadding;
@@ -258,13 +303,8 @@ template <typename NameOf> std::vector<std::size_t> ListOrder(std::size_t nCount
                          [&](std::size_t a, std::size_t b) { return CompareSiteNames(nameOf(a), nameOf(b)) < 0; });
         return order;
     }
-    RadixSort(entries, keys.data());
-    std::vector<std::size_t> order;
-    order.reserve(entries.size());
-    PrefaultMemory(order.data(), entries.size() * sizeof(std::size_t));
-    for (const CEntry& e : entries)
-        order.push_back(e.nIndex);
-    return order;
+    RadixSort(entries, CPaddedKeys{keys.data()});
+    return OrderOf(entries);
 }
 
 } // namespace
@@ -302,5 +342,23 @@ std::vector<std::size_t> SiteListOrder(const std::vector<std::string>& names) {
 }
 
 std::vector<std::size_t> SiteListOrder(const CSiteNameList& names) {
-    return ListOrder(names.size(), [&](std::size_t i) { return names[i]; });
+    // Names all in ASCII, as most lists are, are sorted where they lie, folded as they are read.
+    const std::string_view text = names.Text();
+    unsigned nAll = 0;
+    for (const char c : text)
+        nAll |= static_cast<unsigned char>(c);
+    if (nAll >= 0x80 || text.size() > UINT32_MAX || names.size() > UINT32_MAX)
+        return ListOrder(names.size(), [&](std::size_t i) { return names[i]; });
+    const CFoldedAsciiNames keys{text.data(), text.size()};
+    std::vector<CEntry> entries;
+    entries.reserve(names.size());
+    PrefaultMemory(entries.data(), names.size() * sizeof(CEntry));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view strName = names[i];
+        const auto nStart = static_cast<std::uint32_t>(strName.data() - text.data());
+        const auto nLength = static_cast<std::uint32_t>(strName.size());
+        entries.push_back({keys.Load(nStart, nLength, 0), nStart, nLength, static_cast<std::uint32_t>(i)});
+    }
+    RadixSort(entries, keys);
+    return OrderOf(entries);
 }

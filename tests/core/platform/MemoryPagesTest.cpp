@@ -51,8 +51,8 @@ std::string PageSizedText(std::size_t nPages) {
 } // namespace
 
 TEST(MappedFile, MapsTheWholeFileAndAnEmptyOneAsNoBytes) {
-    for (const std::string& strBytes : {std::string(), std::string("x"), std::string("Lockwarden\0bytes", 16),
-                                        PageSizedText(3) + "tail"}) {
+    for (const std::string& strBytes :
+         {std::string(), std::string("x"), std::string("Lockwarden\0bytes", 16), PageSizedText(3) + "tail"}) {
         CTestFile file(strBytes);
         ASSERT_TRUE(file.Ok());
         CMappedFile mapped;
@@ -101,8 +101,8 @@ TEST(MappedFile, ABusErrorOutsideAMappingStillEndsTheProgram) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        void* p = ::mmap(nullptr, 2 * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), PROT_READ, MAP_SHARED,
-                         file.Fd(), 0);
+        void* p =
+            ::mmap(nullptr, 2 * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)), PROT_READ, MAP_SHARED, file.Fd(), 0);
         if (p == MAP_FAILED || ::ftruncate(file.Fd(), 0) != 0)
             ::_exit(2);
         const volatile char c = static_cast<const char*>(p)[1];

@@ -163,6 +163,30 @@ TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
     }
 }
 
+TEST(SiteOrder, AListOfAsciiNamesIsSortedWhereItLiesAsByItsKeys) {
+    // A list in ASCII alone is sorted on its own bytes, folded as they are read: the letters' neighbours
+    // ('@', '[', '`', '{'), a NUL, and heads shared past one and two eight-byte words, so that names end
+    // inside, at and after the edge of a word and the next name's bytes must not count.
+    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a", "Z", "@", "[",
+                                             "`",         "{",         "_",       "0", "9", " ", std::string(1, '\0')};
+    std::mt19937 random(11);
+    for (std::size_t nCount : {1, 31, 32, 200, 5000}) {
+        SCOPED_TRACE(nCount);
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < nCount; ++i) {
+            std::string strName;
+            for (unsigned nPieces = random() % 7; nPieces > 0; --nPieces)
+                strName += pieces[random() % pieces.size()];
+            names.push_back(strName);
+        }
+        std::vector<std::size_t> expected(nCount);
+        std::iota(expected.begin(), expected.end(), std::size_t{0});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+    }
+}
+
 TEST(SiteOrder, ListsLikeTheSiteList) {
     struct Case {
         std::vector<std::string> names; // in record order
@@ -184,6 +208,12 @@ TEST(SiteOrder, ListsLikeTheSiteList) {
         // Punctuation between "Z" and "a" in ASCII sorts as it does against the lower case.
         {{"b", "_", "A"}, {"_", "A", "b"}},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(NamesInListOrder(c.names), c.listed);
+        const CSiteNameList list = NameListOf(c.names);
+        std::vector<std::string> listed;
+        for (std::size_t i : SiteListOrder(list))
+            listed.emplace_back(list[i]);
+        EXPECT_EQ(listed, c.listed);
+    }
 }
