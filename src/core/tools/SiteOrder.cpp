@@ -83,7 +83,10 @@ struct CFoldedAsciiNames {
             return 0;
         const std::size_t nAt = std::size_t{nStart} + nOffset;
         std::uint64_t n = 0;
-        std::memcpy(&n, p + nAt, std::min<std::size_t>(8, nSize - nAt));
+        if (nSize - nAt >= 8)
+            std::memcpy(&n, p + nAt, 8);
+        else // the end of the last name
+            std::memcpy(&n, p + nAt, nSize - nAt);
         n = __builtin_bswap64(n);
         const std::uint32_t nLeft = nLength - nOffset;
         if (nLeft < 8)
