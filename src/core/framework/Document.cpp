@@ -84,7 +84,7 @@ bool CDocument::OnOpenDocument(const QString& strPathName) {
 
 bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     const QScopedValueRollback<bool> loading(m_bLoading, true);
-    // One read of the whole file: the archive then works on memory, where asking how much is left costs
+    // The whole file at once: the archive then works on memory, where asking how much is left costs
     // nothing, instead of asking the file system for its size before every string.
     // The open checked the size; a file grown since is held to the same limit.
     if (file.size() > FileAccess::kMaxFileSize) {
@@ -98,6 +98,10 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     // The whole file as stored: the file password alone turns it into every site's clear text.
     const CWipeBytesOnExit wipe(bytes);
     const bool bMapped = file.handle() >= 0 && file.pos() == 0 && mapped.Map(file.handle());
+    if (bMapped && static_cast<std::int64_t>(mapped.Size()) > FileAccess::kMaxFileSize) {
+        m_prompts.MessageBox(FileErrorText(strPathName, kErrFileTooLarge), MB_ICONSTOP | MB_OK);
+        return false;
+    }
     if (!bMapped) {
         bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
