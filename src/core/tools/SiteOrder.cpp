@@ -129,6 +129,8 @@ public:
             m_nSize += strName.size() + kPadding;
             return strName.size();
         }
+        // Not ASCII after all: the bytes folded so far go, and the full fold is made.
+        WipeMemory(pOut, strName.size());
         std::string key;
         AppendSortKey(key, strName);
         MakeRoom(key.size() + kPadding);
