@@ -165,19 +165,29 @@ struct CRun {
     std::size_t nBegin;
     std::size_t nEnd;
     std::uint32_t nDepth;
+    bool bDealt; // the run lies in the scratch buffer, not yet back in the entries
 };
 
 // Runs shorter than this are finished by insertion; the byte counts of a radix pass cost more.
 constexpr std::size_t kRadixMinimum = 32;
 
-// A most-significant-byte radix sort of the keys, in place: each pass counts a run's entries by the key
-// byte at its depth (a key that has ended goes first) and moves each entry along the cycles of the
-// permutation into its bucket, so no pass ever compares two whole keys and no second buffer is filled.
-// The moves do not keep the record order, so equal keys are put back in it: the ended keys of a bucket
-// are all equal and are ordered by record, and the insertion sort breaks ties by record. Each entry carries
-// the eight key bytes around its depth, read once per eight passes instead of once per byte from the
-// scattered keys; the entries come with the words of depth 0, read while their keys were made.
+// A stable most-significant-byte radix sort of the keys: each pass deals a run out by the key byte at its
+// depth (a key that has ended goes first), which keeps the record order of every bucket, so equal names
+// need no tie-break and no pass ever compares two whole keys. Each entry carries the eight key bytes
+// around its depth, read once per eight passes instead of once per byte from the scattered keys; the
+// entries come with the words of depth 0, read while their keys were made. A pass deals from one buffer
+// into the other and the buckets are sorted where they landed; only finished entries are copied back.
 template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entries, const Keys& keys) {
+    // Scratch the passes deal into: left uninitialized, since every entry is written before it is read.
+    const std::unique_ptr<Entry[]> dealt(new Entry[entries.size()]);
+    PrefaultMemory(dealt.get(), entries.size() * sizeof(Entry));
+    Entry* const pEntries = entries.data();
+    Entry* const pScratch = dealt.get();
+    const auto finish = [&](const CRun& run) {
+        if (run.bDealt)
+            std::copy(pScratch + run.nBegin, pScratch + run.nEnd, pEntries + run.nBegin);
+    };
+    std::vector<CRun> runs{{0, entries.size(), 0, false}};
     const auto less = [&keys](const Entry& a, const Entry& b, std::uint32_t nDepth) {
         // Below depth 8 the entries still hold their first eight key bytes, padding included: a difference
         // there decides (an ended key's zero padding puts it first, as its length would) without a look
@@ -194,14 +204,12 @@ template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entr
             if (nA != nB)
                 return nA < nB;
         }
-        return a.nLength != b.nLength ? a.nLength < b.nLength : a.nIndex < b.nIndex;
+        return a.nLength < b.nLength;
     };
-    const auto byRecord = [](const Entry& a, const Entry& b) { return a.nIndex < b.nIndex; };
-    std::vector<CRun> runs{{0, entries.size(), 0}};
     while (!runs.empty()) {
         const CRun run = runs.back();
         runs.pop_back();
-        Entry* const p = entries.data() + run.nBegin;
+        Entry* const p = (run.bDealt ? pScratch : pEntries) + run.nBegin;
         const std::size_t n = run.nEnd - run.nBegin;
         if (n < kRadixMinimum) {
             for (std::size_t i = 1; i < n; ++i) {
@@ -211,6 +219,7 @@ template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entr
                     p[j] = p[j - 1];
                 p[j] = e;
             }
+            finish(run);
             continue;
         }
         const std::uint32_t nDepth = run.nDepth;
@@ -225,9 +234,8 @@ template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entr
         for (std::size_t i = 0; i < n; ++i)
             ++starts[bucketOf(p[i]) + 1];
         if (starts[bucketOf(p[0]) + 1] == n) {
-            // One bucket holds the whole run: nothing moves; ended keys are all equal and take the record
-            // order. Otherwise the next pass starts past every byte the run shares in the cached word, short
-            // of any key's end.
+            // One bucket holds the whole run: nothing moves; ended keys are all equal and done. Otherwise the
+            // next pass starts past every byte the run shares in the cached word, short of any key's end.
             if (bucketOf(p[0]) != 0) {
                 std::uint64_t nDiff = 0;
                 std::uint32_t nShortest = p[0].nLength;
@@ -239,30 +247,27 @@ template <typename Entry, typename Keys> void RadixSort(std::vector<Entry>& entr
                 const std::uint32_t nShared =
                     nDiff == 0 ? nWordEnd
                                : nDepth - nDepth % 8 + static_cast<std::uint32_t>(__builtin_clzll(nDiff) / 8);
-                runs.push_back({run.nBegin, run.nEnd, std::min(nShared, nShortest)});
+                runs.push_back({run.nBegin, run.nEnd, std::min(nShared, nShortest), run.bDealt});
             } else {
-                std::sort(p, p + n, byRecord);
+                finish(run);
             }
             continue;
         }
         for (std::size_t b = 1; b < starts.size(); ++b)
             starts[b] += starts[b - 1];
-        // next[b] is the first place of bucket b not yet holding one of its own entries.
         std::array<std::size_t, 257> next;
         std::copy(starts.begin(), starts.end() - 1, next.begin());
+        Entry* const pTo = (run.bDealt ? pEntries : pScratch) + run.nBegin;
+        for (std::size_t i = 0; i < n; ++i)
+            pTo[next[bucketOf(p[i])]++] = p[i];
+        // Ended keys (bucket 0) and lone entries are in place.
         for (std::size_t b = 0; b < 257; ++b) {
-            while (next[b] < starts[b + 1]) {
-                Entry e = p[next[b]];
-                for (std::size_t nTo = bucketOf(e); nTo != b; nTo = bucketOf(e))
-                    std::swap(e, p[next[nTo]++]);
-                p[next[b]++] = e;
-            }
+            const CRun bucket{run.nBegin + starts[b], run.nBegin + starts[b + 1], nDepth + 1, !run.bDealt};
+            if (b != 0 && bucket.nEnd - bucket.nBegin > 1)
+                runs.push_back(bucket);
+            else
+                finish(bucket);
         }
-        if (starts[1] > 1)
-            std::sort(p, p + starts[1], byRecord);
-        for (std::size_t b = 1; b < 257; ++b)
-            if (starts[b + 1] - starts[b] > 1)
-                runs.push_back({run.nBegin + starts[b], run.nBegin + starts[b + 1], nDepth + 1});
     }
 }
 
