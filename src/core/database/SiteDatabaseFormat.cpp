@@ -2,8 +2,24 @@
 
 #include "core/database/FieldCipher.h"
 #include "core/framework/Archive.h"
+#include "core/platform/MemoryPages.h"
+
+#include <algorithm>
 
 #include <cstdint>
+
+void CSiteNameList::ReserveMore(std::size_t nCount, std::size_t nTextBytes) {
+    m_ends.reserve(m_ends.size() + nCount);
+    PrefaultMemory(m_ends.data() + m_ends.size(), nCount * sizeof(std::size_t));
+    m_strText.reserve(m_strText.size() + nTextBytes);
+}
+
+void CSiteNameList::PrefaultAhead() {
+    const std::size_t nFrom = std::max(m_strText.size(), m_nPrefaulted);
+    const std::size_t n = std::min(kPrefaultBlock, m_strText.capacity() - nFrom);
+    PrefaultMemory(m_strText.data() + nFrom, n);
+    m_nPrefaulted = nFrom + n;
+}
 
 namespace SiteDatabaseFormat {
 
@@ -39,7 +55,8 @@ void ReadHeader(CArchive& ar, std::string& strBanner, std::string& strCheck) {
 namespace {
 
 // The count and the tagged objects after the header: reserve is told of a count the rest of the file
-// can hold, and readFields reads the fields of each object after its tag.
+// can hold and of the most bytes their strings can take, and readFields reads the fields of each object
+// after its tag.
 template <typename Reserve, typename ReadFields>
 void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
     const auto nCount = static_cast<std::int32_t>(ar.ReadDWord());
@@ -51,7 +68,7 @@ void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
     if (nLeft >= 0) {
         if (nCount > nLeft / kMinRecordSize)
             throw CArchiveException(CArchiveException::endOfFile);
-        reserve(static_cast<std::size_t>(nCount));
+        reserve(static_cast<std::size_t>(nCount), static_cast<std::size_t>(nLeft - nCount * kMinRecordSize));
     }
     for (std::int32_t i = 0; i < nCount; ++i) {
         ar.ReadClassTag(CSiteInfo::kClassName, CSiteInfo::kSchema);
@@ -63,7 +80,7 @@ void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
 
 void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
     ReadEachRecord(
-        ar, [&](std::size_t nCount) { sites.reserve(sites.size() + nCount); },
+        ar, [&](std::size_t nCount, std::size_t) { sites.reserve(sites.size() + nCount); },
         [&] {
             auto pSite = std::make_unique<CSiteInfo>();
             pSite->Serialize(ar, strPassword);
@@ -74,7 +91,7 @@ void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites
 void ReadSiteNames(CArchive& ar, const std::string& strPassword, CSiteNameList& names) {
     const CFieldDecipher decipher(strPassword);
     ReadEachRecord(
-        ar, [&](std::size_t nCount) { names.reserve(names.size() + nCount); },
+        ar, [&](std::size_t nCount, std::size_t nText) { names.ReserveMore(nCount, nText); },
         [&] {
             // The site name is a record's first field; the URL, user name, password and notes follow.
             names.AddName([&](std::string& str) {

@@ -15,29 +15,43 @@ class CArchive;
 class CSiteNameList {
 public:
     CSiteNameList() = default;
-    ~CSiteNameList() { WipeString(m_strText); }
+    // Only the bytes written are wiped: the room reserved past them never held a name, and is mostly
+    // memory the system never had to provide.
+    ~CSiteNameList() { WipeMemory(m_strText.data(), m_strText.size()); }
     CSiteNameList(const CSiteNameList&) = default;
     CSiteNameList(CSiteNameList&&) = default;
     CSiteNameList& operator=(const CSiteNameList&) = default;
     CSiteNameList& operator=(CSiteNameList&&) = default;
 
     std::size_t size() const { return m_ends.size(); }
+    // All the names, one after the other.
+    std::string_view Text() const { return m_strText; }
     bool empty() const { return m_ends.empty(); }
     std::string_view operator[](std::size_t i) const {
         const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1];
         return std::string_view(m_strText).substr(nStart, m_ends[i] - nStart);
     }
 
-    void reserve(std::size_t nCount) { m_ends.reserve(nCount); }
+    // Room for nCount more names of nTextBytes in all, made before they come, so the text never moves and
+    // leaves a copy of itself behind.
+    void ReserveMore(std::size_t nCount, std::size_t nTextBytes);
     // Adds one name: fill(str) appends its bytes to str.
     template <typename Fill> void AddName(Fill fill) {
+        if (m_strText.size() + kPrefaultBlock / 2 > m_nPrefaulted && m_nPrefaulted < m_strText.capacity())
+            PrefaultAhead();
         fill(m_strText);
         m_ends.push_back(m_strText.size());
     }
 
 private:
+    // The text's reserved room is only a bound, mostly never touched: its pages are asked for a block at a
+    // time ahead of the names rather than one fault each.
+    static constexpr std::size_t kPrefaultBlock = std::size_t{1} << 18;
+    void PrefaultAhead();
+
     std::string m_strText;
     std::vector<std::size_t> m_ends; // where each name ends in m_strText
+    std::size_t m_nPrefaulted = 0;   // the text's bytes whose pages were asked for
 };
 
 // The byte layout of a site database: the banner, the check string, a 32-bit count and one tagged

@@ -41,6 +41,9 @@ CArchive::CArchive(QIODevice* pDevice, Mode nMode, int nBufferSize)
         m_buffer.reserve(m_nBufferSize);
 }
 
+CArchive::CArchive(const char* pBytes, std::size_t nBytes)
+    : m_pDevice(nullptr), m_nMode(load), m_nBufferSize(nBytes), m_pData(pBytes), m_nSize(nBytes) {}
+
 CArchive::~CArchive() {
     // A storing archive that was not flushed loses nothing silently: callers flush to learn of errors,
     // and a destructor must not throw.
@@ -124,7 +127,9 @@ void CArchive::Flush() {
 // ---- loading ----
 
 std::int64_t CArchive::BytesLeft() const {
-    const std::int64_t nBuffered = static_cast<std::int64_t>(m_buffer.size() - m_nPos);
+    const std::int64_t nBuffered = static_cast<std::int64_t>(m_nSize - m_nPos);
+    if (m_pDevice == nullptr)
+        return nBuffered;
     if (m_pDevice->isSequential())
         return -1;
     return nBuffered + (m_pDevice->size() - m_pDevice->pos());
@@ -138,6 +143,8 @@ void CArchive::CheckAvailable(std::uint64_t n) const {
 
 // Makes at least nWanted bytes (or all that is left) available after m_nPos.
 void CArchive::Fill(std::size_t nWanted) {
+    if (m_pDevice == nullptr) // memory holds all there is
+        return;
     if (m_nPos > 0) {
         m_buffer.erase(0, m_nPos);
         m_nPos = 0;
@@ -151,21 +158,23 @@ void CArchive::Fill(std::size_t nWanted) {
         if (nRead <= 0)
             break;
     }
+    m_pData = m_buffer.data();
+    m_nSize = m_buffer.size();
 }
 
 void CArchive::ReadRaw(char* p, std::size_t n) {
-    if (m_buffer.size() - m_nPos < n) {
+    if (m_nSize - m_nPos < n) {
         Fill(n);
-        if (m_buffer.size() - m_nPos < n)
+        if (m_nSize - m_nPos < n)
             throw CArchiveException(CArchiveException::endOfFile);
     }
-    std::memcpy(p, m_buffer.data() + m_nPos, n);
+    std::memcpy(p, m_pData + m_nPos, n);
     m_nPos += n;
 }
 
 std::uint8_t CArchive::ReadByte() {
-    if (m_nPos < m_buffer.size()) // the usual case: already read ahead
-        return static_cast<std::uint8_t>(m_buffer[m_nPos++]);
+    if (m_nPos < m_nSize) // the usual case: already read ahead
+        return static_cast<std::uint8_t>(m_pData[m_nPos++]);
     char b;
     ReadRaw(&b, 1);
     return static_cast<std::uint8_t>(b);
@@ -173,13 +182,23 @@ std::uint8_t CArchive::ReadByte() {
 
 std::uint16_t CArchive::ReadWord() {
     unsigned char b[2];
-    ReadRaw(reinterpret_cast<char*>(b), 2);
+    if (m_nSize - m_nPos >= 2) { // the usual case: already read ahead
+        std::memcpy(b, m_pData + m_nPos, 2);
+        m_nPos += 2;
+    } else {
+        ReadRaw(reinterpret_cast<char*>(b), 2);
+    }
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
 std::uint32_t CArchive::ReadDWord() {
     unsigned char b[4];
-    ReadRaw(reinterpret_cast<char*>(b), 4);
+    if (m_nSize - m_nPos >= 4) {
+        std::memcpy(b, m_pData + m_nPos, 4);
+        m_nPos += 4;
+    } else {
+        ReadRaw(reinterpret_cast<char*>(b), 4);
+    }
     return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
@@ -223,8 +242,8 @@ void CArchive::AppendString(std::string& str) {
         str.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
         return;
     }
-    if (m_buffer.size() - m_nPos >= n) {
-        str.append(m_buffer.data() + m_nPos, n);
+    if (m_nSize - m_nPos >= n) {
+        str.append(m_pData + m_nPos, n);
         m_nPos += n;
         return;
     }
@@ -240,16 +259,16 @@ void CArchive::SkipString() {
         if (bUnicode)
             throw CArchiveException(CArchiveException::generic);
     }
-    if (m_buffer.size() - m_nPos >= n) {
+    if (m_nSize - m_nPos >= n) {
         m_nPos += static_cast<std::size_t>(n);
         return;
     }
     CheckAvailable(n);
-    n -= m_buffer.size() - m_nPos;
-    m_nPos = m_buffer.size();
+    n -= m_nSize - m_nPos;
+    m_nPos = m_nSize;
     while (n > 0) {
         Fill(static_cast<std::size_t>(std::min<std::uint64_t>(n, m_nBufferSize)));
-        const std::size_t nStep = static_cast<std::size_t>(std::min<std::uint64_t>(n, m_buffer.size() - m_nPos));
+        const std::size_t nStep = static_cast<std::size_t>(std::min<std::uint64_t>(n, m_nSize - m_nPos));
         if (nStep == 0)
             throw CArchiveException(CArchiveException::endOfFile);
         m_nPos += nStep;
@@ -261,11 +280,13 @@ void CArchive::SkipString() {
 // string is never held twice. A device that knows its size had the length checked already; from a pipe
 // the string grows with what actually arrives, never with the length the stream claims.
 void CArchive::ReadLong(std::string& str, std::size_t n) {
-    const std::size_t nBuffered = std::min(n, m_buffer.size() - m_nPos);
+    const std::size_t nBuffered = std::min(n, m_nSize - m_nPos);
     const std::size_t nEnd = str.size() + n;
-    str.append(m_buffer.data() + m_nPos, nBuffered);
+    str.append(m_pData + m_nPos, nBuffered);
     m_nPos += nBuffered;
     const bool bSizeKnown = BytesLeft() >= 0;
+    if (str.size() < nEnd && m_pDevice == nullptr)
+        throw CArchiveException(CArchiveException::endOfFile);
     while (str.size() < nEnd) {
         const std::size_t nOld = str.size();
         std::size_t nStep = nEnd - nOld;

@@ -34,6 +34,9 @@ public:
     static constexpr int kDefaultBufferSize = 4096;
 
     CArchive(QIODevice* pDevice, Mode nMode, int nBufferSize = kDefaultBufferSize);
+    // A loading archive over bytes already in memory (a mapped file): it reads them where they are,
+    // copying nothing but the strings it returns. The bytes must outlive the archive.
+    CArchive(const char* pBytes, std::size_t nBytes);
     ~CArchive();
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
@@ -72,10 +75,12 @@ private:
     void ReadLong(std::string& str, std::size_t n);
     void CheckAvailable(std::uint64_t n) const;
 
-    QIODevice* m_pDevice;
+    QIODevice* m_pDevice; // null for an archive over memory
     Mode m_nMode;
     std::size_t m_nBufferSize;
-    std::string m_buffer;   // storing: bytes not yet written; loading: bytes read ahead
-    std::size_t m_nPos = 0; // loading: next unread byte in m_buffer
-    int m_nClasses = 0;     // loading: classes described so far; storing: 1 once the class was described
+    std::string m_buffer;          // storing: bytes not yet written; loading from a device: bytes read ahead
+    const char* m_pData = nullptr; // loading: the bytes at hand, m_buffer's or the memory's
+    std::size_t m_nSize = 0;       // loading: how many there are
+    std::size_t m_nPos = 0;        // loading: next unread byte of m_pData
+    int m_nClasses = 0;            // loading: classes described so far; storing: 1 once the class was described
 };

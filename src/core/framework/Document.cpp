@@ -4,6 +4,7 @@
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
+#include "core/platform/MemoryPages.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
@@ -15,7 +16,7 @@
 #include <cerrno>
 
 namespace {
-// The archive's buffer for whole-file loads and saves; both work on memory.
+// The archive's buffer for saves, which collect the whole file in memory.
 constexpr int kIoBufferSize = 1 << 16;
 } // namespace
 
@@ -83,30 +84,43 @@ bool CDocument::OnOpenDocument(const QString& strPathName) {
 
 bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     const QScopedValueRollback<bool> loading(m_bLoading, true);
-    // One read of the whole file: the archive then works on memory, where asking how much is left costs
+    // The whole file at once: the archive then works on memory, where asking how much is left costs
     // nothing, instead of asking the file system for its size before every string.
     // The open checked the size; a file grown since is held to the same limit.
     if (file.size() > FileAccess::kMaxFileSize) {
         m_prompts.MessageBox(FileErrorText(strPathName, kErrFileTooLarge), MB_ICONSTOP | MB_OK);
         return false;
     }
-    QByteArray bytes = file.readAll();
+    // The file's pages mapped where the system holds them cost neither a copy nor fresh memory; a file that
+    // cannot be mapped is read.
+    CMappedFile mapped;
+    QByteArray bytes;
     // The whole file as stored: the file password alone turns it into every site's clear text.
     const CWipeBytesOnExit wipe(bytes);
-    if (file.error() != QFileDevice::NoError) {
-        // The reason as the read gave it, not whatever the system says by the time the message is made.
-        m_prompts.MessageBox(FileErrorText(strPathName, file.errorString()), MB_ICONSTOP | MB_OK);
+    const bool bMapped = file.handle() >= 0 && file.pos() == 0 && mapped.Map(file.handle());
+    if (bMapped && static_cast<std::int64_t>(mapped.Size()) > FileAccess::kMaxFileSize) {
+        m_prompts.MessageBox(FileErrorText(strPathName, kErrFileTooLarge), MB_ICONSTOP | MB_OK);
         return false;
     }
+    if (!bMapped) {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            // The reason as the read gave it, not whatever the system says by the time the message is made.
+            m_prompts.MessageBox(FileErrorText(strPathName, file.errorString()), MB_ICONSTOP | MB_OK);
+            return false;
+        }
+    }
     file.close();
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
 
     DeleteContents();
     SetModifiedFlag(true); // dirty while the records arrive
     try {
-        CArchive ar(&buffer, CArchive::load, kIoBufferSize);
+        CArchive ar(bMapped ? mapped.Data() : bytes.constData(),
+                    bMapped ? mapped.Size() : static_cast<std::size_t>(bytes.size()));
         Serialize(ar);
+        // A file cut short by another program while it was read is damaged as far as this load knows.
+        if (mapped.WasCut())
+            throw CArchiveException(CArchiveException::endOfFile);
     } catch (const CArchiveException&) {
         DeleteContents();
         m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);

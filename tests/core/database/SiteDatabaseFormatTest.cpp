@@ -33,10 +33,8 @@ struct Loaded {
     CSiteArray sites;
 };
 
-Loaded LoadFrom(QIODevice& device, const std::string& strPassword, int nBufferSize) {
+Loaded LoadFrom(CArchive& ar, const std::string& strPassword) {
     Loaded result;
-    device.open(QIODevice::ReadOnly);
-    CArchive ar(&device, CArchive::load, nBufferSize);
     try {
         SiteDatabaseFormat::ReadHeader(ar, result.strBanner, result.strCheck);
     } catch (const CArchiveException& e) {
@@ -53,31 +51,48 @@ Loaded LoadFrom(QIODevice& device, const std::string& strPassword, int nBufferSi
     return result;
 }
 
-// The devices a file is read through: a seekable buffer with the document's buffer size, the same with
-// a tiny buffer, and a pipe that cannot tell its size.
+Loaded LoadFrom(QIODevice& device, const std::string& strPassword, int nBufferSize) {
+    device.open(QIODevice::ReadOnly);
+    CArchive ar(&device, CArchive::load, nBufferSize);
+    return LoadFrom(ar, strPassword);
+}
+
+// The ways a file is read: a seekable buffer with the open check's buffer size, the same with a tiny
+// buffer, a pipe that cannot tell its size, and the bytes in memory as a load reads a mapped file.
 struct Reader {
+    enum Kind { buffer, pipe, memory };
     const char* pName;
-    bool bPipe;
+    Kind nKind;
     int nBufferSize;
 
-    std::unique_ptr<QIODevice> MakeDevice(const QByteArray& bytes) const {
-        if (bPipe)
-            return std::make_unique<CSequentialDevice>(bytes);
-        auto pBuffer = std::make_unique<QBuffer>();
-        pBuffer->setData(bytes);
-        return pBuffer;
+    // The archive over bytes; pDevice keeps the device it reads, if any.
+    std::unique_ptr<CArchive> MakeArchive(const QByteArray& bytes, std::unique_ptr<QIODevice>& pDevice) const {
+        if (nKind == memory)
+            return std::make_unique<CArchive>(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (nKind == pipe) {
+            pDevice = std::make_unique<CSequentialDevice>(bytes);
+        } else {
+            auto pBuffer = std::make_unique<QBuffer>();
+            pBuffer->setData(bytes);
+            pDevice = std::move(pBuffer);
+        }
+        pDevice->open(QIODevice::ReadOnly);
+        return std::make_unique<CArchive>(pDevice.get(), CArchive::load, nBufferSize);
     }
 };
 
 const std::vector<Reader>& Readers() {
-    static const std::vector<Reader> readers = {
-        {"buffer", false, 4096}, {"buffer of 16", false, 16}, {"pipe", true, 16}};
+    static const std::vector<Reader> readers = {{"buffer", Reader::buffer, 4096},
+                                                {"buffer of 16", Reader::buffer, 16},
+                                                {"pipe", Reader::pipe, 16},
+                                                {"memory", Reader::memory, 0}};
     return readers;
 }
 
 Loaded Load(const QByteArray& bytes, const std::string& strPassword = {}, const Reader& reader = Readers()[0]) {
-    auto pDevice = reader.MakeDevice(bytes);
-    return LoadFrom(*pDevice, strPassword, reader.nBufferSize);
+    std::unique_ptr<QIODevice> pDevice;
+    const std::unique_ptr<CArchive> pArchive = reader.MakeArchive(bytes, pDevice);
+    return LoadFrom(*pArchive, strPassword);
 }
 
 // ---- the layout the writer produces ----
@@ -178,11 +193,12 @@ TEST_P(SiteDatabaseFormatStringLengths, TakeTheirPrefixAndReadBackThroughEveryDe
     EXPECT_EQ(bytes.left(prefix.size()).toHex(' '), prefix.toHex(' '));
     EXPECT_EQ(static_cast<std::size_t>(bytes.size()), prefix.size() + c.n + 1);
     for (const Reader& reader : Readers()) {
-        auto pDevice = reader.MakeDevice(bytes);
-        pDevice->open(QIODevice::ReadOnly);
-        CArchive ar(pDevice.get(), CArchive::load, reader.nBufferSize);
-        EXPECT_EQ(ar.ReadString(), str) << reader.pName;
-        EXPECT_EQ(ar.ReadByte(), 0x5A) << reader.pName;
+        std::unique_ptr<QIODevice> pDevice;
+        const std::unique_ptr<CArchive> pArchive = reader.MakeArchive(bytes, pDevice);
+        EXPECT_EQ(pArchive->ReadString(), str) << reader.pName;
+        EXPECT_EQ(pArchive->ReadByte(), 0x5A) << reader.pName;
+        EXPECT_EQ(pArchive->BytesLeft(), reader.nKind == Reader::pipe ? -1 : 0) << reader.pName;
+        EXPECT_THROW(pArchive->ReadByte(), CArchiveException) << reader.pName;
     }
 }
 

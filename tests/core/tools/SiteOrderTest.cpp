@@ -24,6 +24,14 @@ CSiteArray SitesNamed(const std::vector<std::string>& names) {
     return sites;
 }
 
+// The names as the companion's list reads them: side by side in one buffer.
+CSiteNameList NameListOf(const std::vector<std::string>& names) {
+    CSiteNameList list;
+    for (const std::string& strName : names)
+        list.AddName([&](std::string& str) { str += strName; });
+    return list;
+}
+
 std::vector<std::string> NamesInListOrder(const std::vector<std::string>& names) {
     std::vector<std::string> listed;
     for (std::size_t i : SiteListOrder(names))
@@ -108,6 +116,7 @@ TEST(SiteOrder, ListOrderIsSortedAndKeepsEqualNamesInRecordOrder) {
         }
         // The records' order and the names' order are the same order.
         EXPECT_EQ(SiteListOrder(SitesNamed(names)), order);
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), order);
     }
 }
 
@@ -150,6 +159,31 @@ TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
                          [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
         EXPECT_EQ(SiteListOrder(names), expected);
         EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+    }
+}
+
+TEST(SiteOrder, AListOfAsciiNamesIsSortedWhereItLiesAsByItsKeys) {
+    // A list in ASCII alone is sorted on its own bytes, folded as they are read: the letters' neighbours
+    // ('@', '[', '`', '{'), a NUL, and heads shared past one and two eight-byte words, so that names end
+    // inside, at and after the edge of a word and the next name's bytes must not count.
+    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a", "Z", "@", "[",
+                                             "`",         "{",         "_",       "0", "9", " ", std::string(1, '\0')};
+    std::mt19937 random(11);
+    for (std::size_t nCount : {1, 31, 32, 200, 5000}) {
+        SCOPED_TRACE(nCount);
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < nCount; ++i) {
+            std::string strName;
+            for (unsigned nPieces = random() % 7; nPieces > 0; --nPieces)
+                strName += pieces[random() % pieces.size()];
+            names.push_back(strName);
+        }
+        std::vector<std::size_t> expected(nCount);
+        std::iota(expected.begin(), expected.end(), std::size_t{0});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
+        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
     }
 }
 
@@ -174,6 +208,12 @@ TEST(SiteOrder, ListsLikeTheSiteList) {
         // Punctuation between "Z" and "a" in ASCII sorts as it does against the lower case.
         {{"b", "_", "A"}, {"_", "A", "b"}},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(NamesInListOrder(c.names), c.listed);
+        const CSiteNameList list = NameListOf(c.names);
+        std::vector<std::string> listed;
+        for (std::size_t i : SiteListOrder(list))
+            listed.emplace_back(list[i]);
+        EXPECT_EQ(listed, c.listed);
+    }
 }
