@@ -17,11 +17,17 @@ struct CSetting {
 };
 
 const CSetting kSettingsTable[] = {
-    {"bMixedCase", &CAppState::m_bMixedCase, 1},    {"bNumbers", &CAppState::m_bNumbers, 1},
-    {"bPuncuation", &CAppState::m_bPunctuation, 1}, {"bOpenMRU", &CAppState::m_bOpenMRU, 0},
-    {"nLength", &CAppState::m_nLength, 8},          {"bHidePswd", &CAppState::m_bHidePswd, 1},
-    {"strSiteName", &CAppState::m_strSiteName},     {"strFind", &CAppState::m_strFind},
+    {"bMixedCase", &CAppState::m_bMixedCase, 1},
+    {"bNumbers", &CAppState::m_bNumbers, 1},
+    {"bPuncuation", &CAppState::m_bPunctuation, 1},
+    {"bOpenMRU", &CAppState::m_bOpenMRU, 0},
+    {"nLength", &CAppState::m_nLength, 8},
+    {"bHidePswd", &CAppState::m_bHidePswd, 1},
+    {"strSiteName", &CAppState::m_strSiteName},
+    {"strFind", &CAppState::m_strFind},
     {"strBreachList", &CAppState::m_strBreachList},
+    {"nLockMinutes", &CAppState::m_nLockMinutes, 0},
+    {"bLockOnScreenLock", &CAppState::m_bLockOnScreenLock, 1},
 };
 
 } // namespace

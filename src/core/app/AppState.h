@@ -7,8 +7,8 @@
 class CProfileStore;
 
 // The state the program's windows share for the whole run: the application settings (the design's eight,
-// and the breach list) and the password of the open database. The settings are read once at start-up and written once
-// at exit; the file password is never written anywhere.
+// the breach list and the lock's two) and the password of the open database. The settings are read once at start-up and
+// written once at exit; the file password is never written anywhere.
 class CAppState {
 public:
     static constexpr const char* kSection = "settings";
@@ -33,4 +33,10 @@ public:
     // The breach list the password health window looks passwords up in: a file or a folder, as the file
     // system names it; empty for none.
     std::string m_strBreachList;
+    // The lock: minutes without keyboard or mouse input after which the window locks (0: never), and
+    // whether it locks when the screen locks or the computer goes to sleep.
+    int m_nLockMinutes = 0;
+    int m_bLockOnScreenLock = 1;
+    // The longest idle time the Options dialog takes: a day.
+    static constexpr int kMaxLockMinutes = 1440;
 };

@@ -83,6 +83,7 @@ void CLockwardenDoc::DeleteContents() {
 bool CLockwardenDoc::OnNewDocument() {
     WipeString(m_app.m_strFilePassword);
     m_pSealKey.reset();
+    EndLock();
     return CDocument::OnNewDocument();
 }
 
@@ -170,6 +171,8 @@ bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const s
     if (FileAccess::GetFileTime(fd, tTime))
         m_tFileTime = tTime;
     m_fileStamp = FileAccess::GetFileStamp(fd);
+    // The file read is the one shown now: a lock it replaced (or ended, when it was read again) is over.
+    EndLock();
     return true;
 }
 
@@ -191,8 +194,22 @@ void CLockwardenDoc::NoteFileOnDisk(const QString& strPathName) {
 }
 
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
-    if (IsLoading())
+    // Dropped records must never be written as an empty file.
+    if (IsLoading() || (m_bLocked && !m_bLockKept))
         return false;
+    // A kept change saved while locked (the session ends): a classic password leaves locked memory for the
+    // save only.
+    struct CLentPassword {
+        std::string* pTo = nullptr;
+        ~CLentPassword() {
+            if (pTo != nullptr)
+                WipeString(*pTo);
+        }
+    } lent;
+    if (m_bLocked && !m_pSealKey) {
+        lent.pTo = &m_app.m_strFilePassword;
+        m_app.m_strFilePassword.assign(m_lockedPassword.view());
+    }
     if (IsChangedOnDisk(strPathName)) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
             IDYES)
@@ -235,7 +252,7 @@ void CLockwardenDoc::OnChangeFilePassword() {
 }
 
 bool CLockwardenDoc::OnUpdateChangeFilePassword() const {
-    return !m_sites.empty();
+    return !m_sites.empty() && !m_bLocked;
 }
 
 int CLockwardenDoc::IndexOf(const CSiteInfo* pSite) const {
@@ -309,12 +326,17 @@ QString MiB(std::uint32_t nKiB) {
 } // namespace
 
 CLockwardenDoc::EFileKind CLockwardenDoc::GetFileKind() const {
+    // Locked, the file is what it was, whatever was wiped.
+    if (m_bLocked)
+        return m_lockedKind;
     if (m_pSealKey)
         return EFileKind::sealed;
     return m_app.m_strFilePassword.empty() ? EFileKind::noPassword : EFileKind::classic;
 }
 
 std::string_view CLockwardenDoc::GetFilePassword() const {
+    if (m_bLocked && !m_pSealKey)
+        return m_lockedPassword.view();
     return m_pSealKey ? m_pSealKey->Password() : std::string_view(m_app.m_strFilePassword);
 }
 
@@ -496,4 +518,97 @@ void CLockwardenDoc::OnSaveAsClassic() {
     WipeString(m_app.m_strFilePassword);
     m_pSealKey = std::move(pKey);
     SetModifiedFlag(bWasModified);
+}
+
+// ---- the lock ----
+
+bool CLockwardenDoc::CanLock() const {
+    return !m_bLocked && !m_bLoading && GetFileKind() != EFileKind::noPassword;
+}
+
+void CLockwardenDoc::Lock(bool bKeep) {
+    if (!CanLock())
+        return;
+    m_lockedKind = GetFileKind();
+    // Unsaved records, or records that were never saved anywhere, cannot be read again: they stay.
+    m_bLockKept = bKeep || IsModified() || GetPathName().isEmpty();
+    m_bLocked = true;
+    if (m_bLockKept) {
+        if (!m_pSealKey) {
+            m_lockedPassword = CSecureBytes(m_app.m_strFilePassword.data(), m_app.m_strFilePassword.size());
+            WipeString(m_app.m_strFilePassword);
+        }
+    } else {
+        DeleteContents();
+        WipeString(m_app.m_strFilePassword);
+        m_pSealKey.reset();
+    }
+    Q_EMIT lockChanged();
+}
+
+bool CLockwardenDoc::Unlock() {
+    if (!m_bLocked)
+        return true;
+    return m_bLockKept ? UnlockKept() : ReopenLocked();
+}
+
+void CLockwardenDoc::EndLock() {
+    if (!m_bLocked)
+        return;
+    m_bLocked = false;
+    m_bLockKept = false;
+    m_lockedPassword = CSecureBytes();
+    Q_EMIT lockChanged();
+}
+
+bool CLockwardenDoc::IsKeptPassword(const std::string& strEntry) const {
+    const std::string_view kept = m_pSealKey ? m_pSealKey->Password() : m_lockedPassword.view();
+    const auto same = [&kept](std::string_view entry) {
+        return entry.size() == kept.size() &&
+               (kept.empty() || sodium_memcmp(entry.data(), kept.data(), kept.size()) == 0);
+    };
+    if (same(strEntry))
+        return true;
+    // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
+    if (m_pSealKey)
+        return false;
+    std::string strWindows;
+    const CWipeOnExit wipe({&strWindows});
+    return ToWindows1252(strEntry, strWindows) && strWindows != strEntry && same(strWindows);
+}
+
+bool CLockwardenDoc::UnlockKept() {
+    const QString strLabel = PasswordLabel(GetTitle());
+    // As at the open: one prompt for all tries, so each shows the entry before it.
+    std::string strEntry;
+    const CWipeOnExit wipe({&strEntry});
+    for (;;) {
+        if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
+            return false;
+        if (IsKeptPassword(strEntry))
+            break;
+        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+    }
+    if (!m_pSealKey)
+        m_app.m_strFilePassword.assign(m_lockedPassword.view());
+    EndLock();
+    return true;
+}
+
+bool CLockwardenDoc::ReopenLocked() {
+    bool bOpened = false;
+    try {
+        bOpened = OnOpenDocument(GetPathName());
+    } catch (const CArchiveException& e) {
+        // As the template tells it: the file ended inside its banner or check string.
+        if (e.m_cause == CArchiveException::endOfFile)
+            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(LoadString(AFX_IDS_UNNAMED_FILE)),
+                                 MB_ICONSTOP | MB_OK);
+        else
+            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
+    }
+    // A successful load ended the lock. A failed one leaves it locked with nothing to show, unmodified.
+    if (!bOpened && IsModified())
+        SetModifiedFlag(false);
+    return bOpened;
 }

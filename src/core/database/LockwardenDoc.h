@@ -65,6 +65,8 @@ Q_SIGNALS:
     void siteAboutToBeRemoved(CSiteInfo* pSite);
     // After any change to the sites: one of the three calls, a load, New, or the contents deleted.
     void sitesChanged();
+    // Locked, unlocked, or the locked file replaced by New or an open.
+    void lockChanged();
 
 public:
     // What the open file is: sealed, classic with a password, or classic without one.
@@ -76,15 +78,34 @@ public:
     // Seal with Strong Encryption (33000): asks for a password when the file has none, derives the key and
     // marks the document modified, so the next save writes it sealed. Enabled for a classic file.
     void OnSealFile();
-    bool OnUpdateSealFile() const { return !IsSealed(); }
+    bool OnUpdateSealFile() const { return !IsSealed() && !m_bLocked; }
     // Save as Classic File (33001): after a warning (No by default), saves the file classic; when the save
     // does not happen the file stays sealed. Enabled for a sealed file.
     void OnSaveAsClassic();
-    bool OnUpdateSaveAsClassic() const { return IsSealed(); }
+    bool OnUpdateSaveAsClassic() const { return IsSealed() && !m_bLocked; }
     // The sealed file becomes classic under the same password; the next save writes it so.
     void MakeClassic();
     // The key derivation cost of the keys this document makes (sealing, a new password).
     SealedFormat::CCost m_sealCost = SealedFormat::NewKeyCost();
+
+    // ---- the lock (File > Lock and Unlock) ----
+    // True from Lock until Unlock, or until New or an open replaces the locked file. While it is true the
+    // document shows nothing, and nothing reloads it; only the session's end saves a kept change.
+    bool IsLocked() const { return m_bLocked; }
+    // Locked with the records kept in memory, unseen (there were unsaved changes), as against dropped.
+    bool IsKeepingLockedRecords() const { return m_bLocked && m_bLockKept; }
+    // A file with a file password that is not locked already.
+    bool CanLock() const;
+    // Writes nothing. Without unsaved changes (bKeep false, the document unmodified and at a path) the
+    // records are dropped, each wiping its fields, and the classic password or the sealed key is wiped:
+    // Unlock asks for the password and reads the file again. With them the records stay, the sealed key
+    // stays in its locked memory and the classic password moves into locked memory, for Unlock to check
+    // the password typed against.
+    void Lock(bool bKeep);
+    // The file's password prompt; a wrong password gives "Bad file password !" and the prompt again, Cancel
+    // leaves the document locked (false). Dropped records are read again through the open, so a change
+    // made to the file meanwhile is what comes back; a file that cannot be read leaves it locked.
+    bool Unlock();
 
 protected:
     // Loading: reads the first strings of the file; for a classic file it hands readRecords the archive
@@ -118,4 +139,16 @@ private:
     std::unique_ptr<SealedFormat::CSealKey> m_pSealKey;
     // During the load of a sealed file: its clear record stream, already authenticated.
     CSecureBytes* m_pSealedPlain = nullptr;
+
+    // The lock's state. The lock ends with Unlock, New or a successful open.
+    void EndLock();
+    bool UnlockKept();
+    bool ReopenLocked();
+    // Whether strEntry is the kept password, as typed or (a classic file's) in Windows-1252.
+    bool IsKeptPassword(const std::string& strEntry) const;
+    bool m_bLocked = false;
+    bool m_bLockKept = false;
+    EFileKind m_lockedKind = EFileKind::noPassword;
+    // Locked with kept records: a classic file's password (a sealed file's lives in its key).
+    CSecureBytes m_lockedPassword;
 };

@@ -103,6 +103,17 @@ constexpr std::array kPasswordHealthItems = {
     CDialogItem{IDC_HEALTH_CHECK_AGAIN, EControlKind::PushButton, WS_TABSTOP, 258, 180, 55, 14, "Check &Again"},
 };
 
+// When the window locks by itself: after so many minutes without input (0: never), and when the screen locks.
+constexpr std::array kOptionsItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 9, 150, 8,
+                "&Lock after minutes without input (0 = never):"},
+    CDialogItem{IDC_LOCK_MINUTES, EControlKind::Edit, kEdit | ES_NUMBER | ES_CENTER, 160, 7, 28, 12, ""},
+    CDialogItem{IDC_LOCK_ON_SCREEN_LOCK, EControlKind::CheckBox, WS_TABSTOP, 7, 26, 181, 10,
+                "Lock when the &screen locks or the computer sleeps"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 82, 44, 50, 14, "&OK"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 138, 44, 50, 14, "&Cancel"},
+};
+
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 constexpr std::array kTemplates = {
@@ -117,6 +128,7 @@ constexpr std::array kTemplates = {
                     kFindSiteItems},
     CDialogTemplate{IDD_PASSWORD_HEALTH, "Password Health", 320, 200, kDialogFont, kDialogPointSize,
                     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kPasswordHealthItems},
+    CDialogTemplate{IDD_OPTIONS, "Options", 195, 65, kDialogFont, kDialogPointSize, kPopup, kOptionsItems},
 };
 
 } // namespace

@@ -26,6 +26,9 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_FILE_SAVE_AS, kFile, "Save &As..."},
     CCommandItem{ID_FILE_SEAL, kFile, "Seal &with Strong Encryption...", kSep},
     CCommandItem{ID_FILE_SAVE_CLASSIC, kFile, "Save as Classic &File..."},
+    // The lock hides the sites until the file password is typed again; Enter in the locked window unlocks too.
+    CCommandItem{ID_FILE_LOCK, kFile, "&Lock", kSep, K::None, "Ctrl+L"},
+    CCommandItem{ID_FILE_UNLOCK, kFile, "&Unlock"},
     CCommandItem{ID_START_WITH_MRU, kRecent, "&Start With MRU", kSep | CMD_CHECKABLE},
     CCommandItem{ID_FILE_MRU_FILE1, kRecent, "&Recent File", kSep, K::None, nullptr, 0, nullptr, I::None,
                  kRecentFileCount},
@@ -57,6 +60,7 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_VIEW_STATUS_BAR, kView, "&Status Bar", CMD_CHECKABLE},
     CCommandItem{ID_CREATE_PASSWORDS, kView, "&Create Passwords...", kSep},
     CCommandItem{ID_PASSWORD_HEALTH, kView, "&Password Health..."},
+    CCommandItem{ID_OPTIONS, kView, "&Options...", kSep},
 
     CCommandItem{ID_APP_ABOUT, kHelp, "&About Lockwarden...", 0, K::None, nullptr, 11, "help-about",
                  I::StyleInformation},

@@ -36,6 +36,7 @@ inline constexpr int IDD_FILE_PASSWORD = 138;
 inline constexpr int IDD_CREATE_PASSWORDS = 141;
 inline constexpr int IDD_FIND_SITE = 142;
 inline constexpr int IDD_PASSWORD_HEALTH = 150;
+inline constexpr int IDD_OPTIONS = 160;
 
 // Controls.
 inline constexpr int IDC_STATIC = -1;
@@ -76,6 +77,9 @@ inline constexpr int IDC_BREACH_LIST_BROWSE = 1102;
 inline constexpr int IDC_HEALTH_FINDINGS = 1103;
 inline constexpr int IDC_HEALTH_STATUS = 1104;
 inline constexpr int IDC_HEALTH_CHECK_AGAIN = 1105;
+// The Options dialog's controls.
+inline constexpr int IDC_LOCK_MINUTES = 1160;
+inline constexpr int IDC_LOCK_ON_SCREEN_LOCK = 1161;
 
 // Commands of the program.
 inline constexpr int ID_DOCUMENTATION = 32772;
@@ -147,6 +151,15 @@ inline constexpr int IDS_SEALED_COST_REFUSED = 33008;
 inline constexpr int IDS_SEALED_NEWER = 33009;
 inline constexpr int IDS_SEALED_NO_MEMORY = 33010;
 inline constexpr int IDS_SAVE_CLASSIC_WARNING = 33011;
+
+// The lock: File > Lock and Unlock, View > Options..., the status bar's texts while locked, and the Options
+// dialog's refusal.
+inline constexpr int ID_FILE_LOCK = 33250;
+inline constexpr int ID_FILE_UNLOCK = 33251;
+inline constexpr int ID_OPTIONS = 33252;
+inline constexpr int IDS_LOCKED_MESSAGE = 33253;
+inline constexpr int IDS_LOCKED_PANE = 33254;
+inline constexpr int IDS_LOCK_MINUTES_RANGE = 33255;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

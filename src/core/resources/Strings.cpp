@@ -136,6 +136,12 @@ const QHash<int, QString>& Table() {
                                           "reads.\n\nIt was not opened.")},
         {IDS_SEALED_NO_MEMORY,
          QStringLiteral("There is not enough memory to derive the file's key (%1 MiB are needed).")},
+        {ID_FILE_LOCK, QStringLiteral("Hide the sites until the file password is typed again\nLock")},
+        {ID_FILE_UNLOCK, QStringLiteral("Show the sites again after the file password\nUnlock")},
+        {ID_OPTIONS, QStringLiteral("Choose when the window locks by itself\nOptions")},
+        {IDS_LOCKED_MESSAGE, QStringLiteral("Locked: press Enter or choose File > Unlock to see the sites")},
+        {IDS_LOCKED_PANE, QStringLiteral("Locked")},
+        {IDS_LOCK_MINUTES_RANGE, QStringLiteral("Please enter a number of minutes from 0 to %1.")},
         {IDS_SAVE_CLASSIC_WARNING,
          QStringLiteral("A classic file only obscures its sites: anyone who has the file can read every password "
                         "in it.\n\nSave this file as a classic file?")},

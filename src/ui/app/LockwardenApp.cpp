@@ -12,6 +12,7 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/Printers.h"
+#include "ui/platform/ScreenLockWatch.h"
 #include "ui/tools/FindSiteDlg.h"
 #include "ui/view/LockwardenView.h"
 
@@ -26,6 +27,7 @@
 CLockwardenApp::CLockwardenApp(CWndPrompts& prompts, QObject* pParent) : QObject(pParent), m_prompts(prompts) {}
 
 CLockwardenApp::~CLockwardenApp() {
+    m_pScreenLockWatch.reset();
     // The frame's view refers to the document: the frame goes first.
     m_pMainFrame.reset();
 }
@@ -53,6 +55,9 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
         return false;
     }
 
+    // The desktop's buses, where there are any: a locked screen locks the window.
+    m_pScreenLockWatch = std::make_unique<CScreenLockWatch>();
+    connect(m_pScreenLockWatch.get(), &CScreenLockWatch::screenLocked, m_pMainFrame.get(), &CMainFrame::OnScreenLocked);
     m_pTermSignal = std::make_unique<CTermSignal>();
     connect(m_pTermSignal.get(), &CTermSignal::terminationRequested, this, &CLockwardenApp::OnEndSession);
     if (auto* pGuiApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -211,13 +216,19 @@ void CLockwardenApp::OnUpdateStartWithMRU(CCmdUI& ui) const {
     ui.SetCheck(m_state.m_bOpenMRU != 0);
 }
 
+// Leaving the open file: a lock that keeps unsaved changes asks for the password first, so the save question
+// that follows comes with the sites to see; then an entry under way holds it.
+bool CLockwardenApp::MayLeaveDocument() {
+    return m_pMainFrame->UnlockBeforeLeaving() && !m_pMainFrame->RefuseWhileEntering();
+}
+
 void CLockwardenApp::OnFileNew() {
-    if (!m_pMainFrame->RefuseWhileEntering())
+    if (MayLeaveDocument())
         m_pTemplate->OnFileNew();
 }
 
 void CLockwardenApp::OnFileOpen() {
-    if (!m_pMainFrame->RefuseWhileEntering())
+    if (MayLeaveDocument())
         m_pTemplate->OnFileOpen();
 }
 
@@ -235,7 +246,7 @@ void CLockwardenApp::OnFilePrintSetup() {
 
 void CLockwardenApp::OnOpenRecentFile(int nIndex) {
     const QString strPath = m_recentFiles[nIndex];
-    if (strPath.isEmpty() || m_pMainFrame->RefuseWhileEntering())
+    if (strPath.isEmpty() || !MayLeaveDocument())
         return;
     // A file that is gone leaves the list; one whose password prompt was cancelled, or that another
     // program holds for a moment, stays.
@@ -244,7 +255,7 @@ void CLockwardenApp::OnOpenRecentFile(int nIndex) {
 }
 
 void CLockwardenApp::OnDropFiles(const QStringList& files) {
-    if (m_pMainFrame->RefuseWhileEntering())
+    if (!MayLeaveDocument())
         return;
     for (const QString& strFile : files)
         OpenDocumentFile(QFileInfo(strFile).absoluteFilePath());
@@ -252,7 +263,8 @@ void CLockwardenApp::OnDropFiles(const QStringList& files) {
 
 void CLockwardenApp::OnCommitDataRequest(QSessionManager& manager) {
     if (manager.allowsInteraction()) {
-        const bool bMayEnd = m_pDoc->SaveModified();
+        // As at Exit: unsaved changes kept under the lock are asked about only after Unlock.
+        const bool bMayEnd = m_pMainFrame->UnlockBeforeLeaving() && m_pDoc->SaveModified();
         manager.release();
         if (!bMayEnd) {
             manager.cancel();

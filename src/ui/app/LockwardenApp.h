@@ -15,6 +15,7 @@ class CFindSiteCommand;
 class CLockwardenDoc;
 class CMainFrame;
 class CProfileStore;
+class CScreenLockWatch;
 class CSingleDocTemplate;
 class CTermSignal;
 class CWndPrompts;
@@ -67,9 +68,12 @@ public:
     std::unique_ptr<CSingleDocTemplate> m_pTemplate;
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    // Tells the frame when the screen locks; made once the program has started.
+    std::unique_ptr<CScreenLockWatch> m_pScreenLockWatch;
     int m_nExitCode = 0;
 
 private:
+    bool MayLeaveDocument();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateTemplate();
     void RegisterCommands();

@@ -1,14 +1,17 @@
 #include "ui/app/MainFrame.h"
 
+#include "core/app/AppState.h"
 #include "core/app/RecentFileList.h"
 #include "core/database/LockwardenDoc.h"
 #include "core/platform/ProfileStore.h"
 #include "core/resources/MenuTemplates.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "ui/app/OptionsDlg.h"
 #include "ui/framework/CommandBars.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
+#include "ui/platform/IdleWatch.h"
 #include "ui/platform/KeyboardLocks.h"
 #include "ui/platform/SecretClipboard.h"
 #include "ui/tools/CreatePasswordsDlg.h"
@@ -19,9 +22,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -68,10 +73,19 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &m_router, &CCommandRouter::UpdateCommands);
     qApp->installEventFilter(this);
     UpdateIndicators();
+
+    // The lock: what it greys, what follows it, and the idle time that sets it off.
+    m_router.SetGate([this](int nID) { return !m_doc.IsLocked() || IsAllowedWhileLocked(nID); });
+    connect(&m_doc, &CLockwardenDoc::lockChanged, this, &CMainFrame::OnLockChanged);
+    m_pIdleWatch = new CIdleWatch(this);
+    connect(m_pIdleWatch, &CIdleWatch::idle, this, &CMainFrame::LockAutomatically);
+    ApplyLockSettings();
 }
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The router may outlive the frame whose lock its gate asks about.
+    m_router.SetGate({});
     // The view goes while the secret clipboard it uses is still there.
     delete m_pView;
     m_pView = nullptr;
@@ -135,6 +149,11 @@ void CMainFrame::RegisterCommands() {
     m_router.Register(
         ID_CREATE_PASSWORDS, [this] { OnCreatePasswords(); }, [this](CCmdUI& ui) { OnUpdateCreatePasswords(ui); });
     m_router.Register(ID_PASSWORD_HEALTH, [this] { OnPasswordHealth(); });
+    m_router.Register(
+        ID_FILE_LOCK, [this] { OnLock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.CanLock()); });
+    m_router.Register(
+        ID_FILE_UNLOCK, [this] { OnUnlock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.IsLocked()); });
+    m_router.Register(ID_OPTIONS, [this] { OnOptions(); });
 }
 
 CPasswordHealthDlg* CMainFrame::PasswordHealthDlg() const {
@@ -203,7 +222,11 @@ QString CMainFrame::PaneText(int nID) const {
 }
 
 void CMainFrame::UpdateSitesPane() {
-    SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t%1 Sites").arg(m_pView->SiteCount()));
+    // Locked, not even the number of sites shows.
+    if (m_doc.IsLocked())
+        SetPaneText(ID_INDICATOR_SITES, QLatin1Char('\t') + LoadString(IDS_LOCKED_PANE));
+    else
+        SetPaneText(ID_INDICATOR_SITES, QStringLiteral("\t%1 Sites").arg(m_pView->SiteCount()));
 }
 
 void CMainFrame::UpdateKindPane() {
@@ -263,6 +286,19 @@ bool CMainFrame::ShowPromptAsTooltip(QObject* pWatched, const QHelpEvent& event)
 bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (pEvent->type() == QEvent::ToolTip && ShowPromptAsTooltip(pWatched, *static_cast<QHelpEvent*>(pEvent)))
         return true;
+    // Enter anywhere in the locked window (the form is greyed, so the window itself has the keys) unlocks;
+    // not in the menu bar, which opens its menus with it. After the key, so the prompt does not open inside it.
+    if (pEvent->type() == QEvent::KeyPress && m_doc.IsLocked()) {
+        const auto* pKey = static_cast<const QKeyEvent*>(pEvent);
+        const auto* pWidget = qobject_cast<const QWidget*>(pWatched);
+        if ((pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter) &&
+            (pKey->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && pWidget != nullptr &&
+            pWidget->window() == this && qobject_cast<const QMenuBar*>(pWidget) == nullptr &&
+            QApplication::activePopupWidget() == nullptr) {
+            QTimer::singleShot(0, this, [this] { m_router.Execute(ID_FILE_UNLOCK); });
+            return true;
+        }
+    }
     switch (pEvent->type()) {
     case QEvent::KeyRelease:
     case QEvent::ApplicationStateChange:
@@ -440,7 +476,7 @@ bool CMainFrame::RefuseWhileEntering() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (RefuseWhileEntering()) {
+    if (!UnlockBeforeLeaving() || RefuseWhileEntering()) {
         pEvent->ignore();
         return;
     }
@@ -469,4 +505,148 @@ void CMainFrame::dropEvent(QDropEvent* pEvent) {
     activateWindow();
     // Opened once the drop is over: a password prompt must not keep the file manager waiting on it.
     QTimer::singleShot(0, this, [this, files] { Q_EMIT filesDropped(files); });
+}
+
+// ---- the lock ----
+
+bool CMainFrame::IsAllowedWhileLocked(int nID) {
+    if (nID >= ID_FILE_MRU_FILE1 && nID < ID_FILE_MRU_FILE1 + kRecentFileCount)
+        return true;
+    switch (nID) {
+    case ID_FILE_UNLOCK:
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_START_WITH_MRU:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
+    case ID_CREATE_PASSWORDS:
+    case ID_OPTIONS:
+    case ID_APP_ABOUT:
+    case ID_DOCUMENTATION:
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::UpdateLockPanes() {
+    SetPaneText(0, LoadString(m_doc.IsLocked() ? IDS_LOCKED_MESSAGE : AFX_IDS_IDLEMESSAGE));
+    UpdateSitesPane();
+}
+
+void CMainFrame::OnLockChanged() {
+    // Unlocked, or the locked file replaced (the template's initial update follows then): the form shows the
+    // document again.
+    if (!m_doc.IsLocked() && m_pView->IsLocked()) {
+        m_pView->Unlock();
+        m_pIdleWatch->Restart();
+    } else if (m_doc.IsLocked() && !m_pView->IsLocked()) {
+        m_pView->Lock();
+    }
+    UpdateLockPanes();
+    m_router.RequestUpdate();
+}
+
+void CMainFrame::OnLock() {
+    // "Save changes to %1?": Yes saves (no longer modified, so the records are dropped), No keeps them.
+    if (!m_doc.CanLock() || !m_doc.SaveModified())
+        return;
+    LockNow(false);
+}
+
+void CMainFrame::LockNow(bool bKeep) {
+    if (!m_doc.CanLock())
+        return;
+    m_bLockPending = false;
+    const bool bEntry = m_pView->HasPendingEntry();
+    // The report lists sites: it goes, as Notes and Find did. The generator holds none and stays.
+    if (m_pPasswordHealthDlg != nullptr)
+        m_pPasswordHealthDlg->close();
+    m_pView->Lock();
+    m_doc.Lock(bKeep || bEntry);
+    m_pSecretClipboard->Clear();
+}
+
+bool CMainFrame::OnUnlock() {
+    if (!m_doc.IsLocked())
+        return true;
+    // The form comes back through lockChanged, whichever way the document unlocked.
+    return m_doc.Unlock();
+}
+
+bool CMainFrame::UnlockBeforeLeaving() {
+    if (!m_doc.IsKeepingLockedRecords())
+        return true;
+    return OnUnlock();
+}
+
+bool CMainFrame::CloseModalWindows() {
+    bool bAny = false;
+    // Bounded: a window that would not close must not hold the program here.
+    for (int i = 0; i < 32; ++i) {
+        QWidget* pWindow = QApplication::activePopupWidget();
+        if (pWindow == nullptr)
+            pWindow = QApplication::activeModalWidget();
+        if (pWindow == nullptr)
+            break;
+        bAny = true;
+        if (auto* pDialog = qobject_cast<QDialog*>(pWindow))
+            pDialog->reject();
+        else
+            pWindow->close();
+        if (pWindow->isVisible())
+            pWindow->hide();
+    }
+    return bAny;
+}
+
+bool CMainFrame::IsBusy() const {
+    // A command running, a file being read, or work under the busy cursor (a key being derived).
+    return m_router.IsExecuting() || m_doc.IsLoading() || QApplication::overrideCursor() != nullptr;
+}
+
+void CMainFrame::LockAutomatically() {
+    if (!m_doc.CanLock())
+        return;
+    m_bLockPending = true;
+    FinishPendingLock();
+}
+
+void CMainFrame::FinishPendingLock() {
+    if (!m_bLockPending)
+        return;
+    if (!m_doc.CanLock()) {
+        m_bLockPending = false;
+        return;
+    }
+    // Windows closed now end their loops once this returns; the lock comes after, from the loop below them.
+    if (CloseModalWindows() || IsBusy()) {
+        QTimer::singleShot(kLockRetryInterval, this, &CMainFrame::FinishPendingLock);
+        return;
+    }
+    LockNow(false);
+}
+
+void CMainFrame::OnScreenLocked() {
+    if (m_app.m_bLockOnScreenLock != 0)
+        LockAutomatically();
+}
+
+void CMainFrame::ApplyLockSettings() {
+    m_pIdleWatch->SetInterval(static_cast<qint64>(std::max(0, m_app.m_nLockMinutes)) * 60 * 1000);
+}
+
+void CMainFrame::OnOptions() {
+    COptionsDlg dlg(m_prompts, this);
+    dlg.m_nLockMinutes = m_app.m_nLockMinutes;
+    dlg.m_bLockOnScreenLock = m_app.m_bLockOnScreenLock;
+    if (m_prompts.DoModal(dlg) != IDOK)
+        return;
+    m_app.m_nLockMinutes = dlg.m_nLockMinutes;
+    m_app.m_bLockOnScreenLock = dlg.m_bLockOnScreenLock;
+    ApplyLockSettings();
 }

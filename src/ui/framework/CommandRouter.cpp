@@ -49,6 +49,8 @@ CCmdUI CCommandRouter::Query(int nID) const {
     }
     if (it->second.updater)
         it->second.updater(ui);
+    if (m_gate && !m_gate(nID))
+        ui.Enable(false);
     return ui;
 }
 

@@ -55,6 +55,12 @@ public:
     void RequestUpdate();
     // The answer of nID's update handler, without touching its action.
     CCmdUI Query(int nID) const;
+    // While set, a command it answers false for stands greyed and does not run, whatever its own update
+    // handler says: the lock greys every command that reads or changes sites.
+    using Gate = std::function<bool(int nID)>;
+    void SetGate(Gate gate) { m_gate = std::move(gate); }
+    // True while a command's handler runs.
+    bool IsExecuting() const { return m_nCommandsRunning > 0; }
 
 Q_SIGNALS:
     // Sent at the end of every UpdateCommands(), so whatever shows state beside the commands (the status
@@ -68,6 +74,7 @@ private:
         QAction* pAction = nullptr;
     };
     std::map<int, CEntry> m_entries;
+    Gate m_gate;
     int m_nCommandsRunning = 0;
     bool m_bUpdatePending = false;
 };

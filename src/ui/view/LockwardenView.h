@@ -133,6 +133,17 @@ public:
     CSiteInfo ShownSite() const;
     QComboBox* SiteList() const { return m_comboSites; }
 
+    // ---- the lock ----
+    // Data entry with something to lose: a site being edited, or anything typed in the form.
+    bool HasPendingEntry() const { return IsDataEntry() && (m_bReplace || HasTypedEntry()); }
+    // Locking: data entry is left as Cancel leaves it, its texts kept for Unlock; the site shown is
+    // remembered, the list and every field emptied and the form greyed.
+    void Lock();
+    // After the document unlocked: the list from the document again with the site shown before, and data
+    // entry back as it was left, its texts as typed.
+    void Unlock();
+    bool IsLocked() const { return m_bLocked; }
+
 Q_SIGNALS:
     // The mode, the list or the shown site changed: commands and the status bar refresh. Told once per
     // command, however many steps it takes.
@@ -219,4 +230,20 @@ private:
     };
     std::vector<CGrowingControl> m_growing;
     QSize m_formSize;
+
+    // While locked: the site that was shown (its record only while the document keeps its records) and the
+    // data entry that was left, all wiped at Unlock or when another document is shown.
+    struct CLockedEntry {
+        bool bActive = false;
+        bool bReplace = false;
+        const CSiteInfo* pSite = nullptr; // the site being edited
+        std::string strSite, strURL, strUser, strPswd, strNotes;
+    };
+    void ForgetLockedState();
+    // The list position of pSite, else of the first site named strSite; -1 when neither is listed.
+    int FindLockedSite(const CSiteInfo* pSite, const std::string& strSite) const;
+    bool m_bLocked = false;
+    const CSiteInfo* m_pLockedSite = nullptr;
+    std::string m_strLockedSite;
+    CLockedEntry m_lockedEntry;
 };

@@ -60,6 +60,9 @@ TEST_F(AppStateTest, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
 TEST_F(AppStateTest, WithNoFileEverySettingHasItsDefault) {
     const CAppState state = ReadBack();
     EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1}));
+    // The lock: never on idle time, as the program never locked; on a locked screen, yes.
+    EXPECT_EQ(state.m_nLockMinutes, 0);
+    EXPECT_EQ(state.m_bLockOnScreenLock, 1);
     EXPECT_EQ(state.m_strSiteName, "");
     EXPECT_EQ(state.m_strFind, "");
     EXPECT_FALSE(QFile::exists(ConfigFile())) << "reading must not create the file";
@@ -76,8 +79,12 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     state.m_strSiteName = "My Bank";
     state.m_strFind = "ban";
     state.m_strBreachList = "/data/pwned-passwords-sha1-ordered-by-hash.txt";
+    state.m_nLockMinutes = 15;
+    state.m_bLockOnScreenLock = 0;
     Write(state);
     const CAppState back = ReadBack();
+    EXPECT_EQ(back.m_nLockMinutes, 15);
+    EXPECT_EQ(back.m_bLockOnScreenLock, 0);
     EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0}));
     EXPECT_EQ(back.m_strSiteName, "My Bank");
     EXPECT_EQ(back.m_strFind, "ban");
@@ -91,8 +98,8 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     QStringList keys = raw.childKeys();
     keys.sort();
     EXPECT_EQ(keys.join(QLatin1Char(' ')),
-              QStringLiteral("bHidePswd bMixedCase bNumbers bOpenMRU bPuncuation nLength strBreachList strFind "
-                             "strSiteName"));
+              QStringLiteral("bHidePswd bLockOnScreenLock bMixedCase bNumbers bOpenMRU bPuncuation nLength "
+                             "nLockMinutes strBreachList strFind strSiteName"));
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
@@ -134,7 +141,7 @@ TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(raw.childKeys().size(), 10) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.childKeys().size(), 12) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }

@@ -176,10 +176,11 @@ TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtE
 
     Frame().close();
     EXPECT_EQ(m_pApp->ExitInstance(), 0);
-    // All eight settings with their defaults, the two texts included (empty, but there).
+    // All eight settings with their defaults, the two texts included (empty, but there), and the lock's two.
     const std::pair<const char*, const char*> settings[] = {
-        {"bMixedCase", "1"}, {"bNumbers", "1"},  {"bPuncuation", "1"}, {"bOpenMRU", "0"},
-        {"nLength", "8"},    {"bHidePswd", "1"}, {"strSiteName", ""},  {"strFind", ""}};
+        {"bMixedCase", "1"},   {"bNumbers", "1"},         {"bPuncuation", "1"}, {"bOpenMRU", "0"},
+        {"nLength", "8"},      {"bHidePswd", "1"},        {"strSiteName", ""},  {"strFind", ""},
+        {"nLockMinutes", "0"}, {"bLockOnScreenLock", "1"}};
     for (const auto& [pszKey, pszValue] : settings) {
         bool bFound = false;
         EXPECT_EQ(Stored(QStringLiteral("settings"), QString::fromLatin1(pszKey), &bFound),
