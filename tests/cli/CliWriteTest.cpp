@@ -1,7 +1,7 @@
 // lockwarden-cli's writing commands: the document's record order, its saves, and nothing written after
 // a failure.
 #include "CliRun.h"
-#include "cli/Csv.h"
+#include "core/tools/SiteCsv.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,16 +26,16 @@ const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // passw
 QList<QByteArray> ExportRows(const QString& strPath, const QByteArray& password) {
     const CCliResult r = RunCli({QStringLiteral("export"), strPath}, password);
     EXPECT_EQ(r.nExit, 0) << r.err.constData();
-    std::vector<Csv::Row> records;
+    std::vector<SiteCsv::Row> records;
     std::size_t nLine = 0;
     std::string strError;
-    EXPECT_TRUE(Csv::Parse(std::string_view(r.out.constData(), static_cast<std::size_t>(r.out.size())), records, nLine,
-                           strError))
+    EXPECT_TRUE(SiteCsv::Parse(std::string_view(r.out.constData(), static_cast<std::size_t>(r.out.size())), records,
+                               nLine, strError))
         << strError;
     QList<QByteArray> rows;
-    for (const Csv::Row& row : records) {
+    for (const SiteCsv::Row& row : records) {
         std::string strLine;
-        Csv::AppendRow(strLine, row);
+        SiteCsv::AppendRow(strLine, row);
         rows.push_back(QByteArray::fromStdString(strLine).chopped(2));
     }
     return rows;

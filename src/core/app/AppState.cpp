@@ -21,7 +21,7 @@ const CSetting kSettingsTable[] = {
     {"bPuncuation", &CAppState::m_bPunctuation, 1}, {"bOpenMRU", &CAppState::m_bOpenMRU, 0},
     {"nLength", &CAppState::m_nLength, 8},          {"bHidePswd", &CAppState::m_bHidePswd, 1},
     {"strSiteName", &CAppState::m_strSiteName},     {"strFind", &CAppState::m_strFind},
-    {"strBreachList", &CAppState::m_strBreachList},
+    {"strBreachList", &CAppState::m_strBreachList}, {"bBackupOnSave", &CAppState::m_bBackupOnSave, 1},
 };
 
 } // namespace

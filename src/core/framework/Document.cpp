@@ -136,7 +136,8 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
                        : QStringLiteral("The records could not be written (%1).").arg(QString::fromLatin1(e.what()));
     }
     if (bOk)
-        bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError);
+        bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError,
+                                             KeepsBackupOnSave());
     if (!bOk) {
         QString strText = LoadString(AFX_IDP_FAILED_TO_SAVE_DOC) + QStringLiteral("\n\n");
         if (!strPathName.isEmpty())
