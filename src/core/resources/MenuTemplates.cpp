@@ -25,6 +25,8 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_FILE_SAVE_AS, kFile, "Save &As..."},
     CCommandItem{ID_FILE_SEAL, kFile, "Seal with Strong Encryption...", kSep},
     CCommandItem{ID_FILE_SAVE_CLASSIC, kFile, "Save as Classic File..."},
+    CCommandItem{ID_FILE_IMPORT_CSV, kFile, "&Import CSV...", kSep},
+    CCommandItem{ID_FILE_EXPORT_CSV, kFile, "&Export CSV..."},
     CCommandItem{ID_START_WITH_MRU, kRecent, "Start With MRU", kSep | CMD_CHECKABLE},
     CCommandItem{ID_FILE_MRU_FILE1, kRecent, "Recent File", kSep, K::None, nullptr, 0, nullptr, I::None,
                  kRecentFileCount},

@@ -13,6 +13,7 @@
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/Printers.h"
 #include "ui/tools/FindSiteDlg.h"
+#include "ui/tools/SiteCsvCommands.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ void CLockwardenApp::CreateTemplate() {
             [this] { m_pMainFrame->ActivateFrame(); });
     m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
+    m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
     RegisterCommands();
 }
 
@@ -97,6 +99,7 @@ void CLockwardenApp::RegisterCommands() {
     router.Register(
         ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
+    m_pSiteCsv->RegisterCommands(router);
 
     m_pMainFrame->RegisterCommands();
 
