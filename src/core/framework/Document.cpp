@@ -145,6 +145,9 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
         m_prompts.MessageBox(strText + strError, MB_ICONEXCLAMATION | MB_OK);
         return false;
     }
+    // Saved, with something left undone (the backup of a file saved in place), which the user is told.
+    if (!strError.isEmpty())
+        m_prompts.MessageBox(strError, MB_ICONINFORMATION | MB_OK);
     SetModifiedFlag(false);
     return true;
 }

@@ -130,6 +130,23 @@ bool MakeBackupTemp(const QByteArray& target, const struct stat& st, QByteArray&
     return false;
 }
 
+// The backup of a file saved in place: the file's contents written over an existing backup, which this user
+// owns and makes owner-only first. False when there is none or it cannot be so written.
+bool BackupInPlace(const QString& strTarget) {
+    std::string strOld;
+    int nErr = 0;
+    if (!ReadRegularFile(strTarget, strOld, nErr))
+        return false;
+    const int fd = ::open(Native(BackupPathOf(strTarget)).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const CFdCloser closer(fd);
+    struct stat st {};
+    QString strError;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
+           WriteInPlace(fd, strOld, strError);
+}
+
 QString BackupFailedText(const QString& strTarget, int nErr) {
     return LoadString(IDS_BACKUP_FAILED).arg(QFileInfo(BackupPathOf(strTarget)).fileName(), GetLastErrorText(nErr));
 }
@@ -332,12 +349,15 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         const int nErr = errno;
         // A folder where only the file may be written (a shared one) takes the save in place.
         if (bExists && (nErr == EACCES || nErr == EPERM)) {
-            // Nor can such a folder take a backup: the old version would be lost without a word.
-            if (bKeepBackup) {
-                strError = BackupFailedText(strTarget, nErr);
+            // Nor can such a folder take a new backup: one already there is rewritten in place, else the save
+            // goes on and says that the old version is gone.
+            const bool bBackedUp = bKeepBackup && BackupInPlace(strTarget);
+            if (!WriteInPlace(fdLocked, bytes, strError))
                 return false;
-            }
-            return WriteInPlace(fdLocked, bytes, strError);
+            if (bKeepBackup && !bBackedUp)
+                strError = LoadString(IDS_BACKUP_NOT_KEPT)
+                               .arg(QFileInfo(BackupPathOf(strTarget)).fileName(), GetLastErrorText(nErr));
+            return true;
         }
         strError = GetLastErrorText(nErr);
         return false;

@@ -78,8 +78,10 @@ private:
 // With bKeepBackup, the file being replaced stays beside it as NAME.bak (BackupPathOf), owner-only, in place
 // of the previous one: a hard link to it when it is already owner-only, else a copy, made before the
 // rename, so the old version is never moved away. When no backup can be made the save fails
-// (IDS_BACKUP_FAILED), the file and its old backup untouched; a folder that refuses new files cannot hold
-// one, so there the save in place is refused too.
+// (IDS_BACKUP_FAILED), the file and its old backup untouched. A folder that refuses new files cannot hold
+// a new one: there a backup already present (and this user's) is rewritten in place; without one the file
+// is still saved in place, and strError says the old version was not kept (IDS_BACKUP_NOT_KEPT) while the
+// call returns true.
 bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError, bool bKeepBackup = false);
 // Where a save with bKeepBackup keeps the previous version of strPath: "NAME.lwd.bak" beside "NAME.lwd".
 QString BackupPathOf(const QString& strPath);

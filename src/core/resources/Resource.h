@@ -168,6 +168,7 @@ inline constexpr int IDS_CSV_NUL_IN_FIELD = 33414;
 inline constexpr int IDS_CSV_SITE_EMPTY = 33415;
 inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
 inline constexpr int IDS_BACKUP_FAILED = 33417;
+inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

@@ -164,6 +164,8 @@ const QHash<int, QString>& Table() {
         {IDS_SITE_NAME_CONTROL, QStringLiteral("the site name holds a control character (line break, tab or other)")},
         {IDS_BACKUP_FAILED, QStringLiteral("The previous version could not be kept as %1 (%2), so the file was not "
                                            "replaced.")},
+        {IDS_BACKUP_NOT_KEPT, QStringLiteral("The file was saved in place, but its previous version could not be kept "
+                                             "as %1 (%2).")},
     };
     return table;
 }

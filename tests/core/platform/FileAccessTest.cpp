@@ -180,8 +180,7 @@ TEST_F(FileAccessTest, BackupKeepsTheReplacedVersionOwnerOnly) {
 }
 
 // A save that fails, for whatever reason and at whatever step, leaves the file and its backup exactly as
-// they were, and nothing beside them. A folder that refuses new files cannot take a backup: the save in
-// place, which would lose the old version, is refused too.
+// they were, and nothing beside them.
 TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
     const QString strBak = m_strPath + QStringLiteral(".bak");
     const QByteArray kBig(64 * 1024, 'B');
@@ -207,13 +206,6 @@ TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
         {"the new version does not fit", "old", kBig, 0777, false, limitFileSize, QStringLiteral("File too large")},
         {"the backup's copy does not fit", kBig, "new", 0777, false, limitFileSize,
          strNotKept.arg(QStringLiteral("File too large"))},
-        {"the folder refuses new files",
-         "old",
-         "new",
-         0555,
-         false,
-         {},
-         strNotKept.arg(QStringLiteral("Permission denied"))},
         {"a reader holds the file",
          "old",
          "new",
@@ -248,6 +240,47 @@ TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
         EXPECT_EQ(ReadFile(m_strPath), c.old);
         EXPECT_EQ(ReadFile(strBak), QByteArray("the backup before"));
         EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
+    }
+}
+
+// A folder that refuses new files still gets its file written in place. A backup already there (the
+// saver's) takes the old version in place, owner-only; without one the save says the old version is gone.
+TEST_F(FileAccessTest, FolderThatRefusesNewFilesKeepsTheBackupInPlaceOrSaysSo) {
+    const QString strBak = m_strPath + QStringLiteral(".bak");
+    for (const bool bBackupThere : {true, false}) {
+        SCOPED_TRACE(bBackupThere ? "a backup there" : "no backup");
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+        QFile::remove(strBak);
+        if (bBackupThere) {
+            QFile bak(strBak);
+            ASSERT_TRUE(bak.open(QIODevice::WriteOnly));
+            bak.write("a much longer backup from before");
+            bak.close();
+            ASSERT_EQ(::chmod(Native(strBak).constData(), 0644), 0);
+            if (::geteuid() == 0) {
+                ASSERT_EQ(::chown(Native(strBak).constData(), kNobody, kNoGroup), 0);
+            }
+        }
+        MakeFile("old", 0666);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
+
+        const CSaveResult result = SaveAsUser(m_strPath, "new", 0, {}, true);
+
+        ASSERT_TRUE(result.bRan);
+        EXPECT_TRUE(result.bSaved) << result.strError.toStdString();
+        EXPECT_EQ(ReadFile(m_strPath), QByteArray("new"));
+        if (bBackupThere) {
+            EXPECT_EQ(result.strError, QString());
+            EXPECT_EQ(ReadFile(strBak), QByteArray("old"));
+            struct stat bak {};
+            ASSERT_EQ(::stat(Native(strBak).constData(), &bak), 0);
+            EXPECT_EQ(bak.st_mode, S_IFREG | 0600u);
+            EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
+        } else {
+            EXPECT_EQ(result.strError, QStringLiteral("The file was saved in place, but its previous version could "
+                                                      "not be kept as sites.lwd.bak (Permission denied)."));
+            EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+        }
     }
 }
 

@@ -84,9 +84,9 @@ TEST(SiteCsvCommands, ImportAddsEveryRowAndMarksTheDocumentModified) {
 
     EXPECT_EQ(scene.prompts.m_shown.front().strText, QStringLiteral("open:"));
     EXPECT_EQ(scene.prompts.Messages(), QStringList());
-    EXPECT_EQ(scene.Sites(), (std::vector<Fields>{kAlpha,
-                                                  {"beta", "", "bob", "b,\"pass\"", "two\r\nlines"},
-                                                  {"alpha", "", "", "x", ""}}));
+    EXPECT_EQ(
+        scene.Sites(),
+        (std::vector<Fields>{kAlpha, {"beta", "", "bob", "b,\"pass\"", "two\r\nlines"}, {"alpha", "", "", "x", ""}}));
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.view.SiteList()->count(), 3);
 }
