@@ -346,7 +346,7 @@ TEST(CliWrite, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
     // Nor can such a folder take the backup of a save: the save goes on and says so.
     EXPECT_EQ(r.err, "lockwarden-cli: " + QFile::encodeName(strDb) +
                          ": The file was saved in place, but its previous version could not be kept as "
-                         "sites.lwd.bak (Permission denied).\n");
+                         "sites.lwd.bak.\nPermission denied\n");
     EXPECT_NE(ReadFile(strDb), before);
     EXPECT_EQ(ListOf(strDb, "fixture\n"), "Alpha\nALPHA\nalpha\nbeta\ns\nzeta\n\xC3\xA9"
                                           "clair\n\xC3\x89zra\n");

@@ -162,10 +162,10 @@ const QHash<int, QString>& Table() {
         {IDS_CSV_NUL_IN_FIELD, QStringLiteral("a NUL byte inside a field")},
         {IDS_CSV_SITE_EMPTY, QStringLiteral("the site name is empty")},
         {IDS_SITE_NAME_CONTROL, QStringLiteral("the site name holds a control character (line break, tab or other)")},
-        {IDS_BACKUP_FAILED, QStringLiteral("The previous version could not be kept as %1 (%2), so the file was not "
-                                           "replaced.")},
-        {IDS_BACKUP_NOT_KEPT, QStringLiteral("The file was saved in place, but its previous version could not be kept "
-                                             "as %1 (%2).")},
+        {IDS_BACKUP_FAILED,
+         QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
+        {IDS_BACKUP_NOT_KEPT,
+         QStringLiteral("The file was saved in place, but its previous version could not be kept as %1.\n\n%2")},
     };
     return table;
 }

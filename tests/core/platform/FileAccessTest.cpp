@@ -200,8 +200,8 @@ TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
         std::function<void()> before;
         QString strError;
     };
-    const QString strNotKept = QStringLiteral("The previous version could not be kept as sites.lwd.bak (%1), so the "
-                                              "file was not replaced.");
+    const QString strNotKept =
+        QStringLiteral("The file was not replaced: its previous version could not be kept as sites.lwd.bak.\n\n%1");
     const Case cases[] = {
         {"the new version does not fit", "old", kBig, 0777, false, limitFileSize, QStringLiteral("File too large")},
         {"the backup's copy does not fit", kBig, "new", 0777, false, limitFileSize,
@@ -278,7 +278,7 @@ TEST_F(FileAccessTest, FolderThatRefusesNewFilesKeepsTheBackupInPlaceOrSaysSo) {
             EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
         } else {
             EXPECT_EQ(result.strError, QStringLiteral("The file was saved in place, but its previous version could "
-                                                      "not be kept as sites.lwd.bak (Permission denied)."));
+                                                      "not be kept as sites.lwd.bak.\n\nPermission denied"));
             EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
         }
     }
