@@ -22,6 +22,8 @@ int main() {
     for (const int nID : {IDS_BREACH_LIST_FILTER, IDS_HEALTH_CHECKING, IDS_HEALTH_DONE, IDS_HEALTH_NOTHING,
                           IDS_HEALTH_NO_LIST, IDS_HEALTH_LIST_FAILED, IDS_NEW_PASSWORD_STRENGTH})
         notMessages.insert(nID);
+    // The CSV file dialogs' filter.
+    notMessages.insert(IDS_CSV_FILTER);
     // The status bar's pane that names the open file's kind, and its two texts while the window is locked.
     for (const int nID : {ID_INDICATOR_KIND, IDS_KIND_SEALED, IDS_KIND_CLASSIC, IDS_KIND_NO_PASSWORD,
                           IDS_LOCKED_MESSAGE, IDS_LOCKED_PANE})

@@ -2,11 +2,12 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliSession.h"
-#include "cli/Csv.h"
 #include "cli/Json.h"
 #include "core/database/SiteInfo.h"
+#include "core/platform/FileAccess.h"
 #include "core/platform/Text.h"
 #include "core/tools/PasswordPool.h"
+#include "core/tools/SiteCsv.h"
 #include "core/tools/SiteNameMatch.h"
 #include "core/tools/SiteOrder.h"
 
@@ -20,8 +21,8 @@
 
 namespace {
 
-// The clear-text file of export --output: created owner-only, and never through a link an attacker
-// left at the path or over a file that is already there, unless --force says to replace it.
+// The clear-text file of export --output, created as every export's file is (FileAccess::CreateSecretFile):
+// --force says to replace a file already there.
 struct CExportFile {
     std::FILE* m_pFile = nullptr;
 
@@ -30,14 +31,10 @@ struct CExportFile {
             std::fclose(m_pFile);
     }
     bool Create(const std::string& strPath, bool bForce) {
-        const int nFlags = O_WRONLY | O_CREAT | O_CLOEXEC | (bForce ? O_TRUNC : O_EXCL | O_NOFOLLOW);
-        const int fd = ::open(strPath.c_str(), nFlags, S_IRUSR | S_IWUSR);
+        const int fd = FileAccess::CreateSecretFile(PathOf(strPath), bForce);
         if (fd < 0)
             return false;
-        // A file replaced with --force may have let others read it: it holds every password now.
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) ||
-            (m_pFile = ::fdopen(fd, "w")) == nullptr) {
+        if ((m_pFile = ::fdopen(fd, "w")) == nullptr) {
             const int nErr = errno;
             ::close(fd);
             errno = nErr;
@@ -145,11 +142,10 @@ int CmdExport(CCli& cli, const CArgs& args) {
     std::string& out = cli.m_strOut;
     const CSiteArray& sites = cli.m_doc.m_sites;
     if (strFormat == "csv") {
-        out += Csv::kHeader;
+        out += SiteCsv::kHeader;
         out += "\r\n";
         for (const auto& p : sites) {
-            Csv::AppendRow(out, std::array<std::string_view, Csv::kFieldCount>{p->m_strSite, p->m_strURL, p->m_strUser,
-                                                                               p->m_strPswd, p->m_strNotes});
+            SiteCsv::AppendSite(out, *p);
             DrainFull(cli);
         }
     } else {

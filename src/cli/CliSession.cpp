@@ -5,8 +5,11 @@
 #include "core/database/SiteDatabaseFormat.h"
 #include "core/framework/Archive.h"
 #include "core/platform/LastError.h"
+#include "core/platform/ProfileStore.h"
 #include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
 #include "core/tools/PasswordPool.h"
 #include "core/tools/SiteOrder.h"
 
@@ -30,6 +33,12 @@ void CCliDoc::Serialize(CArchive& ar) {
     LoadRecordStream(ar, [this](CArchive& records, const std::string& strKey) {
         SiteDatabaseFormat::ReadSiteNames(records, strKey, *m_pNames);
     });
+}
+
+bool CCliDoc::KeepsBackupOnSave() const {
+    // Read only when a save needs it, so the commands that only read never touch the settings.
+    const CProfileStore store(LoadString(AFX_IDS_COMPANY_NAME), LoadString(AFX_IDS_APP_TITLE));
+    return store.GetProfileInt(QString::fromLatin1(CAppState::kSection), QStringLiteral("bBackupOnSave"), 1) != 0;
 }
 
 CCli::CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr)

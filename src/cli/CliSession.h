@@ -28,6 +28,8 @@ public:
     CCliDoc(CAppState& app, CPrompts& prompts) : CLockwardenDoc(app, prompts) {}
 
     void Serialize(CArchive& ar) override;
+    // The window's setting bBackupOnSave, read from its settings file when a save asks.
+    bool KeepsBackupOnSave() const override;
 
     // While set, loading fills this with the site names in file order and leaves m_sites empty.
     CSiteNameList* m_pNames = nullptr;

@@ -2,13 +2,13 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliSession.h"
-#include "cli/Csv.h"
-#include "cli/SiteName.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "core/tools/SiteCsv.h"
+#include "core/tools/SiteName.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,7 +24,7 @@ bool CheckSiteName(CCli& cli, const std::string& strSite) {
         return false;
     }
     if (HasControlCharacter(strSite)) {
-        cli.Fail(kControlCharacterInName);
+        cli.Fail(LoadString(IDS_SITE_NAME_CONTROL).toStdString());
         return false;
     }
     return true;
@@ -184,35 +184,21 @@ int CmdPasswd(CCli& cli, const CArgs& args) {
 
 int CmdImport(CCli& cli, const CArgs& args) {
     const std::string& strCsvPath = args.positional[1];
-    std::string strCsv;
-    const CWipeOnExit wipe({&strCsv});
-    int nErr = 0;
-    if (!FileAccess::ReadRegularFile(PathOf(strCsvPath), strCsv, nErr)) {
-        cli.FailAbout(strCsvPath, GetLastErrorText(nErr).toStdString());
-        return kExitFailure;
-    }
     // Every row is checked before the database is even opened: all or nothing.
-    std::vector<Csv::Row> rows;
+    std::vector<SiteCsv::Row> rows;
     const struct CWipeRows {
-        std::vector<Csv::Row>& rows;
-        ~CWipeRows() {
-            for (Csv::Row& row : rows)
-                for (std::string& str : row)
-                    WipeString(str);
-        }
+        std::vector<SiteCsv::Row>& rows;
+        ~CWipeRows() { SiteCsv::WipeRows(rows); }
     } wipeRows{rows};
-    std::size_t nLine = 0;
-    std::string strError;
-    if (!Csv::Parse(strCsv, rows, nLine, strError)) {
-        cli.FailAbout(strCsvPath, "line " + std::to_string(nLine) + ": " + strError);
+    QString strError;
+    if (!SiteCsv::ReadFile(PathOf(strCsvPath), rows, strError)) {
+        cli.FailAbout(strCsvPath, strError.toStdString());
         return kExitFailure;
     }
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
     if (rows.empty())
         return cli.Finish();
-    for (Csv::Row& row : rows)
-        cli.m_doc.AddSite(std::make_unique<CSiteInfo>(std::move(row[0]), std::move(row[1]), std::move(row[2]),
-                                                      std::move(row[3]), std::move(row[4])));
+    SiteCsv::AddSites(cli.m_doc, rows);
     return cli.SaveChanges();
 }

@@ -22,6 +22,7 @@ struct CCliOptions {
     QString strWorkDir;
     QString strStdoutFile;            // standard output goes to this file instead of a pipe
     std::function<void()> childSetup; // runs in the child before the program starts
+    QString strConfigHome;            // the settings' folder instead of an empty one
 };
 
 inline CCliResult RunCli(const QStringList& args, const QByteArray& input = {}, const CCliOptions& options = {}) {
@@ -30,7 +31,8 @@ inline CCliResult RunCli(const QStringList& args, const QByteArray& input = {}, 
     process.setProgram(QStringLiteral(LOCKWARDEN_CLI));
     process.setArguments(args);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
+               options.strConfigHome.isEmpty() ? configHome.path() : options.strConfigHome);
     process.setProcessEnvironment(env);
     if (!options.strWorkDir.isEmpty())
         process.setWorkingDirectory(options.strWorkDir);

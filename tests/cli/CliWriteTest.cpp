@@ -1,7 +1,7 @@
 // lockwarden-cli's writing commands: the document's record order, its saves, and nothing written after
 // a failure.
 #include "CliRun.h"
-#include "cli/Csv.h"
+#include "core/tools/SiteCsv.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,16 +26,16 @@ const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // passw
 QList<QByteArray> ExportRows(const QString& strPath, const QByteArray& password) {
     const CCliResult r = RunCli({QStringLiteral("export"), strPath}, password);
     EXPECT_EQ(r.nExit, 0) << r.err.constData();
-    std::vector<Csv::Row> records;
+    std::vector<SiteCsv::Row> records;
     std::size_t nLine = 0;
     std::string strError;
-    EXPECT_TRUE(Csv::Parse(std::string_view(r.out.constData(), static_cast<std::size_t>(r.out.size())), records, nLine,
-                           strError))
+    EXPECT_TRUE(SiteCsv::Parse(std::string_view(r.out.constData(), static_cast<std::size_t>(r.out.size())), records,
+                               nLine, strError))
         << strError;
     QList<QByteArray> rows;
-    for (const Csv::Row& row : records) {
+    for (const SiteCsv::Row& row : records) {
         std::string strLine;
-        Csv::AppendRow(strLine, row);
+        SiteCsv::AppendRow(strLine, row);
         rows.push_back(QByteArray::fromStdString(strLine).chopped(2));
     }
     return rows;
@@ -313,7 +313,8 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
 }
 
 // A folder that takes no new files (a shared one) while the file itself is writable: no temporary file can
-// stand beside it, so the file is written in place, and nothing else appears in the folder.
+// stand beside it, so the file is written in place, and nothing else appears in the folder, not even the
+// backup.
 TEST(CliWrite, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
     // Root ignores permission bits, so as root the child gives up the capabilities that override them
     // (dropped from its bounding set, which the new program's capabilities are taken from); the folder's
@@ -342,7 +343,10 @@ TEST(CliWrite, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
     const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "fixture\npw\n", options);
     ::chmod(QFile::encodeName(strFolder).constData(), 0755);
     EXPECT_EQ(r.nExit, 0) << r.err.constData();
-    EXPECT_EQ(r.err, QByteArray());
+    // Nor can such a folder take the backup of a save: the save goes on and says so.
+    EXPECT_EQ(r.err, "lockwarden-cli: " + QFile::encodeName(strDb) +
+                         ": The file was saved in place, but its previous version could not be kept as "
+                         "sites.lwd.bak.\nPermission denied\n");
     EXPECT_NE(ReadFile(strDb), before);
     EXPECT_EQ(ListOf(strDb, "fixture\n"), "Alpha\nALPHA\nalpha\nbeta\ns\nzeta\n\xC3\xA9"
                                           "clair\n\xC3\x89zra\n");
@@ -351,6 +355,34 @@ TEST(CliWrite, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
     EXPECT_EQ(now.st_ino, old.st_ino);
     EXPECT_EQ(QDir(strFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("sites.lwd")});
+}
+
+// Every save keeps the version it replaces as NAME.lwd.bak, owner-only, as the window's does; the window's
+// setting bBackupOnSave=0 turns that off for the companion too.
+TEST(CliWrite, ASaveKeepsTheReplacedVersionUnlessTheSettingsSayNo) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QString strBak = strDb + QStringLiteral(".bak");
+    ASSERT_EQ(::chmod(QFile::encodeName(strDb).constData(), 0600), 0);
+    const QByteArray before = ReadFile(strDb);
+
+    const CCliResult added = RunCli({QStringLiteral("add"), strDb, QStringLiteral("s")}, "fixture\npw\n");
+    EXPECT_EQ(added.nExit, 0) << added.err.constData();
+    EXPECT_EQ(ReadFile(strBak), before);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(strBak).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode, S_IFREG | 0600u);
+
+    QTemporaryDir configHome;
+    ASSERT_TRUE(QDir().mkpath(configHome.filePath(QStringLiteral("Fernhollow"))));
+    WriteFile(configHome.filePath(QStringLiteral("Fernhollow/Lockwarden.conf")), "[settings]\nbBackupOnSave=0\n");
+    QFile::remove(strBak);
+    CCliOptions options;
+    options.strConfigHome = configHome.path();
+    const CCliResult removed = RunCli({QStringLiteral("rm"), strDb, QStringLiteral("s")}, "fixture\n", options);
+    EXPECT_EQ(removed.nExit, 0) << removed.err.constData();
+    EXPECT_EQ(ReadFile(strDb), before);
+    EXPECT_FALSE(QFile::exists(strBak));
 }
 
 TEST(CliWrite, ADatabaseNameThatIsNotUtf8IsRefused) {

@@ -28,6 +28,7 @@ const CSetting kSettingsTable[] = {
     {"strBreachList", &CAppState::m_strBreachList},
     {"nLockMinutes", &CAppState::m_nLockMinutes, 0},
     {"bLockOnScreenLock", &CAppState::m_bLockOnScreenLock, 1},
+    {"bBackupOnSave", &CAppState::m_bBackupOnSave, 1},
 };
 
 } // namespace

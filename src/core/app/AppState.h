@@ -30,6 +30,9 @@ public:
     int m_bPunctuation = 0;
     int m_bNumbers = 0;
     int m_bMixedCase = 0;
+    // A save keeps the file it replaces as NAME.lwd.bak. On unless the settings say otherwise, for the
+    // companion too, which reads this one setting.
+    int m_bBackupOnSave = 1;
     // The breach list the password health window looks passwords up in: a file or a folder, as the file
     // system names it; empty for none.
     std::string m_strBreachList;

@@ -221,6 +221,10 @@ bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
     return true;
 }
 
+bool CLockwardenDoc::KeepsBackupOnSave() const {
+    return m_app.m_bBackupOnSave != 0;
+}
+
 void CLockwardenDoc::OnSaveAs() {
     OnFileSaveAs();
     NoteFileOnDisk(GetPathName());

@@ -34,6 +34,8 @@ public:
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& strPathName) override;
     bool OnSaveDocument(const QString& strPathName) override;
+    // The setting bBackupOnSave; sealed and classic files alike.
+    bool KeepsBackupOnSave() const override;
 
     // Save As (57604): the framework's Save As, then the file time of the current path, whatever happened.
     void OnSaveAs();

@@ -150,7 +150,8 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
                        : QStringLiteral("The records could not be written (%1).").arg(QString::fromLatin1(e.what()));
     }
     if (bOk)
-        bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError);
+        bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError,
+                                             KeepsBackupOnSave());
     if (!bOk) {
         QString strText = LoadString(AFX_IDP_FAILED_TO_SAVE_DOC) + QStringLiteral("\n\n");
         if (!strPathName.isEmpty())
@@ -158,6 +159,9 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
         m_prompts.MessageBox(strText + strError, MB_ICONEXCLAMATION | MB_OK);
         return false;
     }
+    // Saved, with something left undone (the backup of a file saved in place), which the user is told.
+    if (!strError.isEmpty())
+        m_prompts.MessageBox(strError, MB_ICONINFORMATION | MB_OK);
     SetModifiedFlag(false);
     return true;
 }

@@ -40,6 +40,8 @@ public:
     bool IsLoading() const { return m_bLoading; }
     // Save: writes the whole file through Serialize, atomically. Messages on failure.
     virtual bool OnSaveDocument(const QString& strPathName);
+    // Whether a save keeps the file it replaces as its backup (FileAccess::BackupPathOf).
+    virtual bool KeepsBackupOnSave() const { return false; }
 
     // Before New, Open or Exit: "Save changes to %1?". False when the user cancelled or the save failed.
     virtual bool SaveModified();

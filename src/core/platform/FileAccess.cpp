@@ -75,6 +75,82 @@ bool WriteInPlace(int fd, std::string_view bytes, QString& strError) {
     return true;
 }
 
+// Copies the open file fdFrom into fdTo and syncs it.
+bool CopyFileContents(int fdFrom, int fdTo) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fdFrom, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!WriteAll(fdTo, buffer, static_cast<std::size_t>(n)))
+            return false;
+    }
+    return ::fsync(fdTo) == 0;
+}
+
+// Gives the file at target (described by st) a second name made from the template tmpl, which becomes that
+// name: a hard link when the file is already owner-only, since a link shares its mode; otherwise, or when
+// the file system takes no links, an owner-only copy. False with nErr set and nothing left behind.
+bool MakeBackupTemp(const QByteArray& target, const struct stat& st, QByteArray& tmpl, int& nErr) {
+    const QByteArray original = tmpl;
+    if ((st.st_mode & 07777) == (S_IRUSR | S_IWUSR)) {
+        const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+            // The unique name is taken back for the link; link never replaces a file that took it meanwhile.
+            ::unlink(tmpl.constData());
+            if (::link(target.constData(), tmpl.constData()) == 0)
+                return true;
+        }
+        tmpl = original;
+    }
+    const int fdFrom = ::open(target.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fdFrom < 0) {
+        nErr = errno;
+        return false;
+    }
+    const CFdCloser closeFrom(fdFrom);
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0) {
+        nErr = errno;
+        return false;
+    }
+    const bool bCopied = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && CopyFileContents(fdFrom, fd);
+    nErr = errno;
+    if (::close(fd) != 0 && bCopied)
+        nErr = errno;
+    else if (bCopied)
+        return true;
+    ::unlink(tmpl.constData());
+    return false;
+}
+
+// The backup of a file saved in place: the file's contents written over an existing backup, which this user
+// owns and makes owner-only first. False when there is none or it cannot be so written.
+bool BackupInPlace(const QString& strTarget) {
+    std::string strOld;
+    int nErr = 0;
+    if (!ReadRegularFile(strTarget, strOld, nErr))
+        return false;
+    const int fd = ::open(Native(BackupPathOf(strTarget)).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const CFdCloser closer(fd);
+    struct stat st {};
+    QString strError;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
+           WriteInPlace(fd, strOld, strError);
+}
+
+QString BackupFailedText(const QString& strTarget, int nErr) {
+    return LoadString(IDS_BACKUP_FAILED).arg(QFileInfo(BackupPathOf(strTarget)).fileName(), GetLastErrorText(nErr));
+}
+
 } // namespace
 
 namespace {
@@ -220,7 +296,11 @@ void CSharedReadLock::Close() {
     }
 }
 
-bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError) {
+QString BackupPathOf(const QString& strPath) {
+    return strPath + QLatin1String(".bak");
+}
+
+bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError, bool bKeepBackup) {
     strError.clear();
     if (strPath.isEmpty()) {
         strError = GetLastErrorText(ENOENT);
@@ -268,8 +348,17 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
     if (fd < 0) {
         const int nErr = errno;
         // A folder where only the file may be written (a shared one) takes the save in place.
-        if (bExists && (nErr == EACCES || nErr == EPERM))
-            return WriteInPlace(fdLocked, bytes, strError);
+        if (bExists && (nErr == EACCES || nErr == EPERM)) {
+            // Nor can such a folder take a new backup: one already there is rewritten in place, else the save
+            // goes on and says that the old version is gone.
+            const bool bBackedUp = bKeepBackup && BackupInPlace(strTarget);
+            if (!WriteInPlace(fdLocked, bytes, strError))
+                return false;
+            if (bKeepBackup && !bBackedUp)
+                strError = LoadString(IDS_BACKUP_NOT_KEPT)
+                               .arg(QFileInfo(BackupPathOf(strTarget)).fileName(), GetLastErrorText(nErr));
+            return true;
+        }
         strError = GetLastErrorText(nErr);
         return false;
     }
@@ -295,12 +384,31 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         strError = GetLastErrorText(nErr);
         return false;
     }
+    // The old version gets its second name before the new one takes the file's, and joins the backup's
+    // name only after: whatever fails before then, the file and its old backup are as they were.
+    QByteArray bakTmpl;
+    if (bExists && bKeepBackup) {
+        bakTmpl =
+            Native(target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".bak.XXXXXX"));
+        int nErr = 0;
+        if (!MakeBackupTemp(Native(strTarget), st, bakTmpl, nErr)) {
+            ::unlink(tmpl.constData());
+            strError = BackupFailedText(strTarget, nErr);
+            return false;
+        }
+    }
     if (::rename(tmpl.constData(), Native(strTarget).constData()) != 0) {
         const int nErr = errno;
         ::unlink(tmpl.constData());
+        if (!bakTmpl.isEmpty())
+            ::unlink(bakTmpl.constData());
         strError = GetLastErrorText(nErr);
         return false;
     }
+    // Should this rename fail, the save has still happened; the old version then stays under its
+    // temporary name rather than be thrown away.
+    if (!bakTmpl.isEmpty())
+        (void)::rename(bakTmpl.constData(), Native(BackupPathOf(strTarget)).constData());
     // Make the rename itself durable.
     const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -308,6 +416,45 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         ::close(dfd);
     }
     return true;
+}
+
+int CreateSecretFile(const QString& strPath, bool bReplace) {
+    const int nFlags = O_WRONLY | O_CREAT | O_CLOEXEC | (bReplace ? O_TRUNC : O_EXCL | O_NOFOLLOW);
+    const int fd = ::open(Native(strPath).constData(), nFlags, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return -1;
+    // A file replaced may have let others read it: it is about to hold every password.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0)) {
+        const int nErr = errno;
+        ::close(fd);
+        errno = nErr;
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteSecretFile(const QString& strPath, std::string_view bytes, bool bReplace, QString& strError) {
+    const int fd = CreateSecretFile(strPath, bReplace);
+    if (fd < 0) {
+        strError = GetLastErrorText(errno);
+        return false;
+    }
+    struct stat st {};
+    bool bOk =
+        WriteAll(fd, bytes.data(), bytes.size()) && ::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || ::fsync(fd) == 0);
+    int nErr = errno;
+    if (::close(fd) != 0 && bOk) {
+        bOk = false;
+        nErr = errno;
+    }
+    if (!bOk) {
+        // Half a file of passwords is no use to anyone, and one this call made need not stay.
+        if (!bReplace)
+            ::unlink(Native(strPath).constData());
+        strError = GetLastErrorText(nErr);
+    }
+    return bOk;
 }
 
 } // namespace FileAccess

@@ -68,13 +68,31 @@ private:
 };
 
 // Writes bytes to strPath atomically: a temporary file beside the target is written, flushed and synced,
-// then renamed over it. On failure the target is exactly as it was, the temporary file is gone, and
+// then renamed over it. On failure the target is exactly as it was, the temporary files are gone, and
 // strError holds the system's reason. A new file is created owner-only (0600); an existing file keeps
 // its permissions, and its group when its owner cannot be kept; a read-only file is refused. A path that
 // is a symbolic link saves to the file it points at.
 // An existing file that a reader holds under CSharedReadLock is not touched: the save fails, saying so.
 // A folder that refuses new files (a shared folder where only the file is writable) gets the file written
 // in place instead: its space is reserved first, so a full disk fails before a byte is changed.
-bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError);
+// With bKeepBackup, the file being replaced stays beside it as NAME.bak (BackupPathOf), owner-only, in place
+// of the previous one: a hard link to it when it is already owner-only, else a copy, made before the
+// rename, so the old version is never moved away. When no backup can be made the save fails
+// (IDS_BACKUP_FAILED), the file and its old backup untouched. A folder that refuses new files cannot hold
+// a new one: there a backup already present (and this user's) is rewritten in place; without one the file
+// is still saved in place, and strError says the old version was not kept (IDS_BACKUP_NOT_KEPT) while the
+// call returns true.
+bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError, bool bKeepBackup = false);
+// Where a save with bKeepBackup keeps the previous version of strPath: "NAME.lwd.bak" beside "NAME.lwd".
+QString BackupPathOf(const QString& strPath);
+
+// Creates a file that will hold secrets in clear (an export) for writing: owner-only, and never through a
+// link left at the path or over a file already there, unless bReplace says to replace it (which then
+// follows a link, and makes a regular file owner-only before anything is written). Returns the descriptor
+// or -1 with errno set.
+int CreateSecretFile(const QString& strPath, bool bReplace);
+// Writes bytes to such a file and syncs it. False with the system's reason; a file this call created is then
+// removed.
+bool WriteSecretFile(const QString& strPath, std::string_view bytes, bool bReplace, QString& strError);
 
 } // namespace FileAccess

@@ -161,6 +161,28 @@ inline constexpr int IDS_LOCKED_MESSAGE = 33253;
 inline constexpr int IDS_LOCKED_PANE = 33254;
 inline constexpr int IDS_LOCK_MINUTES_RANGE = 33255;
 
+// CSV import and export (File > Import CSV..., Export CSV...), the reasons a CSV file is refused, and the
+// backup kept at each save.
+inline constexpr int ID_FILE_IMPORT_CSV = 33400;
+inline constexpr int ID_FILE_EXPORT_CSV = 33401;
+inline constexpr int IDS_CSV_FILTER = 33402;
+inline constexpr int IDS_CSV_IMPORT_FAILED = 33403;
+inline constexpr int IDS_CSV_EXPORT_WARNING = 33404;
+inline constexpr int IDS_CSV_EXPORT_FAILED = 33405;
+inline constexpr int IDS_CSV_LINE_ERROR = 33406;
+inline constexpr int IDS_CSV_HEADER_MISSING = 33407;
+inline constexpr int IDS_CSV_HEADER_WRONG = 33408;
+inline constexpr int IDS_CSV_QUOTE_INSIDE = 33409;
+inline constexpr int IDS_CSV_CR_OUTSIDE_QUOTES = 33410;
+inline constexpr int IDS_CSV_QUOTE_NOT_CLOSED = 33411;
+inline constexpr int IDS_CSV_TEXT_AFTER_QUOTE = 33412;
+inline constexpr int IDS_CSV_FIELD_COUNT = 33413;
+inline constexpr int IDS_CSV_NUL_IN_FIELD = 33414;
+inline constexpr int IDS_CSV_SITE_EMPTY = 33415;
+inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
+inline constexpr int IDS_BACKUP_FAILED = 33417;
+inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
+
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;

@@ -145,6 +145,33 @@ const QHash<int, QString>& Table() {
         {IDS_SAVE_CLASSIC_WARNING,
          QStringLiteral("A classic file only obscures its sites: anyone who has the file can read every password "
                         "in it.\n\nSave this file as a classic file?")},
+
+        // CSV import and export, the reasons a CSV file is refused (the companion prints the same), and the
+        // backup kept at each save.
+        {ID_FILE_IMPORT_CSV, QStringLiteral("Add the sites of a CSV file to this database\nImport CSV")},
+        {ID_FILE_EXPORT_CSV, QStringLiteral("Write every site, passwords in clear text, to a CSV file\nExport CSV")},
+        {IDS_CSV_FILTER, QStringLiteral("CSV Files (*.csv)")},
+        {IDS_CSV_IMPORT_FAILED, QStringLiteral("Nothing was imported from %1.\n\n%2")},
+        {IDS_CSV_EXPORT_WARNING,
+         QStringLiteral("The CSV file will hold every password in clear text: anyone who can read the file can "
+                        "read them all.\n\nExport the sites anyway?")},
+        {IDS_CSV_EXPORT_FAILED, QStringLiteral("The sites could not be exported to %1.\n\n%2")},
+        {IDS_CSV_LINE_ERROR, QStringLiteral("line %1: %2")},
+        {IDS_CSV_HEADER_MISSING, QStringLiteral("the header \"%1\" is missing")},
+        {IDS_CSV_HEADER_WRONG, QStringLiteral("the header is not \"%1\"")},
+        {IDS_CSV_QUOTE_INSIDE, QStringLiteral("a quote inside a field that is not quoted")},
+        {IDS_CSV_CR_OUTSIDE_QUOTES, QStringLiteral("a carriage return outside quotes")},
+        {IDS_CSV_QUOTE_NOT_CLOSED, QStringLiteral("a quoted field is not closed")},
+        {IDS_CSV_TEXT_AFTER_QUOTE, QStringLiteral("text after the closing quote of a field")},
+        // %1 is "1 field" or "4 fields".
+        {IDS_CSV_FIELD_COUNT, QStringLiteral("%1 where %2 are expected")},
+        {IDS_CSV_NUL_IN_FIELD, QStringLiteral("a NUL byte inside a field")},
+        {IDS_CSV_SITE_EMPTY, QStringLiteral("the site name is empty")},
+        {IDS_SITE_NAME_CONTROL, QStringLiteral("the site name holds a control character (line break, tab or other)")},
+        {IDS_BACKUP_FAILED,
+         QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
+        {IDS_BACKUP_NOT_KEPT,
+         QStringLiteral("The file was saved in place, but its previous version could not be kept as %1.\n\n%2")},
     };
     return table;
 }

@@ -14,6 +14,7 @@
 #include "ui/platform/Printers.h"
 #include "ui/platform/ScreenLockWatch.h"
 #include "ui/tools/FindSiteDlg.h"
+#include "ui/tools/SiteCsvCommands.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QApplication>
@@ -80,6 +81,7 @@ void CLockwardenApp::CreateTemplate() {
             [this] { m_pMainFrame->ActivateFrame(); });
     m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
+    m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
     RegisterCommands();
 }
 
@@ -102,6 +104,7 @@ void CLockwardenApp::RegisterCommands() {
     router.Register(
         ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
+    m_pSiteCsv->RegisterCommands(router);
 
     m_pMainFrame->RegisterCommands();
 

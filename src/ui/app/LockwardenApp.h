@@ -12,6 +12,7 @@
 
 class CCommandRouter;
 class CFindSiteCommand;
+class CSiteCsvCommands;
 class CLockwardenDoc;
 class CMainFrame;
 class CProfileStore;
@@ -84,6 +85,7 @@ private:
     CAppPrinter m_printer;
     CSitePrinter* m_pSitePrinter = nullptr;  // the view's child
     CFindSiteCommand* m_pFindSite = nullptr; // the view's child
+    CSiteCsvCommands* m_pSiteCsv = nullptr;  // the view's child
     std::unique_ptr<CTermSignal> m_pTermSignal;
     bool m_bExited = false;
 };

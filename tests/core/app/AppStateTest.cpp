@@ -36,10 +36,10 @@ protected:
         state.WriteSettings(store);
     }
 
-    // The six integer settings in the order they are stored.
+    // The seven integer settings in the order they are stored.
     static std::vector<int> IntegersOf(const CAppState& state) {
-        return {state.m_bMixedCase, state.m_bNumbers, state.m_bPunctuation,
-                state.m_bOpenMRU,   state.m_nLength,  state.m_bHidePswd};
+        return {state.m_bMixedCase, state.m_bNumbers,  state.m_bPunctuation, state.m_bOpenMRU,
+                state.m_nLength,    state.m_bHidePswd, state.m_bBackupOnSave};
     }
 
     CAppState ReadBack() const {
@@ -59,7 +59,7 @@ TEST_F(AppStateTest, TheStoreLivesInTheConfigFolderUnderCompanyAndApplication) {
 
 TEST_F(AppStateTest, WithNoFileEverySettingHasItsDefault) {
     const CAppState state = ReadBack();
-    EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1}));
+    EXPECT_EQ(IntegersOf(state), (std::vector<int>{1, 1, 1, 0, 8, 1, 1}));
     // The lock: never on idle time, as the program never locked; on a locked screen, yes.
     EXPECT_EQ(state.m_nLockMinutes, 0);
     EXPECT_EQ(state.m_bLockOnScreenLock, 1);
@@ -76,6 +76,7 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     state.m_bOpenMRU = 1;
     state.m_nLength = 31;
     state.m_bHidePswd = 0;
+    state.m_bBackupOnSave = 0;
     state.m_strSiteName = "My Bank";
     state.m_strFind = "ban";
     state.m_strBreachList = "/data/pwned-passwords-sha1-ordered-by-hash.txt";
@@ -85,7 +86,7 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     const CAppState back = ReadBack();
     EXPECT_EQ(back.m_nLockMinutes, 15);
     EXPECT_EQ(back.m_bLockOnScreenLock, 0);
-    EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0}));
+    EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0, 0}));
     EXPECT_EQ(back.m_strSiteName, "My Bank");
     EXPECT_EQ(back.m_strFind, "ban");
     EXPECT_EQ(back.m_strBreachList, "/data/pwned-passwords-sha1-ordered-by-hash.txt");
@@ -98,8 +99,8 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     QStringList keys = raw.childKeys();
     keys.sort();
     EXPECT_EQ(keys.join(QLatin1Char(' ')),
-              QStringLiteral("bHidePswd bLockOnScreenLock bMixedCase bNumbers bOpenMRU bPuncuation nLength "
-                             "nLockMinutes strBreachList strFind strSiteName"));
+              QStringLiteral("bBackupOnSave bHidePswd bLockOnScreenLock bMixedCase bNumbers bOpenMRU bPuncuation "
+                             "nLength nLockMinutes strBreachList strFind strSiteName"));
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
@@ -141,7 +142,7 @@ TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(raw.childKeys().size(), 12) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.childKeys().size(), 13) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }
@@ -157,7 +158,7 @@ TEST_F(AppStateTest, AFlagKeepsTheIntegerItHolds) {
 
 TEST_F(AppStateTest, AnUnreadableIntegerGivesTheDefault) {
     WriteFileText("[settings]\nnLength=abc\nbMixedCase=\nbNumbers=1.5\nbHidePswd=99999999999\nbPuncuation= 0 \n");
-    EXPECT_EQ(IntegersOf(ReadBack()), (std::vector<int>{1, 1, 0, 0, 8, 1}));
+    EXPECT_EQ(IntegersOf(ReadBack()), (std::vector<int>{1, 1, 0, 0, 8, 1, 1}));
 }
 
 TEST_F(AppStateTest, TextsComeBackAsTheyWentIn) {

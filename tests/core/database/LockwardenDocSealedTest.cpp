@@ -400,3 +400,45 @@ TEST(LockwardenDocSealedTest, ASealedFileOpenedAfterAnotherSavesWithoutTheDiskCh
     EXPECT_TRUE(scene.doc.DoFileSave());
     EXPECT_TRUE(scene.prompts.m_shown.empty()) << scene.prompts.Messages().join(QStringLiteral(" | ")).toStdString();
 }
+
+// A save keeps the version it replaces as NAME.lwd.bak, for a classic and a sealed file alike: after a
+// password change the backup still opens with the old password, and the file with the new one. With
+// bBackupOnSave off no backup is made.
+TEST(LockwardenDocSealedTest, BackupOpensWithTheOldPasswordAfterAPasswordChange) {
+    for (const bool bSealed : {false, true}) {
+        for (const int bBackupOnSave : {1, 0}) {
+            SCOPED_TRACE(std::string(bSealed ? "sealed" : "classic") + (bBackupOnSave ? "" : ", no backup"));
+            CScene scene;
+            scene.app.m_bBackupOnSave = bBackupOnSave;
+            scene.AddSites(kSites);
+            scene.prompts.EnterPassword("old");
+            scene.prompts.EnterPassword("old");
+            if (bSealed)
+                scene.doc.OnSealFile();
+            else
+                scene.doc.OnChangeFilePassword();
+            const QString strPath = scene.Path("sites.lwd");
+            ASSERT_TRUE(scene.doc.DoSave(strPath));
+            const QByteArray oldBytes = ReadFile(strPath);
+            EXPECT_FALSE(QFile::exists(strPath + QStringLiteral(".bak")));
+
+            scene.prompts.EnterPassword("new");
+            scene.prompts.EnterPassword("new");
+            scene.doc.OnChangeFilePassword();
+            ASSERT_TRUE(scene.doc.DoFileSave());
+            EXPECT_EQ(scene.doc.GetFileKind(), bSealed ? EFileKind::sealed : EFileKind::classic);
+
+            if (!bBackupOnSave) {
+                EXPECT_FALSE(QFile::exists(strPath + QStringLiteral(".bak")));
+                continue;
+            }
+            EXPECT_EQ(ReadFile(strPath + QStringLiteral(".bak")), oldBytes);
+            CScene backup;
+            ASSERT_TRUE(backup.Open(strPath + QStringLiteral(".bak"), "old"));
+            EXPECT_EQ(FieldsOf(backup.doc.m_sites), kSites);
+            CScene current;
+            ASSERT_TRUE(current.Open(strPath, "new"));
+            EXPECT_EQ(FieldsOf(current.doc.m_sites), kSites);
+        }
+    }
+}

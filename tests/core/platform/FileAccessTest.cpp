@@ -42,7 +42,7 @@ struct CSaveResult {
 // Saves bytes to strPath from a child process. As root the child becomes nobody, with extraGroup (when
 // not 0) as its one supplementary group; otherwise it stays who it is. before runs in the child first.
 CSaveResult SaveAsUser(const QString& strPath, const QByteArray& bytes, gid_t extraGroup,
-                       const std::function<void()>& before = {}) {
+                       const std::function<void()>& before = {}, bool bKeepBackup = false) {
     int fds[2];
     if (::pipe(fds) != 0)
         return {};
@@ -58,8 +58,8 @@ CSaveResult SaveAsUser(const QString& strPath, const QByteArray& bytes, gid_t ex
         if (before)
             before();
         QString strError;
-        const bool bSaved =
-            FileAccess::SaveFileAtomically(strPath, std::string_view(bytes.constData(), bytes.size()), strError);
+        const bool bSaved = FileAccess::SaveFileAtomically(strPath, std::string_view(bytes.constData(), bytes.size()),
+                                                           strError, bKeepBackup);
         const QByteArray error = strError.toUtf8();
         [[maybe_unused]] const ssize_t n = ::write(fds[1], error.constData(), static_cast<std::size_t>(error.size()));
         ::_exit(bSaved ? 0 : 1);
@@ -138,6 +138,149 @@ TEST_F(FileAccessTest, FolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
         EXPECT_EQ(now.st_gid, old.st_gid);
         EXPECT_EQ(now.st_mode & 07777, 0666u);
         EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+    }
+}
+
+// The replaced version stays as NAME.lwd.bak, owner-only: a hard link to an owner-only file, a copy of any
+// other (a link would share its mode), the file itself keeping its own mode. The next save replaces it;
+// no temporary file is left, and without the backup none is made.
+TEST_F(FileAccessTest, BackupKeepsTheReplacedVersionOwnerOnly) {
+    const QString strBak = m_strPath + QStringLiteral(".bak");
+    for (const unsigned nMode : {0600u, 0644u, 0660u}) {
+        SCOPED_TRACE(nMode);
+        QFile::remove(strBak);
+        MakeFile("first", nMode);
+        const struct stat first = Stat();
+        QString strError;
+        ASSERT_TRUE(FileAccess::SaveFileAtomically(m_strPath, "second", strError, true)) << strError.toStdString();
+        EXPECT_EQ(ReadFile(m_strPath), QByteArray("second"));
+        EXPECT_EQ(Stat().st_mode, S_IFREG | nMode);
+        EXPECT_EQ(ReadFile(strBak), QByteArray("first"));
+        struct stat bak {};
+        ASSERT_EQ(::stat(Native(strBak).constData(), &bak), 0);
+        EXPECT_EQ(bak.st_mode, S_IFREG | 0600u);
+        EXPECT_EQ(bak.st_ino == first.st_ino, nMode == 0600u);
+        EXPECT_EQ(bak.st_nlink, 1u);
+
+        ASSERT_TRUE(FileAccess::SaveFileAtomically(m_strPath, "third", strError, true)) << strError.toStdString();
+        EXPECT_EQ(ReadFile(m_strPath), QByteArray("third"));
+        EXPECT_EQ(ReadFile(strBak), QByteArray("second"));
+        ASSERT_EQ(::stat(Native(strBak).constData(), &bak), 0);
+        EXPECT_EQ(bak.st_mode, S_IFREG | 0600u);
+        EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
+    }
+    QFile::remove(strBak);
+    QString strError;
+    ASSERT_TRUE(FileAccess::SaveFileAtomically(m_strPath, "fourth", strError, false));
+    EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+    // A new file has no earlier version to keep.
+    const QString strNew = m_strShared + QStringLiteral("/new.lwd");
+    ASSERT_TRUE(FileAccess::SaveFileAtomically(strNew, "new", strError, true));
+    EXPECT_EQ(Entries(), (QStringList{QStringLiteral("new.lwd"), QStringLiteral("sites.lwd")}));
+}
+
+// A save that fails, for whatever reason and at whatever step, leaves the file and its backup exactly as
+// they were, and nothing beside them.
+TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
+    const QString strBak = m_strPath + QStringLiteral(".bak");
+    const QByteArray kBig(64 * 1024, 'B');
+    const auto limitFileSize = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    struct Case {
+        const char* pszName;
+        QByteArray old;
+        QByteArray fresh;
+        unsigned nFolderMode;
+        bool bLock;
+        std::function<void()> before;
+        QString strError;
+    };
+    const QString strNotKept =
+        QStringLiteral("The file was not replaced: its previous version could not be kept as sites.lwd.bak.\n\n%1");
+    const Case cases[] = {
+        {"the new version does not fit", "old", kBig, 0777, false, limitFileSize, QStringLiteral("File too large")},
+        {"the backup's copy does not fit", kBig, "new", 0777, false, limitFileSize,
+         strNotKept.arg(QStringLiteral("File too large"))},
+        {"a reader holds the file",
+         "old",
+         "new",
+         0777,
+         true,
+         {},
+         QStringLiteral("Another program is reading the file")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+        {
+            QFile bak(strBak);
+            ASSERT_TRUE(bak.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            bak.write("the backup before");
+        }
+        ASSERT_EQ(::chmod(Native(strBak).constData(), 0600), 0);
+        MakeFile(c.old, 0666);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), c.nFolderMode), 0);
+        const int fd = c.bLock ? ::open(Native(m_strPath).constData(), O_RDONLY | O_CLOEXEC) : -1;
+        if (c.bLock) {
+            ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+        }
+
+        const CSaveResult result = SaveAsUser(m_strPath, c.fresh, 0, c.before, true);
+        if (fd >= 0)
+            ::close(fd);
+
+        ASSERT_TRUE(result.bRan);
+        EXPECT_FALSE(result.bSaved);
+        EXPECT_EQ(result.strError, c.strError);
+        EXPECT_EQ(ReadFile(m_strPath), c.old);
+        EXPECT_EQ(ReadFile(strBak), QByteArray("the backup before"));
+        EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
+    }
+}
+
+// A folder that refuses new files still gets its file written in place. A backup already there (the
+// saver's) takes the old version in place, owner-only; without one the save says the old version is gone.
+TEST_F(FileAccessTest, FolderThatRefusesNewFilesKeepsTheBackupInPlaceOrSaysSo) {
+    const QString strBak = m_strPath + QStringLiteral(".bak");
+    for (const bool bBackupThere : {true, false}) {
+        SCOPED_TRACE(bBackupThere ? "a backup there" : "no backup");
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+        QFile::remove(strBak);
+        if (bBackupThere) {
+            QFile bak(strBak);
+            ASSERT_TRUE(bak.open(QIODevice::WriteOnly));
+            bak.write("a much longer backup from before");
+            bak.close();
+            ASSERT_EQ(::chmod(Native(strBak).constData(), 0644), 0);
+            if (::geteuid() == 0) {
+                ASSERT_EQ(::chown(Native(strBak).constData(), kNobody, kNoGroup), 0);
+            }
+        }
+        MakeFile("old", 0666);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
+
+        const CSaveResult result = SaveAsUser(m_strPath, "new", 0, {}, true);
+
+        ASSERT_TRUE(result.bRan);
+        EXPECT_TRUE(result.bSaved) << result.strError.toStdString();
+        EXPECT_EQ(ReadFile(m_strPath), QByteArray("new"));
+        if (bBackupThere) {
+            EXPECT_EQ(result.strError, QString());
+            EXPECT_EQ(ReadFile(strBak), QByteArray("old"));
+            struct stat bak {};
+            ASSERT_EQ(::stat(Native(strBak).constData(), &bak), 0);
+            EXPECT_EQ(bak.st_mode, S_IFREG | 0600u);
+            EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
+        } else {
+            EXPECT_EQ(result.strError, QStringLiteral("The file was saved in place, but its previous version could "
+                                                      "not be kept as sites.lwd.bak.\n\nPermission denied"));
+            EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+        }
     }
 }
 

@@ -1,12 +1,24 @@
-#include "cli/Csv.h"
+#include "core/tools/SiteCsv.h"
 
-#include "cli/SiteName.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/FileAccess.h"
+#include "core/platform/LastError.h"
+#include "core/platform/SecureWipe.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/tools/SiteName.h"
 
 #include <QByteArrayAlgorithms>
 
-namespace Csv {
+#include <memory>
+
+namespace SiteCsv {
 
 namespace {
+
+std::string Reason(int nID) {
+    return LoadString(nID).toStdString();
+}
 
 void AppendField(std::string& strOut, std::string_view field) {
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -69,11 +81,11 @@ private:
             for (; !AtEnd() && m_text[m_nPos] != ',' && !IsLineEnd(m_nPos); ++m_nPos) {
                 const char c = m_text[m_nPos];
                 if (c == '"') {
-                    strError = "a quote inside a field that is not quoted";
+                    strError = Reason(IDS_CSV_QUOTE_INSIDE);
                     return false;
                 }
                 if (c == '\r') {
-                    strError = "a carriage return outside quotes";
+                    strError = Reason(IDS_CSV_CR_OUTSIDE_QUOTES);
                     return false;
                 }
                 strField += c;
@@ -83,7 +95,7 @@ private:
         ++m_nPos; // the opening quote
         for (;;) {
             if (AtEnd()) {
-                strError = "a quoted field is not closed";
+                strError = Reason(IDS_CSV_QUOTE_NOT_CLOSED);
                 return false;
             }
             const char c = m_text[m_nPos++];
@@ -97,7 +109,7 @@ private:
             strField += c;
         }
         if (!AtEnd() && m_text[m_nPos] != ',' && !IsLineEnd(m_nPos)) {
-            strError = "text after the closing quote of a field";
+            strError = Reason(IDS_CSV_TEXT_AFTER_QUOTE);
             return false;
         }
         return true;
@@ -123,6 +135,11 @@ void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCou
     strOut += "\r\n";
 }
 
+void AppendSite(std::string& strOut, const CSiteInfo& site) {
+    AppendRow(strOut, std::array<std::string_view, kFieldCount>{site.m_strSite, site.m_strURL, site.m_strUser,
+                                                                site.m_strPswd, site.m_strNotes});
+}
+
 bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError) {
     rows.clear();
     // Spreadsheets mark their UTF-8 with a byte-order mark.
@@ -132,7 +149,7 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
     std::vector<std::string> fields;
     nErrorLine = reader.Line();
     if (reader.AtEnd()) {
-        strError = std::string("the header \"") + kHeader + "\" is missing";
+        strError = LoadString(IDS_CSV_HEADER_MISSING).arg(QLatin1String(kHeader)).toStdString();
         return false;
     }
     if (!reader.ReadRecord(fields, strError))
@@ -143,7 +160,7 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
     // Other programs write the same names in capitals.
     if (fields.size() != kFieldCount ||
         qstrnicmp(strHeader.data(), static_cast<qsizetype>(strHeader.size()), kHeader) != 0) {
-        strError = std::string("the header is not \"") + kHeader + "\"";
+        strError = LoadString(IDS_CSV_HEADER_WRONG).arg(QLatin1String(kHeader)).toStdString();
         return false;
     }
     while (!reader.AtTrailingEmptyLines()) {
@@ -151,24 +168,25 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
         if (!reader.ReadRecord(fields, strError))
             return false;
         if (fields.size() != kFieldCount) {
-            strError = std::to_string(fields.size()) + (fields.size() == 1 ? " field" : " fields") + " where " +
-                       std::to_string(kFieldCount) + " are expected";
+            const QString strFields =
+                QString::number(fields.size()) + QLatin1String(fields.size() == 1 ? " field" : " fields");
+            strError = LoadString(IDS_CSV_FIELD_COUNT).arg(strFields).arg(kFieldCount).toStdString();
             return false;
         }
         Row row;
         for (std::size_t i = 0; i < kFieldCount; ++i) {
             if (fields[i].find('\0') != std::string::npos) {
-                strError = "a NUL byte inside a field";
+                strError = Reason(IDS_CSV_NUL_IN_FIELD);
                 return false;
             }
             row[i] = std::move(fields[i]);
         }
         if (row[0].empty()) {
-            strError = "the site name is empty";
+            strError = Reason(IDS_CSV_SITE_EMPTY);
             return false;
         }
         if (HasControlCharacter(row[0])) {
-            strError = kControlCharacterInName;
+            strError = Reason(IDS_SITE_NAME_CONTROL);
             return false;
         }
         rows.push_back(std::move(row));
@@ -176,4 +194,41 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
     return true;
 }
 
-} // namespace Csv
+QString LineErrorText(std::size_t nLine, const std::string& strError) {
+    return LoadString(IDS_CSV_LINE_ERROR).arg(nLine).arg(QString::fromStdString(strError));
+}
+
+bool ReadFile(const QString& strPath, std::vector<Row>& rows, QString& strError) {
+    std::string strCsv;
+    const CWipeOnExit wipe({&strCsv});
+    int nErr = 0;
+    if (!FileAccess::ReadRegularFile(strPath, strCsv, nErr)) {
+        strError = GetLastErrorText(nErr);
+        return false;
+    }
+    std::size_t nLine = 0;
+    std::string strReason;
+    if (!Parse(strCsv, rows, nLine, strReason)) {
+        WipeRows(rows);
+        strError = LineErrorText(nLine, strReason);
+        return false;
+    }
+    return true;
+}
+
+void WipeRows(std::vector<Row>& rows) {
+    for (Row& row : rows)
+        for (std::string& str : row)
+            WipeString(str);
+    rows.clear();
+}
+
+void AddSites(CLockwardenDoc& doc, std::vector<Row>& rows) {
+    for (Row& row : rows)
+        doc.AddSite(std::make_unique<CSiteInfo>(std::move(row[0]), std::move(row[1]), std::move(row[2]),
+                                                std::move(row[3]), std::move(row[4])));
+    // A short field was copied out of its string, not moved: its bytes are still there.
+    WipeRows(rows);
+}
+
+} // namespace SiteCsv

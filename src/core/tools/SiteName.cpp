@@ -1,4 +1,4 @@
-#include "cli/SiteName.h"
+#include "core/tools/SiteName.h"
 
 bool HasControlCharacter(std::string_view strName) {
     for (std::size_t i = 0; i < strName.size(); ++i) {

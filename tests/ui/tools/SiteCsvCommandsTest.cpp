@@ -1,0 +1,219 @@
+#include "ScriptedWndPrompts.h"
+
+#include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/platform/SecretClipboard.h"
+#include "ui/tools/SiteCsvCommands.h"
+#include "ui/view/LockwardenView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using Fields = std::array<std::string, 5>;
+
+// A shown view on a document of sites, with the CSV commands over them and scripted prompts.
+struct CCsvScene {
+    CAppState app;
+    CScriptedWndPrompts prompts;
+    CLockwardenDoc doc{app, prompts};
+    CSecretClipboard clipboard;
+    CLockwardenView view{doc, app, prompts, clipboard};
+    CSiteCsvCommands csv{view, doc, prompts};
+    QTemporaryDir dir;
+
+    explicit CCsvScene(const std::vector<Fields>& sites) {
+        for (const Fields& f : sites)
+            doc.AddSite(std::make_unique<CSiteInfo>(f[0], f[1], f[2], f[3], f[4]));
+        doc.SetTitle(QStringLiteral("vault.lwd"));
+        doc.SetModifiedFlag(false);
+        view.show();
+        view.OnInitialUpdate();
+    }
+    QString Path(const char* pszName) const { return dir.filePath(QString::fromLatin1(pszName)); }
+    std::vector<Fields> Sites() const {
+        std::vector<Fields> sites;
+        for (const auto& p : doc.m_sites)
+            sites.push_back({p->m_strSite, p->m_strURL, p->m_strUser, p->m_strPswd, p->m_strNotes});
+        return sites;
+    }
+};
+
+void WriteFile(const QString& strPath, const QByteArray& bytes) {
+    QFile file(strPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& strPath) {
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+unsigned ModeOf(const QString& strPath) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(strPath).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+const Fields kAlpha = {"alpha", "https://alpha.example", "ann", "a-pass", ""};
+
+} // namespace
+
+// Import adds every row after the sites there, through the document: it is modified and the list shows them.
+TEST(SiteCsvCommands, ImportAddsEveryRowAndMarksTheDocumentModified) {
+    CCsvScene scene({kAlpha});
+    const QString strCsv = scene.Path("in.csv");
+    WriteFile(strCsv, "Site,URL,User,Password,Notes\r\nbeta,,bob,\"b,\"\"pass\"\"\",\"two\r\nlines\"\nalpha,,,x,\n");
+    scene.prompts.ChooseFile(strCsv);
+
+    scene.csv.OnImportCsv();
+
+    EXPECT_EQ(scene.prompts.m_shown.front().strText, QStringLiteral("open:"));
+    EXPECT_EQ(scene.prompts.Messages(), QStringList());
+    EXPECT_EQ(
+        scene.Sites(),
+        (std::vector<Fields>{kAlpha, {"beta", "", "bob", "b,\"pass\"", "two\r\nlines"}, {"alpha", "", "", "x", ""}}));
+    EXPECT_TRUE(scene.doc.IsModified());
+    EXPECT_EQ(scene.view.SiteList()->count(), 3);
+}
+
+// A wrong line, or a file that cannot be read, adds nothing: the message names the file and gives the line
+// and the reason the companion gives.
+TEST(SiteCsvCommands, ImportWithAnErrorAddsNothing) {
+    struct Case {
+        const char* pszName;
+        QByteArray csv; // empty: no file
+        QString strReason;
+    };
+    const Case cases[] = {
+        {"a short row", "site,url,user,password,notes\r\nbeta,,,b,\r\ngamma,,,\r\n",
+         QStringLiteral("line 3: 4 fields where 5 are expected")},
+        {"an empty site name", "site,url,user,password,notes\r\n,,,b,\r\n",
+         QStringLiteral("line 2: the site name is empty")},
+        {"a tab in a site name", "site,url,user,password,notes\r\nbe\tta,,,b,\r\n",
+         QStringLiteral("line 2: the site name holds a control character (line break, tab or other)")},
+        {"another header", "name,url,user,password,notes\r\n",
+         QStringLiteral("line 1: the header is not \"site,url,user,password,notes\"")},
+        {"no file", {}, QStringLiteral("No such file or directory")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CCsvScene scene({kAlpha});
+        const QString strCsv = scene.Path("in.csv");
+        if (!c.csv.isEmpty())
+            WriteFile(strCsv, c.csv);
+        scene.prompts.ChooseFile(strCsv);
+
+        scene.csv.OnImportCsv();
+
+        ASSERT_EQ(scene.prompts.MessageBoxes().size(), 1u);
+        EXPECT_EQ(scene.prompts.MessageBoxes()[0],
+                  (CScriptedPrompts::Shown{QStringLiteral("Nothing was imported from ") + strCsv +
+                                               QStringLiteral(".\n\n") + c.strReason,
+                                           MB_ICONEXCLAMATION | MB_OK}));
+        EXPECT_EQ(scene.Sites(), std::vector<Fields>{kAlpha});
+        EXPECT_FALSE(scene.doc.IsModified());
+    }
+}
+
+// Export asks first, No by default; then writes the sites as the companion does, owner-only, also over a
+// file others could read. A file that cannot be made is said so.
+TEST(SiteCsvCommands, ExportWarnsWithNoAsDefaultAndWritesTheFileOwnerOnly) {
+    CCsvScene scene({kAlpha, {"beta", "", "bob", "b,\"pass\"", "two\r\nlines"}});
+    const QString kWarning = QStringLiteral("The CSV file will hold every password in clear text: anyone who can "
+                                            "read the file can read them all.\n\nExport the sites anyway?");
+    const QString strCsv = scene.Path("out.csv");
+    scene.prompts.ChooseFile(strCsv);
+
+    scene.csv.OnExportCsv(); // Enter on the warning: its default, No; the file chosen stays for the next
+    ASSERT_EQ(scene.prompts.m_shown.size(), 1u);
+    EXPECT_EQ(scene.prompts.m_shown[0],
+              (CScriptedPrompts::Shown{kWarning, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2}));
+    EXPECT_FALSE(QFile::exists(strCsv));
+
+    const QByteArray kExpected = "site,url,user,password,notes\r\n"
+                                 "alpha,https://alpha.example,ann,a-pass,\r\n"
+                                 "beta,,bob,\"b,\"\"pass\"\"\",\"two\r\nlines\"\r\n";
+    WriteFile(strCsv, "old contents");
+    ASSERT_EQ(::chmod(QFile::encodeName(strCsv).constData(), 0644), 0);
+    for (const bool bExisting : {true, false}) {
+        SCOPED_TRACE(bExisting ? "over a file others may read" : "a new file");
+        if (!bExisting) {
+            QFile::remove(strCsv);
+            scene.prompts.ChooseFile(strCsv);
+        }
+        scene.prompts.m_shown.clear();
+        scene.prompts.AnswerMessage(IDYES);
+        scene.csv.OnExportCsv();
+        ASSERT_EQ(scene.prompts.m_shown.size(), 2u);
+        EXPECT_EQ(scene.prompts.m_shown[1].strText, QStringLiteral("save:vault.csv"));
+        EXPECT_EQ(scene.prompts.Messages(), QStringList{kWarning})
+            << scene.prompts.Messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(ReadFile(strCsv), kExpected);
+        EXPECT_EQ(ModeOf(strCsv), S_IFREG | 0600u);
+    }
+    EXPECT_FALSE(scene.doc.IsModified());
+
+    const QString strNoFolder = scene.Path("missing/out.csv");
+    scene.prompts.ChooseFile(strNoFolder);
+    scene.prompts.m_shown.clear();
+    scene.prompts.AnswerMessage(IDYES);
+    scene.csv.OnExportCsv();
+    EXPECT_EQ(scene.prompts.Messages(),
+              (QStringList{kWarning, QStringLiteral("The sites could not be exported to ") + strNoFolder +
+                                         QStringLiteral(".\n\nNo such file or directory")}));
+}
+
+// Import while browsing, and on the blank form of an empty database, which then shows the first site
+// imported; Export while browsing with sites. Neither in other data entry, where the site on the form is
+// not in the document yet.
+TEST(SiteCsvCommands, EnabledWhileBrowsingAndOnAnEmptyDatabase) {
+    CCsvScene scene({kAlpha});
+    CCommandRouter router;
+    scene.view.RegisterCommands(router);
+    scene.csv.RegisterCommands(router);
+    QAction* pImport = router.Action(ID_FILE_IMPORT_CSV);
+    QAction* pExport = router.Action(ID_FILE_EXPORT_CSV);
+    router.UpdateCommands();
+    EXPECT_TRUE(pImport->isEnabled());
+    EXPECT_TRUE(pExport->isEnabled());
+    EXPECT_EQ(pImport->statusTip(), QStringLiteral("Add the sites of a CSV file to this database"));
+    EXPECT_EQ(pExport->statusTip(), QStringLiteral("Write every site, passwords in clear text, to a CSV file"));
+
+    scene.view.OnSiteAdd();
+    router.UpdateCommands();
+    EXPECT_FALSE(pImport->isEnabled());
+    EXPECT_FALSE(pExport->isEnabled());
+
+    CCsvScene empty({});
+    CCommandRouter emptyRouter;
+    empty.view.RegisterCommands(emptyRouter);
+    empty.csv.RegisterCommands(emptyRouter);
+    emptyRouter.UpdateCommands();
+    ASSERT_TRUE(empty.view.IsDataEntry());
+    EXPECT_TRUE(emptyRouter.Action(ID_FILE_IMPORT_CSV)->isEnabled());
+    EXPECT_FALSE(emptyRouter.Action(ID_FILE_EXPORT_CSV)->isEnabled());
+    const QString strCsv = empty.Path("in.csv");
+    WriteFile(strCsv, "site,url,user,password,notes\r\nbeta,,,b,\r\n");
+    empty.prompts.ChooseFile(strCsv);
+    emptyRouter.Action(ID_FILE_IMPORT_CSV)->trigger();
+    EXPECT_EQ(empty.Sites(), (std::vector<Fields>{{"beta", "", "", "b", ""}}));
+    EXPECT_TRUE(empty.view.IsBrowsing());
+    ASSERT_NE(empty.view.CurrentSite(), nullptr);
+    EXPECT_EQ(empty.view.CurrentSite()->m_strSite, "beta");
+    EXPECT_TRUE(emptyRouter.Action(ID_FILE_EXPORT_CSV)->isEnabled());
+}
