@@ -34,8 +34,7 @@ CMergePlan PlanMerge(const CSiteArray& mine, const CSiteArray& other) {
     for (const auto& pSite : other) {
         const std::string strKey = SiteSortKey(pSite->m_strSite);
         std::vector<const CSiteInfo*>& namesakes = byName[strKey];
-        if (std::any_of(namesakes.begin(), namesakes.end(),
-                        [&](const CSiteInfo* p) { return SameFields(*p, *pSite); }))
+        if (std::any_of(namesakes.begin(), namesakes.end(), [&](const CSiteInfo* p) { return SameFields(*p, *pSite); }))
             continue;
         if (mineCount[strKey] != 0) {
             if (std::find(conflictKeys.begin(), conflictKeys.end(), strKey) == conflictKeys.end()) {

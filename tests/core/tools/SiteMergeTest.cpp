@@ -1,6 +1,7 @@
 // The merge rule by content, and merging real files (classic and sealed) into the document through the
 // program's own open, including the save that finds its file changed on disk.
 
+#include "core/tools/SiteMerge.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
@@ -8,7 +9,6 @@
 #include "core/database/LockwardenDoc.h"
 #include "core/framework/DocTemplate.h"
 #include "core/resources/Resource.h"
-#include "core/tools/SiteMerge.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -49,8 +49,11 @@ TEST(SiteMergeTest, AddsWhatIsMissingKeepsBothVersionsOfAConflictAndCountsEqualS
          {kBankNewPassword, kBankLowerCase, kBank, kBankLowerCase},
          {kBankLowerCase},
          {"bank"}},
-        {"duplicates within the other file alone are no conflict", {kMail}, {kShop, kShop, kBank, kBankNewPassword},
-         {kShop, kBank, kBankNewPassword}, {}},
+        {"duplicates within the other file alone are no conflict",
+         {kMail},
+         {kShop, kShop, kBank, kBankNewPassword},
+         {kShop, kBank, kBankNewPassword},
+         {}},
         {"into an empty document", {}, {kMail, kBank}, {kMail, kBank}, {}},
         {"from an empty file", {kMail}, {}, {}, {}},
     };
@@ -131,8 +134,7 @@ TEST(SiteMergeTest, MergesClassicIntoSealedAndBackWithTheOtherFilesOwnPasswordAn
         EXPECT_EQ(result.nAdded, 2u);
         EXPECT_EQ(result.added, (std::vector<std::string>{"Bank", "Shop"}));
         EXPECT_EQ(result.conflicts, (std::vector<std::string>{"Bank"}));
-        EXPECT_EQ(FieldsOf(scene.doc.m_sites),
-                  (std::vector<SiteFields>{kBank, kMail, kBankNewPassword, kShop}));
+        EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{kBank, kMail, kBankNewPassword, kShop}));
         EXPECT_TRUE(scene.doc.IsModified());
         EXPECT_EQ(scene.doc.IsSealed(), bMineSealed);
         EXPECT_EQ(scene.doc.GetFilePassword(), "mine-pw");
