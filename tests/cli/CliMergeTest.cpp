@@ -1,7 +1,9 @@
 // lockwarden-cli merge: two files of one person, edited on two machines, brought together by one command
 // that loses nothing and never writes the other file.
 #include "CliRun.h"
+#include "EnvOverride.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 namespace {
@@ -60,6 +62,48 @@ TEST(CliMergeTest, MergeAddsWhatTheFileLacksKeepsBothVersionsOfAConflictAndDryRu
         EXPECT_EQ(again.out, "0 added, 0 in conflict\n");
         EXPECT_EQ(ReadFile(strMine), mineMerged);
     }
+}
+
+TEST(CliMergeTest, ConflictsMergesEveryCopyBesideTheFileSavesItAndOnlyThenTrashesTheCopies) {
+    QTemporaryDir dir;
+    QTemporaryDir data;
+    const CEnvOverride xdg("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QString strMine = dir.filePath(Q("mine.lwd"));
+    const QString strDropbox = Q("mine (laptop's conflicted copy 2026-12-10).lwd");
+    const QString strSyncthing = Q("mine.sync-conflict-20261210-231500-ABCDEF7.lwd");
+    const QString strLookAlike = Q("mine (copy).lwd");
+    MakeDatabase(strMine, "pw", false, {{"Bank", "b-1"}, {"Mail", "m-1"}});
+    // The Dropbox copy was saved under another password; the Syncthing copy under the file's own.
+    MakeDatabase(dir.filePath(strDropbox), "other-pw", true, {{"Bank", "b-1"}, {"Shop", "s-1"}});
+    MakeDatabase(dir.filePath(strSyncthing), "pw", false, {{"Bank", "b-2"}, {"Mail", "m-1"}});
+    MakeDatabase(dir.filePath(strLookAlike), "pw", false, {{"Stray", "x"}});
+    const QByteArray mineBefore = ReadFile(strMine);
+
+    const CCliResult dry = RunCli({Q("merge"), strMine, Q("--conflicts"), Q("--dry-run")}, "pw\nother-pw\n");
+    EXPECT_EQ(dry.nExit, 0) << dry.err.constData();
+    EXPECT_EQ(dry.out, "added: Shop\nadded: Bank\nconflict: Bank\n2 conflict copies, 2 added, 1 in conflict; nothing "
+                       "was written\n");
+    EXPECT_EQ(ReadFile(strMine), mineBefore);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4);
+
+    const CCliResult merged = RunCli({Q("merge"), strMine, Q("--conflicts")}, "pw\nother-pw\n");
+    EXPECT_EQ(merged.nExit, 0) << merged.err.constData();
+    EXPECT_EQ(merged.out,
+              QByteArray("added: Shop\nadded: Bank\nconflict: Bank\n2 conflict copies, 2 added, 1 in conflict\n") +
+                  "trashed: " + QFile::encodeName(dir.filePath(strDropbox)) +
+                  "\ntrashed: " + QFile::encodeName(dir.filePath(strSyncthing)) + "\n");
+    EXPECT_EQ(RunCli({Q("list"), strMine}, "pw\n").out, "Bank\nBank\nMail\nShop\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{strLookAlike, Q("mine.lwd")}));
+    EXPECT_EQ(QDir(data.filePath(Q("Trash/files"))).entryList(QDir::Files), (QStringList{strDropbox, strSyncthing}));
+
+    // With no copies left it says so and writes nothing.
+    const QByteArray mineMerged = ReadFile(strMine);
+    const CCliResult none = RunCli({Q("merge"), strMine, Q("--conflicts")}, "pw\n");
+    EXPECT_EQ(none.nExit, 0);
+    EXPECT_EQ(none.out, "0 conflict copies, 0 added, 0 in conflict\n");
+    EXPECT_EQ(ReadFile(strMine), mineMerged);
+    EXPECT_EQ(RunCli({Q("merge"), strMine, strMine, Q("--conflicts")}).err.left(49),
+              "lockwarden-cli: merge --conflicts takes 1 argumen");
 }
 
 } // namespace

@@ -33,8 +33,7 @@ bool MoveToTrash(const QString& strPath, int& nError) {
         // The info file is made first and exclusively: it claims the name in the trash.
         const QString strName = info.fileName();
         for (int n = 1; n < 1000 && !bTrashed; ++n) {
-            const QString strTrashName =
-                n == 1 ? strName : QStringLiteral("%1.%2").arg(strName).arg(n);
+            const QString strTrashName = n == 1 ? strName : QStringLiteral("%1.%2").arg(strName).arg(n);
             const QString strInfo = strTrash + QStringLiteral("/info/") + strTrashName + QStringLiteral(".trashinfo");
             const QByteArray infoPath = QFile::encodeName(strInfo);
             const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

@@ -9,10 +9,9 @@ bool IsConflictCopyName(const QString& strFileName, const QString& strCandidate)
     const qsizetype nDot = strFileName.lastIndexOf(QLatin1Char('.'));
     const QString strBase = nDot > 0 ? strFileName.left(nDot) : strFileName;
     const QString strExt = nDot > 0 ? strFileName.mid(nDot) : QString();
-    const QString strMarks = QStringLiteral(
-        R"((?:\.sync-conflict-\d{8}-\d{6}-[A-Z0-9]{7})"
-        R"(| \(conflicted copy (?:[^()/]+ )?\d{4}-\d{2}-\d{2} \d{6}\))"
-        R"(| \([^()/]+'s conflicted copy \d{4}-\d{2}-\d{2}(?: \(\d+\))?\)))");
+    const QString strMarks = QStringLiteral(R"((?:\.sync-conflict-\d{8}-\d{6}-[A-Z0-9]{7})"
+                                            R"(| \(conflicted copy (?:[^()/]+ )?\d{4}-\d{2}-\d{2} \d{6}\))"
+                                            R"(| \([^()/]+'s conflicted copy \d{4}-\d{2}-\d{2}(?: \(\d+\))?\)))");
     const QRegularExpression pattern(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(strBase) + strMarks + QRegularExpression::escape(strExt)));
     return pattern.match(strCandidate).hasMatch();

@@ -1,7 +1,7 @@
 // Moving a file to the freedesktop trash under a temporary XDG_DATA_HOME: the file and its info, names
 // that are already in the trash, and a file that is not there.
-#include "EnvOverride.h"
 #include "core/platform/Trash.h"
+#include "EnvOverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,8 +44,9 @@ TEST(TrashTest, MovesTheFileWithItsInfoAndKeepsAnEarlierOneOfTheSameName) {
     EXPECT_EQ(Read(strTrash + QStringLiteral("/files/") + strName), "first");
     EXPECT_EQ(Read(strTrash + QStringLiteral("/files/") + strName + QStringLiteral(".2")), "second");
     const QByteArray info = Read(strTrash + QStringLiteral("/info/") + strName + QStringLiteral(".trashinfo"));
-    const QRegularExpression shape(QStringLiteral("\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:"
-                                                  "\\d\\d:\\d\\d\n"));
+    const QRegularExpression shape(
+        QStringLiteral("\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:"
+                       "\\d\\d:\\d\\d\n"));
     const auto match = shape.match(QString::fromLatin1(info));
     ASSERT_TRUE(match.hasMatch()) << info.constData();
     EXPECT_EQ(QUrl::fromPercentEncoding(match.captured(1).toLatin1()), strPath);
