@@ -8,6 +8,7 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/app/AboutDlg.h"
+#include "ui/app/FileSync.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
@@ -75,6 +76,7 @@ void CLockwardenApp::CreateTemplate() {
             [this] { m_pMainFrame->ActivateFrame(); });
     m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
+    m_pFileSync = new CFileSync(*m_pDoc, *m_pMainFrame, m_prompts, *m_pRouter);
     RegisterCommands();
 }
 
@@ -97,6 +99,7 @@ void CLockwardenApp::RegisterCommands() {
     router.Register(
         ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
+    m_pFileSync->RegisterCommands();
 
     m_pMainFrame->RegisterCommands();
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CCommandRouter;
+class CFileSync;
 class CFindSiteCommand;
 class CLockwardenDoc;
 class CMainFrame;
@@ -67,6 +68,8 @@ public:
     std::unique_ptr<CSingleDocTemplate> m_pTemplate;
     std::unique_ptr<CCommandRouter> m_pRouter;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    // Follows the open file on disk and merges; the main frame's child.
+    CFileSync* m_pFileSync = nullptr;
     int m_nExitCode = 0;
 
 private:
