@@ -18,8 +18,8 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
 #include <QScopedValueRollback>
+#include <algorithm>
 
 namespace {
 

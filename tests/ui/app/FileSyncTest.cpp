@@ -91,7 +91,9 @@ protected:
     CFileSync& Sync() { return *m_pApp->m_pFileSync; }
     CLockwardenDoc& Doc() { return *m_pApp->m_pDoc; }
     CLockwardenView& View() { return *m_pApp->m_pMainFrame->GetActiveView(); }
-    QString Shown() { return View().CurrentSite() ? QString::fromStdString(View().CurrentSite()->m_strSite) : QString(); }
+    QString Shown() {
+        return View().CurrentSite() ? QString::fromStdString(View().CurrentSite()->m_strSite) : QString();
+    }
     std::string ShownNotes() { return View().CurrentSite() ? View().CurrentSite()->m_strNotes : std::string(); }
     QString MessagePane() { return m_pApp->m_pMainFrame->PaneText(0); }
     QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
@@ -220,8 +222,9 @@ TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
                                           "shared.sync-conflict-20261210-231500-ABCDEF7.lwd")}));
     EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
     EXPECT_FALSE(QFile::exists(strCopy));
-    EXPECT_TRUE(QFile::exists(QDir(m_xdg.DataPath()).filePath(
-        QStringLiteral("Trash/files/shared.sync-conflict-20261210-231500-ABCDEF7.lwd"))));
+    EXPECT_TRUE(
+        QFile::exists(QDir(m_xdg.DataPath())
+                          .filePath(QStringLiteral("Trash/files/shared.sync-conflict-20261210-231500-ABCDEF7.lwd"))));
     EXPECT_TRUE(QFile::exists(m_dir.filePath(QStringLiteral("shared (copy).lwd"))));
     EXPECT_EQ(Read(strOther), otherBytes);
 
