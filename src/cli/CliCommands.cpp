@@ -2,6 +2,7 @@
 
 #include "cli/CliAnalyze.h"
 #include "cli/CliArgs.h"
+#include "cli/CliMerge.h"
 #include "cli/CliRead.h"
 #include "cli/CliSeal.h"
 #include "cli/CliSession.h"
@@ -33,6 +34,8 @@ constexpr const char* kUsage =
     "       lockwarden-cli info FILE\n"
     "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
+    "       lockwarden-cli merge FILE OTHER [--dry-run]\n"
+    "       lockwarden-cli merge FILE --conflicts [--dry-run]\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
     "       lockwarden-cli analyze FILE [--breached LIST] [--json]\n"
     "       lockwarden-cli --help | --version\n"
@@ -45,7 +48,11 @@ constexpr const char* kUsage =
     "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n"
     "A sealed file is encrypted and authenticated; a classic file only obscures its sites, and anyone who has it\n"
     "can read them. seal makes a file sealed, unseal classic again (it asks first on a terminal; --yes answers\n"
-    "from a script). info tells a file's kind and key derivation cost without its password.\n";
+    "from a script). info tells a file's kind and key derivation cost without its password.\n"
+    "merge adds the sites of OTHER (its password asked after FILE's) that FILE lacks; a site whose name FILE has\n"
+    "with other fields is added too and told as a conflict, so both versions stay. OTHER is never written.\n"
+    "merge --conflicts merges the sync tools' conflict copies of FILE lying beside it, each copy's password asked\n"
+    "only when it is not FILE's, saves FILE and then moves the copies to the trash.\n";
 
 struct CCommand {
     const char* pszName;
@@ -86,6 +93,7 @@ const std::vector<CCommand>& Commands() {
         {"info", 1, {}, CmdInfo},
         {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
         {"import", 2, {}, CmdImport},
+        {"merge", 2, {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}}, CmdMerge},
         {"generate",
          0,
          {{"--length", EArg::value},
@@ -180,9 +188,12 @@ int RunCli(int argc, const char* const* argv, std::FILE* pIn, std::FILE* pOut, s
     if (!ParseArgs(std::vector<std::string>(args.begin() + 1, args.end()), pCommand->options, parsed, error) ||
         !CheckValues(*pCommand, parsed, error))
         return UsageError(pErr, error.strReason);
-    if (parsed.positional.size() != pCommand->nPositional)
-        return UsageError(pErr, std::string(pCommand->pszName) + " takes " + std::to_string(pCommand->nPositional) +
-                                    (pCommand->nPositional == 1 ? " argument" : " arguments"));
+    // merge --conflicts finds the other files itself.
+    const bool bConflicts = pCommand->run == CmdMerge && parsed.Has("--conflicts");
+    const std::size_t nPositional = bConflicts ? 1 : pCommand->nPositional;
+    if (parsed.positional.size() != nPositional)
+        return UsageError(pErr, std::string(pCommand->pszName) + (bConflicts ? " --conflicts" : "") + " takes " +
+                                    std::to_string(nPositional) + (nPositional == 1 ? " argument" : " arguments"));
     CCli cli(pIn, pOut, pErr);
     // Every command but generate names a database first. The document keeps its path as text, so a
     // name that is not valid UTF-8 would reach the disk as another name: refused before anything happens.

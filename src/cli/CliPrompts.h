@@ -37,6 +37,9 @@ public:
     void ExpectNewPassword() { m_bNewPassword = true; }
     // A message was shown or a prompt could not be answered: the command has failed.
     bool HasFailed() const { return m_bFailed; }
+    // The next prompt opens another file (the other side of a merge): it has its tries of its own.
+    void ExpectAnotherFile() { m_nPasswordTries = 0; }
+    const QString& File() const { return m_strFile; }
     // Every message from now on concerns this file and names it.
     void SetFile(const QString& strFile) { m_strFile = strFile; }
     // Reports a failure, the companion's own or the document's, as "lockwarden-cli: FILE: text".

@@ -210,9 +210,15 @@ bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
         lent.pTo = &m_app.m_strFilePassword;
         m_app.m_strFilePassword.assign(m_lockedPassword.view());
     }
-    if (IsChangedOnDisk(strPathName)) {
-        if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+    // After a merge the disk is asked about again: another change may have come in meanwhile.
+    while (IsChangedOnDisk(strPathName)) {
+        if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
             IDYES)
+            break;
+        if (!m_mergeFromDisk ||
+            m_prompts.MessageBox(LoadString(IDS_MERGE_BEFORE_SAVE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+                IDYES ||
+            !m_mergeFromDisk(strPathName))
             return false;
     }
     if (!CDocument::OnSaveDocument(strPathName))
@@ -223,6 +229,18 @@ bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
 
 bool CLockwardenDoc::KeepsBackupOnSave() const {
     return m_app.m_bBackupOnSave != 0;
+}
+
+void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
+    Q_EMIT contentsAboutToBeDeleted();
+    m_sites = std::move(reading.m_sites);
+    reading.m_sites.clear();
+    m_pSealKey = std::move(reading.m_pSealKey);
+    AssignSecret(m_app.m_strFilePassword, reading.m_app.m_strFilePassword);
+    m_tFileTime = reading.m_tFileTime;
+    m_fileStamp = reading.m_fileStamp;
+    SetModifiedFlag(false);
+    Q_EMIT sitesChanged();
 }
 
 void CLockwardenDoc::OnSaveAs() {

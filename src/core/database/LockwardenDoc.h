@@ -53,6 +53,16 @@ public:
     // The first entry holding pSite, or -1.
     int IndexOf(const CSiteInfo* pSite) const;
 
+    // A reload: the sites, password and kind of a fresh reading of this document's file take the place of
+    // the document's own, as a load would, and the document is no longer modified.
+    void TakeFileFrom(CLockwardenDoc& reading);
+    // True when the file at the path is not the one last read or written here.
+    bool IsChangedOnDisk(const QString& strPathName) const;
+    // Set by the owner that can merge: a save that finds the file changed on disk, and is not allowed to
+    // overwrite it, offers a third way: the disk's sites merged into the document (true when they were),
+    // then the save goes on.
+    std::function<bool(const QString&)> m_mergeFromDisk;
+
     // The records in file order. Loads fill it through Serialize; every other change goes through the
     // three calls above.
     CSiteArray m_sites;
@@ -116,8 +126,6 @@ protected:
     void LoadRecordStream(CArchive& ar, const std::function<void(CArchive&, const std::string&)>& readRecords);
 
 private:
-    // True when the file at the path is not the one last read or written here.
-    bool IsChangedOnDisk(const QString& strPathName) const;
     // Takes the time and stamp of the file now at the path.
     void NoteFileOnDisk(const QString& strPathName);
     // The load of an open whose file and password have passed: the records of fd, read with strKey (the file

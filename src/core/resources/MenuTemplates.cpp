@@ -24,6 +24,8 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_FILE_OPEN, kFile, "&Open...", 0, K::Open, "Ctrl+O", 2, "document-open", I::StyleOpen},
     CCommandItem{ID_FILE_SAVE, kFile, "&Save", 0, K::Save, "Ctrl+S", 3, "document-save", I::StyleSave},
     CCommandItem{ID_FILE_SAVE_AS, kFile, "Save &As..."},
+    CCommandItem{ID_FILE_MERGE, kFile, "&Merge From...", kSep},
+    CCommandItem{ID_FILE_MERGE_CONFLICTS, kFile, "Mer&ge Conflict Copies..."},
     CCommandItem{ID_FILE_SEAL, kFile, "Seal &with Strong Encryption...", kSep},
     CCommandItem{ID_FILE_SAVE_CLASSIC, kFile, "Save as Classic &File..."},
     // The lock hides the sites until the file password is typed again; Enter in the locked window unlocks too.

@@ -183,6 +183,20 @@ inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
 inline constexpr int IDS_BACKUP_FAILED = 33417;
 inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
 
+// Following the file on disk, merging another file into the document, and sync tools' conflict copies.
+inline constexpr int ID_FILE_MERGE = 33300;
+inline constexpr int ID_FILE_MERGE_CONFLICTS = 33301;
+inline constexpr int IDS_MERGE_SUMMARY = 33302;
+inline constexpr int IDS_MERGE_CONFLICTS = 33303;
+inline constexpr int IDS_MERGE_BEFORE_SAVE = 33304;
+inline constexpr int IDS_FILE_RELOADED = 33305;
+inline constexpr int IDS_FILE_CHANGED_NOTE = 33306;
+inline constexpr int IDS_FILE_REMOVED_NOTE = 33307;
+inline constexpr int IDS_CONFLICT_COPIES_NOTE = 33308;
+inline constexpr int IDS_NO_CONFLICT_COPIES = 33309;
+inline constexpr int IDS_TRASH_MERGED_COPIES = 33310;
+inline constexpr int IDS_TRASH_FAILED = 33311;
+
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;

@@ -40,6 +40,21 @@ const QHash<int, QString>& Table() {
         {IDS_NOT_LOCKWARDEN_FILE, QStringLiteral("This is not an Lockwarden file;")},
         {IDS_BAD_FILE_PASSWORD, QStringLiteral("Bad file password !")},
         {IDS_FILE_CHANGED_ON_DISK, QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?")},
+        {IDS_MERGE_BEFORE_SAVE,
+         QStringLiteral("Merge the sites of the file on disk into this document, then save?\n\nNothing is lost: sites "
+                        "that differ are kept in both versions.")},
+        {IDS_MERGE_SUMMARY, QStringLiteral("Sites added from %2: %1.")},
+        {IDS_MERGE_CONFLICTS, QStringLiteral("\n\nThese names now stand more than once, with different fields; keep "
+                                             "the right version and remove the other:\n%1")},
+        {IDS_FILE_RELOADED, QStringLiteral("The file changed on disk and was reloaded.")},
+        {IDS_FILE_CHANGED_NOTE,
+         QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.")},
+        {IDS_FILE_REMOVED_NOTE, QStringLiteral("The file was removed from disk; Save writes it back.")},
+        {IDS_CONFLICT_COPIES_NOTE,
+         QStringLiteral("Conflict copies of this file lie beside it: File > Merge Conflict Copies.")},
+        {IDS_NO_CONFLICT_COPIES, QStringLiteral("No conflict copies of this file lie beside it.")},
+        {IDS_TRASH_MERGED_COPIES, QStringLiteral("Save this document and move the merged copies to the trash?\n\n%1")},
+        {IDS_TRASH_FAILED, QStringLiteral("%1 could not be moved to the trash:\n%2")},
         {IDS_LENGTH_TOO_LONG, QStringLiteral("Please enter a length of %1 or less.")},
         {IDS_NO_RANDOM_NUMBERS, QStringLiteral("No random numbers could be had from the system.\n\n%1")},
         // The reason a save gives when a reader holds the file.
@@ -118,6 +133,9 @@ const QHash<int, QString>& Table() {
         {ID_INDICATOR_SITES, QStringLiteral(" \t100 Sites ")},
         {ID_INDICATOR_CAPS, QStringLiteral("CAP")},
         {ID_INDICATOR_NUM, QStringLiteral("NUM")},
+        {ID_FILE_MERGE, QStringLiteral("Add the sites of another file to this document\nMerge From")},
+        {ID_FILE_MERGE_CONFLICTS,
+         QStringLiteral("Merge the sync tools' conflict copies of this file into it\nMerge Conflict Copies")},
         {ID_FILE_SEAL, QStringLiteral("Encrypt and authenticate the file with its password from the next save on\n"
                                       "Seal with Strong Encryption")},
         {ID_FILE_SAVE_CLASSIC,

@@ -8,6 +8,7 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/app/AboutDlg.h"
+#include "ui/app/FileSync.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
@@ -82,6 +83,7 @@ void CLockwardenApp::CreateTemplate() {
     m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
     m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
+    m_pFileSync = new CFileSync(*m_pDoc, *m_pMainFrame, m_prompts, *m_pRouter);
     RegisterCommands();
 }
 
@@ -105,6 +107,7 @@ void CLockwardenApp::RegisterCommands() {
         ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
     m_pSiteCsv->RegisterCommands(router);
+    m_pFileSync->RegisterCommands();
 
     m_pMainFrame->RegisterCommands();
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CCommandRouter;
+class CFileSync;
 class CFindSiteCommand;
 class CSiteCsvCommands;
 class CLockwardenDoc;
@@ -71,6 +72,8 @@ public:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     // Tells the frame when the screen locks; made once the program has started.
     std::unique_ptr<CScreenLockWatch> m_pScreenLockWatch;
+    // Follows the open file on disk and merges; the main frame's child.
+    CFileSync* m_pFileSync = nullptr;
     int m_nExitCode = 0;
 
 private:

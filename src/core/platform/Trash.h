@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Moves a file to the desktop's trash (the freedesktop.org home trash, $XDG_DATA_HOME/Trash: the file in
+// files/, where it came from and when in info/NAME.trashinfo), so the user can still take it back. Where
+// there is no trash on the file's disk the file is deleted. False with the reason in nError (an errno)
+// when neither could be done; the file is then where it was.
+bool MoveToTrash(const QString& strPath, int& nError);

@@ -1,0 +1,81 @@
+#include "core/tools/SiteMerge.h"
+
+#include "core/database/FileReading.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/platform/Text.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/tools/SiteOrder.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+bool SameFields(const CSiteInfo& a, const CSiteInfo& b) {
+    return a.m_strSite == b.m_strSite && a.m_strURL == b.m_strURL && a.m_strUser == b.m_strUser &&
+           a.m_strPswd == b.m_strPswd && a.m_strNotes == b.m_strNotes;
+}
+
+} // namespace
+
+CMergePlan PlanMerge(const CSiteArray& mine, const CSiteArray& other) {
+    // The sites by the list's key of their name, so each other site is compared with its namesakes only.
+    std::map<std::string, std::vector<const CSiteInfo*>> byName;
+    for (const auto& pSite : mine)
+        byName[SiteSortKey(pSite->m_strSite)].push_back(pSite.get());
+    // Namesakes within the other file alone are its own business, not a conflict between the two.
+    std::map<std::string, std::size_t> mineCount;
+    for (const auto& [strKey, sites] : byName)
+        mineCount[strKey] = sites.size();
+    CMergePlan plan;
+    std::vector<std::string> conflictKeys;
+    for (const auto& pSite : other) {
+        const std::string strKey = SiteSortKey(pSite->m_strSite);
+        std::vector<const CSiteInfo*>& namesakes = byName[strKey];
+        if (std::any_of(namesakes.begin(), namesakes.end(), [&](const CSiteInfo* p) { return SameFields(*p, *pSite); }))
+            continue;
+        if (mineCount[strKey] != 0) {
+            if (std::find(conflictKeys.begin(), conflictKeys.end(), strKey) == conflictKeys.end()) {
+                conflictKeys.push_back(strKey);
+                plan.conflicts.push_back(pSite->m_strSite);
+            }
+        }
+        namesakes.push_back(pSite.get());
+        plan.toAdd.push_back(pSite.get());
+    }
+    return plan;
+}
+
+bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
+                   CMergeResult& result, bool bDryRun, bool bAdoptStamp) {
+    CFileReading reading(prompts, strKnown);
+    if (!reading.Open(strPath))
+        return false;
+    const CMergePlan plan = PlanMerge(doc.m_sites, reading.Doc().m_sites);
+    result = CMergeResult();
+    result.nAdded = plan.toAdd.size();
+    result.conflicts = plan.conflicts;
+    for (const CSiteInfo* pSite : plan.toAdd) {
+        result.added.push_back(pSite->m_strSite);
+        if (!bDryRun)
+            doc.AddSite(std::make_unique<CSiteInfo>(*pSite));
+    }
+    if (!bDryRun && bAdoptStamp) {
+        doc.m_tFileTime = reading.Doc().m_tFileTime;
+        doc.m_fileStamp = reading.Doc().m_fileStamp;
+    }
+    return true;
+}
+
+QString MergeSummaryText(const QString& strFileName, const CMergeResult& result) {
+    QString strText = LoadString(IDS_MERGE_SUMMARY).arg(result.nAdded).arg(strFileName);
+    if (!result.conflicts.empty()) {
+        QStringList names;
+        for (const std::string& strName : result.conflicts)
+            names << ToDisplayText(strName);
+        strText += LoadString(IDS_MERGE_CONFLICTS).arg(names.join(QLatin1Char('\n')));
+    }
+    return strText;
+}

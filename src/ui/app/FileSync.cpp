@@ -1,0 +1,237 @@
+#include "ui/app/FileSync.h"
+
+#include "core/database/FileReading.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/framework/MessageBoxButtons.h"
+#include "core/framework/Prompts.h"
+#include "core/platform/LastError.h"
+#include "core/platform/Text.h"
+#include "core/platform/Trash.h"
+#include "core/resources/Resource.h"
+#include "core/resources/Strings.h"
+#include "core/tools/ConflictCopies.h"
+#include "core/tools/SiteMerge.h"
+#include "core/tools/SiteOrder.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/view/LockwardenView.h"
+
+#include <QFileInfo>
+
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace {
+
+// The place of the shown site among the sites of its name, in list order, so the same one is shown again.
+int PlaceAmongNamesakes(const CSiteArray& sites, const CSiteInfo* pShown) {
+    int nPlace = 0;
+    for (const std::size_t i : SiteListOrder(sites)) {
+        if (sites[i].get() == pShown)
+            return nPlace;
+        if (sites[i]->m_strSite == pShown->m_strSite)
+            ++nPlace;
+    }
+    return 0;
+}
+
+} // namespace
+
+CFileSync::CFileSync(CLockwardenDoc& doc, CMainFrame& frame, CPrompts& prompts, CCommandRouter& router)
+    : QObject(&frame), m_doc(doc), m_frame(frame), m_prompts(prompts), m_router(router) {
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(300);
+    connect(&m_settle, &QTimer::timeout, this, &CFileSync::CheckDisk);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_doc, &CDocument::titleChanged, this, &CFileSync::FollowDocument);
+    // A change that waited for the user is read in once the user is done (Cancel, or Keep and Save).
+    connect(m_frame.GetActiveView(), &CLockwardenView::stateChanged, this, [this] {
+        if (m_bPending && ShouldReloadNow())
+            m_settle.start();
+    });
+    // Whatever the document merged from the save's question asks for a word too.
+    m_doc.m_mergeFromDisk = [this](const QString& strPath) {
+        const QScopedValueRollback<bool> busy(m_bBusy, true);
+        CMergeResult result;
+        if (!MergeFileInto(m_doc, strPath, m_prompts, m_doc.GetFilePassword(), result, false, true))
+            return false;
+        m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
+        m_bPending = false;
+        return true;
+    };
+}
+
+CFileSync::~CFileSync() {
+    m_doc.m_mergeFromDisk = nullptr;
+}
+
+void CFileSync::RegisterCommands() {
+    m_router.Register(ID_FILE_MERGE, [this] { OnMergeFrom(); });
+    m_router.Register(
+        ID_FILE_MERGE_CONFLICTS, [this] { OnMergeConflictCopies(); },
+        [this](CCmdUI& ui) { ui.Enable(!m_doc.GetPathName().isEmpty()); });
+}
+
+bool CFileSync::ShouldReloadNow() const {
+    const CLockwardenView& view = *m_frame.GetActiveView();
+    // An empty database is always in data entry; only what was typed there would be lost.
+    const bool bEntering = view.IsDataEntry() && (!view.IsListEmpty() || view.HasTypedEntry());
+    // A locked window shows nothing and reads the file again at Unlock anyway.
+    return !m_bBusy && !m_doc.IsLocked() && !m_doc.IsModified() && !bEntering;
+}
+
+void CFileSync::FollowDocument() {
+    const QString strPath = m_doc.GetPathName();
+    if (strPath == m_strFollowed)
+        return;
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_strFollowed = strPath;
+    m_bPending = false;
+    m_bRemoved = false;
+    SetNote(QString());
+    if (strPath.isEmpty())
+        return;
+    Arm();
+    if (!FindConflictCopies(strPath).isEmpty())
+        SetNote(LoadString(IDS_CONFLICT_COPIES_NOTE));
+}
+
+void CFileSync::Arm() {
+    // The folder too: a sync tool renames a new file over the old one, which ends the file's own watch.
+    const QString strDir = QFileInfo(m_strFollowed).absolutePath();
+    if (!m_watcher.directories().contains(strDir))
+        m_watcher.addPath(strDir);
+    if (!m_watcher.files().contains(m_strFollowed) && QFileInfo::exists(m_strFollowed))
+        m_watcher.addPath(m_strFollowed);
+}
+
+void CFileSync::CheckDisk() {
+    if (m_strFollowed.isEmpty() || m_bBusy)
+        return;
+    Arm();
+    if (!QFileInfo::exists(m_strFollowed)) {
+        // The window holds the only copy now: Save writes it back.
+        if (!m_bRemoved) {
+            m_bRemoved = true;
+            m_doc.SetModifiedFlag(true);
+            SetNote(LoadString(IDS_FILE_REMOVED_NOTE));
+            m_router.RequestUpdate();
+        }
+        Q_EMIT checked();
+        return;
+    }
+    m_bRemoved = false;
+    if (m_doc.IsChangedOnDisk(m_strFollowed)) {
+        if (ShouldReloadNow()) {
+            if (Reload())
+                SetNote(LoadString(IDS_FILE_RELOADED));
+            else
+                SetNote(LoadString(IDS_FILE_CHANGED_NOTE));
+        } else {
+            m_bPending = true;
+            SetNote(LoadString(IDS_FILE_CHANGED_NOTE));
+        }
+    } else if (!m_doc.IsModified()) {
+        // Saved or merged since: the disk and the window agree again.
+        m_bPending = false;
+        if (m_strNote == LoadString(IDS_FILE_CHANGED_NOTE) || m_strNote == LoadString(IDS_FILE_REMOVED_NOTE))
+            SetNote(QString());
+    }
+    Q_EMIT checked();
+}
+
+bool CFileSync::Reload() {
+    const QScopedValueRollback<bool> busy(m_bBusy, true);
+    CLockwardenView& view = *m_frame.GetActiveView();
+    std::string strShown;
+    int nPlace = 0;
+    if (const CSiteInfo* pShown = view.CurrentSite()) {
+        strShown = pShown->m_strSite;
+        nPlace = PlaceAmongNamesakes(m_doc.m_sites, pShown);
+    }
+    CFileReading reading(m_prompts, m_doc.GetFilePassword());
+    if (!reading.Open(m_strFollowed))
+        return false;
+    m_doc.TakeFileFrom(reading.Doc());
+    m_bPending = false;
+    view.OnInitialUpdate();
+    // The same site again: by its name and its place among the sites of that name, else the last of them.
+    const CSiteInfo* pFound = nullptr;
+    int nSeen = 0;
+    for (const std::size_t i : SiteListOrder(m_doc.m_sites)) {
+        if (m_doc.m_sites[i]->m_strSite != strShown || strShown.empty())
+            continue;
+        pFound = m_doc.m_sites[i].get();
+        if (nSeen++ == nPlace)
+            break;
+    }
+    if (pFound != nullptr)
+        view.ShowRecord(pFound);
+    m_router.RequestUpdate();
+    return true;
+}
+
+void CFileSync::OnMergeFrom() {
+    if (m_frame.RefuseWhileEntering())
+        return;
+    QString strPath;
+    if (!m_prompts.OpenFileDialog(strPath, m_doc.m_strFilter))
+        return;
+    const QScopedValueRollback<bool> busy(m_bBusy, true);
+    CMergeResult result;
+    if (!MergeFileInto(m_doc, strPath, m_prompts, {}, result))
+        return;
+    m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
+}
+
+void CFileSync::OnMergeConflictCopies() {
+    if (m_frame.RefuseWhileEntering() || m_doc.GetPathName().isEmpty())
+        return;
+    const QStringList copies = FindConflictCopies(m_doc.GetPathName());
+    if (copies.isEmpty()) {
+        m_prompts.MessageBox(LoadString(IDS_NO_CONFLICT_COPIES), MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    QStringList merged;
+    CMergeResult total;
+    {
+        const QScopedValueRollback<bool> busy(m_bBusy, true);
+        for (const QString& strCopy : copies) {
+            CMergeResult result;
+            // The copy's password is asked only when it is not the file's.
+            if (!MergeFileInto(m_doc, strCopy, m_prompts, m_doc.GetFilePassword(), result))
+                continue;
+            merged << QFileInfo(strCopy).fileName();
+            total.nAdded += result.nAdded;
+            for (const std::string& strName : result.conflicts)
+                if (std::find(total.conflicts.begin(), total.conflicts.end(), strName) == total.conflicts.end())
+                    total.conflicts.push_back(strName);
+        }
+    }
+    if (merged.isEmpty())
+        return;
+    m_prompts.MessageBox(MergeSummaryText(merged.join(QStringLiteral(", ")), total), MB_ICONINFORMATION | MB_OK);
+    // The copies go only once what they held is saved in the file.
+    if (m_prompts.MessageBox(LoadString(IDS_TRASH_MERGED_COPIES).arg(merged.join(QLatin1Char('\n'))),
+                             MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (m_doc.IsModified() && !m_doc.DoFileSave())
+        return;
+    const QString strDir = QFileInfo(m_doc.GetPathName()).absolutePath();
+    for (const QString& strName : merged) {
+        int nError = 0;
+        if (!MoveToTrash(strDir + QLatin1Char('/') + strName, nError))
+            m_prompts.MessageBox(LoadString(IDS_TRASH_FAILED).arg(strName, GetLastErrorText(nError)),
+                                 MB_ICONEXCLAMATION | MB_OK);
+    }
+    SetNote(QString());
+}
+
+void CFileSync::SetNote(const QString& strNote) {
+    m_strNote = strNote;
+    m_frame.SetPaneText(0, strNote.isEmpty() ? LoadString(AFX_IDS_IDLEMESSAGE) : strNote);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class CCommandRouter;
+class CLockwardenDoc;
+class CMainFrame;
+class CPrompts;
+
+// One file on several machines: follows the open file on disk (a sync tool writes it in place or renames a
+// new file over it, or removes it), and runs File > Merge From... and File > Merge Conflict Copies....
+// A change on disk is read in only when nothing the user did would be lost; otherwise the status bar says
+// so and Save offers the merge.
+class CFileSync : public QObject {
+    Q_OBJECT
+public:
+    CFileSync(CLockwardenDoc& doc, CMainFrame& frame, CPrompts& prompts, CCommandRouter& router);
+    ~CFileSync() override;
+
+    void RegisterCommands();
+
+    // File > Merge From...: another file's sites, after its own password prompt.
+    void OnMergeFrom();
+    // File > Merge Conflict Copies...: every copy beside the file, then the offer to save and trash them.
+    void OnMergeConflictCopies();
+
+    // The one place that decides whether a change on disk is read in now: not over unsaved changes, nor
+    // under a site being entered or changed.
+    bool ShouldReloadNow() const;
+    // Reads the file again with the same password and shows the site shown before; false when the file
+    // could not be read (the document is then as it was).
+    bool Reload();
+
+    // How long a change must rest before it is looked at: a sync tool writes in several steps.
+    void SetSettleInterval(int nMs) { m_settle.setInterval(nMs); }
+    // The file followed, empty when none.
+    QString Followed() const { return m_strFollowed; }
+    // The note last put on the status bar for the file, empty when none.
+    QString Note() const { return m_strNote; }
+
+Q_SIGNALS:
+    // After each look at the disk, whatever it found.
+    void checked();
+
+private:
+    // Starts following the document's path when it changed (an open, Save As, New).
+    void FollowDocument();
+    void Arm();
+    void CheckDisk();
+    void SetNote(const QString& strNote);
+
+    CLockwardenDoc& m_doc;
+    CMainFrame& m_frame;
+    CPrompts& m_prompts;
+    CCommandRouter& m_router;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle;
+    QString m_strFollowed;
+    QString m_strNote;
+    bool m_bPending = false; // a change on disk waits for the user to finish
+    bool m_bRemoved = false;
+    bool m_bBusy = false; // reading or merging: a look at the disk now would ask for a second password
+};

@@ -1,0 +1,237 @@
+// The open file followed on disk with a real watcher on a temporary folder: a write in place, a new file
+// renamed over it (as Syncthing does), a removal; with and without unsaved changes and in data entry. And
+// the two File commands that merge: Merge From... and Merge Conflict Copies....
+#include "EnvOverride.h"
+#include "FormatBytes.h"
+#include "ScriptedWndPrompts.h"
+
+#include "core/app/AppState.h"
+#include "core/database/FileReading.h"
+#include "core/database/LockwardenDoc.h"
+#include "core/framework/DocTemplate.h"
+#include "core/resources/Resource.h"
+#include "ui/app/FileSync.h"
+#include "ui/app/LockwardenApp.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/view/LockwardenView.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kReloaded = QStringLiteral("The file changed on disk and was reloaded.");
+const QString kChangedNote =
+    QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.");
+const QString kRemovedNote = QStringLiteral("The file was removed from disk; Save writes it back.");
+const QString kCopiesNote = QStringLiteral("Conflict copies of this file lie beside it: File > Merge Conflict Copies.");
+
+const SiteFields kAlpha{"alpha", "https://a.example", "ann", "a-1", ""};
+const SiteFields kBeta1{"beta", "", "bob", "b-1", "first beta"};
+const SiteFields kBeta2{"beta", "", "bob", "b-2", "second beta"};
+const SiteFields kGamma{"gamma", "", "gus", "g-1", ""};
+const SiteFields kDelta{"delta", "", "dan", "d-1", ""};
+
+QByteArray Read(const QString& strPath) {
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+class FileSyncTest : public ::testing::Test {
+protected:
+    void TearDown() override { m_pApp.reset(); }
+
+    // The database as another machine saves it: a new file renamed over the old one.
+    QString Save(const QString& strName, const std::vector<SiteFields>& sites, const std::string& strPassword = "pw") {
+        const QString strPath = m_dir.filePath(strName);
+        CAppState state;
+        CScriptedPrompts prompts;
+        CLockwardenDoc doc(state, prompts);
+        for (auto& p : MakeSites(sites))
+            doc.AddSite(std::move(p));
+        state.m_strFilePassword = strPassword;
+        prompts.AnswerMessage(IDYES);
+        EXPECT_TRUE(doc.OnSaveDocument(strPath));
+        return strPath;
+    }
+    // The same written into the file where it lies.
+    void WriteInPlace(const QString& strPath, const std::vector<SiteFields>& sites) {
+        const QByteArray bytes = Read(Save(QStringLiteral("staging.tmp"), sites));
+        QFile::remove(m_dir.filePath(QStringLiteral("staging.tmp")));
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    std::vector<SiteFields> OnDisk(const QString& strPath) {
+        CScriptedPrompts prompts;
+        CFileReading reading(prompts, "pw");
+        EXPECT_TRUE(reading.Open(strPath));
+        return FieldsOf(reading.Doc().m_sites);
+    }
+
+    void Start(const QString& strPath) {
+        m_prompts.EnterPassword("pw");
+        m_pApp = std::make_unique<CLockwardenApp>(m_prompts);
+        ASSERT_TRUE(m_pApp->InitInstance({strPath}));
+        Sync().SetSettleInterval(0);
+        m_prompts.m_shown.clear();
+    }
+    // Waits for the watcher's report of the change just made; no fixed sleep.
+    void WaitForDisk() {
+        QSignalSpy spy(&Sync(), &CFileSync::checked);
+        ASSERT_TRUE(spy.wait(5000));
+    }
+    CFileSync& Sync() { return *m_pApp->m_pFileSync; }
+    CLockwardenDoc& Doc() { return *m_pApp->m_pDoc; }
+    CLockwardenView& View() { return *m_pApp->m_pMainFrame->GetActiveView(); }
+    QString Shown() {
+        return View().CurrentSite() ? QString::fromStdString(View().CurrentSite()->m_strSite) : QString();
+    }
+    std::string ShownNotes() { return View().CurrentSite() ? View().CurrentSite()->m_strNotes : std::string(); }
+    QString MessagePane() { return m_pApp->m_pMainFrame->PaneText(0); }
+    QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
+
+    CTempXdgHome m_xdg;
+    QTemporaryDir m_dir;
+    CScriptedWndPrompts m_prompts;
+    std::unique_ptr<CLockwardenApp> m_pApp;
+};
+
+TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemoval) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kBeta2});
+    Start(strPath);
+    // The second of the two sites named beta is shown.
+    View().ShowRecord(Doc().m_sites[2].get());
+    ASSERT_EQ(ShownNotes(), "second beta");
+
+    WriteInPlace(strPath, {kAlpha, kBeta1, kBeta2, kGamma});
+    WaitForDisk();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kBeta2, kGamma}));
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(ShownNotes(), "second beta");
+    EXPECT_EQ(MessagePane(), kReloaded);
+    EXPECT_TRUE(m_prompts.m_shown.empty()); // the same password, not asked again
+
+    // A new file renamed over the old one, as Syncthing writes: still followed.
+    Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kBeta2, kGamma, kDelta});
+    WaitForDisk();
+    EXPECT_EQ(Doc().m_sites.size(), 5u);
+    EXPECT_EQ(ShownNotes(), "second beta");
+    // Again, under a new password: it is asked for, without a word about the one that no longer fits.
+    m_prompts.EnterPassword("new-pw");
+    Save(QStringLiteral("shared.lwd"), {kAlpha, kGamma}, "new-pw");
+    WaitForDisk();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_EQ(Doc().GetFilePassword(), "new-pw");
+    EXPECT_EQ(m_prompts.Messages(), QStringList());
+    EXPECT_EQ(m_prompts.m_shown.size(), 1u);
+
+    // Removed: the window keeps everything and Save writes it back.
+    ASSERT_TRUE(QFile::remove(strPath));
+    WaitForDisk();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_EQ(MessagePane(), kRemovedNote);
+    Action(ID_FILE_SAVE)->trigger();
+    EXPECT_FALSE(Doc().IsModified());
+    CScriptedPrompts prompts;
+    CFileReading reading(prompts, "new-pw");
+    ASSERT_TRUE(reading.Open(strPath));
+    EXPECT_EQ(FieldsOf(reading.Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+}
+
+TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha});
+    Start(strPath);
+    Doc().AddSite(std::move(MakeSites({kBeta1})[0]));
+
+    Save(QStringLiteral("shared.lwd"), {kAlpha, kGamma}); // the other machine
+    WaitForDisk();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1}));
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_EQ(MessagePane(), kChangedNote);
+
+    // The stated question, No, then the merge.
+    m_prompts.AnswerMessage(IDNO);
+    m_prompts.AnswerMessage(IDYES);
+    m_prompts.AnswerMessage(IDOK);
+    Action(ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(m_prompts.Messages(),
+              (QStringList{QStringLiteral("The file on disk has changed!\n\nOverwrite with current document?"),
+                           QStringLiteral("Merge the sites of the file on disk into this document, then save?\n\n"
+                                          "Nothing is lost: sites that differ are kept in both versions."),
+                           QStringLiteral("Sites added from shared.lwd: 1.")}));
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    WaitForDisk(); // our own save is no change to follow
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    EXPECT_EQ(MessagePane(), QStringLiteral("Ready"));
+}
+
+TEST_F(FileSyncTest, InDataEntryNothingIsReloadedUntilTheUserIsDone) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1});
+    Start(strPath);
+    View().OnSiteEdit();
+    ASSERT_TRUE(View().IsEditing());
+
+    Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kGamma});
+    WaitForDisk();
+    EXPECT_TRUE(View().IsEditing());
+    EXPECT_EQ(Doc().m_sites.size(), 2u);
+    EXPECT_EQ(MessagePane(), kChangedNote);
+    EXPECT_FALSE(Sync().ShouldReloadNow());
+
+    // Cancel: the waiting change is read in.
+    View().OnSiteCancel();
+    WaitForDisk();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    EXPECT_EQ(MessagePane(), kReloaded);
+}
+
+TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha});
+    const QString strOther = Save(QStringLiteral("other.lwd"), {kAlpha, kBeta1}, "other-pw");
+    const QString strCopy = Save(QStringLiteral("shared.sync-conflict-20261210-231500-ABCDEF7.lwd"), {kGamma});
+    Save(QStringLiteral("shared (copy).lwd"), {kDelta});
+    Start(strPath);
+    EXPECT_EQ(MessagePane(), kCopiesNote);
+
+    m_prompts.ChooseFile(strOther);
+    m_prompts.EnterPassword("other-pw");
+    m_prompts.AnswerMessage(IDOK);
+    Action(ID_FILE_MERGE)->trigger();
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1}));
+    EXPECT_TRUE(Doc().IsModified());
+    const QByteArray otherBytes = Read(strOther);
+
+    // The copy has the file's password: not asked. Yes saves first, then trashes the copy.
+    m_prompts.m_shown.clear();
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDYES);
+    Action(ID_FILE_MERGE_CONFLICTS)->trigger();
+    EXPECT_EQ(m_prompts.Messages(),
+              (QStringList{QStringLiteral("Sites added from shared.sync-conflict-20261210-231500-ABCDEF7.lwd: 1."),
+                           QStringLiteral("Save this document and move the merged copies to the trash?\n\n"
+                                          "shared.sync-conflict-20261210-231500-ABCDEF7.lwd")}));
+    EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    EXPECT_FALSE(QFile::exists(strCopy));
+    EXPECT_TRUE(
+        QFile::exists(QDir(m_xdg.DataPath())
+                          .filePath(QStringLiteral("Trash/files/shared.sync-conflict-20261210-231500-ABCDEF7.lwd"))));
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(QStringLiteral("shared (copy).lwd"))));
+    EXPECT_EQ(Read(strOther), otherBytes);
+
+    m_prompts.m_shown.clear();
+    m_prompts.AnswerMessage(IDOK);
+    Action(ID_FILE_MERGE_CONFLICTS)->trigger();
+    EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("No conflict copies of this file lie beside it.")});
+}
+
+} // namespace
