@@ -186,10 +186,7 @@ int CmdImport(CCli& cli, const CArgs& args) {
     const std::string& strCsvPath = args.positional[1];
     // Every row is checked before the database is even opened: all or nothing.
     std::vector<SiteCsv::Row> rows;
-    const struct CWipeRows {
-        std::vector<SiteCsv::Row>& rows;
-        ~CWipeRows() { SiteCsv::WipeRows(rows); }
-    } wipeRows{rows};
+    const SiteCsv::CWipeRowsOnExit wipeRows{rows};
     QString strError;
     if (!SiteCsv::ReadFile(PathOf(strCsvPath), rows, strError)) {
         cli.FailAbout(strCsvPath, strError.toStdString());

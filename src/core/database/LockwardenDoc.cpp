@@ -3,6 +3,7 @@
 #include "core/app/AppState.h"
 #include "core/database/SiteDatabaseFormat.h"
 #include "core/framework/Archive.h"
+#include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/SecureWipe.h"
@@ -622,12 +623,7 @@ bool CLockwardenDoc::ReopenLocked() {
     try {
         bOpened = OnOpenDocument(GetPathName());
     } catch (const CArchiveException& e) {
-        // As the template tells it: the file ended inside its banner or check string.
-        if (e.m_cause == CArchiveException::endOfFile)
-            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(LoadString(AFX_IDS_UNNAMED_FILE)),
-                                 MB_ICONSTOP | MB_OK);
-        else
-            m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
+        TellOpenCheckFailure(m_prompts, e);
     }
     // A successful load ended the lock. A failed one leaves it locked with nothing to show, unmodified.
     if (!bOpened && IsModified())

@@ -47,11 +47,7 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
         } catch (const CArchiveException& e) {
             // The open check's own archive failed (the file ended inside its banner or check string);
             // nothing was read into the document, and its modified flag stays cleared.
-            if (e.m_cause == CArchiveException::endOfFile)
-                m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(LoadString(AFX_IDS_UNNAMED_FILE)),
-                                     MB_ICONSTOP | MB_OK);
-            else
-                m_prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
+            TellOpenCheckFailure(m_prompts, e);
             return false;
         }
         if (!bOpened) {
@@ -73,4 +69,12 @@ bool CSingleDocTemplate::OpenDocumentFile(const QString& strPathName) {
     Q_EMIT initialUpdate();
     Q_EMIT activateFrame();
     return true;
+}
+
+void TellOpenCheckFailure(CPrompts& prompts, const CArchiveException& e) {
+    if (e.m_cause == CArchiveException::endOfFile)
+        prompts.MessageBox(LoadString(AFX_IDP_ARCH_ENDOFFILE).arg(LoadString(AFX_IDS_UNNAMED_FILE)),
+                           MB_ICONSTOP | MB_OK);
+    else
+        prompts.MessageBox(LoadString(AFX_IDP_ARCH_GENERIC), MB_ICONEXCLAMATION | MB_OK);
 }

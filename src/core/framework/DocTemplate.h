@@ -4,6 +4,7 @@
 #include <QString>
 
 class CDocument;
+class CArchiveException;
 class CPrompts;
 
 // The single-document template's sequences for New and Open: one document, reused for every file.
@@ -33,3 +34,6 @@ private:
     CDocument& m_doc;
     CPrompts& m_prompts;
 };
+
+// Tells the user why an open failed inside the file's banner or check string, as the template's open does.
+void TellOpenCheckFailure(CPrompts& prompts, const CArchiveException& e);

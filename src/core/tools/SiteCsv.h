@@ -41,6 +41,11 @@ QString LineErrorText(std::size_t nLine, const std::string& strError);
 bool ReadFile(const QString& strPath, std::vector<Row>& rows, QString& strError);
 // Wipes every field of rows and empties it.
 void WipeRows(std::vector<Row>& rows);
+// Wipes the rows when it goes out of scope, however the work with them ends.
+struct CWipeRowsOnExit {
+    std::vector<Row>& rows;
+    ~CWipeRowsOnExit() { WipeRows(rows); }
+};
 
 // Adds every row to the document as a site at the end of the file, in order, through AddSite (which marks
 // it modified and tells the list); the rows' fields move into the sites.

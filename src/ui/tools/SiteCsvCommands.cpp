@@ -39,10 +39,7 @@ void CSiteCsvCommands::OnImportCsv() {
     if (!m_prompts.OpenFileDialog(strPath, LoadString(IDS_CSV_FILTER)))
         return;
     std::vector<SiteCsv::Row> rows;
-    const struct CWipeRows {
-        std::vector<SiteCsv::Row>& rows;
-        ~CWipeRows() { SiteCsv::WipeRows(rows); }
-    } wipeRows{rows};
+    const SiteCsv::CWipeRowsOnExit wipeRows{rows};
     QString strError;
     if (!SiteCsv::ReadFile(strPath, rows, strError)) {
         m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
