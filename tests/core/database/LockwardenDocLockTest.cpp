@@ -1,6 +1,7 @@
 // The document's lock: what is dropped and wiped, what is kept, what Unlock asks and reads, and that no lock
 // writes anything; classic and sealed files, through the template as the program opens them.
 
+#include "DocScene.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
@@ -28,20 +29,7 @@ const std::vector<SiteFields> kSites = {
     {"beta", "", "bob", "beta-secret", ""},
 };
 
-QByteArray ReadFile(const QString& strPath) {
-    QFile file(strPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-struct CScene {
-    CAppState app;
-    CScriptedPrompts prompts;
-    CLockwardenDoc doc{app, prompts};
-    CSingleDocTemplate docTemplate{doc, prompts};
-    QTemporaryDir dir;
-
-    CScene() { docTemplate.OnFileNew(); }
-    QString Path(const char* pszName) const { return dir.filePath(QString::fromLatin1(pszName)); }
+struct CScene : CDocScene {
     // A file of kSites under strPassword, classic or sealed, written by a document of its own.
     QString MakeFile(const char* pszName, const std::string& strPassword, bool bSealed,
                      const std::vector<SiteFields>& sites = kSites) {
@@ -59,12 +47,6 @@ struct CScene {
         EXPECT_TRUE(other.OnSaveDocument(strNew));
         EXPECT_EQ(::rename(QFile::encodeName(strNew).constData(), QFile::encodeName(strPath).constData()), 0);
         return strPath;
-    }
-    bool Open(const QString& strPath, const std::string& strPassword) {
-        prompts.EnterPassword(strPassword);
-        const bool bOpened = docTemplate.OpenDocumentFile(strPath);
-        prompts.m_shown.clear();
-        return bOpened;
     }
 };
 

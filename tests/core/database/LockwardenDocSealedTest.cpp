@@ -1,6 +1,7 @@
 // The document with sealed files: sealing, opening, saving, changing the password and going back to
 // classic, driven through the template as the program drives it, with real files in a temporary folder.
 
+#include "DocScene.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
@@ -38,26 +39,7 @@ const std::vector<SiteFields> kSites = {
     {"beta", "", "bob", "beta-secret", ""},
 };
 
-void WriteFile(const QString& strPath, const QByteArray& bytes) {
-    QFile file(strPath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& strPath) {
-    QFile file(strPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-struct CScene {
-    CAppState app;
-    CScriptedPrompts prompts;
-    CLockwardenDoc doc{app, prompts};
-    CSingleDocTemplate docTemplate{doc, prompts};
-    QTemporaryDir dir;
-
-    CScene() { docTemplate.OnFileNew(); }
-    QString Path(const char* pszName) const { return dir.filePath(QString::fromLatin1(pszName)); }
+struct CScene : CDocScene {
     void AddSites(const std::vector<SiteFields>& records) {
         for (auto& p : MakeSites(records))
             doc.AddSite(std::move(p));

@@ -2,6 +2,7 @@
 // program's own open, including the save that finds its file changed on disk.
 
 #include "core/tools/SiteMerge.h"
+#include "DocScene.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
@@ -76,16 +77,7 @@ TEST(SiteMergeTest, AddsWhatIsMissingKeepsBothVersionsOfAConflictAndCountsEqualS
     }
 }
 
-struct CScene {
-    CAppState app;
-    CScriptedPrompts prompts;
-    CLockwardenDoc doc{app, prompts};
-    CSingleDocTemplate docTemplate{doc, prompts};
-    QTemporaryDir dir;
-
-    CScene() { docTemplate.OnFileNew(); }
-    QString Path(const char* pszName) const { return dir.filePath(QString::fromLatin1(pszName)); }
-
+struct CScene : CDocScene {
     // A file written by a document of its own, classic under strPassword or sealed.
     QString Write(const char* pszName, const std::vector<SiteFields>& sites, const std::string& strPassword,
                   bool bSealed) {
@@ -103,12 +95,6 @@ struct CScene {
         const QString strPath = Path(pszName);
         EXPECT_TRUE(other.DoSave(strPath));
         return strPath;
-    }
-    bool Open(const QString& strPath, const std::string& strPassword) {
-        prompts.EnterPassword(strPassword);
-        const bool bOpened = docTemplate.OpenDocumentFile(strPath);
-        prompts.m_shown.clear();
-        return bOpened;
     }
 };
 

@@ -1,3 +1,4 @@
+#include "DocScene.h"
 #include "ScriptedWndPrompts.h"
 
 #include "core/app/AppState.h"
@@ -52,17 +53,6 @@ struct CCsvScene {
         return sites;
     }
 };
-
-void WriteFile(const QString& strPath, const QByteArray& bytes) {
-    QFile file(strPath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& strPath) {
-    QFile file(strPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 unsigned ModeOf(const QString& strPath) {
     struct stat st {};
