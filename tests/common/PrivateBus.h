@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -8,10 +9,11 @@
 
 #include <gtest/gtest.h>
 
-// A D-Bus message bus of the test's own: dbus-daemon with the session bus's configuration, listening on a
-// socket in a temporary folder, started here and stopped when the object goes. Nothing reaches the desktop's
-// buses. Without dbus-daemon (or when it does not start) Missing() says why; the tests then skip, or fail
-// where LOCKWARDEN_REQUIRE_DBUS=1 (CI).
+// A D-Bus message bus of the test's own: dbus-daemon listening on a socket in a temporary folder, started here
+// and stopped when the object goes. Its configuration is its own, not the session bus's: no folders of services
+// to start on demand, so no call to a name that nobody owns starts a program of the desktop's. Nothing reaches
+// the desktop's buses. Without dbus-daemon (or when it does not start) Missing() says why; the tests then skip,
+// or fail where LOCKWARDEN_REQUIRE_DBUS=1 (CI).
 class CPrivateBus {
 public:
     CPrivateBus() {
@@ -24,10 +26,23 @@ public:
             m_strMissing = QStringLiteral("no temporary folder for the bus's socket");
             return;
         }
+        const QString strConfig = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile config(strConfig);
+        if (!config.open(QIODevice::WriteOnly) ||
+            config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
+                         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                         "<busconfig><type>session</type><auth>EXTERNAL</auth>\n<listen>unix:path=" +
+                         QFile::encodeName(m_dir.filePath(QStringLiteral("bus"))) +
+                         "</listen>\n"
+                         "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n") < 0) {
+            m_strMissing = QStringLiteral("no configuration for the bus: ") + config.errorString();
+            return;
+        }
+        config.close();
         m_process.setProgram(strDaemon);
-        m_process.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                                QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")),
-                                QStringLiteral("--print-address=1")});
+        m_process.setArguments({QStringLiteral("--config-file=") + strConfig, QStringLiteral("--nofork"),
+                                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         if (!m_process.waitForStarted(5000)) {

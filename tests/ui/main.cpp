@@ -1,19 +1,19 @@
+#include "PrivateSession.h"
+
 #include "core/database/SealedFormat.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// Widget tests run offscreen with a settings folder of their own, so nothing reaches the user's desktop
+// Widget tests run offscreen in a desktop session of their own, so nothing reaches the user's desktop
 // or configuration.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir configHome;
-    if (!configHome.isValid())
+    const CPrivateSession session;
+    if (!session.IsReady())
         return 1;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     // Keys made by the tests take the lowest cost a reader accepts; the program's own is measured in bench/.
