@@ -82,7 +82,7 @@ const char* FindingName(EFinding kind) {
 }
 
 CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
-    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()) {
+    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()), m_groupOf(m_sites.size()) {
     std::unordered_map<std::string_view, std::size_t> names;
     std::unordered_map<std::string_view, std::size_t> passwords;
     for (std::size_t i = 0; i < m_sites.size(); ++i) {
@@ -94,15 +94,36 @@ CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
         if (bNew)
             m_groups.emplace_back();
         m_groups[it->second].push_back(i);
+        m_groupOf[i] = it->second;
     }
-    for (std::size_t i = 0; i < m_sites.size(); ++i)
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
         m_namesakes[i] = names[m_sites[i]->m_strSite];
+        if (m_sites[i]->m_strPswd.empty())
+            m_groupOf[i] = m_groups.size();
+    }
+}
+
+void CHealthCheck::CountChanges(const std::vector<CFinding>& findings, std::size_t& nPasswords,
+                                std::size_t& nSites) const {
+    std::vector<bool> bSite(m_sites.size());
+    std::vector<bool> bGroup(m_groups.size() + 1);
+    nPasswords = nSites = 0;
+    for (const CFinding& finding : findings) {
+        if (!bSite[finding.nSite]) {
+            bSite[finding.nSite] = true;
+            ++nSites;
+        }
+        if (!bGroup[m_groupOf[finding.nSite]]) {
+            bGroup[m_groupOf[finding.nSite]] = true;
+            ++nPasswords;
+        }
+    }
 }
 
 std::string CHealthCheck::NameOf(std::size_t nSite) const {
     std::string strName = m_sites[nSite]->m_strSite;
     if (m_namesakes[nSite] > 1)
-        strName += " #" + std::to_string(m_nth[nSite]);
+        strName += " --nth " + std::to_string(m_nth[nSite]);
     return strName;
 }
 
@@ -164,13 +185,20 @@ void CHealthCheck::FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<
     for (std::size_t g = nFirst; g < nEnd; ++g) {
         const std::string& strPswd = m_sites[m_groups[g].front()]->m_strPswd;
         const CStrength strength = EstimateStrength(strPswd);
+        const bool bWeak = strength.word < EStrength::fair;
         const std::string strEstimate = std::string(StrengthWord(strength.word)) + ", " + Guesses(strength.dLog10);
         std::string strLower = Lower(strPswd);
         for (std::size_t nSite : m_groups[g]) {
             const std::string strOwn = OwnWordIn(*m_sites[nSite], strLower);
+            // A password weak only by its site's words gets no strength word: "weak: ...; strong" would
+            // say two things at once. The estimate is what it costs an attacker who does not try them.
             if (!strOwn.empty())
-                findings.push_back({nSite, EFinding::weak, strOwn + "; " + strEstimate, strength.dLog10});
-            else if (strength.word < EStrength::fair)
+                findings.push_back(
+                    {nSite, EFinding::weak,
+                     bWeak ? strOwn + "; " + strEstimate
+                           : strOwn + ", which attackers try first; " + Guesses(strength.dLog10) + " otherwise",
+                     strength.dLog10});
+            else if (bWeak)
                 findings.push_back({nSite, EFinding::weak, strEstimate, strength.dLog10});
         }
         sodium_memzero(strLower.data(), strLower.size());
