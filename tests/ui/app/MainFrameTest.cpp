@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QIcon>
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -368,9 +370,14 @@ TEST_F(MainFrameTest, TheFormGrowsWithTheWindowFromItsDefaultSizeWhichIsAlsoItsL
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.size() == view.minimumSize() + QSize(dx, dy); }));
     for (const Case& c : cases) {
         const QRect rc = before[c.nID];
+        // The notes deepen by whole lines: as much of dy as they fill.
+        const int nHeight = c.nDeepens == 0
+                                ? rc.height()
+                                : WholeLinesHeight(*FindControl<QPlainTextEdit>(&view, c.nID), rc.height() + dy, false);
         EXPECT_EQ(FindControl(&view, c.nID)->geometry(),
-                  QRect(rc.x() + c.nMoves * dx, rc.y(), rc.width() + c.nWidens * dx, rc.height() + c.nDeepens * dy))
+                  QRect(rc.x() + c.nMoves * dx, rc.y(), rc.width() + c.nWidens * dx, nHeight))
             << c.nID;
+        EXPECT_GT(nHeight + QFontMetrics(view.font()).lineSpacing(), rc.height() + c.nDeepens * dy) << c.nID;
     }
     QList<QRect> labelsAfter;
     for (const QLabel* pLabel : view.findChildren<QLabel*>())
