@@ -84,8 +84,9 @@ private:
     void MakeKeys(const std::vector<CFinding>& findings) const;
 };
 
-// The whole check at once: strength shared by nThreads threads (the caller's among them), the breach list
-// looked up when one is given. onProgress(done, total) is called on the calling thread now and then.
+// The whole check at once on nThreads threads (the caller's among them, and at least two with a breach
+// list): the strength estimates shared out, and the breach list, when one is given, looked up on one of
+// the threads meanwhile. onProgress(done, total) is called on the calling thread now and then.
 // False with strError when the breach list failed; the findings are then empty.
 bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned nThreads,
                          std::vector<CFinding>& findings, std::string& strError,
