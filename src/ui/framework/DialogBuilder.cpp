@@ -414,9 +414,10 @@ int WholeLinesHeight(const QPlainTextEdit& edit, int nHeight, bool bUp) {
     line.setLineWidth(1000);
     layout.endLayout();
     const double dLine = std::max(1.0, line.height() + std::min(0.0, std::ceil(line.leading())));
-    const double dLines = (nHeight - nChrome - 2 * dMargin) / dLine;
+    // No margin below the last line: the margin's height of the next line would show there.
+    const double dLines = (nHeight - nChrome - dMargin) / dLine;
     const int nLines = std::max(1, static_cast<int>(bUp ? std::ceil(dLines - 1e-6) : std::floor(dLines + 1e-6)));
-    return nChrome + static_cast<int>(std::ceil(2 * dMargin + nLines * dLine));
+    return nChrome + static_cast<int>(std::floor(dMargin + nLines * dLine + 1e-6));
 }
 
 int ControlId(const QObject* pObject) {

@@ -173,7 +173,7 @@ TEST(DialogBuilder, AMultiLineEditWithItsScrollBarIsWholeAtAnyFontSize) {
 }
 
 // How a text box shows many lines: how many whole ones, and how much of the next one shows below them
-// beyond the document's margin (0 when none does).
+// (0 when none does).
 struct CLinesShown {
     int nWhole = 0;
     int nCut = 0;
@@ -184,7 +184,7 @@ CLinesShown LinesShown(QPlainTextEdit& edit) {
         lines << QStringLiteral("Line %1 Qjgy").arg(i);
     edit.setPlainText(lines.join(QLatin1Char('\n')));
     edit.verticalScrollBar()->setValue(0);
-    const int nBottom = edit.viewport()->height() - static_cast<int>(edit.document()->documentMargin());
+    const int nBottom = edit.viewport()->height() - 1;
     CLinesShown shown;
     QTextCursor cursor(edit.document());
     for (int i = 0; i < 60; ++i, cursor.movePosition(QTextCursor::NextBlock)) {
@@ -193,7 +193,7 @@ CLinesShown LinesShown(QPlainTextEdit& edit) {
             ++shown.nWhole;
             continue;
         }
-        shown.nCut = std::max(0, nBottom - rc.top());
+        shown.nCut = std::max(0, nBottom + 1 - rc.top());
         break;
     }
     return shown;
