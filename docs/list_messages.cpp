@@ -10,8 +10,39 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
-int main() {
+namespace {
+
+// A caption without its "&" marks ("&&" stands for one "&").
+QString Plain(const char* psz) {
+    QString str = QString::fromUtf8(psz);
+    str.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    str.remove(QLatin1Char('&'));
+    str.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    return str;
+}
+
+// Every entry of the menus, one a line by its path ("File > Printing > Print..."), in menu order; the
+// recent files' run of entries, which shows file names, is left out.
+void PrintMenus() {
+    for (const CCommandItem& item : MainFrameCommands()) {
+        if (item.pszMenu == nullptr || item.pszCaption == nullptr || item.nCount > 1)
+            continue;
+        const QString strPath = Plain(item.pszMenu).replace(QLatin1Char('|'), QStringLiteral(" > ")) +
+                                QStringLiteral(" > ") + Plain(item.pszCaption);
+        std::printf("%s\n", strPath.toUtf8().constData());
+    }
+}
+
+} // namespace
+
+// With --menus, the menu entries instead.
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--menus") == 0) {
+        PrintMenus();
+        return 0;
+    }
     // Names, titles and the status bar's panes: the string table holds them too, and they are no message.
     QSet<int> notMessages = {IDR_MAINFRAME,        AFX_IDS_APP_TITLE, AFX_IDS_IDLEMESSAGE, AFX_IDS_COMPANY_NAME,
                              AFX_IDS_OPENFILE,     AFX_IDS_SAVEFILE,  AFX_IDS_ALLFILTER,   AFX_IDS_UNTITLED,

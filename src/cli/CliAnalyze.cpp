@@ -89,9 +89,7 @@ int CmdAnalyze(CCli& cli, const CArgs& args) {
                 cli.Drain();
             continue;
         }
-        std::string strLine = strSite;
-        if (check.Namesakes(finding.nSite) > 1)
-            strLine += " --nth " + std::to_string(check.Nth(finding.nSite));
+        std::string strLine = check.NameOf(finding.nSite);
         strLine += ": ";
         strLine += FindingName(finding.kind);
         strLine += ": " + finding.strDetail;

@@ -77,7 +77,7 @@ int CmdList(CCli& cli, const CArgs& args) {
     if (!cli.OpenNames(PathOf(args.positional[0]), names))
         return kExitFailure;
     for (std::size_t i : SiteListOrder(names))
-        cli.WriteField({}, names[i]);
+        cli.WriteFieldLine(names.Line(i));
     return cli.Finish();
 }
 
@@ -89,7 +89,7 @@ int CmdFind(CCli& cli, const CArgs& args) {
     bool bFound = false;
     for (std::size_t i : SiteListOrder(names))
         if (finder.FindIn(names[i]) >= 0) {
-            cli.WriteField({}, names[i]);
+            cli.WriteFieldLine(names.Line(i));
             bFound = true;
         }
     // As grep does: a script can tell "nothing matches" from "matches" by the status alone.

@@ -143,6 +143,16 @@ void CCli::WriteField(std::string_view strLabel, std::string_view strField, bool
         Drain();
 }
 
+void CCli::WriteFieldLine(std::string_view strLine) {
+    if (m_bTerminalOut) {
+        WriteField({}, strLine.substr(0, strLine.size() - 1));
+        return;
+    }
+    m_strOut += strLine;
+    if (m_strOut.size() >= kOutputPiece)
+        Drain();
+}
+
 void CCli::Drain() {
     if (!m_strOut.empty() && m_nOutError == 0 &&
         std::fwrite(m_strOut.data(), 1, m_strOut.size(), m_pOut) != m_strOut.size())

@@ -69,6 +69,8 @@ public:
     void WriteLine(std::string_view str);
     // A line of stored text after strLabel: as stored, or escaped when standard output is a terminal.
     void WriteField(std::string_view strLabel, std::string_view strField, bool bKeepLines = false);
+    // WriteField of a field that comes with its line feed (strLine ends in '\n').
+    void WriteFieldLine(std::string_view strLine);
     void Drain();
     int Finish();
 

@@ -57,7 +57,10 @@ TEST_F(CliAnalyze, OneLineAFindingWorstFirstNthWhereNamesRepeat) {
     EXPECT_EQ(lines[0], "Shop: empty: no password");
     EXPECT_EQ(lines[1], "Forum --nth 1: breached: seen 3 times in the breach list");
     EXPECT_EQ(lines[2], "Forum --nth 1: weak: very weak, about 10^0 guesses");
-    EXPECT_TRUE(lines[3].startsWith("Wiki: weak: holds the site name; ")) << lines[3].constData();
+    // A strong password weak by its site's name alone is told so without "strong" beside "weak".
+    EXPECT_TRUE(lines[3].startsWith("Wiki: weak: holds the site name, which attackers try first; about 10^"))
+        << lines[3].constData();
+    EXPECT_TRUE(lines[3].endsWith(" guesses otherwise")) << lines[3].constData();
     EXPECT_EQ(lines[4], "Bank: reused: same password as 1 other site: Mail");
     EXPECT_EQ(lines[5], "Mail: reused: same password as 1 other site: Bank");
     EXPECT_EQ(lines[6], "");

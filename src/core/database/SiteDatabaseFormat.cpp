@@ -11,7 +11,7 @@
 void CSiteNameList::ReserveMore(std::size_t nCount, std::size_t nTextBytes) {
     m_ends.reserve(m_ends.size() + nCount);
     PrefaultMemory(m_ends.data() + m_ends.size(), nCount * sizeof(std::size_t));
-    m_strText.reserve(m_strText.size() + nTextBytes);
+    m_strText.reserve(m_strText.size() + nTextBytes + nCount); // and the line feeds
 }
 
 void CSiteNameList::PrefaultAhead() {

@@ -10,8 +10,9 @@
 
 class CArchive;
 
-// Site names in record order, side by side in one buffer: a large database's names take two
-// allocations in all rather than one each.
+// Site names in record order, side by side in one buffer, each followed by a line feed: a large
+// database's names take two allocations in all rather than one each, and a listing writes each name with
+// its line end at one stroke.
 class CSiteNameList {
 public:
     CSiteNameList() = default;
@@ -24,12 +25,17 @@ public:
     CSiteNameList& operator=(CSiteNameList&&) = default;
 
     std::size_t size() const { return m_ends.size(); }
-    // All the names, one after the other.
+    // All the names, one after the other, each followed by a line feed.
     std::string_view Text() const { return m_strText; }
     bool empty() const { return m_ends.empty(); }
     std::string_view operator[](std::size_t i) const {
-        const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1];
+        const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1] + 1;
         return std::string_view(m_strText).substr(nStart, m_ends[i] - nStart);
+    }
+    // The name and the line feed after it.
+    std::string_view Line(std::size_t i) const {
+        const std::size_t nStart = i == 0 ? 0 : m_ends[i - 1] + 1;
+        return std::string_view(m_strText).substr(nStart, m_ends[i] + 1 - nStart);
     }
 
     // Room for nCount more names of nTextBytes in all, made before they come, so the text never moves and
@@ -41,6 +47,7 @@ public:
             PrefaultAhead();
         fill(m_strText);
         m_ends.push_back(m_strText.size());
+        m_strText.push_back('\n');
     }
 
 private:
@@ -50,7 +57,7 @@ private:
     void PrefaultAhead();
 
     std::string m_strText;
-    std::vector<std::size_t> m_ends; // where each name ends in m_strText
+    std::vector<std::size_t> m_ends; // where each name ends in m_strText, at its line feed
     std::size_t m_nPrefaulted = 0;   // the text's bytes whose pages were asked for
 };
 

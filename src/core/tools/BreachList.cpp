@@ -208,8 +208,8 @@ private:
             b = p == nullptr ? a : static_cast<std::size_t>(static_cast<const char*>(p) - m_buf.data()) + 1;
         }
         if (a >= b && m_nBufLen >= kBlock)
-            return Fail(strError, "has a line longer than " + std::to_string(kBlock) + " bytes near byte " +
-                                      std::to_string(m_nBufStart) + ": it is not a list of HASH:COUNT lines");
+            return Fail(strError, "has a line longer than " + std::to_string(kBlock) + " bytes, " + Where(m_nBufStart) +
+                                      ": it is not a list of HASH:COUNT lines");
         return true;
     }
 
@@ -231,8 +231,7 @@ private:
             nCount = nCount * 10 + nDigit;
         }
         if (!bGood)
-            return Fail(strError, "has a damaged line at byte " +
-                                      std::to_string(m_nBufStart + static_cast<std::int64_t>(s)) + ": expected " +
+            return Fail(strError, "is damaged: " + Where(m_nBufStart + static_cast<std::int64_t>(s)) + " is not " +
                                       (m_nSkip == 0 ? "HASH" : "SUFFIX") + ":COUNT, with " + std::to_string(m_nKeyLen) +
                                       " upper-case hex digits");
         line.pKey = p;
@@ -315,8 +314,28 @@ private:
     }
 
     bool NotSorted(std::string& strError, std::int64_t nAt) const {
-        return Fail(strError, "is not sorted by hash: the line at byte " + std::to_string(nAt) +
-                                  " is out of order with the lines around it");
+        return Fail(strError, "is not sorted by hash: " + Where(nAt) + " is out of order with the lines around it");
+    }
+
+    // "line N" for the line that holds byte nAt, as an editor or `sed -n Np` finds it. The lines before
+    // it are counted only now, when something is wrong: a search never reads them. Where the file can no
+    // longer be read, the byte is told instead.
+    std::string Where(std::int64_t nAt) const {
+        std::vector<char> buf(std::size_t{1} << 16);
+        std::int64_t nLine = 1;
+        for (std::int64_t nDone = 0; nDone < nAt;) {
+            const ssize_t n = ::pread(
+                m_fd, buf.data(),
+                static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(buf.size()), nAt - nDone)),
+                static_cast<off_t>(nDone));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return "the line at byte " + std::to_string(nAt);
+            nLine += std::count(buf.data(), buf.data() + n, '\n');
+            nDone += n;
+        }
+        return "line " + std::to_string(nLine);
     }
 
     bool Fail(std::string& strError, const std::string& strWhy) const {

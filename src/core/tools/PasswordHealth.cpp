@@ -82,9 +82,12 @@ const char* FindingName(EFinding kind) {
 }
 
 CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
-    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()) {
+    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()), m_groupOf(m_sites.size()) {
+    // Room for every site at once: growing the tables as they fill costs more than filling them.
     std::unordered_map<std::string_view, std::size_t> names;
     std::unordered_map<std::string_view, std::size_t> passwords;
+    names.reserve(m_sites.size());
+    passwords.reserve(m_sites.size());
     for (std::size_t i = 0; i < m_sites.size(); ++i) {
         m_nth[i] = ++names[m_sites[i]->m_strSite];
         const std::string_view strPswd = m_sites[i]->m_strPswd;
@@ -94,15 +97,36 @@ CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
         if (bNew)
             m_groups.emplace_back();
         m_groups[it->second].push_back(i);
+        m_groupOf[i] = it->second;
     }
-    for (std::size_t i = 0; i < m_sites.size(); ++i)
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
         m_namesakes[i] = names[m_sites[i]->m_strSite];
+        if (m_sites[i]->m_strPswd.empty())
+            m_groupOf[i] = m_groups.size();
+    }
+}
+
+void CHealthCheck::CountChanges(const std::vector<CFinding>& findings, std::size_t& nPasswords,
+                                std::size_t& nSites) const {
+    std::vector<bool> bSite(m_sites.size());
+    std::vector<bool> bGroup(m_groups.size() + 1);
+    nPasswords = nSites = 0;
+    for (const CFinding& finding : findings) {
+        if (!bSite[finding.nSite]) {
+            bSite[finding.nSite] = true;
+            ++nSites;
+        }
+        if (!bGroup[m_groupOf[finding.nSite]]) {
+            bGroup[m_groupOf[finding.nSite]] = true;
+            ++nPasswords;
+        }
+    }
 }
 
 std::string CHealthCheck::NameOf(std::size_t nSite) const {
     std::string strName = m_sites[nSite]->m_strSite;
     if (m_namesakes[nSite] > 1)
-        strName += " #" + std::to_string(m_nth[nSite]);
+        strName += " --nth " + std::to_string(m_nth[nSite]);
     return strName;
 }
 
@@ -164,13 +188,20 @@ void CHealthCheck::FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<
     for (std::size_t g = nFirst; g < nEnd; ++g) {
         const std::string& strPswd = m_sites[m_groups[g].front()]->m_strPswd;
         const CStrength strength = EstimateStrength(strPswd);
+        const bool bWeak = strength.word < EStrength::fair;
         const std::string strEstimate = std::string(StrengthWord(strength.word)) + ", " + Guesses(strength.dLog10);
         std::string strLower = Lower(strPswd);
         for (std::size_t nSite : m_groups[g]) {
             const std::string strOwn = OwnWordIn(*m_sites[nSite], strLower);
+            // A password weak only by its site's words gets no strength word: "weak: ...; strong" would
+            // say two things at once. The estimate is what it costs an attacker who does not try them.
             if (!strOwn.empty())
-                findings.push_back({nSite, EFinding::weak, strOwn + "; " + strEstimate, strength.dLog10});
-            else if (strength.word < EStrength::fair)
+                findings.push_back(
+                    {nSite, EFinding::weak,
+                     bWeak ? strOwn + "; " + strEstimate
+                           : strOwn + ", which attackers try first; " + Guesses(strength.dLog10) + " otherwise",
+                     strength.dLog10});
+            else if (bWeak)
                 findings.push_back({nSite, EFinding::weak, strEstimate, strength.dLog10});
         }
         sodium_memzero(strLower.data(), strLower.size());
@@ -216,19 +247,14 @@ bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned
                          std::vector<CFinding>& findings, std::string& strError,
                          const std::function<void(std::size_t, std::size_t)>& onProgress) {
     findings.clear();
-    if (pList != nullptr && !check.FindBreached(*pList, findings, strError)) {
-        findings.clear();
-        return false;
-    }
-    check.FindEmptyAndReused(findings);
-
-    // The strength estimates, in pieces taken in turn by each thread.
+    // The strength estimates, once per distinct password, in pieces taken in turn by each thread. The
+    // breach list is looked up meanwhile on a thread of its own, which then takes pieces too.
     constexpr std::size_t kPiece = 256;
     const std::size_t nUnits = check.Units();
     nThreads = std::max(1u, std::min<unsigned>(nThreads, static_cast<unsigned>(nUnits / kPiece + 1)));
     std::atomic<std::size_t> nNext{0};
     std::atomic<std::size_t> nDone{0};
-    std::vector<std::vector<CFinding>> found(nThreads);
+    std::vector<std::vector<CFinding>> found(nThreads + 1);
     const auto work = [&](unsigned t, bool bReport) {
         for (std::size_t n; (n = nNext.fetch_add(kPiece)) < nUnits;) {
             check.FindWeak(n, kPiece, found[t]);
@@ -238,13 +264,29 @@ bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned
         }
     };
     std::vector<std::thread> threads;
-    for (unsigned t = 1; t < nThreads; ++t)
+    bool bBreachOk = true;
+    std::string strBreachError;
+    if (pList != nullptr)
+        threads.emplace_back([&] {
+            bBreachOk = check.FindBreached(*pList, found[nThreads], strBreachError);
+            // A list that cannot answer makes the whole check fail: the estimates left are not made.
+            if (!bBreachOk)
+                nNext = nUnits;
+            work(nThreads, false);
+        });
+    // The breach thread takes the place of one of the estimating threads.
+    for (unsigned t = 1; t + (pList != nullptr ? 1 : 0) < nThreads; ++t)
         threads.emplace_back(work, t, false);
     work(0, true);
     for (std::thread& thread : threads)
         thread.join();
+    if (!bBreachOk) {
+        strError = strBreachError;
+        return false;
+    }
     if (onProgress)
         onProgress(nUnits, nUnits);
+    check.FindEmptyAndReused(findings);
     for (auto& part : found)
         findings.insert(findings.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     check.SortWorstFirst(findings);

@@ -41,10 +41,10 @@ public:
     explicit CHealthCheck(std::vector<const CSiteInfo*> sites);
 
     const std::vector<const CSiteInfo*>& Sites() const { return m_sites; }
-    // The site's place among the sites of the same name, in record order, from 1; and how many there are.
+    // The site's place among the sites of the same name, in record order, from 1.
     std::size_t Nth(std::size_t nSite) const { return m_nth[nSite]; }
-    std::size_t Namesakes(std::size_t nSite) const { return m_namesakes[nSite]; }
-    // The site's name, with "#N" after it when other sites bear the same name.
+    // The site's name, with " --nth N" after it when other sites bear the same name: the companion's
+    // words for choosing one of them, used alike in the window and the companion.
     std::string NameOf(std::size_t nSite) const;
 
     // Empty passwords, and passwords that several sites share.
@@ -59,6 +59,10 @@ public:
     // user name or host name. Safe to call from several threads at once for separate ranges.
     void FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<CFinding>& findings) const;
 
+    // How many distinct passwords and how many sites the findings are about: what there is to change,
+    // however many findings each has. No password at all counts as one.
+    void CountChanges(const std::vector<CFinding>& findings, std::size_t& nPasswords, std::size_t& nSites) const;
+
     // Sorts findings worst first: by kind, then rank, then the sites' list order. Not thread-safe: it
     // keeps the sites' sort keys.
     void SortWorstFirst(std::vector<CFinding>& findings) const;
@@ -71,6 +75,7 @@ private:
     std::vector<std::size_t> m_namesakes;
     // The sites of each distinct non-empty password, in record order; the groups in order of first use.
     std::vector<std::vector<std::size_t>> m_groups;
+    std::vector<std::size_t> m_groupOf; // each site's group; the number of groups for no password
     // The sort keys of the names of the sites that had findings; made when first needed, as they cost.
     mutable std::vector<std::string> m_keys;
     mutable std::vector<bool> m_bKeyMade;
@@ -79,8 +84,9 @@ private:
     void MakeKeys(const std::vector<CFinding>& findings) const;
 };
 
-// The whole check at once: strength shared by nThreads threads (the caller's among them), the breach list
-// looked up when one is given. onProgress(done, total) is called on the calling thread now and then.
+// The whole check at once on nThreads threads (the caller's among them, and at least two with a breach
+// list): the strength estimates shared out, and the breach list, when one is given, looked up on one of
+// the threads meanwhile. onProgress(done, total) is called on the calling thread now and then.
 // False with strError when the breach list failed; the findings are then empty.
 bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned nThreads,
                          std::vector<CFinding>& findings, std::string& strError,

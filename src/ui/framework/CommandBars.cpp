@@ -3,6 +3,8 @@
 #include "ui/framework/CommandRouter.h"
 
 #include <QAction>
+#include <QIconEngine>
+#include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
@@ -117,11 +119,58 @@ QIcon FallbackIcon(const QStyle& style, EIconFallback fallback) {
     }
 }
 
+// An icon whose disabled look is its normal one in grey, faded, at whatever size and pixel ratio it is
+// asked for. The style's own disabled look of a drawing in dark outlines (our drawn pictures, a theme's
+// symbolic icons) is a dark grey hardly told from the enabled one.
+class CFadedWhenDisabled : public QIconEngine {
+public:
+    explicit CFadedWhenDisabled(QIcon icon) : m_icon(std::move(icon)) {}
+
+    QIconEngine* clone() const override { return new CFadedWhenDisabled(m_icon); }
+    QString key() const override { return QStringLiteral("lockwarden-faded-when-disabled"); }
+    bool isNull() override { return m_icon.isNull(); }
+    QString iconName() override { return m_icon.name(); }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return m_icon.actualSize(size, Shown(mode), state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return m_icon.availableSizes(Shown(mode), state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal dScale) override {
+        QPixmap pm = m_icon.pixmap(size, dScale, Shown(mode), state);
+        if (mode != QIcon::Disabled || pm.isNull())
+            return pm;
+        QImage image = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* pLine = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int nGray = qGray(pLine[x]);
+                pLine[x] = qRgba(nGray, nGray, nGray, qAlpha(pLine[x]) * 2 / 5);
+            }
+        }
+        QPixmap faded = QPixmap::fromImage(image);
+        faded.setDevicePixelRatio(pm.devicePixelRatio());
+        return faded;
+    }
+    void paint(QPainter* pPainter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal dScale = pPainter->device() != nullptr ? pPainter->device()->devicePixelRatio() : 1.0;
+        pPainter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, dScale));
+    }
+
+private:
+    static QIcon::Mode Shown(QIcon::Mode mode) { return mode == QIcon::Disabled ? QIcon::Normal : mode; }
+
+    QIcon m_icon;
+};
+
 QIcon IconOf(const QStyle& style, const CCommandItem& item) {
     const QIcon fallback = FallbackIcon(style, item.iconFallback);
-    if (item.pszIconTheme == nullptr)
-        return fallback;
-    return QIcon::fromTheme(QString::fromLatin1(item.pszIconTheme), fallback);
+    const QIcon icon =
+        item.pszIconTheme == nullptr ? fallback : QIcon::fromTheme(QString::fromLatin1(item.pszIconTheme), fallback);
+    return icon.isNull() ? icon : QIcon(new CFadedWhenDisabled(icon));
 }
 
 // The menus met so far by their place ("&File|Printing"), each made on the first entry that names it.

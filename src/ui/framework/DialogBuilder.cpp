@@ -19,6 +19,8 @@
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStyle>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTreeView>
 
 #include <algorithm>
@@ -314,17 +316,23 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
         QRect rc = units.Map(QRect(item.x, item.y, item.cx, item.cy));
         if (item.kind == EControlKind::ComboBox)
             rc.setHeight(pControl->sizeHint().height());
-        if (auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl);
-            pArea != nullptr && pArea->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
-            // A field a line and a half high holds its frame and both scroll arrows only at some font sizes:
-            // it is made tall enough for them, and the dialog keeps the room it had below the field.
-            const int nWhole =
-                2 * pArea->frameWidth() +
-                2 * pArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pArea->verticalScrollBar());
+        if (auto* pArea = qobject_cast<QAbstractScrollArea*>(pControl); pArea != nullptr) {
+            // A field a line and a half high holds its frame and both scroll arrows only at some font sizes,
+            // and a text box shows whole lines only at some: it is made tall enough for both, and the
+            // dialog keeps the room it had below the field.
+            int nWhole = rc.height();
+            if (pArea->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn)
+                nWhole = std::max(nWhole, 2 * pArea->frameWidth() +
+                                              2 * pArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                                              pArea->verticalScrollBar()));
+            if (const auto* pText = qobject_cast<QPlainTextEdit*>(pArea))
+                nWhole = WholeLinesHeight(*pText, nWhole, true);
             if (rc.height() < nWhole) {
                 const int nBelow = units.Y(tmpl.cy) - (rc.y() + rc.height());
                 rc.setHeight(nWhole);
                 nHeight = std::max(nHeight, rc.y() + rc.height() + std::max(0, nBelow));
+            } else {
+                rc.setHeight(nWhole);
             }
         }
         pControl->setGeometry(rc);
@@ -392,6 +400,24 @@ QSize CreateFormFromTemplate(int nID, QWidget& form) {
     const QSize size = CreateDialogControls(FindDialogTemplate(nID), form);
     form.setMinimumSize(size);
     return size;
+}
+
+int WholeLinesHeight(const QPlainTextEdit& edit, int nHeight, bool bUp) {
+    // The first line starts below the document's margin; a line is as high as the text layout makes it,
+    // which is not quite the font's line spacing.
+    const int nChrome = 2 * edit.frameWidth();
+    const double dMargin = edit.document()->documentMargin();
+    QTextLayout layout(QStringLiteral("X"), edit.document()->defaultFont());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLeadingIncluded(true);
+    line.setLineWidth(1000);
+    layout.endLayout();
+    const double dLine = std::max(1.0, line.height() + std::min(0.0, std::ceil(line.leading())));
+    // No margin below the last line: the margin's height of the next line would show there.
+    const double dLines = (nHeight - nChrome - dMargin) / dLine;
+    const int nLines = std::max(1, static_cast<int>(bUp ? std::ceil(dLines - 1e-6) : std::floor(dLines + 1e-6)));
+    return nChrome + static_cast<int>(std::floor(dMargin + nLines * dLine + 1e-6));
 }
 
 int ControlId(const QObject* pObject) {

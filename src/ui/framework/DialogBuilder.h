@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QDialog;
+class QPlainTextEdit;
 
 // Turns dialog templates into widgets. Dialog units are converted through the dialog font's metrics the
 // way Windows does, so a template keeps its proportions whatever font the desktop hands us; every
@@ -51,6 +52,11 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent);
 void CreateDialogFromTemplate(int nID, QDialog& dlg);
 // A child form from template nID (the site form): the controls, and the form's minimum size.
 QSize CreateFormFromTemplate(int nID, QWidget& form);
+
+// The height of a multi-line text box near nHeight that shows whole lines of its font and nothing of the
+// next: its frame, the document's margin above them, and the lines nHeight holds, rounded down (bUp:
+// up), at least one. The builder gives text boxes such a height; a box that grows with its window keeps to it.
+int WholeLinesHeight(const QPlainTextEdit& edit, int nHeight, bool bUp);
 
 // The numeric ID of a control made by the builder, or 0 for any other object.
 int ControlId(const QObject* pObject);

@@ -20,10 +20,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -40,7 +40,8 @@ bool IsRangeFileName(const QString& strName) {
 
 } // namespace
 
-// The findings as rows: site (with "#N" where names repeat), kind, detail.
+// The findings as rows: site (with "--nth N" where names repeat), kind, detail; each cell's tooltip is its
+// text.
 class CPasswordHealthDlg::CFindingsModel : public QAbstractTableModel {
 public:
     CFindingsModel(const CPasswordHealthDlg& dlg, QStringList columns, QObject* pParent)
@@ -51,7 +52,7 @@ public:
     }
     int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : kColumns; }
     QVariant data(const QModelIndex& index, int nRole) const override {
-        if (nRole != Qt::DisplayRole || !index.isValid() || m_dlg.m_pCheck == nullptr)
+        if ((nRole != Qt::DisplayRole && nRole != Qt::ToolTipRole) || !index.isValid() || m_dlg.m_pCheck == nullptr)
             return {};
         const CFinding& finding = m_dlg.m_findings[static_cast<std::size_t>(index.row())];
         switch (index.column()) {
@@ -85,6 +86,7 @@ CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPro
     CreateDialogFromTemplate(IDD_PASSWORD_HEALTH, *this);
     // A tool window of its own beside the main window, which stays usable.
     setWindowFlag(Qt::Window);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     setModal(false);
     m_pListEdit = FindControl<QLineEdit>(this, IDC_BREACH_LIST);
     m_pStatus = FindControl<QLabel>(this, IDC_HEALTH_STATUS);
@@ -98,6 +100,36 @@ CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPro
     delete pTemplateModel;
     m_pFindingsList->header()->resizeSection(kColumnSite, MapDialogRect(*this, QRect(0, 0, 80, 0)).width());
     m_pFindingsList->header()->resizeSection(kColumnKind, MapDialogRect(*this, QRect(0, 0, 40, 0)).width());
+    // The Detail column is as wide as its longest text, never cut short with "...": the list scrolls
+    // sideways when the window is narrower.
+    m_pFindingsList->header()->setStretchLastSection(false);
+    m_pFindingsList->setTextElideMode(Qt::ElideNone);
+    connect(m_pFindingsList->header(), &QHeaderView::sectionResized, this, [this](int nSection) {
+        if (nSection != kColumnDetail)
+            FitDetailColumn();
+    });
+
+    // The window may be made larger than the template: the list grows both ways, the path's box and the
+    // status line widen, and the buttons keep to the right and the bottom edges.
+    m_baseSize = size();
+    setMinimumSize(m_baseSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setSizeGripEnabled(true);
+    for (QWidget* pControl : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const int nID = ControlId(pControl);
+        if (nID == 0 || pControl->isWindow())
+            continue;
+        const bool bButton = nID == IDC_BREACH_LIST_BROWSE || nID == IDC_HEALTH_CHECK_AGAIN;
+        const int nVertical = nID == IDC_HEALTH_FINDINGS                                  ? 1
+                              : nID == IDC_HEALTH_STATUS || nID == IDC_HEALTH_CHECK_AGAIN ? 2
+                                                                                          : 0;
+        m_placed.push_back({pControl, pControl->geometry(),
+                            nID == IDC_BREACH_LIST || nID == IDC_HEALTH_FINDINGS || nID == IDC_HEALTH_STATUS,
+                            nVertical});
+        // Enter in the path's box applies the path: no button is pressed by Enter in this window.
+        if (bButton)
+            static_cast<QPushButton*>(pControl)->setAutoDefault(false);
+    }
 
     m_pListEdit->setText(QFile::decodeName(QByteArray::fromStdString(m_app.m_strBreachList)));
     connect(m_pListEdit, &QLineEdit::editingFinished, this, &CPasswordHealthDlg::OnListEdited);
@@ -108,7 +140,10 @@ CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPro
     connect(m_pFindingsList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { OnRowChosen(current); });
     connect(m_pFindingsList, &QTreeView::activated, this, &CPasswordHealthDlg::OnRowChosen);
+    // Started again after each slice rather than repeating: a repeating timer of no interval may run twice
+    // in one pass of the event loop, beside the list's own timers, with nothing handled in between.
     m_timer.setInterval(0);
+    m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CPasswordHealthDlg::OnStep);
     setWindowIcon(QApplication::windowIcon());
     CheckAgain();
@@ -117,7 +152,10 @@ CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPro
 CPasswordHealthDlg::~CPasswordHealthDlg() {
     // The list reads the findings while it is taken down, so it goes while they are still there.
     m_timer.stop();
+    m_placed.clear();
+    disconnect(m_pFindingsList->header(), nullptr, this, nullptr);
     delete m_pFindingsList;
+    m_pFindingsList = nullptr;
     // The path's box outlives this part of the dialog and says its editing finished as the focus goes:
     // that must not reach a handler of a dialog that is going.
     disconnect(m_pListEdit, nullptr, this, nullptr);
@@ -169,6 +207,8 @@ void CPasswordHealthDlg::CheckAgain() {
         found.clear();
     m_strListProblem = strError;
     m_pCheck->FindEmptyAndReused(found);
+    m_nDetailWidth = 0;
+    WidenForDetails(found);
     m_pCheck->MergeWorstFirst(m_findings, std::move(found));
     ShowFindings();
     ShowStatus();
@@ -191,9 +231,10 @@ void CPasswordHealthDlg::OnStep() {
         m_pCheck->FindWeak(m_nNextUnit, kUnitsBetweenClocks, found);
         m_nNextUnit = std::min(nUnits, m_nNextUnit + kUnitsBetweenClocks);
     } while (m_nNextUnit < nUnits && clock.elapsed() < m_nSliceMilliseconds);
-    if (m_nNextUnit >= nUnits)
-        m_timer.stop();
+    if (m_nNextUnit < nUnits)
+        m_timer.start();
     if (!found.empty()) {
+        WidenForDetails(found);
         m_pCheck->MergeWorstFirst(m_findings, std::move(found));
         ShowFindings();
     }
@@ -230,17 +271,77 @@ void CPasswordHealthDlg::ShowStatus() {
     } else if (m_findings.empty()) {
         strProgress = LoadString(IDS_HEALTH_NOTHING);
     } else {
-        std::set<std::size_t> sites;
-        for (const CFinding& f : m_findings)
-            sites.insert(f.nSite);
-        strProgress = LoadString(IDS_HEALTH_DONE).arg(m_findings.size()).arg(sites.size());
+        std::size_t nPasswords = 0, nSites = 0;
+        m_pCheck->CountChanges(m_findings, nPasswords, nSites);
+        strProgress = LoadString(IDS_HEALTH_DONE).arg(nPasswords).arg(nSites);
     }
     QString strList;
     if (!m_strListProblem.empty())
         strList = LoadString(IDS_HEALTH_LIST_FAILED).arg(QString::fromStdString(m_strListProblem));
     else if (!m_list.IsOpen())
         strList = LoadString(IDS_HEALTH_NO_LIST);
-    m_pStatus->setText(strList.isEmpty() ? strProgress : strProgress + QLatin1Char('\n') + strList);
+    const QString strStatus = strList.isEmpty() ? strProgress : strProgress + QLatin1Char('\n') + strList;
+    // A path may break after any of its separators, so a long one wraps rather than runs off the edge.
+    QString strShown = strStatus;
+    strShown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    if (strShown != m_pStatus->text()) {
+        m_pStatus->setText(strShown);
+        m_pStatus->setToolTip(strStatus);
+        LayOutControls();
+    }
+}
+
+void CPasswordHealthDlg::resizeEvent(QResizeEvent* pEvent) {
+    QDialog::resizeEvent(pEvent);
+    LayOutControls();
+}
+
+void CPasswordHealthDlg::LayOutControls() {
+    if (m_placed.empty())
+        return;
+    const int dx = std::max(0, width() - m_baseSize.width());
+    const int dy = std::max(0, height() - m_baseSize.height());
+    // The status line is as tall as its wrapped text: a long reason why the list failed shows whole, and
+    // the findings give up the room.
+    int nMore = 0;
+    for (const CPlaced& c : m_placed)
+        if (c.pControl == m_pStatus)
+            nMore = std::max(0, m_pStatus->heightForWidth(c.rcBase.width() + dx) - c.rcBase.height());
+    for (const CPlaced& c : m_placed) {
+        QRect rc = c.rcBase;
+        if (c.bWidens)
+            rc.setWidth(rc.width() + dx);
+        else
+            rc.translate(dx, 0);
+        if (c.nVertical == 1)
+            rc.setHeight(std::max(rc.height() / 3, rc.height() + dy - nMore));
+        else if (c.nVertical == 2)
+            rc.translate(0, dy - (c.pControl == m_pStatus ? nMore : 0));
+        if (c.pControl == m_pStatus)
+            rc.setHeight(rc.height() + nMore);
+        c.pControl->setGeometry(rc);
+    }
+    FitDetailColumn();
+}
+
+void CPasswordHealthDlg::WidenForDetails(const std::vector<CFinding>& findings) {
+    // As the list's delegate measures a cell: the text and a margin on either side.
+    const QFontMetrics metrics(m_pFindingsList->font());
+    const int nMargin =
+        2 * (m_pFindingsList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_pFindingsList) + 1) + 1;
+    for (const CFinding& finding : findings)
+        m_nDetailWidth =
+            std::max(m_nDetailWidth, metrics.horizontalAdvance(ToDisplayText(finding.strDetail)) + nMargin);
+    FitDetailColumn();
+}
+
+void CPasswordHealthDlg::FitDetailColumn() {
+    QHeaderView* pHeader = m_pFindingsList->header();
+    const int nRoom =
+        m_pFindingsList->viewport()->width() - pHeader->sectionSize(kColumnSite) - pHeader->sectionSize(kColumnKind);
+    const int nWidth = std::max(m_nDetailWidth, nRoom);
+    if (pHeader->sectionSize(kColumnDetail) != nWidth)
+        pHeader->resizeSection(kColumnDetail, nWidth);
 }
 
 void CPasswordHealthDlg::OnRowChosen(const QModelIndex& index) {

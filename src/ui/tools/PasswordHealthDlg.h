@@ -4,6 +4,7 @@
 #include "core/tools/PasswordHealth.h"
 
 #include <QDialog>
+#include <QRect>
 #include <QTimer>
 
 #include <cstdint>
@@ -49,8 +50,19 @@ Q_SIGNALS:
     // The user chose the row of this site. The site was one of the document's when the check began.
     void siteChosen(const CSiteInfo* pSite);
 
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
 private:
     class CFindingsModel;
+
+    // A control and where the template put it; how it follows the window's size.
+    struct CPlaced {
+        QWidget* pControl;
+        QRect rcBase;
+        bool bWidens;  // grows with the width, else moves with it
+        int nVertical; // 0 stays, 1 grows with the height, 2 moves with it
+    };
 
     void OnStep();
     void OnChooseList();
@@ -60,6 +72,11 @@ private:
     // Shows the findings anew, keeping the chosen row and the scroll position.
     void ShowFindings();
     void ShowStatus();
+    // Places the controls for the window's size: the list takes what the status line does not need.
+    void LayOutControls();
+    // The Detail column as wide as its widest text, and at least as the room the list leaves it.
+    void WidenForDetails(const std::vector<CFinding>& findings);
+    void FitDetailColumn();
     std::uint64_t Fingerprint() const;
 
     CLockwardenDoc& m_doc;
@@ -78,4 +95,7 @@ private:
     QTreeView* m_pFindingsList = nullptr;
     QLineEdit* m_pListEdit = nullptr;
     QLabel* m_pStatus = nullptr;
+    std::vector<CPlaced> m_placed;
+    QSize m_baseSize;
+    int m_nDetailWidth = 0;
 };

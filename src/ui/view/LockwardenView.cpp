@@ -655,8 +655,12 @@ void CLockwardenView::LayOutControls() {
     for (const CGrowingControl& c : m_growing) {
         if (c.bMoves)
             c.pControl->setGeometry(c.rcBase.translated(dx, 0));
+        else if (c.bDeepens) // by whole lines
+            c.pControl->setGeometry(
+                QRect(c.rcBase.topLeft(),
+                      QSize(c.rcBase.width() + dx, WholeLinesHeight(*m_editNotes, c.rcBase.height() + dy, false))));
         else
-            c.pControl->setGeometry(c.rcBase.adjusted(0, 0, dx, c.bDeepens ? dy : 0));
+            c.pControl->setGeometry(c.rcBase.adjusted(0, 0, dx, 0));
     }
 }
 

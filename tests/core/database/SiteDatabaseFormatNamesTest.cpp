@@ -101,8 +101,11 @@ Outcome ReadNamesOnly(const QByteArray& bytes, int nBufferSize) {
     return ReadWith(bytes, nBufferSize, [](CArchive& ar, std::vector<std::string>& names) {
         CSiteNameList list;
         SiteDatabaseFormat::ReadSiteNames(ar, kPassword, list);
-        for (std::size_t i = 0; i < list.size(); ++i)
+        for (std::size_t i = 0; i < list.size(); ++i) {
             names.emplace_back(list[i]);
+            // A listing writes the name with its line feed in one piece.
+            EXPECT_EQ(list.Line(i), std::string(list[i]) + '\n');
+        }
     });
 }
 

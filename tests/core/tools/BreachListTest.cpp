@@ -120,7 +120,7 @@ TEST(BreachList, DamagedOrUnsortedListFailsWithAMessageNeverAWrongAnswer) {
                        std::to_string(e[nBad].second).size());
              return str;
          },
-         "has a damaged line at byte"},
+         "is damaged: line "},
         {"a line in lower case",
          [](std::vector<CEntry>& e, std::size_t& nBad) {
              nBad = e.size() / 3;
@@ -130,7 +130,7 @@ TEST(BreachList, DamagedOrUnsortedListFailsWithAMessageNeverAWrongAnswer) {
                  str[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(str[i])));
              return str;
          },
-         "has a damaged line at byte"},
+         "is damaged: line "},
         {"two hundred lines in reverse order",
          [](std::vector<CEntry>& e, std::size_t& nBad) {
              nBad = e.size() / 2;
@@ -174,14 +174,24 @@ TEST(BreachList, OpenRefusesListsThatAreNotSortedHashLists) {
     QTemporaryDir dir;
     auto entries = BreachListFiles::RandomEntries(500, 3);
     std::shuffle(entries.begin(), entries.end(), std::mt19937(1));
+    // Where the shuffled list first goes down, counted from line 1: the message names that line.
+    std::size_t nFirstDown = 1;
+    while (entries[nFirstDown - 1].first < entries[nFirstDown].first)
+        ++nFirstDown;
+    const std::string strDown = "is not sorted by hash: line " + std::to_string(nFirstDown + 1) + " is out of order";
     const struct {
         const char* pszName;
         std::string bytes;
-        const char* pszMessage;
+        std::string strMessage;
     } cases[] = {
-        {"shuffled.txt", BreachListFiles::Lines(entries, 0), "is not sorted by hash"},
-        {"csv.txt", "site,url,user,password,notes\r\nBank,,,x,\r\n", "has a damaged line at byte 0"},
-        {"one-long-line.txt", std::string(10000, 'A'), "has a line longer than"},
+        {"shuffled.txt", BreachListFiles::Lines(entries, 0), strDown},
+        {"csv.txt", "site,url,user,password,notes\r\nBank,,,x,\r\n",
+         "is damaged: line 1 is not HASH:COUNT, with 40 upper-case hex digits"},
+        {"count-missing.txt",
+         "0000000000000000000000000000000000000001:5\n"
+         "0000000000000000000000000000000000000002:\n",
+         "is damaged: line 2 is not HASH:COUNT"},
+        {"one-long-line.txt", std::string(10000, 'A'), "has a line longer than 4096 bytes, line 1:"},
     };
     for (const auto& c : cases) {
         const QString strPath = dir.filePath(QString::fromLatin1(c.pszName));
@@ -189,7 +199,7 @@ TEST(BreachList, OpenRefusesListsThatAreNotSortedHashLists) {
         CBreachList list;
         std::string strError;
         EXPECT_FALSE(list.Open(strPath, strError)) << c.pszName;
-        EXPECT_NE(strError.find(c.pszMessage), std::string::npos) << c.pszName << ": " << strError;
+        EXPECT_NE(strError.find(c.strMessage), std::string::npos) << c.pszName << ": " << strError;
         EXPECT_FALSE(list.IsOpen());
     }
     CBreachList list;

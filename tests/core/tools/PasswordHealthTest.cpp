@@ -69,9 +69,11 @@ TEST_F(PasswordHealth, NamesakesAreToldApartAndManyOthersAreCounted) {
         Add({{"same", "", "", kStrong}});
     const std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines[0], "same #1: reused: same password as 12 other sites: same #2, same #3, same #4, same #5, "
-                        "same #6, same #7, same #8, same #9, same #10, same #11, and 2 more");
-    EXPECT_EQ(lines[12].substr(0, lines[12].find(':')), "same #13");
+    // Told apart as the companion chooses one: "--nth N", its place among them in list order.
+    EXPECT_EQ(lines[0], "same --nth 1: reused: same password as 12 other sites: same --nth 2, same --nth 3, "
+                        "same --nth 4, same --nth 5, same --nth 6, same --nth 7, same --nth 8, same --nth 9, "
+                        "same --nth 10, same --nth 11, and 2 more");
+    EXPECT_EQ(lines[12].substr(0, lines[12].find(':')), "same --nth 13");
 }
 
 // A strong password still counts as weak when it holds the site's own name, user name or host name, in any
@@ -91,9 +93,18 @@ TEST_F(PasswordHealth, WeakByZxcvbnOrByHoldingTheSitesOwnWords) {
     std::string strAll;
     for (const std::string& str : lines)
         strAll += str + "\n";
-    EXPECT_NE(strAll.find("Amazon: weak: holds the site name; strong, about 10^"), std::string::npos) << strAll;
-    EXPECT_NE(strAll.find("mail: weak: holds the user name; "), std::string::npos) << strAll;
-    EXPECT_NE(strAll.find("wallet: weak: holds the site's host name; "), std::string::npos) << strAll;
+    // Weak by its name alone: no strength word beside "weak" says otherwise.
+    EXPECT_NE(strAll.find("Amazon: weak: holds the site name, which attackers try first; about 10^"), std::string::npos)
+        << strAll;
+    for (const char* pszWord : {"strong", "good", "fair"})
+        EXPECT_EQ(strAll.find(pszWord), std::string::npos) << strAll;
+    // Weak both ways: the strength word agrees.
+    m_sites.clear();
+    Add({{"dragon", "", "", "dragon1"}});
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"dragon: weak: holds the site name; very weak, about 10^1 guesses"}));
+    EXPECT_NE(strAll.find("mail: weak: holds the user name, which attackers try first; "), std::string::npos) << strAll;
+    EXPECT_NE(strAll.find("wallet: weak: holds the site's host name, which attackers try first; "), std::string::npos)
+        << strAll;
     for (const std::string& str : lines)
         EXPECT_EQ(str.find("q7#"), std::string::npos) << "a password shown: " << str;
 }
@@ -123,6 +134,26 @@ TEST_F(PasswordHealth, BreachedComeFirstAfterEmptyMostSeenFirst) {
                                 "b: reused: same password as 1 other site: c",
                                 "c: reused: same password as 1 other site: b",
                             }));
+}
+
+// The summary counts what there is to change: distinct passwords and sites, not findings. A site may have
+// several findings; sites sharing a password need one new password each but share one to change.
+TEST_F(PasswordHealth, ChangesAreCountedAsDistinctPasswordsAndSites) {
+    Add({{"a", "", "", "password"},
+         {"b", "", "", "password"},
+         {"c", "", "", "dragon"},
+         {"d", "", "", ""},
+         {"e", "", "", ""},
+         {"f", "", "", kStrong}});
+    const CHealthCheck check(Pointers());
+    std::vector<CFinding> findings;
+    std::string strError;
+    ASSERT_TRUE(CheckPasswordHealth(check, nullptr, 1, findings, strError));
+    EXPECT_EQ(findings.size(), 7u); // a and b weak and reused, c weak, d and e empty
+    std::size_t nPasswords = 0, nSites = 0;
+    check.CountChanges(findings, nPasswords, nSites);
+    EXPECT_EQ(nPasswords, 3u); // "password", "dragon", and no password
+    EXPECT_EQ(nSites, 5u);
 }
 
 // The strength estimates shared out among threads give what one thread gives, in the same order.
@@ -160,7 +191,7 @@ TEST_F(PasswordHealth, ABrokenBreachListGivesNoFindingsButTheReason) {
     ASSERT_EQ(PasswordHashHex("a")[0], '8'); // the middle of the hash space
     EXPECT_FALSE(CheckPasswordHealth(check, &list, 2, findings, strError));
     EXPECT_TRUE(findings.empty());
-    EXPECT_NE(strError.find("has a damaged line"), std::string::npos) << strError;
+    EXPECT_NE(strError.find("is damaged: line "), std::string::npos) << strError;
 }
 
 } // namespace

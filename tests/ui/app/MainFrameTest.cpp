@@ -15,14 +15,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QIcon>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -35,6 +38,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 
@@ -222,6 +226,40 @@ TEST_F(MainFrameTest, ToolbarHoldsItsButtonsInOrderWithGapsAndAnIconEach) {
     EXPECT_EQ(m_frame.ToolBar()->objectName(), QStringLiteral("AFX_IDW_TOOLBAR"));
 }
 
+// How much a picture stands out from the background: the mean over its pixels of their coverage times
+// their distance in grey from the background, from 0 to 1.
+double Contrast(const QPixmap& pm, const QColor& background) {
+    const QImage image = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    double dSum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb rgb = image.pixel(x, y);
+            dSum += qAlpha(rgb) / 255.0 * std::abs(qGray(rgb) - qGray(background.rgb())) / 255.0;
+        }
+    return image.isNull() ? 0 : dSum / (image.width() * image.height());
+}
+
+// While the toolbar's commands are disabled (locked, say) every button looks it, not only Save: each
+// icon's disabled picture stands out far less than its normal one, at the toolbar's size at 96 DPI and at
+// 144 DPI, on ordinary and double-density screens.
+TEST_F(MainFrameTest, EveryToolbarIconHasADisabledLook) {
+    const QColor background = m_frame.ToolBar()->palette().color(QPalette::Window);
+    const int nSize = m_frame.ToolBar()->iconSize().height();
+    for (QAction* pAction : m_frame.ToolBar()->actions()) {
+        if (pAction->isSeparator())
+            continue;
+        for (const int nPixels : {nSize, nSize * 3 / 2})
+            for (const qreal dRatio : {1.0, 2.0}) {
+                const QSize size(nPixels, nPixels);
+                const double dNormal = Contrast(pAction->icon().pixmap(size, dRatio, QIcon::Normal), background);
+                const double dDisabled = Contrast(pAction->icon().pixmap(size, dRatio, QIcon::Disabled), background);
+                EXPECT_GT(dNormal, 0.02) << pAction->text().toStdString() << " at " << nPixels << " px";
+                EXPECT_LT(dDisabled, dNormal / 2)
+                    << pAction->text().toStdString() << " at " << nPixels << " px, " << dRatio << "x";
+            }
+    }
+}
+
 TEST_F(MainFrameTest, PaneKeysWorkOnTheWholeWindowWithoutAMenuEntry) {
     const QList<QAction*> actions = m_frame.actions();
     QStringList keys;
@@ -332,9 +370,14 @@ TEST_F(MainFrameTest, TheFormGrowsWithTheWindowFromItsDefaultSizeWhichIsAlsoItsL
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.size() == view.minimumSize() + QSize(dx, dy); }));
     for (const Case& c : cases) {
         const QRect rc = before[c.nID];
+        // The notes deepen by whole lines: as much of dy as they fill.
+        const int nHeight = c.nDeepens == 0
+                                ? rc.height()
+                                : WholeLinesHeight(*FindControl<QPlainTextEdit>(&view, c.nID), rc.height() + dy, false);
         EXPECT_EQ(FindControl(&view, c.nID)->geometry(),
-                  QRect(rc.x() + c.nMoves * dx, rc.y(), rc.width() + c.nWidens * dx, rc.height() + c.nDeepens * dy))
+                  QRect(rc.x() + c.nMoves * dx, rc.y(), rc.width() + c.nWidens * dx, nHeight))
             << c.nID;
+        EXPECT_GT(nHeight + QFontMetrics(view.font()).lineSpacing(), rc.height() + c.nDeepens * dy) << c.nID;
     }
     QList<QRect> labelsAfter;
     for (const QLabel* pLabel : view.findChildren<QLabel*>())

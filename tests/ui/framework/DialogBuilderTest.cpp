@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -167,6 +169,62 @@ TEST(DialogBuilder, AMultiLineEditWithItsScrollBarIsWholeAtAnyFontSize) {
         EXPECT_EQ(pNotes->contentsRect().top(), pNotes->frameWidth()) << nPixels << " px";
         EXPECT_GT(pNotes->frameWidth(), 0) << nPixels << " px";
         EXPECT_GE(size.height(), pNotes->geometry().bottom() + 1) << nPixels << " px: the form holds the field";
+    }
+}
+
+// How a text box shows many lines: how many whole ones, and how much of the next one shows below them
+// (0 when none does).
+struct CLinesShown {
+    int nWhole = 0;
+    int nCut = 0;
+};
+CLinesShown LinesShown(QPlainTextEdit& edit) {
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i)
+        lines << QStringLiteral("Line %1 Qjgy").arg(i);
+    edit.setPlainText(lines.join(QLatin1Char('\n')));
+    edit.verticalScrollBar()->setValue(0);
+    const int nBottom = edit.viewport()->height() - 1;
+    CLinesShown shown;
+    QTextCursor cursor(edit.document());
+    for (int i = 0; i < 60; ++i, cursor.movePosition(QTextCursor::NextBlock)) {
+        const QRect rc = edit.cursorRect(cursor);
+        if (rc.bottom() < nBottom + 1) {
+            ++shown.nWhole;
+            continue;
+        }
+        shown.nCut = std::max(0, nBottom + 1 - rc.top());
+        break;
+    }
+    return shown;
+}
+
+// The site form's notes and the Notes window show whole lines at every font size: no line is cut at the
+// bottom of the box, and at least one shows.
+TEST(DialogBuilder, TextBoxesShowWholeLinesAtEveryFontSize) {
+    for (const int nID : {IDD_LOCKWARDEN_FORM, IDD_NOTES}) {
+        for (const int nPixels : {8, 11, 13, 16, 19, 22, 26, 32}) {
+            SCOPED_TRACE(testing::Message() << "template " << nID << ", " << nPixels << " px");
+            QWidget parent;
+            QFont font = KnownFont();
+            font.setPixelSize(nPixels);
+            const QSize size = CreateDialogControls(FindDialogTemplate(nID), parent, font);
+            auto* pText = parent.findChild<QPlainTextEdit*>();
+            ASSERT_NE(pText, nullptr);
+            parent.resize(size);
+            parent.show();
+            QCoreApplication::processEvents();
+            const CLinesShown shown = LinesShown(*pText);
+            EXPECT_GE(shown.nWhole, 1);
+            EXPECT_EQ(shown.nCut, 0);
+            EXPECT_GE(size.height(), pText->geometry().bottom() + 1) << "the form holds the box";
+            // A box that grows with its window keeps to whole lines as well.
+            for (const int nMore : {1, 7, 30, 61}) {
+                pText->resize(pText->width(), WholeLinesHeight(*pText, pText->height() + nMore, false));
+                QCoreApplication::processEvents();
+                EXPECT_EQ(LinesShown(*pText).nCut, 0) << nMore << " px more";
+            }
+        }
     }
 }
 

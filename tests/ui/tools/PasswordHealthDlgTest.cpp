@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,7 +85,8 @@ TEST_F(PasswordHealthDlgTest, ListsSiteKindDetailWorstFirstNamedForScreenReaders
     const QAbstractItemModel* pModel = List()->model();
     EXPECT_EQ(pModel->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Site"));
     EXPECT_EQ(pModel->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Detail"));
-    EXPECT_EQ(Status(), QStringLiteral("4 passwords to change on 4 sites\n"
+    // Three passwords to change (none, "password" and the one mail and bank share) on four sites.
+    EXPECT_EQ(Status(), QStringLiteral("3 passwords to change on 4 sites\n"
                                        "No breach list chosen: breached passwords are not looked for"));
     EXPECT_EQ(List()->accessibleName(), QStringLiteral("Passwords to change"));
     EXPECT_EQ(FindControl<QLineEdit>(&dlg, IDC_BREACH_LIST)->accessibleName(), QStringLiteral("Breach list"));
@@ -175,13 +177,15 @@ TEST_F(PasswordHealthDlgTest, TheBreachListIsASettingChosenHere) {
     EXPECT_EQ(FindControl<QLineEdit>(m_pDlg.get(), IDC_BREACH_LIST)->text(), strFolder);
     EXPECT_EQ(Rows(), (QStringList{QStringLiteral("forum | breached | seen 9545824 times in the breach list"),
                                    QStringLiteral("forum | weak | very weak, about 10^0 guesses")}));
-    EXPECT_EQ(Status(), QStringLiteral("2 passwords to change on 1 sites"));
+    // Two findings, one password to change.
+    EXPECT_EQ(Status(), QStringLiteral("1 passwords to change on 1 sites"));
 
     // A list typed in that is not sorted: the reason shows, and no breach is claimed.
     const QString strUnsorted = dir.filePath(QStringLiteral("unsorted.txt"));
     std::reverse(entries.begin(), entries.end());
     ASSERT_TRUE(BreachListFiles::WriteBytes(strUnsorted, BreachListFiles::Lines(entries, 0)));
     QLineEdit* pEdit = FindControl<QLineEdit>(m_pDlg.get(), IDC_BREACH_LIST);
+    const std::size_t nShownBefore = m_prompts.m_shown.size();
     pEdit->setFocus();
     pEdit->selectAll();
     QTest::keyClicks(pEdit, strUnsorted);
@@ -191,7 +195,66 @@ TEST_F(PasswordHealthDlgTest, TheBreachListIsASettingChosenHere) {
     EXPECT_EQ(Kinds(), QStringList{QStringLiteral("weak")});
     EXPECT_TRUE(Status().contains(QStringLiteral("Breached passwords are not looked for: the breach list ")))
         << Status().toStdString();
-    EXPECT_TRUE(Status().contains(QStringLiteral("unsorted.txt is not sorted by hash"))) << Status().toStdString();
+    EXPECT_TRUE(Status().contains(QStringLiteral("unsorted.txt is not sorted by hash: line ")))
+        << Status().toStdString();
+    // Enter applied the path; it opened no file dialog.
+    for (std::size_t i = nShownBefore; i < m_prompts.m_shown.size(); ++i)
+        EXPECT_FALSE(m_prompts.m_shown[i].strText.startsWith(QStringLiteral("open:")))
+            << m_prompts.m_shown[i].strText.toStdString();
+}
+
+// The window grows with the user's wish; the Detail column is as wide as its longest text, never ending in
+// "..."; sites of one name are told apart as the companion does; the summary counts passwords, not findings.
+TEST_F(PasswordHealthDlgTest, ResizableWithWholeDetailsAndCountsPasswordsToChange) {
+    for (int i = 0; i < 12; ++i)
+        Add(("an online shop with a rather long name, number " + std::to_string(i)).c_str(), kStrong);
+    Add("bank", "password");
+    Add("bank", "password");
+    CPasswordHealthDlg& dlg = Open();
+    WaitUntilChecked();
+    EXPECT_NE(dlg.minimumSize(), dlg.maximumSize());
+    QTreeView* pList = List();
+    const QRect rcList = pList->geometry();
+    QPushButton* pAgain = FindControl<QPushButton>(&dlg, IDC_HEALTH_CHECK_AGAIN);
+    const QRect rcAgain = pAgain->geometry();
+    dlg.resize(dlg.size() + QSize(200, 150));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pList->geometry().size(), rcList.size() + QSize(200, 150));
+    EXPECT_EQ(pAgain->geometry(), rcAgain.translated(200, 150));
+
+    const QAbstractItemModel* pModel = pList->model();
+    ASSERT_EQ(pModel->rowCount(), 16);
+    const int nDetail = pList->header()->sectionSize(2);
+    for (int r = 0; r < pModel->rowCount(); ++r) {
+        const QModelIndex index = pModel->index(r, 2);
+        EXPECT_LE(pList->sizeHintForIndex(index).width(), nDetail) << index.data().toString().toStdString();
+        EXPECT_EQ(index.data(Qt::ToolTipRole), index.data());
+    }
+    // The list scrolls sideways to the end of the longest detail.
+    EXPECT_GT(nDetail, pList->viewport()->width());
+    EXPECT_EQ(
+        Rows().filter(QStringLiteral("bank --nth 2 | reused | same password as 1 other site: bank --nth 1")).size(), 1);
+    // 16 findings: two weak and reused sites, twelve reused; two passwords on 14 sites.
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("2 passwords to change on 14 sites"))) << Status().toStdString();
+}
+
+// A reason the list cannot be used shows whole, however long the path in it.
+TEST_F(PasswordHealthDlgTest, TheBreachListsTroubleShowsWhole) {
+    Add("forum", "password");
+    m_app.m_strBreachList = "/no/such/folder/of/downloads/with/a/rather/long/name/for/the/breach/list/"
+                            "that/the/user/typed/pwned-passwords-sha1-ordered-by-hash-v8.txt";
+    CPasswordHealthDlg& dlg = Open();
+    WaitUntilChecked();
+    QLabel* pStatus = FindControl<QLabel>(&dlg, IDC_HEALTH_STATUS);
+    ASSERT_TRUE(pStatus->toolTip().contains(QStringLiteral("cannot be read"))) << pStatus->toolTip().toStdString();
+    EXPECT_TRUE(pStatus->toolTip().contains(QString::fromStdString(m_app.m_strBreachList)));
+    const QRect rcNeeded =
+        pStatus->fontMetrics().boundingRect(QRect(0, 0, pStatus->width(), 100000), Qt::TextWordWrap, pStatus->text());
+    EXPECT_LE(rcNeeded.width(), pStatus->width());
+    EXPECT_LE(rcNeeded.height(), pStatus->height());
+    // The list makes room for it, and the status line stays inside the window.
+    EXPECT_LE(List()->geometry().bottom(), pStatus->geometry().top());
+    EXPECT_LE(pStatus->geometry().bottom(), dlg.height());
 }
 
 } // namespace
