@@ -27,22 +27,25 @@ std::string_view Header(ELayout layout) {
         // Quoted, as KeePassXC writes its own.
         return "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\","
                "\"Created\"\r\n";
-    case ELayout::lockwarden: break;
+    case ELayout::lockwarden:
+        break;
     }
     return "site,url,user,password,notes\r\n";
 }
 
 void AppendSite(std::string& strOut, ELayout layout, const CSiteInfo& s) {
     switch (layout) {
-    case ELayout::lockwarden: SiteCsv::AppendSite(strOut, s); return;
+    case ELayout::lockwarden:
+        SiteCsv::AppendSite(strOut, s);
+        return;
     case ELayout::bitwardenCsv:
-        SiteCsv::AppendFields(strOut, {"", "", "login", s.m_strSite, s.m_strNotes, "", "0", s.m_strURL, s.m_strUser,
-                                       s.m_strPswd, ""});
+        SiteCsv::AppendFields(
+            strOut, {"", "", "login", s.m_strSite, s.m_strNotes, "", "0", s.m_strURL, s.m_strUser, s.m_strPswd, ""});
         return;
     case ELayout::keepassxcCsv:
         // No group: the sites land in the root group of the database they are imported into.
-        SiteCsv::AppendFields(strOut, {"", s.m_strSite, s.m_strUser, s.m_strPswd, s.m_strURL, s.m_strNotes, "", "",
-                                       "", ""});
+        SiteCsv::AppendFields(strOut,
+                              {"", s.m_strSite, s.m_strUser, s.m_strPswd, s.m_strURL, s.m_strNotes, "", "", "", ""});
         return;
     }
 }

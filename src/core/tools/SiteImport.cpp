@@ -302,9 +302,7 @@ struct CHeaderFit {
     std::string strFirstUnknown, strFirstMissing;
     std::size_t nMatched = 0;
 
-    bool Fits(const CCsvLayout& layout) const {
-        return strFirstMissing.empty() && (unknown.empty() || layout.bOpen);
-    }
+    bool Fits(const CCsvLayout& layout) const { return strFirstMissing.empty() && (unknown.empty() || layout.bOpen); }
 };
 
 CHeaderFit FitHeader(const CCsvLayout& layout, const std::vector<std::string>& header) {
@@ -355,8 +353,8 @@ void SplitUrls(const std::string& strValue, std::vector<std::string>& urls) {
     std::size_t nStart = 0;
     for (;;) {
         const std::size_t nComma = strValue.find(',', nStart);
-        std::string strUrl =
-            TrimWhiteSpace(std::string_view(strValue).substr(nStart, nComma == std::string::npos ? nComma : nComma - nStart));
+        std::string strUrl = TrimWhiteSpace(
+            std::string_view(strValue).substr(nStart, nComma == std::string::npos ? nComma : nComma - nStart));
         if (!strUrl.empty())
             urls.push_back(std::move(strUrl));
         if (nComma == std::string::npos)
@@ -425,29 +423,50 @@ bool ReadCsv(std::string_view text, std::optional<EFormat> format, CImport& resu
             const CColumn& column = pLayout->columns[c];
             std::string& strValue = record.fields[static_cast<std::size_t>(fit.columnAt[c])];
             switch (column.role) {
-            case ERole::site: entry.strSite = std::move(strValue); break;
+            case ERole::site:
+                entry.strSite = std::move(strValue);
+                break;
             case ERole::url:
                 if (!strValue.empty())
                     entry.urls.push_back(std::move(strValue));
                 break;
-            case ERole::urls: SplitUrls(strValue, entry.urls); break;
-            case ERole::user: entry.strUser = std::move(strValue); break;
-            case ERole::email: entry.strEmail = std::move(strValue); break;
-            case ERole::password: entry.strPassword = std::move(strValue); break;
-            case ERole::notes: entry.strNotes = std::move(strValue); break;
-            case ERole::totp: entry.strTotp = std::move(strValue); break;
-            case ERole::extra: entry.AddExtra(column.pszLabel, std::move(strValue)); break;
+            case ERole::urls:
+                SplitUrls(strValue, entry.urls);
+                break;
+            case ERole::user:
+                entry.strUser = std::move(strValue);
+                break;
+            case ERole::email:
+                entry.strEmail = std::move(strValue);
+                break;
+            case ERole::password:
+                entry.strPassword = std::move(strValue);
+                break;
+            case ERole::notes:
+                entry.strNotes = std::move(strValue);
+                break;
+            case ERole::totp:
+                entry.strTotp = std::move(strValue);
+                break;
+            case ERole::extra:
+                entry.AddExtra(column.pszLabel, std::move(strValue));
+                break;
             case ERole::flag:
                 if (IsTrue(strValue))
                     entry.AddExtra(column.pszLabel, "yes");
                 break;
-            case ERole::time: entry.AddExtra(column.pszLabel, TimeText(strValue)); break;
-            case ERole::type: kind = KindOf(TrimWhiteSpace(strValue)); break;
+            case ERole::time:
+                entry.AddExtra(column.pszLabel, TimeText(strValue));
+                break;
+            case ERole::type:
+                kind = KindOf(TrimWhiteSpace(strValue));
+                break;
             case ERole::fields:
                 if (!strValue.empty())
                     entry.extras.emplace_back(std::string(), std::move(strValue));
                 break;
-            case ERole::ignore: break;
+            case ERole::ignore:
+                break;
             }
         }
         for (std::size_t h : fit.unknown)
@@ -480,7 +499,8 @@ public:
         const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
         if (parseError.error != QJsonParseError::NoError) {
             const auto nOffset = std::min<qsizetype>(parseError.offset, json.size());
-            const std::size_t nLine = 1 + static_cast<std::size_t>(std::count(json.begin(), json.begin() + nOffset, '\n'));
+            const std::size_t nLine =
+                1 + static_cast<std::size_t>(std::count(json.begin(), json.begin() + nOffset, '\n'));
             m_strError = SiteCsv::LineErrorText(nLine, parseError.errorString().toStdString()).toStdString();
             return false;
         }
@@ -499,7 +519,8 @@ public:
             if (!folderArray[i].isObject())
                 return Fail(strPath, Text(IDS_IMPORT_EXPECTED).arg(QStringLiteral("an object")));
             const QJsonObject folder = folderArray[i].toObject();
-            if (!String(folder, QStringLiteral("name"), strPath, folders[folder.value(QStringLiteral("id")).toString()]))
+            if (!String(folder, QStringLiteral("name"), strPath,
+                        folders[folder.value(QStringLiteral("id")).toString()]))
                 return false;
         }
         const QJsonValue items = root.value(QStringLiteral("items"));
@@ -571,7 +592,8 @@ private:
                         entry.urls.push_back(std::move(strUri));
                 }
             } else if (!uris.isUndefined() && !uris.isNull()) {
-                return Fail(strLoginPath + QStringLiteral(".uris"), Text(IDS_IMPORT_EXPECTED).arg(QStringLiteral("an array")));
+                return Fail(strLoginPath + QStringLiteral(".uris"),
+                            Text(IDS_IMPORT_EXPECTED).arg(QStringLiteral("an array")));
             }
         } else if (!login.isUndefined() && !login.isNull()) {
             return Fail(strPath + QStringLiteral(".login"), Text(IDS_IMPORT_EXPECTED).arg(QStringLiteral("an object")));
@@ -618,10 +640,10 @@ private:
 
 class CXmlReader {
 public:
-    CXmlReader(CImport& result, std::string& strError) : m_result(result), m_strError(strError) {}
+    CXmlReader(const QByteArray& xml, CImport& result, std::string& strError)
+        : m_xml(xml), m_result(result), m_strError(strError) {}
 
-    bool Read(const QByteArray& xml) {
-        m_xml.addData(xml);
+    bool Read() {
         if (m_xml.readNextStartElement()) {
             if (m_xml.name() != QLatin1String("KeePassFile"))
                 return Fail(Text(IDS_IMPORT_NOT_KEEPASS).arg(m_xml.name().toString()));
@@ -653,7 +675,9 @@ public:
 
 private:
     bool XmlFault() {
-        m_strError = SiteCsv::LineErrorText(static_cast<std::size_t>(m_xml.lineNumber()), m_xml.errorString().toStdString()).toStdString();
+        m_strError =
+            SiteCsv::LineErrorText(static_cast<std::size_t>(m_xml.lineNumber()), m_xml.errorString().toStdString())
+                .toStdString();
         return false;
     }
     // A fault in the document's shape: where it is, by path and line.
@@ -661,10 +685,10 @@ private:
         if (m_xml.hasError())
             return XmlFault();
         const auto nLine = static_cast<std::size_t>(m_xml.lineNumber());
-        m_strError = m_path.isEmpty() ? SiteCsv::LineErrorText(nLine, strReason.toStdString()).toStdString()
-                                      : (m_path.join(QLatin1Char('/')) + QStringLiteral(" (line %1): ").arg(nLine) +
-                                         strReason)
-                                            .toStdString();
+        m_strError =
+            m_path.isEmpty()
+                ? SiteCsv::LineErrorText(nLine, strReason.toStdString()).toStdString()
+                : (m_path.join(QLatin1Char('/')) + QStringLiteral(" (line %1): ").arg(nLine) + strReason).toStdString();
         return false;
     }
 
@@ -794,11 +818,11 @@ bool ReadText(std::string_view text, std::optional<EFormat> format, CImport& res
     }
     if (format == EFormat::bitwardenJson || format == EFormat::keepassXml) {
         result.format = *format;
-        QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-        const CWipeBytesOnExit wipe(bytes);
+        // The caller's text, not a copy: it is the caller's to wipe.
+        const QByteArray bytes = QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size()));
         if (*format == EFormat::bitwardenJson)
             return CJsonReader(result, strError).Read(bytes);
-        return CXmlReader(result, strError).Read(bytes);
+        return CXmlReader(bytes, result, strError).Read();
     }
     return ReadCsv(text, format, result, strError);
 }

@@ -32,10 +32,14 @@ public:
             return {};
         const CSiteInfo& site = *m_plan.merge.toAdd[static_cast<std::size_t>(index.row())];
         switch (index.column()) {
-        case kColumnSite: return ToDisplayText(site.m_strSite);
-        case kColumnURL: return ToDisplayText(site.m_strURL);
-        case kColumnUser: return ToDisplayText(site.m_strUser);
-        case kColumnPswd: return QString::fromStdString(MaskPassword(site.m_strPswd));
+        case kColumnSite:
+            return ToDisplayText(site.m_strSite);
+        case kColumnURL:
+            return ToDisplayText(site.m_strURL);
+        case kColumnUser:
+            return ToDisplayText(site.m_strUser);
+        case kColumnPswd:
+            return QString::fromStdString(MaskPassword(site.m_strPswd));
         case kColumnNotes: {
             QString strNotes = ToDisplayText(site.m_strNotes);
             strNotes.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -43,7 +47,8 @@ public:
                 strNotes.replace(QLatin1Char('\n'), QLatin1String(" / "));
             return strNotes;
         }
-        default: return {};
+        default:
+            return {};
         }
     }
     QVariant headerData(int nSection, Qt::Orientation orientation, int nRole) const override {
@@ -72,8 +77,8 @@ CImportDlg::CImportDlg(const SiteImport::CImportPlan& plan, const QString& strFi
     for (const std::string& strName : plan.merge.conflicts)
         conflicts << ToDisplayText(strName);
     auto* pConflicts = FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS);
-    pConflicts->setText(conflicts.isEmpty() ? QString()
-                                            : LoadString(IDS_IMPORT_CONFLICTS).arg(conflicts.join(QLatin1String(", "))));
+    pConflicts->setText(
+        conflicts.isEmpty() ? QString() : LoadString(IDS_IMPORT_CONFLICTS).arg(conflicts.join(QLatin1String(", "))));
     pConflicts->setWordWrap(true);
 
     m_pRows = FindControl<QTreeView>(this, IDC_IMPORT_ROWS);
