@@ -4,8 +4,8 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/framework/DialogBuilder.h"
+#include "ui/framework/ListViewModel.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,20 +13,19 @@
 
 namespace {
 
-enum EColumn { kColumnSite, kColumnURL, kColumnUser, kColumnPswd, kColumnNotes, kColumns };
+enum EColumn { kColumnSite, kColumnURL, kColumnUser, kColumnPswd, kColumnNotes };
 
 } // namespace
 
 // The sites to add as rows; a row's notes show on one line, their line breaks as " / ".
-class CImportDlg::CRowsModel : public QAbstractTableModel {
+class CImportDlg::CRowsModel : public CListViewModel {
 public:
     CRowsModel(const SiteImport::CImportPlan& plan, QStringList columns, QObject* pParent)
-        : QAbstractTableModel(pParent), m_plan(plan), m_columns(std::move(columns)) {}
+        : CListViewModel(std::move(columns), pParent), m_plan(plan) {}
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : static_cast<int>(m_plan.merge.toAdd.size());
     }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : kColumns; }
     QVariant data(const QModelIndex& index, int nRole) const override {
         if (!index.isValid() || (nRole != Qt::DisplayRole && nRole != Qt::ToolTipRole))
             return {};
@@ -51,15 +50,9 @@ public:
             return {};
         }
     }
-    QVariant headerData(int nSection, Qt::Orientation orientation, int nRole) const override {
-        if (orientation == Qt::Horizontal && nRole == Qt::DisplayRole && nSection >= 0 && nSection < m_columns.size())
-            return m_columns[nSection];
-        return {};
-    }
 
 private:
     const SiteImport::CImportPlan& m_plan;
-    QStringList m_columns;
 };
 
 CImportDlg::CImportDlg(const SiteImport::CImportPlan& plan, const QString& strFileName, const QString& strFormat,
@@ -82,12 +75,7 @@ CImportDlg::CImportDlg(const SiteImport::CImportPlan& plan, const QString& strFi
     pConflicts->setWordWrap(true);
 
     m_pRows = FindControl<QTreeView>(this, IDC_IMPORT_ROWS);
-    QStringList columns;
-    for (int i = 0; i < kColumns; ++i)
-        columns << m_pRows->model()->headerData(i, Qt::Horizontal).toString();
-    QAbstractItemModel* pTemplateModel = m_pRows->model();
-    m_pRows->setModel(new CRowsModel(plan, columns, m_pRows));
-    delete pTemplateModel;
+    CListViewModel::Install(*m_pRows, new CRowsModel(plan, CListViewModel::ColumnsOf(*m_pRows), m_pRows));
     for (int i : {kColumnSite, kColumnURL, kColumnUser})
         m_pRows->header()->resizeSection(i, MapDialogRect(*this, QRect(0, 0, 70, 0)).width());
     m_pRows->header()->resizeSection(kColumnPswd, MapDialogRect(*this, QRect(0, 0, 40, 0)).width());
