@@ -53,8 +53,10 @@ int main(int argc, char** argv) {
     for (const int nID : {IDS_BREACH_LIST_FILTER, IDS_HEALTH_CHECKING, IDS_HEALTH_DONE, IDS_HEALTH_NOTHING,
                           IDS_HEALTH_NO_LIST, IDS_HEALTH_LIST_FAILED, IDS_NEW_PASSWORD_STRENGTH})
         notMessages.insert(nID);
-    // The CSV file dialogs' filter.
-    notMessages.insert(IDS_CSV_FILTER);
+    // The file dialogs' filters, and the Import window's own lines.
+    for (const int nID : {IDS_CSV_FILTER, IDS_IMPORT_FILTER, IDS_IMPORT_SOURCE, IDS_IMPORT_COUNTS,
+                          IDS_IMPORT_NOT_LOGINS, IDS_IMPORT_CONFLICTS})
+        notMessages.insert(nID);
     // The status bar's pane that names the open file's kind, and its two texts while the window is locked.
     for (const int nID : {ID_INDICATOR_KIND, IDS_KIND_SEALED, IDS_KIND_CLASSIC, IDS_KIND_NO_PASSWORD,
                           IDS_LOCKED_MESSAGE, IDS_LOCKED_PANE})

@@ -9,6 +9,8 @@
 #include "cli/CliWrite.h"
 #include "core/platform/Text.h"
 #include "core/resources/Version.h"
+#include "core/tools/SiteExport.h"
+#include "core/tools/SiteImport.h"
 
 #include <QFile>
 
@@ -32,8 +34,8 @@ constexpr const char* kUsage =
     "       lockwarden-cli seal FILE\n"
     "       lockwarden-cli unseal FILE [--yes]\n"
     "       lockwarden-cli info FILE\n"
-    "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
-    "       lockwarden-cli import FILE CSVFILE\n"
+    "       lockwarden-cli export FILE [--format csv|json|bitwarden-csv|keepassxc-csv] [--output OUTFILE [--force]]\n"
+    "       lockwarden-cli import FILE SOURCE [--format NAME] [--dry-run | --remove-source]\n"
     "       lockwarden-cli merge FILE OTHER [--dry-run]\n"
     "       lockwarden-cli merge FILE --conflicts [--dry-run]\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
@@ -52,7 +54,12 @@ constexpr const char* kUsage =
     "merge adds the sites of OTHER (its password asked after FILE's) that FILE lacks; a site whose name FILE has\n"
     "with other fields is added too and told as a conflict, so both versions stay. OTHER is never written.\n"
     "merge --conflicts merges the sync tools' conflict copies of FILE lying beside it, each copy's password asked\n"
-    "only when it is not FILE's, saves FILE and then moves the copies to the trash.\n";
+    "only when it is not FILE's, saves FILE and then moves the copies to the trash.\n"
+    "import reads another password manager's export, its format told by its header or shape, or named with\n"
+    "--format lockwarden, chrome, firefox, safari, bitwarden-csv, bitwarden-json, keepassxc-csv, keepass-xml,\n"
+    "1password, lastpass or protonpass. A site equal in all five fields to one already there is skipped; one whose\n"
+    "name is there with other fields is added and told as a conflict. --dry-run only counts; --remove-source\n"
+    "overwrites and removes the export, which holds every password in clear, once the import is saved.\n";
 
 struct CCommand {
     const char* pszName;
@@ -92,7 +99,10 @@ const std::vector<CCommand>& Commands() {
         {"unseal", 1, {{"--yes", EArg::flag}}, CmdUnseal},
         {"info", 1, {}, CmdInfo},
         {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
-        {"import", 2, {}, CmdImport},
+        {"import",
+         2,
+         {{"--format", EArg::value}, {"--dry-run", EArg::flag}, {"--remove-source", EArg::flag}},
+         CmdImport},
         {"merge", 2, {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}}, CmdMerge},
         {"generate",
          0,
@@ -127,8 +137,22 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
         }
         args.nCount = n;
     }
-    if (const auto value = args.Value("--format"); value && *value != "csv" && *value != "json") {
-        error.strReason = "--format is csv or json";
+    if (const auto value = args.Value("--format")) {
+        if (std::strcmp(command.pszName, "import") == 0) {
+            if (!SiteImport::FormatByName(*value)) {
+                std::string strNames;
+                for (const SiteImport::CFormat& format : SiteImport::Formats())
+                    strNames += std::string(strNames.empty() ? "" : ", ") + format.pszName;
+                error.strReason = "--format of import is one of " + strNames;
+                return false;
+            }
+        } else if (*value != "json" && !SiteExport::LayoutByName(*value)) {
+            error.strReason = "--format is csv, json, bitwarden-csv or keepassxc-csv";
+            return false;
+        }
+    }
+    if (args.Has("--dry-run") && args.Has("--remove-source")) {
+        error.strReason = "--dry-run writes nothing and removes nothing: it does not go with --remove-source";
         return false;
     }
     if (const auto value = args.Value("--nth")) {

@@ -7,7 +7,7 @@
 #include "core/platform/FileAccess.h"
 #include "core/platform/Text.h"
 #include "core/tools/PasswordPool.h"
-#include "core/tools/SiteCsv.h"
+#include "core/tools/SiteExport.h"
 #include "core/tools/SiteNameMatch.h"
 #include "core/tools/SiteOrder.h"
 
@@ -141,11 +141,10 @@ int CmdExport(CCli& cli, const CArgs& args) {
     }
     std::string& out = cli.m_strOut;
     const CSiteArray& sites = cli.m_doc.m_sites;
-    if (strFormat == "csv") {
-        out += SiteCsv::kHeader;
-        out += "\r\n";
+    if (const auto layout = SiteExport::LayoutByName(strFormat)) {
+        out += SiteExport::Header(*layout);
         for (const auto& p : sites) {
-            SiteCsv::AppendSite(out, *p);
+            SiteExport::AppendSite(out, *layout, *p);
             DrainFull(cli);
         }
     } else {

@@ -7,7 +7,7 @@
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/tools/SiteCsv.h"
+#include "core/tools/SiteImport.h"
 #include "core/tools/SiteName.h"
 
 #include <cerrno>
@@ -183,19 +183,38 @@ int CmdPasswd(CCli& cli, const CArgs& args) {
 }
 
 int CmdImport(CCli& cli, const CArgs& args) {
-    const std::string& strCsvPath = args.positional[1];
-    // Every row is checked before the database is even opened: all or nothing.
-    std::vector<SiteCsv::Row> rows;
-    const SiteCsv::CWipeRowsOnExit wipeRows{rows};
+    const std::string& strSourcePath = args.positional[1];
+    std::optional<SiteImport::EFormat> format;
+    if (const auto strFormat = args.Value("--format"))
+        format = SiteImport::FormatByName(*strFormat);
+    // The whole export is read and checked before the database is even opened: all or nothing.
+    SiteImport::CImport imported;
     QString strError;
-    if (!SiteCsv::ReadFile(PathOf(strCsvPath), rows, strError)) {
-        cli.FailAbout(strCsvPath, strError.toStdString());
+    if (!SiteImport::ReadFile(PathOf(strSourcePath), format, imported, strError)) {
+        cli.FailAbout(strSourcePath, strError.toStdString());
         return kExitFailure;
     }
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
-    if (rows.empty())
-        return cli.Finish();
-    SiteCsv::AddSites(cli.m_doc, rows);
-    return cli.SaveChanges();
+    SiteImport::CImportPlan plan;
+    SiteImport::PlanImport(cli.m_doc.m_sites, imported, plan);
+    if (!args.Has("--dry-run") && plan.Added() > 0) {
+        SiteImport::AddPlanned(cli.m_doc, plan);
+        if (!cli.Save())
+            return kExitFailure;
+    }
+    cli.WriteLine(SiteImport::CountLines(plan).substr(0, SiteImport::CountLines(plan).size() - 1));
+    for (const std::string& strName : plan.merge.conflicts)
+        cli.WriteField("conflict: ", strName);
+    // The export holds every password in clear; once its sites are safe in the database it can go.
+    if (args.Has("--remove-source")) {
+        int nErr = 0;
+        if (!FileAccess::OverwriteAndRemove(PathOf(strSourcePath), nErr)) {
+            cli.Finish();
+            cli.FailAbout(strSourcePath, GetLastErrorText(nErr).toStdString());
+            return kExitFailure;
+        }
+        cli.WriteField("removed: ", strSourcePath);
+    }
+    return cli.Finish();
 }

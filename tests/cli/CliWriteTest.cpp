@@ -286,8 +286,10 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
         QByteArray csv;
         QString strErr;
     } cases[] = {
-        {"site,url,user,pswd,notes\r\na,b,c,d,e\r\n", QStringLiteral("line 1: the header is not")},
-        {"", QStringLiteral("line 1: the header \"site,url,user,password,notes\" is missing")},
+        {"site,url,user,pswd,notes\r\na,b,c,d,e\r\n",
+         QStringLiteral("line 1: the header matches no format this program reads (the first unknown column is "
+                        "\"pswd\"); it reads Lockwarden CSV; ")},
+        {"", QStringLiteral("line 1: the file is empty")},
         {"site,url,user,password,notes\r\na,b,c,d,e\r\nf,g,h,i\r\n", QStringLiteral("line 3: 4 fields where 5")},
         {"site,url,user,password,notes\r\na,b,c,d,e,f\r\n", QStringLiteral("line 2: 6 fields where 5")},
         {"site,url,user,password,notes\r\na,\"b\r\nc\",c,d,e\r\n\r\nx,y,z,w,v\r\n", QStringLiteral("line 4: 1 field ")},
@@ -473,11 +475,14 @@ TEST(CliWrite, ImportTakesTheCsvOfOtherProgramsAsItComes) {
         QByteArray csv;
         QByteArray err;
     } damaged[] = {
-        {"\xEF\xBB\xBF\xEF\xBB\xBFsite,url,user,password,notes\r\n", "line 1: the header is not"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBFsite,url,user,password,notes\r\n",
+         "line 1: the header matches no format this program reads (the first unknown column is \""},
         {"site,url,user,password,notes\r\n\r\n\r\nbeta,,,b,\r\n", "line 2: 1 field where 5 are expected"},
         {"site,url,user,password,notes\r\nbeta,,,b,\r\n \r\n", "line 3: 1 field where 5 are expected"},
-        {"site,url,user,password\r\nbeta,,,b\r\n", "line 1: the header is not"},
-        {"sit\xC3\xA9,url,user,password,notes\r\n", "line 1: the header is not"},
+        {"site,url,user,password\r\nbeta,,,b\r\n",
+         "line 1: the header matches no format this program reads (the column \"notes\" is missing)"},
+        {"sit\xC3\xA9,url,user,password,notes\r\n",
+         "line 1: the header matches no format this program reads (the first unknown column is \"sit\xC3\xA9\")"},
     };
     for (const Damage& d : damaged) {
         const QString strCsv = dir.filePath(QStringLiteral("bad.csv"));
@@ -587,4 +592,155 @@ TEST(CliWrite, EditAndRemoveTakeANameInAnotherCaseWhenItIsTheOnlyOne) {
     EXPECT_EQ(RunCli({QStringLiteral("rm"), strDb, QStringLiteral("MAIL")}).nExit, 0);
     EXPECT_EQ(RunCli({QStringLiteral("rm"), strDb, QStringLiteral("SHOP"), QStringLiteral("--nth=2")}).nExit, 0);
     EXPECT_EQ(ExportRows(strDb, "").join('|'), "shop,,s1,p,|Bank,,new,p,");
+}
+
+// Another manager's export comes in once: a dry run writes nothing, a second import adds nothing, a name that
+// is there with other fields is added and told as a conflict.
+TEST(CliWrite, ImportCountsWhatItAddsAndSkipsAndNeverDoublesASite) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("moved.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    const QString strJson = DataFile("import/bitwarden.json");
+    const QByteArray empty = ReadFile(strDb);
+
+    struct Step {
+        const char* pszWhat;
+        QStringList args;
+        QByteArray out;
+        bool bWrites;
+    } steps[] = {
+        {"a dry run",
+         {QStringLiteral("import"), strDb, strJson, QStringLiteral("--dry-run")},
+         "added: 3\nskipped identical: 1\nconflicts: 0\nskipped not logins: 2\n",
+         false},
+        {"the import",
+         {QStringLiteral("import"), strDb, strJson},
+         "added: 3\nskipped identical: 1\nconflicts: 0\nskipped not logins: 2\n",
+         true},
+        {"the same file again",
+         {QStringLiteral("import"), strDb, strJson},
+         "added: 0\nskipped identical: 4\nconflicts: 0\nskipped not logins: 2\n",
+         false},
+        {"another manager's version of a site",
+         {QStringLiteral("import"), strDb, DataFile("import/chrome.csv"), QStringLiteral("--format"),
+          QStringLiteral("chrome")},
+         "added: 3\nskipped identical: 1\nconflicts: 1\nconflict: example.com\n",
+         true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.pszWhat);
+        const QByteArray before = ReadFile(strDb);
+        const CCliResult r = RunCli(step.args);
+        EXPECT_EQ(r.nExit, 0) << r.err.constData();
+        EXPECT_EQ(r.out, step.out);
+        EXPECT_EQ(ReadFile(strDb) != before, step.bWrites);
+    }
+    EXPECT_NE(ReadFile(strDb), empty);
+    EXPECT_EQ(ListOf(strDb, ""), "caf\xC3\xA9.example\nexample.com\nexample.com\nPlain\nshop.example\nWifi\n");
+}
+
+TEST(CliWrite, ImportRefusesAWrongFormatOrAMalformedSourceAndChangesNothing) {
+    QTemporaryDir dir;
+    const QString strDb = CopyOfFixture(dir, kFixture);
+    const QByteArray before = ReadFile(strDb);
+    const QString strBad = dir.filePath(QStringLiteral("bad.json"));
+    WriteFile(strBad, "{\"items\": [\n  {\"type\": 1, \"name\": \"x\", \"login\": []}\n]}");
+    const QString strChrome = DataFile("import/chrome.csv");
+    struct Case {
+        const char* pszWhat;
+        QStringList args;
+        int nExit;
+        QByteArray errStart;
+    } cases[] = {
+        {"the format named is not the file's",
+         {QStringLiteral("import"), strDb, strChrome, QStringLiteral("--format=firefox")},
+         1,
+         "lockwarden-cli: " + QFile::encodeName(strChrome) +
+             ": line 1: the header is not that of Firefox CSV (the first unknown column is \"name\")\n"},
+        {"a path inside the JSON",
+         {QStringLiteral("import"), strDb, strBad},
+         1,
+         "lockwarden-cli: " + QFile::encodeName(strBad) + ": items[0].login: an object is expected here\n"},
+        {"no such format",
+         {QStringLiteral("import"), strDb, strChrome, QStringLiteral("--format=opera")},
+         2,
+         "lockwarden-cli: --format of import is one of lockwarden, chrome, firefox, safari, bitwarden-csv, "
+         "bitwarden-json, keepassxc-csv, keepass-xml, 1password, lastpass, protonpass\nusage:"},
+        {"a dry run that would remove",
+         {QStringLiteral("import"), strDb, strChrome, QStringLiteral("--dry-run"), QStringLiteral("--remove-source")},
+         2,
+         "lockwarden-cli: --dry-run writes nothing and removes nothing: it does not go with --remove-source\nusage:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        const CCliResult r = RunCli(c.args, "fixture\n");
+        EXPECT_EQ(r.nExit, c.nExit);
+        EXPECT_TRUE(r.err.startsWith(c.errStart)) << r.err.constData();
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+}
+
+// The export holds every password in clear: once imported and saved it is overwritten and removed, never
+// through a link.
+TEST(CliWrite, ImportRemovesTheSourceOnlyWhenAskedAndOnlyTheFileItself) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("moved.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    const QString strCsv = dir.filePath(QStringLiteral("export.csv"));
+    QFile::copy(DataFile("import/lastpass.csv"), strCsv);
+
+    const CCliResult r = RunCli({QStringLiteral("import"), strDb, strCsv, QStringLiteral("--remove-source")});
+    EXPECT_EQ(r.nExit, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "added: 2\nskipped identical: 1\nconflicts: 0\nremoved: " + QFile::encodeName(strCsv) + "\n");
+    EXPECT_FALSE(QFileInfo::exists(strCsv));
+    EXPECT_EQ(ListOf(strDb, ""), "example.com\nServer\n");
+
+    // A link is read through, but neither it nor what it points at is overwritten or removed.
+    const QString strTarget = dir.filePath(QStringLiteral("target.csv"));
+    const QString strLink = dir.filePath(QStringLiteral("link.csv"));
+    QFile::copy(DataFile("import/safari.csv"), strTarget);
+    ASSERT_TRUE(QFile::link(strTarget, strLink));
+    const CCliResult linked = RunCli({QStringLiteral("import"), strDb, strLink, QStringLiteral("--remove-source")});
+    EXPECT_EQ(linked.nExit, 1);
+    EXPECT_TRUE(linked.err.startsWith("lockwarden-cli: " + QFile::encodeName(strLink) + ": "))
+        << linked.err.constData();
+    EXPECT_EQ(ReadFile(strTarget), ReadFile(DataFile("import/safari.csv")));
+    EXPECT_TRUE(QFileInfo(strLink).isSymLink());
+    EXPECT_EQ(ListOf(strDb, ""), "example.com\nexample.com\nRouter\nServer\n");
+}
+
+// Leaving is as easy as coming: the export layouts of Bitwarden and KeePassXC, read back to the same sites.
+TEST(CliWrite, ExportWritesTheLayoutsOfOtherManagersThatReadBackToTheSameSites) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("out.lwd"));
+    const QString strCsv = dir.filePath(QStringLiteral("in.csv"));
+    WriteFile(strCsv, "site,url,user,password,notes\r\nBank,https://bank.example,ann,\"p,\"\"w\",\"two\r\nlines\"\r\n"
+                      "mail,,,m,\r\n");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}).nExit, 0);
+    struct Case {
+        const char* pszFormat;
+        QByteArray out;
+    } cases[] = {
+        {"bitwarden-csv",
+         "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\r\n"
+         ",,login,Bank,\"two\r\nlines\",,0,https://bank.example,ann,\"p,\"\"w\",\r\n"
+         ",,login,mail,,,0,,,m,\r\n"},
+        {"keepassxc-csv", "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last "
+                          "Modified\",\"Created\"\r\n"
+                          ",Bank,ann,\"p,\"\"w\",https://bank.example,\"two\r\nlines\",,,,\r\n"
+                          ",mail,,m,,,,,,\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszFormat);
+        const CCliResult r =
+            RunCli({QStringLiteral("export"), strDb, QStringLiteral("--format"), QString::fromLatin1(c.pszFormat)});
+        EXPECT_EQ(r.nExit, 0) << r.err.constData();
+        EXPECT_EQ(r.out, c.out);
+        const QString strOut = dir.filePath(QString::fromLatin1(c.pszFormat) + QStringLiteral(".csv"));
+        WriteFile(strOut, r.out);
+        const CCliResult back = RunCli({QStringLiteral("import"), strDb, strOut, QStringLiteral("--dry-run")});
+        EXPECT_TRUE(back.out.startsWith("added: 0\nskipped identical: 2\nconflicts: 0\n")) << back.out.constData();
+    }
 }

@@ -47,6 +47,17 @@ public:
         return ResultOfExec(dlg.exec());
     }
 
+    // The save dialog with types records "save:" as the plain one does, and answers with the type chosen by
+    // ChooseFileType (else the one it was given).
+    bool SaveFileDialogTyped(QString& strPath, const QStringList& types, int& nType,
+                             const QString& strDefExt) override {
+        const bool bChosen = SaveFileDialog(strPath, types.value(nType), strDefExt);
+        if (bChosen && m_nFileType >= 0)
+            nType = m_nFileType;
+        return bChosen;
+    }
+    void ChooseFileType(int nType) { m_nFileType = nType; }
+
     void ScriptDialog(DialogScript script) { m_dialogScripts.push_back(std::move(script)); }
     void AnswerDialog(int nId) {
         ScriptDialog([nId](QDialog&) { return nId; });
@@ -56,4 +67,5 @@ public:
 
 private:
     std::deque<DialogScript> m_dialogScripts;
+    int m_nFileType = -1;
 };

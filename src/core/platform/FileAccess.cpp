@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -453,6 +454,40 @@ bool WriteSecretFile(const QString& strPath, std::string_view bytes, bool bRepla
         if (!bReplace)
             ::unlink(Native(strPath).constData());
         strError = GetLastErrorText(nErr);
+    }
+    return bOk;
+}
+
+bool OverwriteAndRemove(const QString& strPath, int& nErr) {
+    const QByteArray path = Native(strPath);
+    // Never through a link, and never anything but a regular file: the zeros go to the export and only to it.
+    const int fd = ::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        nErr = errno;
+        return false;
+    }
+    struct stat st {};
+    bool bOk = ::fstat(fd, &st) == 0;
+    if (bOk && !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        nErr = kErrNotRegularFile;
+        return false;
+    }
+    static const char kZeros[1 << 16] = {};
+    for (off_t nLeft = bOk ? st.st_size : 0; bOk && nLeft > 0;) {
+        const auto n = static_cast<std::size_t>(std::min<off_t>(nLeft, sizeof kZeros));
+        bOk = WriteAll(fd, kZeros, n);
+        nLeft -= static_cast<off_t>(n);
+    }
+    bOk = bOk && ::fsync(fd) == 0;
+    nErr = errno;
+    if (::close(fd) != 0 && bOk) {
+        bOk = false;
+        nErr = errno;
+    }
+    if (bOk && ::unlink(path.constData()) != 0) {
+        bOk = false;
+        nErr = errno;
     }
     return bOk;
 }

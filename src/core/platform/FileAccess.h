@@ -95,4 +95,10 @@ int CreateSecretFile(const QString& strPath, bool bReplace);
 // removed.
 bool WriteSecretFile(const QString& strPath, std::string_view bytes, bool bReplace, QString& strError);
 
+// Overwrites a clear-text file (an export that was imported) with zeros, syncs it and removes it. On a
+// copy-on-write or flash file system the old blocks may survive; the name and the text at least are gone.
+// False with nErr set (kErrNotRegularFile for anything but a regular file, never followed through a link);
+// the file may then be overwritten but still there.
+bool OverwriteAndRemove(const QString& strPath, int& nErr);
+
 } // namespace FileAccess

@@ -114,6 +114,18 @@ constexpr std::array kOptionsItems = {
     CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 138, 44, 50, 14, "&Cancel"},
 };
 
+// Nothing changes until OK: the rows that would be added (passwords masked), then the counts and the names
+// that will have two versions.
+constexpr std::array kImportItems = {
+    CDialogItem{IDC_IMPORT_SOURCE, EControlKind::Static, SS_LEFT, 7, 7, 346, 8, "", "Source"},
+    CDialogItem{IDC_IMPORT_ROWS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 18, 346, 140,
+                "Site|URL|User|Pswd|Notes", "Sites to add"},
+    CDialogItem{IDC_IMPORT_COUNTS, EControlKind::Static, SS_LEFT, 7, 162, 346, 8, "", "Counts"},
+    CDialogItem{IDC_IMPORT_CONFLICTS, EControlKind::Static, SS_LEFT, 7, 173, 346, 18, "", "Conflicts"},
+    CDialogItem{IDOK, EControlKind::DefPushButton, WS_TABSTOP, 247, 198, 50, 14, "&OK"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 303, 198, 50, 14, "&Cancel"},
+};
+
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 constexpr std::array kTemplates = {
@@ -129,6 +141,7 @@ constexpr std::array kTemplates = {
     CDialogTemplate{IDD_PASSWORD_HEALTH, "Password Health", 320, 200, kDialogFont, kDialogPointSize,
                     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kPasswordHealthItems},
     CDialogTemplate{IDD_OPTIONS, "Options", 195, 65, kDialogFont, kDialogPointSize, kPopup, kOptionsItems},
+    CDialogTemplate{IDD_IMPORT, "Import", 360, 219, kDialogFont, kDialogPointSize, kPopup, kImportItems},
 };
 
 } // namespace

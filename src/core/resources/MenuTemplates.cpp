@@ -31,7 +31,7 @@ constexpr std::array kMainFrameCommands = {
     // The lock hides the sites until the file password is typed again; Enter in the locked window unlocks too.
     CCommandItem{ID_FILE_LOCK, kFile, "&Lock", kSep, K::None, "Ctrl+L"},
     CCommandItem{ID_FILE_UNLOCK, kFile, "&Unlock"},
-    CCommandItem{ID_FILE_IMPORT_CSV, kFile, "&Import CSV...", kSep},
+    CCommandItem{ID_FILE_IMPORT, kFile, "&Import...", kSep},
     CCommandItem{ID_FILE_EXPORT_CSV, kFile, "&Export CSV..."},
     CCommandItem{ID_START_WITH_MRU, kRecent, "&Start With MRU", kSep | CMD_CHECKABLE},
     CCommandItem{ID_FILE_MRU_FILE1, kRecent, "&Recent File", kSep, K::None, nullptr, 0, nullptr, I::None,

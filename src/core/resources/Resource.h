@@ -37,6 +37,7 @@ inline constexpr int IDD_CREATE_PASSWORDS = 141;
 inline constexpr int IDD_FIND_SITE = 142;
 inline constexpr int IDD_PASSWORD_HEALTH = 150;
 inline constexpr int IDD_OPTIONS = 160;
+inline constexpr int IDD_IMPORT = 170;
 
 // Controls.
 inline constexpr int IDC_STATIC = -1;
@@ -80,6 +81,11 @@ inline constexpr int IDC_HEALTH_CHECK_AGAIN = 1105;
 // The Options dialog's controls.
 inline constexpr int IDC_LOCK_MINUTES = 1160;
 inline constexpr int IDC_LOCK_ON_SCREEN_LOCK = 1161;
+// The Import dialog: where the sites come from, the rows to add, the counts and the conflicts.
+inline constexpr int IDC_IMPORT_SOURCE = 1170;
+inline constexpr int IDC_IMPORT_ROWS = 1171;
+inline constexpr int IDC_IMPORT_COUNTS = 1172;
+inline constexpr int IDC_IMPORT_CONFLICTS = 1173;
 
 // Commands of the program.
 inline constexpr int ID_DOCUMENTATION = 32772;
@@ -161,9 +167,9 @@ inline constexpr int IDS_LOCKED_MESSAGE = 33253;
 inline constexpr int IDS_LOCKED_PANE = 33254;
 inline constexpr int IDS_LOCK_MINUTES_RANGE = 33255;
 
-// CSV import and export (File > Import CSV..., Export CSV...), the reasons a CSV file is refused, and the
+// Import and CSV export (File > Import..., Export CSV...), the reasons a CSV file is refused, and the
 // backup kept at each save.
-inline constexpr int ID_FILE_IMPORT_CSV = 33400;
+inline constexpr int ID_FILE_IMPORT = 33400;
 inline constexpr int ID_FILE_EXPORT_CSV = 33401;
 inline constexpr int IDS_CSV_FILTER = 33402;
 inline constexpr int IDS_CSV_IMPORT_FAILED = 33403;
@@ -182,6 +188,25 @@ inline constexpr int IDS_CSV_SITE_EMPTY = 33415;
 inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
 inline constexpr int IDS_BACKUP_FAILED = 33417;
 inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
+
+// Importing other password managers' exports: the reasons an export is refused.
+inline constexpr int IDS_IMPORT_EMPTY = 33450;
+inline constexpr int IDS_IMPORT_HEADER_UNKNOWN = 33451;
+inline constexpr int IDS_IMPORT_HEADER_NOT_FORMAT = 33452;
+inline constexpr int IDS_IMPORT_UNKNOWN_COLUMN = 33453;
+inline constexpr int IDS_IMPORT_MISSING_COLUMN = 33454;
+inline constexpr int IDS_IMPORT_EXPECTED = 33455;
+inline constexpr int IDS_IMPORT_ENCRYPTED = 33456;
+inline constexpr int IDS_IMPORT_NOT_KEEPASS = 33457;
+inline constexpr int IDS_IMPORT_PROTECTED_VALUE = 33458;
+// File > Import...: its file filter, the dialog's texts, and what it says when done.
+inline constexpr int IDS_IMPORT_FILTER = 33460;
+inline constexpr int IDS_IMPORT_SOURCE = 33461;
+inline constexpr int IDS_IMPORT_COUNTS = 33462;
+inline constexpr int IDS_IMPORT_NOT_LOGINS = 33463;
+inline constexpr int IDS_IMPORT_CONFLICTS = 33464;
+inline constexpr int IDS_IMPORT_DONE = 33465;
+inline constexpr int IDS_IMPORT_DELETE_FAILED = 33466;
 
 // Following the file on disk, merging another file into the document, and sync tools' conflict copies.
 inline constexpr int ID_FILE_MERGE = 33300;

@@ -166,7 +166,9 @@ const QHash<int, QString>& Table() {
 
         // CSV import and export, the reasons a CSV file is refused (the companion prints the same), and the
         // backup kept at each save.
-        {ID_FILE_IMPORT_CSV, QStringLiteral("Add the sites of a CSV file to this database\nImport CSV")},
+        {ID_FILE_IMPORT,
+         QStringLiteral(
+             "Add the sites of a CSV file or of another password manager's export to this database\nImport")},
         {ID_FILE_EXPORT_CSV, QStringLiteral("Write every site, passwords in clear text, to a CSV file\nExport CSV")},
         {IDS_CSV_FILTER, QStringLiteral("CSV Files (*.csv)")},
         {IDS_CSV_IMPORT_FAILED, QStringLiteral("Nothing was imported from %1.\n\n%2")},
@@ -186,6 +188,31 @@ const QHash<int, QString>& Table() {
         {IDS_CSV_NUL_IN_FIELD, QStringLiteral("a NUL byte inside a field")},
         {IDS_CSV_SITE_EMPTY, QStringLiteral("the site name is empty")},
         {IDS_SITE_NAME_CONTROL, QStringLiteral("the site name holds a control character (line break, tab or other)")},
+        // Other password managers' exports: why one is refused (the companion prints the same).
+        {IDS_IMPORT_EMPTY, QStringLiteral("the file is empty")},
+        // %1 says what does not fit, %2 lists the formats.
+        {IDS_IMPORT_HEADER_UNKNOWN,
+         QStringLiteral("the header matches no format this program reads (%1); it reads %2")},
+        {IDS_IMPORT_HEADER_NOT_FORMAT, QStringLiteral("the header is not that of %1 (%2)")},
+        {IDS_IMPORT_UNKNOWN_COLUMN, QStringLiteral("the first unknown column is \"%1\"")},
+        {IDS_IMPORT_MISSING_COLUMN, QStringLiteral("the column \"%1\" is missing")},
+        // %1 is "an object", "an array" or "a string".
+        {IDS_IMPORT_EXPECTED, QStringLiteral("%1 is expected here")},
+        {IDS_IMPORT_ENCRYPTED, QStringLiteral("the export is encrypted: export the vault again without encryption")},
+        {IDS_IMPORT_NOT_KEEPASS,
+         QStringLiteral("the document is not a KeePass XML export (its root element is \"%1\")")},
+        {IDS_IMPORT_PROTECTED_VALUE,
+         QStringLiteral("a protected value: this is a database, not an unencrypted XML export")},
+        {IDS_IMPORT_FILTER, QStringLiteral("Exports (*.csv *.json *.xml)")},
+        // %1 the file's name, %2 its format.
+        {IDS_IMPORT_SOURCE, QStringLiteral("Sites to add from %1, read as %2:")},
+        {IDS_IMPORT_COUNTS, QStringLiteral("To add: %1    Skipped identical: %2    Conflicts: %3")},
+        {IDS_IMPORT_NOT_LOGINS, QStringLiteral("    Skipped not logins: %1")},
+        {IDS_IMPORT_CONFLICTS, QStringLiteral("Both versions are kept of: %1")},
+        {IDS_IMPORT_DONE,
+         QStringLiteral("Added %1 sites from %2 and skipped %3 identical.\n\n%2 holds every password in clear text. "
+                        "Overwrite and delete it now?")},
+        {IDS_IMPORT_DELETE_FAILED, QStringLiteral("%1 could not be deleted.\n\n%2")},
         {IDS_BACKUP_FAILED,
          QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
         {IDS_BACKUP_NOT_KEPT,

@@ -1,16 +1,12 @@
 #include "core/tools/SiteCsv.h"
 
-#include "core/database/LockwardenDoc.h"
-#include "core/platform/FileAccess.h"
-#include "core/platform/LastError.h"
+#include "core/database/SiteInfo.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/tools/SiteName.h"
 
 #include <QByteArrayAlgorithms>
-
-#include <memory>
 
 namespace SiteCsv {
 
@@ -135,62 +131,105 @@ void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCou
     strOut += "\r\n";
 }
 
+void AppendFields(std::string& strOut, std::initializer_list<std::string_view> fields) {
+    bool bFirst = true;
+    for (std::string_view field : fields) {
+        if (!bFirst)
+            strOut += ',';
+        bFirst = false;
+        AppendField(strOut, field);
+    }
+    strOut += "\r\n";
+}
+
 void AppendSite(std::string& strOut, const CSiteInfo& site) {
     AppendRow(strOut, std::array<std::string_view, kFieldCount>{site.m_strSite, site.m_strURL, site.m_strUser,
                                                                 site.m_strPswd, site.m_strNotes});
 }
 
-bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError) {
-    rows.clear();
+bool ReadRecords(std::string_view text, std::vector<Record>& records, std::size_t& nErrorLine, std::string& strError) {
+    records.clear();
     // Spreadsheets mark their UTF-8 with a byte-order mark.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     CReader reader(text);
-    std::vector<std::string> fields;
     nErrorLine = reader.Line();
-    if (reader.AtEnd()) {
+    if (reader.AtEnd())
+        return true;
+    do {
+        nErrorLine = reader.Line();
+        Record record{reader.Line(), {}};
+        if (!reader.ReadRecord(record.fields, strError)) {
+            records.push_back(std::move(record));
+            return false;
+        }
+        records.push_back(std::move(record));
+    } while (!reader.AtTrailingEmptyLines());
+    return true;
+}
+
+bool CheckFieldCount(const Record& record, std::size_t nExpected, std::string& strError) {
+    if (record.fields.size() != nExpected) {
+        const QString strFields =
+            QString::number(record.fields.size()) + QLatin1String(record.fields.size() == 1 ? " field" : " fields");
+        strError = LoadString(IDS_CSV_FIELD_COUNT).arg(strFields).arg(nExpected).toStdString();
+        return false;
+    }
+    for (const std::string& strField : record.fields)
+        if (strField.find('\0') != std::string::npos) {
+            strError = Reason(IDS_CSV_NUL_IN_FIELD);
+            return false;
+        }
+    return true;
+}
+
+bool CheckSiteName(std::string_view strSite, std::string& strError) {
+    if (strSite.empty()) {
+        strError = Reason(IDS_CSV_SITE_EMPTY);
+        return false;
+    }
+    if (HasControlCharacter(strSite)) {
+        strError = Reason(IDS_SITE_NAME_CONTROL);
+        return false;
+    }
+    return true;
+}
+
+bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError) {
+    rows.clear();
+    std::vector<Record> records;
+    if (!ReadRecords(text, records, nErrorLine, strError)) {
+        WipeRecords(records);
+        return false;
+    }
+    if (records.empty()) {
         strError = LoadString(IDS_CSV_HEADER_MISSING).arg(QLatin1String(kHeader)).toStdString();
         return false;
     }
-    if (!reader.ReadRecord(fields, strError))
-        return false;
+    const std::vector<std::string>& fields = records.front().fields;
     std::string strHeader;
     for (std::size_t i = 0; i < fields.size(); ++i)
         strHeader += (i > 0 ? "," : "") + fields[i];
     // Other programs write the same names in capitals.
     if (fields.size() != kFieldCount ||
         qstrnicmp(strHeader.data(), static_cast<qsizetype>(strHeader.size()), kHeader) != 0) {
+        nErrorLine = records.front().nLine;
         strError = LoadString(IDS_CSV_HEADER_WRONG).arg(QLatin1String(kHeader)).toStdString();
         return false;
     }
-    while (!reader.AtTrailingEmptyLines()) {
-        nErrorLine = reader.Line();
-        if (!reader.ReadRecord(fields, strError))
-            return false;
-        if (fields.size() != kFieldCount) {
-            const QString strFields =
-                QString::number(fields.size()) + QLatin1String(fields.size() == 1 ? " field" : " fields");
-            strError = LoadString(IDS_CSV_FIELD_COUNT).arg(strFields).arg(kFieldCount).toStdString();
+    for (std::size_t n = 1; n < records.size(); ++n) {
+        Record& record = records[n];
+        nErrorLine = record.nLine;
+        if (!CheckFieldCount(record, kFieldCount, strError) || !CheckSiteName(record.fields[0], strError)) {
+            WipeRecords(records);
             return false;
         }
         Row row;
-        for (std::size_t i = 0; i < kFieldCount; ++i) {
-            if (fields[i].find('\0') != std::string::npos) {
-                strError = Reason(IDS_CSV_NUL_IN_FIELD);
-                return false;
-            }
-            row[i] = std::move(fields[i]);
-        }
-        if (row[0].empty()) {
-            strError = Reason(IDS_CSV_SITE_EMPTY);
-            return false;
-        }
-        if (HasControlCharacter(row[0])) {
-            strError = Reason(IDS_SITE_NAME_CONTROL);
-            return false;
-        }
+        for (std::size_t i = 0; i < kFieldCount; ++i)
+            row[i] = std::move(record.fields[i]);
         rows.push_back(std::move(row));
     }
+    WipeRecords(records);
     return true;
 }
 
@@ -198,22 +237,11 @@ QString LineErrorText(std::size_t nLine, const std::string& strError) {
     return LoadString(IDS_CSV_LINE_ERROR).arg(nLine).arg(QString::fromStdString(strError));
 }
 
-bool ReadFile(const QString& strPath, std::vector<Row>& rows, QString& strError) {
-    std::string strCsv;
-    const CWipeOnExit wipe({&strCsv});
-    int nErr = 0;
-    if (!FileAccess::ReadRegularFile(strPath, strCsv, nErr)) {
-        strError = GetLastErrorText(nErr);
-        return false;
-    }
-    std::size_t nLine = 0;
-    std::string strReason;
-    if (!Parse(strCsv, rows, nLine, strReason)) {
-        WipeRows(rows);
-        strError = LineErrorText(nLine, strReason);
-        return false;
-    }
-    return true;
+void WipeRecords(std::vector<Record>& records) {
+    for (Record& record : records)
+        for (std::string& str : record.fields)
+            WipeString(str);
+    records.clear();
 }
 
 void WipeRows(std::vector<Row>& rows) {
@@ -221,14 +249,6 @@ void WipeRows(std::vector<Row>& rows) {
         for (std::string& str : row)
             WipeString(str);
     rows.clear();
-}
-
-void AddSites(CLockwardenDoc& doc, std::vector<Row>& rows) {
-    for (Row& row : rows)
-        doc.AddSite(std::make_unique<CSiteInfo>(std::move(row[0]), std::move(row[1]), std::move(row[2]),
-                                                std::move(row[3]), std::move(row[4])));
-    // A short field was copied out of its string, not moved: its bytes are still there.
-    WipeRows(rows);
 }
 
 } // namespace SiteCsv

@@ -4,14 +4,14 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class CLockwardenDoc;
 class CSiteInfo;
 
-// The sites as CSV, for the window's Import CSV and Export CSV and the companion's import and export: RFC
+// The sites as CSV, for the window's Import and Export CSV and the companion's import and export: RFC
 // 4180 with the header "site,url,user,password,notes" and CR LF line ends. Fields are bytes, written as
 // stored; a field is quoted when it holds a comma, a quote, CR or LF.
 namespace SiteCsv {
@@ -25,8 +25,27 @@ using Row = std::array<std::string, kFieldCount>;
 void AppendRow(std::string& strOut, const Row& row);
 // The same for fields held elsewhere, which are not copied (they are secrets).
 void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCount>& row);
+// Any number of fields as a line of CSV, for the layouts of other programs.
+void AppendFields(std::string& strOut, std::initializer_list<std::string_view> fields);
 // A site's five fields as a line of CSV.
 void AppendSite(std::string& strOut, const CSiteInfo& site);
+
+// One record of a CSV text, with the line it starts on (from 1).
+struct Record {
+    std::size_t nLine = 0;
+    std::vector<std::string> fields;
+};
+// Reads every record of a CSV text, whatever its header, after a UTF-8 byte-order mark if there is one; empty
+// lines at the end are left, and an empty text has no record. LF alone is taken as a line end too; a record
+// may span lines inside quotes. False on the first fault, with the line on which its record starts and the
+// reason; records is then incomplete.
+bool ReadRecords(std::string_view text, std::vector<Record>& records, std::size_t& nErrorLine, std::string& strError);
+// A record of exactly nExpected fields, none holding a NUL byte; else false with the reason.
+bool CheckFieldCount(const Record& record, std::size_t nExpected, std::string& strError);
+// A site name that is neither empty nor holds a control character; else false with the reason.
+bool CheckSiteName(std::string_view strSite, std::string& strError);
+// Wipes every field of records and empties it.
+void WipeRecords(std::vector<Record>& records);
 
 // Reads a whole CSV text: the header (in any case, after a UTF-8 byte-order mark if there is one), then
 // one row of five fields per record; empty lines at the end are left. LF alone is taken as a line end
@@ -36,19 +55,7 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
 // A fault of Parse as it is shown: "line 3: a quoted field is not closed".
 QString LineErrorText(std::size_t nLine, const std::string& strError);
 
-// The rows of a CSV file, every one checked before any is returned: false with the system's reason or the
-// line error. The file's text is wiped once read.
-bool ReadFile(const QString& strPath, std::vector<Row>& rows, QString& strError);
 // Wipes every field of rows and empties it.
 void WipeRows(std::vector<Row>& rows);
-// Wipes the rows when it goes out of scope, however the work with them ends.
-struct CWipeRowsOnExit {
-    std::vector<Row>& rows;
-    ~CWipeRowsOnExit() { WipeRows(rows); }
-};
-
-// Adds every row to the document as a site at the end of the file, in order, through AddSite (which marks
-// it modified and tells the list); the rows' fields move into the sites.
-void AddSites(CLockwardenDoc& doc, std::vector<Row>& rows);
 
 } // namespace SiteCsv

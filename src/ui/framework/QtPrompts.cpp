@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -106,6 +108,22 @@ bool CQtPrompts::SaveFileDialog(QString& strPath, const QString& strFilter, cons
         strSuffix.remove(0, 1);
     dlg.setDefaultSuffix(strSuffix);
     return RunFileDialog(dlg, strFilter, strPath);
+}
+
+bool CQtPrompts::SaveFileDialogTyped(QString& strPath, const QStringList& types, int& nType, const QString& strDefExt) {
+    QFileDialog dlg(QApplication::activeWindow(), LoadString(AFX_IDS_SAVEFILE));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(strDefExt.startsWith(QLatin1Char('.')) ? strDefExt.mid(1) : strDefExt);
+    dlg.setNameFilters(types);
+    dlg.selectNameFilter(types.value(nType));
+    if (!strPath.isEmpty())
+        dlg.selectFile(strPath);
+    if (DoModal(dlg) != IDOK || dlg.selectedFiles().isEmpty())
+        return false;
+    strPath = dlg.selectedFiles().front();
+    nType = std::max<int>(0, static_cast<int>(types.indexOf(dlg.selectedNameFilter())));
+    return true;
 }
 
 bool CQtPrompts::RunFileDialog(QFileDialog& dlg, const QString& strFilter, QString& strPath) {

@@ -35,6 +35,7 @@ public:
     bool OpenFileDialog(QString& strPath, const QString& strFilter) override;
     bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) override;
     int DoModal(QDialog& dlg) override;
+    bool SaveFileDialogTyped(QString& strPath, const QStringList& types, int& nType, const QString& strDefExt) override;
 
 private:
     PasswordDlgRunner m_runPasswordDlg;

@@ -7,8 +7,8 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/framework/DialogBuilder.h"
+#include "ui/framework/ListViewModel.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,7 +30,7 @@ namespace {
 // Distinct passwords estimated between two looks at the clock.
 constexpr std::size_t kUnitsBetweenClocks = 16;
 
-enum EColumn { kColumnSite, kColumnKind, kColumnDetail, kColumns };
+enum EColumn { kColumnSite, kColumnKind, kColumnDetail };
 
 // A range file of the downloader's folder: choosing one chooses its folder.
 bool IsRangeFileName(const QString& strName) {
@@ -42,15 +42,14 @@ bool IsRangeFileName(const QString& strName) {
 
 // The findings as rows: site (with "--nth N" where names repeat), kind, detail; each cell's tooltip is its
 // text.
-class CPasswordHealthDlg::CFindingsModel : public QAbstractTableModel {
+class CPasswordHealthDlg::CFindingsModel : public CListViewModel {
 public:
     CFindingsModel(const CPasswordHealthDlg& dlg, QStringList columns, QObject* pParent)
-        : QAbstractTableModel(pParent), m_dlg(dlg), m_columns(std::move(columns)) {}
+        : CListViewModel(std::move(columns), pParent), m_dlg(dlg) {}
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : static_cast<int>(m_dlg.m_findings.size());
     }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : kColumns; }
     QVariant data(const QModelIndex& index, int nRole) const override {
         if ((nRole != Qt::DisplayRole && nRole != Qt::ToolTipRole) || !index.isValid() || m_dlg.m_pCheck == nullptr)
             return {};
@@ -66,11 +65,6 @@ public:
             return {};
         }
     }
-    QVariant headerData(int nSection, Qt::Orientation orientation, int nRole) const override {
-        if (orientation == Qt::Horizontal && nRole == Qt::DisplayRole && nSection >= 0 && nSection < m_columns.size())
-            return m_columns[nSection];
-        return {};
-    }
     void Reset() {
         beginResetModel();
         endResetModel();
@@ -78,7 +72,6 @@ public:
 
 private:
     const CPasswordHealthDlg& m_dlg;
-    QStringList m_columns;
 };
 
 CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, QWidget* pParent)
@@ -91,13 +84,8 @@ CPasswordHealthDlg::CPasswordHealthDlg(CLockwardenDoc& doc, CAppState& app, CPro
     m_pListEdit = FindControl<QLineEdit>(this, IDC_BREACH_LIST);
     m_pStatus = FindControl<QLabel>(this, IDC_HEALTH_STATUS);
     m_pFindingsList = FindControl<QTreeView>(this, IDC_HEALTH_FINDINGS);
-    QStringList columns;
-    for (int i = 0; i < kColumns; ++i)
-        columns << m_pFindingsList->model()->headerData(i, Qt::Horizontal).toString();
-    QAbstractItemModel* pTemplateModel = m_pFindingsList->model();
-    m_pModel = new CFindingsModel(*this, columns, this);
-    m_pFindingsList->setModel(m_pModel);
-    delete pTemplateModel;
+    m_pModel = new CFindingsModel(*this, CListViewModel::ColumnsOf(*m_pFindingsList), this);
+    CListViewModel::Install(*m_pFindingsList, m_pModel);
     m_pFindingsList->header()->resizeSection(kColumnSite, MapDialogRect(*this, QRect(0, 0, 80, 0)).width());
     m_pFindingsList->header()->resizeSection(kColumnKind, MapDialogRect(*this, QRect(0, 0, 40, 0)).width());
     // The Detail column is as wide as its longest text, never cut short with "...": the list scrolls

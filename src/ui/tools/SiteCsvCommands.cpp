@@ -1,13 +1,16 @@
 #include "ui/tools/SiteCsvCommands.h"
 
 #include "core/database/LockwardenDoc.h"
-#include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
+#include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/tools/SiteCsv.h"
+#include "core/tools/SiteExport.h"
+#include "core/tools/SiteImport.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/framework/WndPrompts.h"
+#include "ui/tools/ImportDlg.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QFileInfo>
@@ -15,12 +18,12 @@
 #include <string>
 #include <vector>
 
-CSiteCsvCommands::CSiteCsvCommands(CLockwardenView& view, CLockwardenDoc& doc, CPrompts& prompts)
+CSiteCsvCommands::CSiteCsvCommands(CLockwardenView& view, CLockwardenDoc& doc, CWndPrompts& prompts)
     : QObject(&view), m_view(view), m_doc(doc), m_prompts(prompts) {}
 
 void CSiteCsvCommands::RegisterCommands(CCommandRouter& router) {
     router.Register(
-        ID_FILE_IMPORT_CSV, [this] { OnImportCsv(); }, [this](CCmdUI& ui) { ui.Enable(CanImport()); });
+        ID_FILE_IMPORT, [this] { OnImport(); }, [this](CCmdUI& ui) { ui.Enable(CanImport()); });
     router.Register(
         ID_FILE_EXPORT_CSV, [this] { OnExportCsv(); }, [this](CCmdUI& ui) { ui.Enable(m_view.IsBrowsingWithSites()); });
 }
@@ -30,26 +33,44 @@ bool CSiteCsvCommands::CanImport() const {
     return m_view.IsBrowsing() || (m_view.IsListEmpty() && !m_view.HasTypedEntry());
 }
 
-void CSiteCsvCommands::OnImportCsv() {
+void CSiteCsvCommands::OnImport() {
     if (!CanImport()) {
         m_prompts.MessageBox(LoadString(IDS_KEEP_OR_CANCEL_FIRST), MB_ICONEXCLAMATION | MB_OK);
         return;
     }
     QString strPath;
-    if (!m_prompts.OpenFileDialog(strPath, LoadString(IDS_CSV_FILTER)))
+    if (!m_prompts.OpenFileDialog(strPath, LoadString(IDS_IMPORT_FILTER)))
         return;
-    std::vector<SiteCsv::Row> rows;
-    const SiteCsv::CWipeRowsOnExit wipeRows{rows};
-    QString strError;
-    if (!SiteCsv::ReadFile(strPath, rows, strError)) {
-        m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
-        return;
+    SiteImport::CImportPlan plan;
+    QString strFormat;
+    {
+        SiteImport::CImport imported;
+        QString strError;
+        if (!SiteImport::ReadFile(strPath, std::nullopt, imported, strError)) {
+            m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
+            return;
+        }
+        strFormat = QString::fromUtf8(SiteImport::FormatOf(imported.format).pszTitle);
+        SiteImport::PlanImport(m_doc.m_sites, imported, plan);
     }
+    const QString strFileName = QFileInfo(strPath).fileName();
+    CImportDlg dlg(plan, strFileName, strFormat, m_view.window());
+    if (m_prompts.DoModal(dlg) != IDOK)
+        return;
     const bool bWasEmpty = m_view.IsListEmpty();
-    SiteCsv::AddSites(m_doc, rows);
+    SiteImport::AddPlanned(m_doc, plan);
     // The blank form of an empty database gives way to the first site, as when a file is opened.
     if (bWasEmpty && !m_view.IsListEmpty())
         m_view.OnInitialUpdate();
+    // The export holds every password in clear: now that its sites are here, it can go.
+    if (m_prompts.MessageBox(
+            LoadString(IDS_IMPORT_DONE).arg(plan.Added()).arg(strFileName).arg(plan.SkippedIdentical()),
+            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    int nErr = 0;
+    if (!FileAccess::OverwriteAndRemove(strPath, nErr))
+        m_prompts.MessageBox(LoadString(IDS_IMPORT_DELETE_FAILED).arg(strPath, GetLastErrorText(nErr)),
+                             MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CSiteCsvCommands::OnExportCsv() {
@@ -59,22 +80,13 @@ void CSiteCsvCommands::OnExportCsv() {
         IDYES)
         return;
     QString strPath = QFileInfo(m_doc.GetTitle()).completeBaseName() + QLatin1String(".csv");
-    if (!m_prompts.SaveFileDialog(strPath, LoadString(IDS_CSV_FILTER), QStringLiteral(".csv")))
+    // The file's type says the layout: the program's own, or that of the program the user moves to.
+    int nLayout = 0;
+    if (!m_prompts.SaveFileDialogTyped(strPath, SiteExport::LayoutFilters(), nLayout, QStringLiteral(".csv")))
         return;
-    // Room for the whole text at once, every field quoted and every quote doubled: growing it would leave
-    // copies of the passwords in freed memory.
-    std::size_t nSize = std::char_traits<char>::length(SiteCsv::kHeader) + 2;
-    for (const auto& p : m_doc.m_sites)
-        nSize += 2 * (p->m_strSite.size() + p->m_strURL.size() + p->m_strUser.size() + p->m_strPswd.size() +
-                      p->m_strNotes.size()) +
-                 SiteCsv::kFieldCount * 3 + 2;
     std::string strCsv;
     const CWipeOnExit wipe({&strCsv});
-    strCsv.reserve(nSize);
-    strCsv += SiteCsv::kHeader;
-    strCsv += "\r\n";
-    for (const auto& p : m_doc.m_sites)
-        SiteCsv::AppendSite(strCsv, *p);
+    SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.m_sites);
     // The file dialog has asked before a file already there is replaced.
     QString strError;
     if (!FileAccess::WriteSecretFile(strPath, strCsv, QFileInfo::exists(strPath), strError))

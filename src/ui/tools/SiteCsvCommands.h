@@ -5,20 +5,22 @@
 class CCommandRouter;
 class CLockwardenDoc;
 class CLockwardenView;
-class CPrompts;
+class CWndPrompts;
 
-// File > Import CSV... and Export CSV...: the sites to and from the CSV the companion reads and writes.
-// Import adds every row of a file through the document, or nothing when a line is wrong; export warns that
-// the file holds every password in clear text and writes it owner-only. Both wait while a site is being
-// entered (the site on the form is not in the document yet), except the blank form of an empty database.
+// File > Import... and Export CSV...: the sites from other password managers' exports (and the program's own
+// CSV) and to CSV. Import reads the whole file first (nothing on a wrong line), shows in the Import dialog what
+// it would add by the merge's rule, adds it through the document on OK, and then offers to overwrite and
+// delete the clear-text export (No by default). Export warns that the file holds every password in clear text
+// and writes it owner-only. Both wait while a site is being entered (the site on the form is not in the
+// document yet), except the blank form of an empty database.
 class CSiteCsvCommands : public QObject {
     Q_OBJECT
 public:
-    CSiteCsvCommands(CLockwardenView& view, CLockwardenDoc& doc, CPrompts& prompts);
+    CSiteCsvCommands(CLockwardenView& view, CLockwardenDoc& doc, CWndPrompts& prompts);
 
     // Import is enabled while browsing and on an empty database's blank form; Export while browsing with sites.
     void RegisterCommands(CCommandRouter& router);
-    void OnImportCsv();
+    void OnImport();
     void OnExportCsv();
 
 private:
@@ -26,5 +28,5 @@ private:
 
     CLockwardenView& m_view;
     CLockwardenDoc& m_doc;
-    CPrompts& m_prompts;
+    CWndPrompts& m_prompts;
 };

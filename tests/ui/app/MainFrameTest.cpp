@@ -96,7 +96,7 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  &Lock\tCtrl+L"),
         QStringLiteral("  &Unlock\t"),
         QStringLiteral("  -"),
-        QStringLiteral("  &Import CSV...\t"),
+        QStringLiteral("  &Import...\t"),
         QStringLiteral("  &Export CSV...\t"),
         QStringLiteral("  -"),
         QStringLiteral("  &Recent Files\t"),

@@ -5,15 +5,20 @@
 #include "core/database/LockwardenDoc.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "core/tools/SiteImport.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
 #include "ui/platform/SecretClipboard.h"
+#include "ui/tools/ImportDlg.h"
 #include "ui/tools/SiteCsvCommands.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -63,22 +68,81 @@ const Fields kAlpha = {"alpha", "https://alpha.example", "ann", "a-pass", ""};
 
 } // namespace
 
-// Import adds every row after the sites there, through the document: it is modified and the list shows them.
+// Import shows what it would add before anything changes; OK adds through the document (modified, the list
+// shows them), and the offer to delete the export says No by default.
 TEST(SiteCsvCommands, ImportAddsEveryRowAndMarksTheDocumentModified) {
     CCsvScene scene({kAlpha});
     const QString strCsv = scene.Path("in.csv");
     WriteFile(strCsv, "Site,URL,User,Password,Notes\r\nbeta,,bob,\"b,\"\"pass\"\"\",\"two\r\nlines\"\nalpha,,,x,\n");
     scene.prompts.ChooseFile(strCsv);
+    scene.prompts.AnswerDialog(IDOK);
 
-    scene.csv.OnImportCsv();
+    scene.csv.OnImport();
 
     EXPECT_EQ(scene.prompts.m_shown.front().strText, QStringLiteral("open:"));
-    EXPECT_EQ(scene.prompts.Messages(), QStringList());
+    EXPECT_EQ(scene.prompts.m_dialogsShown, QStringList{QStringLiteral("Import")});
+    EXPECT_EQ(scene.prompts.Messages(),
+              QStringList{QStringLiteral("Added 2 sites from in.csv and skipped 0 identical.\n\nin.csv holds every "
+                                         "password in clear text. Overwrite and delete it now?")});
+    EXPECT_EQ(scene.prompts.MessageBoxes().back().nType, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     EXPECT_EQ(
         scene.Sites(),
         (std::vector<Fields>{kAlpha, {"beta", "", "bob", "b,\"pass\"", "two\r\nlines"}, {"alpha", "", "", "x", ""}}));
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.view.SiteList()->count(), 3);
+    EXPECT_TRUE(QFile::exists(strCsv));
+}
+
+// The preview: the rows to add with the password masked and the notes as they will be stored, the counts and
+// the conflicts. Cancel changes nothing; OK and Yes add, then overwrite and delete the export.
+TEST(SiteCsvCommands, ImportPreviewsRowsAndCountsAndCancelChangesNothing) {
+    const Fields kExample = {"example.com", "https://example.com", "old", "old-pw", ""};
+    CCsvScene scene({kAlpha, kExample, {"Plain", "", "", "", ""}});
+    const QString strJson = scene.Path("export.json");
+    QFile::copy(QStringLiteral(LOCKWARDEN_TEST_DATA "/import/bitwarden.json"), strJson);
+
+    QStringList seen;
+    auto look = [&seen](QDialog& dlg) {
+        auto& import = static_cast<CImportDlg&>(dlg);
+        for (int nRow = 0; nRow < 2; ++nRow)
+            for (int nColumn = 0; nColumn < 5; ++nColumn)
+                seen << import.CellText(nRow, nColumn);
+        for (int nId : {IDC_IMPORT_SOURCE, IDC_IMPORT_COUNTS, IDC_IMPORT_CONFLICTS})
+            seen << FindControl<QLabel>(&dlg, nId)->text();
+        seen << FindControl<QTreeView>(&dlg, IDC_IMPORT_ROWS)->accessibleName();
+    };
+    scene.prompts.ChooseFile(strJson);
+    scene.prompts.ScriptDialog([&](QDialog& dlg) {
+        look(dlg);
+        return IDCANCEL;
+    });
+    scene.csv.OnImport();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("example.com"), QStringLiteral("https://example.com"),
+                                 QStringLiteral("ann"), QStringLiteral("****"),
+                                 QStringLiteral("line one / line \"two\" / URL: https://sso.example.com / PIN: 1234 / "
+                                                "Folder: Work / Favorite: yes / Created: 2024-01-01T00:00:00.000Z / "
+                                                "Modified: 2024-02-01T00:00:00.000Z / "
+                                                "otpauth://totp/example.com?secret=JBSWY3DPEHPK3PXP"),
+                                 QStringLiteral("Wifi"), QString(), QString(), QString(), QStringLiteral("SSID: home"),
+                                 QStringLiteral("Sites to add from export.json, read as Bitwarden JSON:"),
+                                 QStringLiteral("To add: 3    Skipped identical: 1    Conflicts: 2    "
+                                                "Skipped not logins: 2"),
+                                 QStringLiteral("Both versions are kept of: example.com, Plain"),
+                                 QStringLiteral("Sites to add")}))
+        << seen.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scene.Sites(), (std::vector<Fields>{kAlpha, kExample, {"Plain", "", "", "", ""}}));
+    EXPECT_FALSE(scene.doc.IsModified());
+    EXPECT_EQ(scene.prompts.Messages(), QStringList());
+
+    scene.prompts.ChooseFile(strJson);
+    scene.prompts.AnswerDialog(IDOK);
+    scene.prompts.AnswerMessage(IDYES);
+    scene.csv.OnImport();
+    EXPECT_EQ(scene.Sites().size(), 6u);
+    EXPECT_EQ(scene.Sites()[3][0], "example.com");
+    EXPECT_EQ(scene.Sites()[5], (Fields{"Plain", "", "", "", "Reprompt: yes"}));
+    EXPECT_TRUE(scene.doc.IsModified());
+    EXPECT_FALSE(QFile::exists(strJson));
 }
 
 // A wrong line, or a file that cannot be read, adds nothing: the message names the file and gives the line
@@ -97,7 +161,9 @@ TEST(SiteCsvCommands, ImportWithAnErrorAddsNothing) {
         {"a tab in a site name", "site,url,user,password,notes\r\nbe\tta,,,b,\r\n",
          QStringLiteral("line 2: the site name holds a control character (line break, tab or other)")},
         {"another header", "name,url,user,password,notes\r\n",
-         QStringLiteral("line 1: the header is not \"site,url,user,password,notes\"")},
+         QStringLiteral("line 1: the header matches no format this program reads (the first unknown column is "
+                        "\"name\"); it reads ") +
+             SiteImport::FormatTitles()},
         {"no file", {}, QStringLiteral("No such file or directory")},
     };
     for (const Case& c : cases) {
@@ -108,7 +174,7 @@ TEST(SiteCsvCommands, ImportWithAnErrorAddsNothing) {
             WriteFile(strCsv, c.csv);
         scene.prompts.ChooseFile(strCsv);
 
-        scene.csv.OnImportCsv();
+        scene.csv.OnImport();
 
         ASSERT_EQ(scene.prompts.MessageBoxes().size(), 1u);
         EXPECT_EQ(scene.prompts.MessageBoxes()[0],
@@ -176,12 +242,13 @@ TEST(SiteCsvCommands, EnabledWhileBrowsingAndOnAnEmptyDatabase) {
     CCommandRouter router;
     scene.view.RegisterCommands(router);
     scene.csv.RegisterCommands(router);
-    QAction* pImport = router.Action(ID_FILE_IMPORT_CSV);
+    QAction* pImport = router.Action(ID_FILE_IMPORT);
     QAction* pExport = router.Action(ID_FILE_EXPORT_CSV);
     router.UpdateCommands();
     EXPECT_TRUE(pImport->isEnabled());
     EXPECT_TRUE(pExport->isEnabled());
-    EXPECT_EQ(pImport->statusTip(), QStringLiteral("Add the sites of a CSV file to this database"));
+    EXPECT_EQ(pImport->statusTip(),
+              QStringLiteral("Add the sites of a CSV file or of another password manager's export to this database"));
     EXPECT_EQ(pExport->statusTip(), QStringLiteral("Write every site, passwords in clear text, to a CSV file"));
 
     scene.view.OnSiteAdd();
@@ -195,15 +262,40 @@ TEST(SiteCsvCommands, EnabledWhileBrowsingAndOnAnEmptyDatabase) {
     empty.csv.RegisterCommands(emptyRouter);
     emptyRouter.UpdateCommands();
     ASSERT_TRUE(empty.view.IsDataEntry());
-    EXPECT_TRUE(emptyRouter.Action(ID_FILE_IMPORT_CSV)->isEnabled());
+    EXPECT_TRUE(emptyRouter.Action(ID_FILE_IMPORT)->isEnabled());
     EXPECT_FALSE(emptyRouter.Action(ID_FILE_EXPORT_CSV)->isEnabled());
     const QString strCsv = empty.Path("in.csv");
     WriteFile(strCsv, "site,url,user,password,notes\r\nbeta,,,b,\r\n");
     empty.prompts.ChooseFile(strCsv);
-    emptyRouter.Action(ID_FILE_IMPORT_CSV)->trigger();
+    empty.prompts.AnswerDialog(IDOK);
+    emptyRouter.Action(ID_FILE_IMPORT)->trigger();
     EXPECT_EQ(empty.Sites(), (std::vector<Fields>{{"beta", "", "", "b", ""}}));
     EXPECT_TRUE(empty.view.IsBrowsing());
     ASSERT_NE(empty.view.CurrentSite(), nullptr);
     EXPECT_EQ(empty.view.CurrentSite()->m_strSite, "beta");
     EXPECT_TRUE(emptyRouter.Action(ID_FILE_EXPORT_CSV)->isEnabled());
+}
+
+// The file's type chooses the layout of the program the user moves to.
+TEST(SiteCsvCommands, ExportWritesTheLayoutOfTheFileTypeChosen) {
+    CCsvScene scene({kAlpha});
+    const QString strCsv = scene.Path("out.csv");
+    struct Case {
+        int nType;
+        QByteArray csv;
+    } cases[] = {
+        {1, "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\r\n"
+            ",,login,alpha,,,0,https://alpha.example,ann,a-pass,\r\n"},
+        {2, "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last "
+            "Modified\",\"Created\"\r\n"
+            ",alpha,ann,a-pass,https://alpha.example,,,,,\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nType);
+        scene.prompts.ChooseFile(strCsv);
+        scene.prompts.ChooseFileType(c.nType);
+        scene.prompts.AnswerMessage(IDYES);
+        scene.csv.OnExportCsv();
+        EXPECT_EQ(ReadFile(strCsv), c.csv);
+    }
 }
