@@ -35,13 +35,14 @@ constexpr const char* kUsage =
     "       lockwarden-cli export FILE [--format csv|json] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE CSVFILE\n"
     "       lockwarden-cli merge FILE OTHER [--dry-run]\n"
-    "       lockwarden-cli merge FILE --conflicts [--dry-run]\n"
+    "       lockwarden-cli merge FILE --conflicts [--include-unprotected] [--dry-run]\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
     "       lockwarden-cli analyze FILE [--breached LIST] [--json]\n"
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
-    "password first when the file has one, then the new password or the site password the command needs.\n"
+    "password's line always first (an empty line when the file has none; a password there for such a file is\n"
+    "refused), then the new password or the site password the command needs.\n"
     "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n"
     "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
     "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n"
@@ -205,5 +206,6 @@ int RunCli(int argc, const char* const* argv, std::FILE* pIn, std::FILE* pOut, s
         }
         cli.m_prompts.SetFile(ToDisplayText(strFile));
     }
-    return pCommand->run(cli, parsed);
+    const int nExit = pCommand->run(cli, parsed);
+    return cli.m_bInputRefused ? kExitUsage : nExit;
 }

@@ -86,12 +86,13 @@ TEST(CliSeal, SealAFileWithoutPasswordAsksForOne) {
     QTemporaryDir dir;
     const QString strDb = dir.filePath(QStringLiteral("open.lwd"));
     ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
-    const CCliResult refused = RunCli({QStringLiteral("seal"), strDb}, "\n");
+    // The file password's line comes first, empty, then the new password.
+    const CCliResult refused = RunCli({QStringLiteral("seal"), strDb}, "\n\n");
     EXPECT_EQ(refused.nExit, 1);
     EXPECT_TRUE(refused.err.contains("A sealed file needs a file password.")) << refused.err.constData();
     EXPECT_FALSE(ReadFile(strDb).startsWith(kSealedBanner));
 
-    const CCliResult sealed = RunCli({QStringLiteral("seal"), strDb}, "new-pw\n");
+    const CCliResult sealed = RunCli({QStringLiteral("seal"), strDb}, "\nnew-pw\n");
     ASSERT_EQ(sealed.nExit, 0) << sealed.err.constData();
     EXPECT_EQ(RunCli({QStringLiteral("list"), strDb}, "new-pw\n").nExit, 0);
 }

@@ -312,6 +312,45 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
     EXPECT_TRUE(missing.err.contains("none.csv: No such file or directory")) << missing.err.constData();
 }
 
+// Without a terminal the first line is the file password's line even for a file that has none: a script
+// that gives the password of its usual file to one without would otherwise store it as the site's.
+TEST(CliWrite, TheFirstPipedLineIsTheFilePasswordsLineEvenWithoutOne) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("team.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, QStringLiteral("old")}, "\nOldSitePw\n").nExit, 0);
+    const QByteArray before = ReadFile(strDb);
+    const QByteArray refusal = "lockwarden-cli: " + QFile::encodeName(strDb) +
+                               " has no file password, but the first line of standard input gave one; nothing was "
+                               "changed.\n";
+    const QStringList commands[] = {
+        {QStringLiteral("add"), strDb, QStringLiteral("mail")},
+        {QStringLiteral("edit"), strDb, QStringLiteral("old"), QStringLiteral("--password")},
+        {QStringLiteral("passwd"), strDb},
+        {QStringLiteral("seal"), strDb},
+        {QStringLiteral("rm"), strDb, QStringLiteral("old")},
+        {QStringLiteral("list"), strDb},
+        {QStringLiteral("show"), strDb, QStringLiteral("old"), QStringLiteral("--reveal")},
+        {QStringLiteral("export"), strDb},
+    };
+    for (const QStringList& args : commands) {
+        SCOPED_TRACE(args.first().toStdString());
+        const CCliResult r = RunCli(args, "TeamPw-7\nNewSitePw\n");
+        EXPECT_EQ(r.nExit, 2);
+        EXPECT_EQ(r.err, refusal);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.constData();
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+
+    // An empty first line, or none at all where nothing else is read, is the file's lack of a password.
+    const CCliResult added = RunCli({QStringLiteral("add"), strDb, QStringLiteral("mail")}, "\nNewSitePw\n");
+    ASSERT_EQ(added.nExit, 0) << added.err.constData();
+    EXPECT_EQ(ExportRows(strDb, "\n"), (QList<QByteArray>{"old,,,OldSitePw,", "mail,,,NewSitePw,"}));
+    const CCliResult listed = RunCli({QStringLiteral("list"), strDb});
+    EXPECT_EQ(listed.nExit, 0) << listed.err.constData();
+    EXPECT_EQ(listed.out, "mail\nold\n");
+}
+
 // A folder that takes no new files (a shared one) while the file itself is writable: no temporary file can
 // stand beside it, so the file is written in place, and nothing else appears in the folder, not even the
 // backup.
