@@ -182,7 +182,7 @@ CFileStamp GetFileStamp(int fd) {
     return StampOf(st);
 }
 
-int OpenRegularFile(const QString& strPath) {
+int OpenRegularFile(const QString& strPath, std::int64_t nMaxSize) {
     const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
@@ -194,7 +194,7 @@ int OpenRegularFile(const QString& strPath) {
         nErr = EISDIR;
     else if (!S_ISREG(st.st_mode))
         nErr = kErrNotRegularFile;
-    else if (st.st_size > kMaxFileSize)
+    else if (st.st_size > nMaxSize)
         nErr = kErrFileTooLarge;
     else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         nErr = errno;

@@ -3,8 +3,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 // File services the document relies on: reading a file while others may read but not write it,
 // last-write times, and a save that never leaves a half-written database behind.
@@ -30,11 +32,16 @@ CFileStamp GetFileStamp(const QString& strPath);
 CFileStamp GetFileStamp(int fd);
 
 // Opens strPath for reading without ever blocking (a FIFO would wait for a writer for ever), then refuses
-// anything but a regular file of at most kMaxFileSize bytes. Returns the descriptor, blocking again, or
+// anything but a regular file of at most nMaxSize bytes. Returns the descriptor, blocking again, or
 // -1 with errno set: EISDIR for a folder, kErrNotRegularFile, kErrFileTooLarge or the system's reason.
-int OpenRegularFile(const QString& strPath);
+// A file looked up in place and never read whole (a breach list of many gigabytes) passes no limit.
+inline constexpr std::int64_t kNoSizeLimit = std::numeric_limits<std::int64_t>::max();
+int OpenRegularFile(const QString& strPath, std::int64_t nMaxSize = kMaxFileSize);
 // Reads the whole of such a file. False with nErr set as above.
 bool ReadRegularFile(const QString& strPath, std::string& strBytes, int& nErr);
+
+// The name of the user uid, or the number when the system knows no name for it.
+QString OwnerName(uid_t uid);
 
 // Last-write time in whole seconds since 1970, low 32 bits. False when the file's attributes cannot be read.
 bool GetFileTime(const QString& strPath, std::int32_t& tTime);
