@@ -106,15 +106,18 @@ TEST(CliHardening, ExportOutputIsOwnerOnlyAndRefusesWhatIsThere) {
     EXPECT_EQ(ReadFile(strCsv), plain.out);
     EXPECT_EQ(ModeOf(strCsv), 0600u);
 
-    // Already there, or a link to somewhere: refused, and nothing written.
+    // Already there, or a link to somewhere: refused, and nothing written; a link even with --force, which
+    // would lead every password into the file it points at.
     const QString strTarget = dir.filePath(QStringLiteral("target"));
     WriteFile(strTarget, "theirs");
     const QString strLink = dir.filePath(QStringLiteral("link.csv"));
     ASSERT_EQ(::symlink(Native(strTarget).constData(), Native(strLink).constData()), 0);
-    for (const QString& strPath : {strCsv, strLink}) {
+    for (const QStringList& output :
+         {QStringList{strCsv}, QStringList{strLink}, QStringList{strLink, QStringLiteral("--force")}}) {
+        const QString& strPath = output.first();
         WriteFile(strTarget, "theirs");
         const CCliResult r =
-            RunCli({QStringLiteral("export"), strDb, QStringLiteral("--output"), strPath}, "fixture\n");
+            RunCli(QStringList{QStringLiteral("export"), strDb, QStringLiteral("--output")} + output, "fixture\n");
         EXPECT_EQ(r.nExit, 1);
         EXPECT_TRUE(r.err.contains(Native(strPath) + ": ")) << r.err.constData();
         EXPECT_EQ(ReadFile(strTarget), "theirs");

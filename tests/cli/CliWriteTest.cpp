@@ -377,6 +377,26 @@ TEST(CliWrite, TheFirstPipedLineIsTheFilePasswordsLineEvenWithoutOne) {
     EXPECT_EQ(listed.out, "mail\nold\n");
 }
 
+// The database replaced by a link to another user's writable file: the save never writes into it, and says
+// whose it is. (As root the other user is nobody: root owns nothing of anybody else's either.)
+TEST(CliWrite, ASaveNeverWritesAnotherUsersFileThroughALink) {
+    QTemporaryDir dir;
+    const QString strTheirs = dir.filePath(QStringLiteral("theirs.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strTheirs}, "\n").nExit, 0);
+    if (::chown(QFile::encodeName(strTheirs).constData(), 65534, 65534) != 0)
+        GTEST_SKIP() << "needs root to make a file of another owner";
+    ASSERT_EQ(::chmod(QFile::encodeName(strTheirs).constData(), 0666), 0);
+    const QByteArray before = ReadFile(strTheirs);
+    const QString strDb = dir.filePath(QStringLiteral("team.lwd"));
+    ASSERT_EQ(::symlink(QFile::encodeName(strTheirs).constData(), QFile::encodeName(strDb).constData()), 0);
+
+    const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("mail")}, "\nNewSitePw\n");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(r.err.contains("This file belongs to another user (nobody); it was not written.")) << r.err.constData();
+    EXPECT_EQ(ReadFile(strTheirs), before);
+    EXPECT_TRUE(QFileInfo(strDb).isSymLink());
+}
+
 // A folder that takes no new files (a shared one) while the file itself is writable: no temporary file can
 // stand beside it, so the file is written in place, and nothing else appears in the folder, not even the
 // backup.

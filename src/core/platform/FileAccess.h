@@ -77,8 +77,9 @@ private:
 // Writes bytes to strPath atomically: a temporary file beside the target is written, flushed and synced,
 // then renamed over it. On failure the target is exactly as it was, the temporary files are gone, and
 // strError holds the system's reason. A new file is created owner-only (0600); an existing file keeps
-// its permissions, and its group when its owner cannot be kept; a read-only file is refused. A path that
-// is a symbolic link saves to the file it points at.
+// its permissions, and its group when the user is a member of it; a read-only file is refused, and so is
+// a file another user owns (IDS_FILE_OF_ANOTHER_USER, naming the owner), whatever its mode. A path that
+// is a symbolic link saves to the file it points at when that is the user's own.
 // An existing file that a reader holds under CSharedReadLock is not touched: the save fails, saying so.
 // A folder that refuses new files (a shared folder where only the file is writable) gets the file written
 // in place instead: its space is reserved first, so a full disk fails before a byte is changed.
@@ -88,15 +89,15 @@ private:
 // (IDS_BACKUP_FAILED), the file and its old backup untouched. A folder that refuses new files cannot hold
 // a new one: there a backup already present (and this user's) is rewritten in place; without one the file
 // is still saved in place, and strError says the old version was not kept (IDS_BACKUP_NOT_KEPT) while the
-// call returns true.
+// call returns true. So it does when the backup's name cannot be taken (another user's file under it in a
+// sticky folder): the temporary copy is removed.
 bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString& strError, bool bKeepBackup = false);
 // Where a save with bKeepBackup keeps the previous version of strPath: "NAME.lwd.bak" beside "NAME.lwd".
 QString BackupPathOf(const QString& strPath);
 
-// Creates a file that will hold secrets in clear (an export) for writing: owner-only, and never through a
-// link left at the path or over a file already there, unless bReplace says to replace it (which then
-// follows a link, and makes a regular file owner-only before anything is written). Returns the descriptor
-// or -1 with errno set.
+// Creates a file that will hold secrets in clear (an export) for writing: owner-only, never through a link
+// left at the path (ELOOP), and never over a file already there unless bReplace says to replace it (which
+// makes a regular file owner-only before anything is written). Returns the descriptor or -1 with errno set.
 int CreateSecretFile(const QString& strPath, bool bReplace);
 // Writes bytes to such a file and syncs it. False with the system's reason; a file this call created is then
 // removed.

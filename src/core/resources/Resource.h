@@ -182,6 +182,8 @@ inline constexpr int IDS_CSV_SITE_EMPTY = 33415;
 inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
 inline constexpr int IDS_BACKUP_FAILED = 33417;
 inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
+inline constexpr int IDS_FILE_OF_ANOTHER_USER = 33419;
+inline constexpr int IDS_BACKUP_NOT_RENAMED = 33420;
 
 // Following the file on disk, merging another file into the document, and sync tools' conflict copies.
 inline constexpr int ID_FILE_MERGE = 33300;

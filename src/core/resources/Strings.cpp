@@ -190,6 +190,10 @@ const QHash<int, QString>& Table() {
          QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
         {IDS_BACKUP_NOT_KEPT,
          QStringLiteral("The file was saved in place, but its previous version could not be kept as %1.\n\n%2")},
+        {IDS_BACKUP_NOT_RENAMED,
+         QStringLiteral("The file was saved, but no backup of its previous version was kept: %1 could not be "
+                        "replaced.\n\n%2")},
+        {IDS_FILE_OF_ANOTHER_USER, QStringLiteral("This file belongs to another user (%1); it was not written.")},
     };
     return table;
 }
