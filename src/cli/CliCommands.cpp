@@ -53,7 +53,9 @@ constexpr const char* kUsage =
     "merge adds the sites of OTHER (its password asked after FILE's) that FILE lacks; a site whose name FILE has\n"
     "with other fields is added too and told as a conflict, so both versions stay. OTHER is never written.\n"
     "merge --conflicts merges the sync tools' conflict copies of FILE lying beside it, each copy's password asked\n"
-    "only when it is not FILE's, saves FILE and then moves the copies to the trash.\n";
+    "only when it is not FILE's, saves FILE and then moves the copies to the trash. Only regular files of yours\n"
+    "count as copies: a link or another user's file is named and left alone. A copy without a file password is\n"
+    "merged into a FILE that has one only with --include-unprotected.\n";
 
 struct CCommand {
     const char* pszName;
@@ -94,7 +96,10 @@ const std::vector<CCommand>& Commands() {
         {"info", 1, {}, CmdInfo},
         {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
         {"import", 2, {}, CmdImport},
-        {"merge", 2, {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}}, CmdMerge},
+        {"merge",
+         2,
+         {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}, {"--include-unprotected", EArg::flag}},
+         CmdMerge},
         {"generate",
          0,
          {{"--length", EArg::value},
@@ -141,6 +146,10 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
     }
     if (args.Has("--notes") && args.Has("--notes-file")) {
         error.strReason = "--notes and --notes-file exclude each other";
+        return false;
+    }
+    if (args.Has("--include-unprotected") && !args.Has("--conflicts")) {
+        error.strReason = "--include-unprotected goes with --conflicts";
         return false;
     }
     if (args.Has("--force") && !args.Has("--output")) {
