@@ -198,6 +198,9 @@ inline constexpr int IDS_CONFLICT_COPIES_NOTE = 33308;
 inline constexpr int IDS_NO_CONFLICT_COPIES = 33309;
 inline constexpr int IDS_TRASH_MERGED_COPIES = 33310;
 inline constexpr int IDS_TRASH_FAILED = 33311;
+inline constexpr int IDS_COPIES_SKIPPED = 33312;
+inline constexpr int IDS_MERGE_UNPROTECTED_COPY = 33313;
+inline constexpr int IDS_COPIES_DELETED = 33314;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;
