@@ -174,6 +174,7 @@ void CLockwardenView::ShowSelected() {
     m_nCurSite = i;
     UpdateData(false);
     m_app.m_strSiteName = pSite->m_strSite;
+    m_app.RememberSite(m_doc.GetPathName(), m_doc.GetFileKind() == CLockwardenDoc::EFileKind::sealed, pSite->m_strSite);
     NotifyStateChanged();
 }
 
@@ -227,6 +228,10 @@ void CLockwardenView::OnInitialUpdate() {
     } else {
         m_pModel->Reset(m_doc.m_sites);
         m_nCurSite = 0;
+        // A file shows the site last shown in it, not the one another file showed; an untitled document
+        // keeps what was shown.
+        if (!m_doc.GetPathName().isEmpty())
+            m_app.m_strSiteName = m_app.LastSiteOf(m_doc.GetPathName());
         for (int i = 0; i < n; ++i) {
             const std::string strName = TrimWhiteSpace(m_pModel->At(i)->m_strSite);
             if (m_app.m_strSiteName.find(strName) != std::string::npos) {
