@@ -138,10 +138,9 @@ void CLockwardenView::SelectItem(int i) {
 
 void CLockwardenView::ClearFields() {
     m_comboSites->setEditText(QString());
-    m_strURL.clear();
-    m_strUser.clear();
-    m_strPswd.clear();
-    m_strNotes.clear();
+    // Wiped, not just emptied: clear() would leave all but the first byte of the last site's fields.
+    for (std::string* pField : {&m_strURL, &m_strUser, &m_strPswd, &m_strNotes})
+        WipeString(*pField);
     UpdateData(false);
 }
 
@@ -150,10 +149,10 @@ void CLockwardenView::ShowSite(int i) {
     if (pSite == nullptr)
         return;
     SelectItem(i);
-    m_strURL = pSite->m_strURL;
-    m_strUser = pSite->m_strUser;
-    m_strPswd = pSite->m_strPswd;
-    m_strNotes = pSite->m_strNotes;
+    AssignSecret(m_strURL, pSite->m_strURL);
+    AssignSecret(m_strUser, pSite->m_strUser);
+    AssignSecret(m_strPswd, pSite->m_strPswd);
+    AssignSecret(m_strNotes, pSite->m_strNotes);
     UpdateData(false);
 }
 
@@ -167,10 +166,11 @@ void CLockwardenView::ShowSelected() {
     if (i < 0 || i >= m_pModel->Count())
         i = m_nCurSite >= 0 && m_nCurSite < m_pModel->Count() ? m_nCurSite : 0;
     const CSiteInfo* pSite = m_pModel->At(i);
-    m_strURL = pSite->m_strURL;
-    m_strUser = pSite->m_strUser;
-    m_strPswd = m_bReadOnly ? MaskPassword(pSite->m_strPswd) : pSite->m_strPswd;
-    m_strNotes = pSite->m_strNotes;
+    // The fields of the site shown before are wiped where they lived, whatever the new ones' length.
+    AssignSecret(m_strURL, pSite->m_strURL);
+    AssignSecret(m_strUser, pSite->m_strUser);
+    AssignSecret(m_strPswd, m_bReadOnly ? MaskPassword(pSite->m_strPswd) : pSite->m_strPswd);
+    AssignSecret(m_strNotes, pSite->m_strNotes);
     m_nCurSite = i;
     UpdateData(false);
     m_app.m_strSiteName = pSite->m_strSite;
