@@ -195,7 +195,6 @@ TEST_F(AppStateTest, AUtf8TextIsStoredAsPlainText) {
     EXPECT_EQ(raw.value(QStringLiteral("settings/strFind")).toString(), QStringLiteral("caf\u00e9"));
 }
 
-
 // The last site is kept per file, under a hash of the file's path, and only for a classic file; the one
 // name an earlier version kept for every file (sealed ones too) goes at the next write.
 TEST_F(AppStateTest, TheLastSiteIsKeptPerClassicFileAndTheOldOneNameGoes) {
