@@ -222,8 +222,13 @@ void CFileSync::OnMergeConflictCopies() {
             };
             CMergeResult result;
             // The copy's password is asked only when it is not the file's.
-            if (MergeCopyInto(m_doc, strCopy, m_prompts, m_doc.GetFilePassword(), check, result, strReason) !=
-                EMergeRead::merged)
+            const EMergeRead read =
+                MergeCopyInto(m_doc, strCopy, m_prompts, m_doc.GetFilePassword(), check, result, strReason);
+            // A copy swapped for another file while it was read is said like a file skipped at the start.
+            if (read == EMergeRead::replaced)
+                m_prompts.MessageBox(LoadString(IDS_COPIES_SKIPPED).arg(strName + QStringLiteral(": ") + strReason),
+                                     MB_ICONEXCLAMATION | MB_OK);
+            if (read != EMergeRead::merged)
                 continue;
             merged << strName;
             total.nAdded += result.nAdded;
