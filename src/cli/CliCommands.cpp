@@ -37,13 +37,14 @@ constexpr const char* kUsage =
     "       lockwarden-cli export FILE [--format csv|json|bitwarden-csv|keepassxc-csv] [--output OUTFILE [--force]]\n"
     "       lockwarden-cli import FILE SOURCE [--format NAME] [--dry-run | --remove-source]\n"
     "       lockwarden-cli merge FILE OTHER [--dry-run]\n"
-    "       lockwarden-cli merge FILE --conflicts [--dry-run]\n"
+    "       lockwarden-cli merge FILE --conflicts [--include-unprotected] [--dry-run]\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
     "       lockwarden-cli analyze FILE [--breached LIST] [--json]\n"
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
-    "password first when the file has one, then the new password or the site password the command needs.\n"
+    "password's line always first (an empty line when the file has none; a password there for such a file is\n"
+    "refused), then the new password or the site password the command needs.\n"
     "When several sites bear the name SITE, --nth N chooses one by its place among them in list order (from 1).\n"
     "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
     "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n"
@@ -54,7 +55,9 @@ constexpr const char* kUsage =
     "merge adds the sites of OTHER (its password asked after FILE's) that FILE lacks; a site whose name FILE has\n"
     "with other fields is added too and told as a conflict, so both versions stay. OTHER is never written.\n"
     "merge --conflicts merges the sync tools' conflict copies of FILE lying beside it, each copy's password asked\n"
-    "only when it is not FILE's, saves FILE and then moves the copies to the trash.\n"
+    "only when it is not FILE's, saves FILE and then moves the copies to the trash. Only regular files of yours\n"
+    "count as copies: a link or another user's file is named and left alone. A copy without a file password is\n"
+    "merged into a FILE that has one only with --include-unprotected.\n"
     "import reads another password manager's export, its format told by its header or shape, or named with\n"
     "--format lockwarden, chrome, firefox, safari, bitwarden-csv, bitwarden-json, keepassxc-csv, keepass-xml,\n"
     "1password, lastpass or protonpass. A site equal in all five fields to one already there is skipped; one whose\n"
@@ -103,7 +106,10 @@ const std::vector<CCommand>& Commands() {
          2,
          {{"--format", EArg::value}, {"--dry-run", EArg::flag}, {"--remove-source", EArg::flag}},
          CmdImport},
-        {"merge", 2, {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}}, CmdMerge},
+        {"merge",
+         2,
+         {{"--dry-run", EArg::flag}, {"--conflicts", EArg::flag}, {"--include-unprotected", EArg::flag}},
+         CmdMerge},
         {"generate",
          0,
          {{"--length", EArg::value},
@@ -164,6 +170,10 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
     }
     if (args.Has("--notes") && args.Has("--notes-file")) {
         error.strReason = "--notes and --notes-file exclude each other";
+        return false;
+    }
+    if (args.Has("--include-unprotected") && !args.Has("--conflicts")) {
+        error.strReason = "--include-unprotected goes with --conflicts";
         return false;
     }
     if (args.Has("--force") && !args.Has("--output")) {
@@ -229,5 +239,6 @@ int RunCli(int argc, const char* const* argv, std::FILE* pIn, std::FILE* pOut, s
         }
         cli.m_prompts.SetFile(ToDisplayText(strFile));
     }
-    return pCommand->run(cli, parsed);
+    const int nExit = pCommand->run(cli, parsed);
+    return cli.m_bInputRefused ? kExitUsage : nExit;
 }

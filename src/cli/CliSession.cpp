@@ -16,12 +16,15 @@
 #include <QFile>
 
 #include <cerrno>
+#include <sodium.h>
 #include <unistd.h>
 
 namespace {
 
 // Output goes out in pieces of about this size.
 constexpr std::size_t kOutputPiece = 1 << 16;
+// How much of the stack below the caller an open may have used.
+constexpr std::size_t kStackToWipe = 256 << 10;
 
 } // namespace
 
@@ -50,6 +53,28 @@ CCli::CCli(std::FILE* pIn, std::FILE* pOut, std::FILE* pErr)
 
 CCli::~CCli() {
     WipeString(m_strOut);
+}
+
+bool CCli::Open(const QString& strPath) {
+    const bool bOpened = m_template.OpenDocumentFile(strPath);
+    // The reader's frames below this one held the last record in clear (a sealed file's records are
+    // deciphered there): the stack they used is wiped before the command goes on.
+    sodium_stackzero(kStackToWipe);
+    return bOpened && TakeEmptyPasswordLine();
+}
+
+bool CCli::TakeEmptyPasswordLine() {
+    if (m_input.IsTerminal() || m_doc.GetFileKind() != CLockwardenDoc::EFileKind::noPassword)
+        return true;
+    std::string strLine;
+    const CWipeOnExit wipe({&strLine});
+    if (m_input.ReadSecret({}, strLine) != CSecretInput::ok || strLine.empty())
+        return true;
+    // Taken as the next secret, the user's file password would be stored, in a file anyone may read.
+    m_bInputRefused = true;
+    m_prompts.FailAbout({}, m_prompts.File() + QStringLiteral(" has no file password, but the first line of standard "
+                                                              "input gave one; nothing was changed."));
+    return false;
 }
 
 bool CCli::OpenNames(const QString& strPath, CSiteNameList& names) {

@@ -44,7 +44,9 @@ public:
     CCli(const CCli&) = delete;
     CCli& operator=(const CCli&) = delete;
 
-    bool Open(const QString& strPath) { return m_template.OpenDocumentFile(strPath); }
+    // Opens the database. Without a terminal the first line of standard input is always the file password's:
+    // for a file without one it must be empty (or absent), so the lines after it keep their meaning.
+    bool Open(const QString& strPath);
     // Opens for reading the site names alone, in file order.
     bool OpenNames(const QString& strPath, CSiteNameList& names);
     bool Save() { return m_doc.DoFileSave(); }
@@ -84,6 +86,11 @@ public:
     CSingleDocTemplate m_template;
     std::string m_strOut; // wiped as it goes: an export holds every password
     int m_nOutError = 0;
+    // The first line of standard input gave a password to a file without one: the command was misused.
+    bool m_bInputRefused = false;
+
+private:
+    bool TakeEmptyPasswordLine();
 };
 
 // A path argument as the document takes it.

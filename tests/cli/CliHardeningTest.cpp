@@ -2,6 +2,7 @@
 // the export file, the notes, special files and what a stored field sends to a terminal.
 #include "CliRun.h"
 #include "cli/CliCommands.h"
+#include "core/tools/BreachList.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -105,15 +106,18 @@ TEST(CliHardening, ExportOutputIsOwnerOnlyAndRefusesWhatIsThere) {
     EXPECT_EQ(ReadFile(strCsv), plain.out);
     EXPECT_EQ(ModeOf(strCsv), 0600u);
 
-    // Already there, or a link to somewhere: refused, and nothing written.
+    // Already there, or a link to somewhere: refused, and nothing written; a link even with --force, which
+    // would lead every password into the file it points at.
     const QString strTarget = dir.filePath(QStringLiteral("target"));
     WriteFile(strTarget, "theirs");
     const QString strLink = dir.filePath(QStringLiteral("link.csv"));
     ASSERT_EQ(::symlink(Native(strTarget).constData(), Native(strLink).constData()), 0);
-    for (const QString& strPath : {strCsv, strLink}) {
+    for (const QStringList& output :
+         {QStringList{strCsv}, QStringList{strLink}, QStringList{strLink, QStringLiteral("--force")}}) {
+        const QString& strPath = output.first();
         WriteFile(strTarget, "theirs");
         const CCliResult r =
-            RunCli({QStringLiteral("export"), strDb, QStringLiteral("--output"), strPath}, "fixture\n");
+            RunCli(QStringList{QStringLiteral("export"), strDb, QStringLiteral("--output")} + output, "fixture\n");
         EXPECT_EQ(r.nExit, 1);
         EXPECT_TRUE(r.err.contains(Native(strPath) + ": ")) << r.err.constData();
         EXPECT_EQ(ReadFile(strTarget), "theirs");
@@ -186,23 +190,52 @@ TEST(CliHardening, SpecialFilesAreRefusedAtOnce) {
     const QString strDb = CopyOfFixture(dir, kFixture);
     const QString strFifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(::mkfifo(Native(strFifo).constData(), 0600), 0);
+    const QString strLink = dir.filePath(QStringLiteral("link-to-fifo"));
+    ASSERT_EQ(::symlink(Native(strFifo).constData(), Native(strLink).constData()), 0);
     const QString strHuge = dir.filePath(QStringLiteral("huge.csv"));
     WriteFile(strHuge, "Site,URL,User,Password,Notes\r\n");
     ASSERT_EQ(::truncate(Native(strHuge).constData(), (std::int64_t{256} << 20) + 1), 0);
+    // A breach list folder whose range file for one of the file's passwords ("z-pass") is a FIFO.
+    const QString strRanges = dir.filePath(QStringLiteral("ranges"));
+    ASSERT_TRUE(QDir().mkdir(strRanges));
+    WriteFile(strRanges + QStringLiteral("/FFFFF.txt"), "");
+    const QString strRange = QString::fromLatin1(PasswordHashHex("z-pass").data(), 5);
+    ASSERT_NE(strRange, QStringLiteral("FFFFF"));
+    ASSERT_EQ(::mkfifo(Native(strRanges + QLatin1Char('/') + strRange + QStringLiteral(".txt")).constData(), 0600), 0);
+    const QByteArray notRegular = ": This is not a regular file";
     const struct {
         QStringList args;
+        int nExit;
         QByteArray reason;
     } cases[] = {
-        {{QStringLiteral("list"), strFifo}, Native(strFifo) + ": " + "Failed to open document."},
-        {{QStringLiteral("import"), strDb, strFifo}, Native(strFifo) + ": This is not a regular file"},
-        {{QStringLiteral("import"), strDb, QStringLiteral("/dev/zero")}, "/dev/zero: This is not a regular file"},
-        {{QStringLiteral("import"), strDb, strHuge}, Native(strHuge) + ": The file is larger than 256 MB"},
+        {{QStringLiteral("list"), strFifo}, 1, Native(strFifo) + ": " + "Failed to open document."},
+        {{QStringLiteral("import"), strDb, strFifo}, 1, Native(strFifo) + notRegular},
+        {{QStringLiteral("import"), strDb, QStringLiteral("/dev/zero")}, 1, "/dev/zero" + notRegular},
+        {{QStringLiteral("import"), strDb, strHuge}, 1, Native(strHuge) + ": The file is larger than 256 MB"},
+        {{QStringLiteral("info"), strFifo}, 1, Native(strFifo) + notRegular},
+        {{QStringLiteral("info"), strLink}, 1, Native(strLink) + notRegular},
+        {{QStringLiteral("info"), QStringLiteral("/dev/zero")}, 1, "/dev/zero" + notRegular},
+        {{QStringLiteral("info"), dir.path()}, 1, Native(dir.path()) + ": Is a directory"},
+        {{QStringLiteral("info"), strHuge}, 1, Native(strHuge) + ": The file is larger than 256 MB"},
+        {{QStringLiteral("analyze"), strDb, QStringLiteral("--breached"), strFifo},
+         2,
+         "fifo cannot be read" + notRegular},
+        {{QStringLiteral("analyze"), strDb, QStringLiteral("--breached"), strLink},
+         2,
+         "link-to-fifo cannot be read" + notRegular},
+        {{QStringLiteral("analyze"), strDb, QStringLiteral("--breached"), QStringLiteral("/dev/zero")},
+         2,
+         "/dev/zero cannot be read" + notRegular},
+        {{QStringLiteral("analyze"), strDb, QStringLiteral("--breached"), strRanges},
+         2,
+         Native(strRange) + ".txt cannot be read" + notRegular},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
         QElapsedTimer timer;
         timer.start();
         const CCliResult r = RunCli(c.args, "fixture\n");
-        EXPECT_EQ(r.nExit, 1) << c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.nExit, c.nExit);
         EXPECT_TRUE(r.err.contains(c.reason)) << r.err.constData();
         EXPECT_LT(timer.elapsed(), 10000);
     }

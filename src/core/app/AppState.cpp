@@ -2,6 +2,9 @@
 
 #include "core/platform/ProfileStore.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+
 #include <variant>
 
 namespace {
@@ -23,7 +26,6 @@ const CSetting kSettingsTable[] = {
     {"bOpenMRU", &CAppState::m_bOpenMRU, 0},
     {"nLength", &CAppState::m_nLength, 8},
     {"bHidePswd", &CAppState::m_bHidePswd, 1},
-    {"strSiteName", &CAppState::m_strSiteName},
     {"strFind", &CAppState::m_strFind},
     {"strBreachList", &CAppState::m_strBreachList},
     {"nLockMinutes", &CAppState::m_nLockMinutes, 0},
@@ -41,6 +43,10 @@ void CAppState::ReadSettings(const CProfileStore& store) {
         else
             this->*std::get<std::string CAppState::*>(setting.member) = store.GetProfileBytes(kSettings, strKey);
     }
+    const QString strLastSites = QString::fromLatin1(kLastSitesSection);
+    m_lastSites.clear();
+    for (const QString& strKey : store.GetProfileEntries(strLastSites))
+        m_lastSites[strKey.toStdString()] = {store.GetProfileBytes(strLastSites, strKey), true};
 }
 
 void CAppState::WriteSettings(CProfileStore& store) const {
@@ -51,5 +57,33 @@ void CAppState::WriteSettings(CProfileStore& store) const {
         else
             store.WriteProfileBytes(kSettings, strKey, this->*std::get<std::string CAppState::*>(setting.member));
     }
+    // One site name for every file, sealed ones too, was kept here once: it goes.
+    store.RemoveProfileEntry(kSettings, QStringLiteral("strSiteName"));
+    const QString strLastSites = QString::fromLatin1(kLastSitesSection);
+    store.RemoveProfileEntry(strLastSites);
+    for (const auto& [strKey, last] : m_lastSites)
+        if (last.bKept)
+            store.WriteProfileBytes(strLastSites, QString::fromLatin1(strKey), last.strSite);
     store.Sync();
+}
+
+std::string CAppState::KeyOf(const QString& strPath) {
+    const QByteArray path =
+        QDir::cleanPath(QDir::isAbsolutePath(strPath) ? strPath : QDir::current().absoluteFilePath(strPath)).toUtf8();
+    return QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(32).toStdString();
+}
+
+std::string CAppState::LastSiteOf(const QString& strPath) const {
+    if (strPath.isEmpty())
+        return {};
+    const auto it = m_lastSites.find(KeyOf(strPath));
+    return it == m_lastSites.end() ? std::string() : it->second.strSite;
+}
+
+void CAppState::RememberSite(const QString& strPath, bool bSealed, const std::string& strSite) {
+    if (strPath.isEmpty())
+        return;
+    CLastSite& last = m_lastSites[KeyOf(strPath)];
+    last.strSite = strSite;
+    last.bKept = !bSealed;
 }

@@ -2,6 +2,9 @@
 
 #include "core/platform/SecureWipe.h"
 
+#include <QString>
+
+#include <map>
 #include <string>
 
 class CProfileStore;
@@ -23,7 +26,12 @@ public:
 
     int m_bHidePswd = 0;
     std::string m_strFind;
+    // The site shown last: the list shows it again when a file is shown anew.
     std::string m_strSiteName;
+    // The site last shown in each file, kept from run to run for a classic file and only for this run for a
+    // sealed one, whose site names are as secret as the rest of it. Untitled documents have none.
+    std::string LastSiteOf(const QString& strPath) const;
+    void RememberSite(const QString& strPath, bool bSealed, const std::string& strSite);
     std::string m_strFilePassword;
     int m_nLength = 0;
     int m_bOpenMRU = 0;
@@ -42,4 +50,15 @@ public:
     int m_bLockOnScreenLock = 1;
     // The longest idle time the Options dialog takes: a day.
     static constexpr int kMaxLockMinutes = 1440;
+    // The section of the settings that holds the last site of each file, under a hash of the file's path,
+    // so the settings name no file.
+    static constexpr const char* kLastSitesSection = "lastSites";
+
+private:
+    struct CLastSite {
+        std::string strSite;
+        bool bKept = false; // written to the settings
+    };
+    static std::string KeyOf(const QString& strPath);
+    std::map<std::string, CLastSite> m_lastSites;
 };

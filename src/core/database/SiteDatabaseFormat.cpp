@@ -3,6 +3,7 @@
 #include "core/database/FieldCipher.h"
 #include "core/framework/Archive.h"
 #include "core/platform/MemoryPages.h"
+#include "core/platform/SecureWipe.h"
 
 #include <algorithm>
 
@@ -33,7 +34,10 @@ std::string MakeCheckString(const std::string& strPassword) {
 }
 
 bool IsPasswordRight(const std::string& strEntry, const std::string& strCheck) {
-    return DecipherText(strEntry, strCheck) == strEntry;
+    // A right password deciphers the check string to itself: that copy is the password, and is wiped.
+    std::string strDeciphered = DecipherText(strEntry, strCheck);
+    const CWipeOnExit wipe({&strDeciphered});
+    return strDeciphered == strEntry;
 }
 
 void Write(CArchive& ar, const std::string& strPassword, const CSiteArray& sites) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,8 +145,8 @@ bool BackupInPlace(const QString& strTarget) {
     const CFdCloser closer(fd);
     struct stat st {};
     QString strError;
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
-           WriteInPlace(fd, strOld, strError);
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && WriteInPlace(fd, strOld, strError);
 }
 
 QString BackupFailedText(const QString& strTarget, int nErr) {
@@ -169,6 +170,15 @@ CFileStamp StampOf(const struct stat& st) {
 
 } // namespace
 
+QString OwnerName(uid_t uid) {
+    struct passwd pw {};
+    struct passwd* pResult = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(uid, &pw, buffer, sizeof buffer, &pResult) == 0 && pResult != nullptr)
+        return QFile::decodeName(pw.pw_name);
+    return QString::number(uid);
+}
+
 CFileStamp GetFileStamp(const QString& strPath) {
     struct stat st {};
     if (strPath.isEmpty() || ::stat(Native(strPath).constData(), &st) != 0)
@@ -183,7 +193,7 @@ CFileStamp GetFileStamp(int fd) {
     return StampOf(st);
 }
 
-int OpenRegularFile(const QString& strPath) {
+int OpenRegularFile(const QString& strPath, std::int64_t nMaxSize) {
     const int fd = ::open(Native(strPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
@@ -195,7 +205,7 @@ int OpenRegularFile(const QString& strPath) {
         nErr = EISDIR;
     else if (!S_ISREG(st.st_mode))
         nErr = kErrNotRegularFile;
-    else if (st.st_size > kMaxFileSize)
+    else if (st.st_size > nMaxSize)
         nErr = kErrFileTooLarge;
     else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         nErr = errno;
@@ -325,6 +335,12 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
     const bool bExists = ::stat(Native(strTarget).constData(), &st) == 0;
     int fdLocked = -1;
     if (bExists) {
+        // The file (or what a link at the path leads to) is another user's: whatever the folder or the
+        // file's mode allow, this user's sites never go into it, and root owns nothing another user owns.
+        if (st.st_uid != ::geteuid()) {
+            strError = LoadString(IDS_FILE_OF_ANOTHER_USER).arg(OwnerName(st.st_uid));
+            return false;
+        }
         // The rename would replace a file the user cannot or will not let us write; refuse as a plain
         // write would have.
         if (IsReadOnly(strTarget)) {
@@ -333,8 +349,16 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         }
         nMode = st.st_mode & 07777;
         // A reader holds the file's shared lock while it checks the password; the new contents wait until
-        // it has finished. The lock stays taken until they are in place.
-        fdLocked = ::open(Native(strTarget).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        // it has finished. The lock stays taken until they are in place. The file opened must be the one
+        // looked at: a link put in its place meanwhile is not followed.
+        fdLocked = ::open(Native(strTarget).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat stLocked {};
+        if (fdLocked >= 0 && ::fstat(fdLocked, &stLocked) == 0 &&
+            (stLocked.st_dev != st.st_dev || stLocked.st_ino != st.st_ino)) {
+            ::close(fdLocked);
+            strError = GetLastErrorText(EAGAIN);
+            return false;
+        }
         if (fdLocked < 0 || ::flock(fdLocked, LOCK_EX | LOCK_NB) != 0) {
             const int nErr = errno;
             if (fdLocked >= 0)
@@ -369,9 +393,9 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         strError = GetLastErrorText(nErr);
         return false;
     };
-    // Best effort: only root may give a file away, but a member of the file's group keeps its group, so a
-    // shared file stays shared. Ownership first, since a change of owner may clear mode bits.
-    if (bExists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+    // The file keeps its group when the user is a member of it, so a file shared with a group stays
+    // shared. Group first, since a change of group may clear mode bits.
+    if (bExists && st.st_gid != ::getegid())
         (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     if (::fchmod(fd, nMode) != 0 && bExists)
         return fail(errno);
@@ -406,10 +430,18 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
         strError = GetLastErrorText(nErr);
         return false;
     }
-    // Should this rename fail, the save has still happened; the old version then stays under its
-    // temporary name rather than be thrown away.
-    if (!bakTmpl.isEmpty())
-        (void)::rename(bakTmpl.constData(), Native(BackupPathOf(strTarget)).constData());
+    // Should this rename fail (another user's file under the backup's name in a shared folder), the save
+    // has still happened: the temporary copy goes, and the caller hears that no backup was kept.
+    // Root could rename over another user's file there; it is left as it is all the same.
+    const QByteArray bak = Native(BackupPathOf(strTarget));
+    struct stat stBak {};
+    const bool bOthersBackup = ::lstat(bak.constData(), &stBak) == 0 && stBak.st_uid != ::geteuid();
+    if (!bakTmpl.isEmpty() && (bOthersBackup || ::rename(bakTmpl.constData(), bak.constData()) != 0)) {
+        const int nErr = bOthersBackup ? EPERM : errno;
+        ::unlink(bakTmpl.constData());
+        strError = LoadString(IDS_BACKUP_NOT_RENAMED)
+                       .arg(QFileInfo(BackupPathOf(strTarget)).fileName(), GetLastErrorText(nErr));
+    }
     // Make the rename itself durable.
     const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -420,7 +452,8 @@ bool SaveFileAtomically(const QString& strPath, std::string_view bytes, QString&
 }
 
 int CreateSecretFile(const QString& strPath, bool bReplace) {
-    const int nFlags = O_WRONLY | O_CREAT | O_CLOEXEC | (bReplace ? O_TRUNC : O_EXCL | O_NOFOLLOW);
+    // Never through a link, even when replacing: it could lead the passwords into someone else's file.
+    const int nFlags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (bReplace ? O_TRUNC : O_EXCL);
     const int fd = ::open(Native(strPath).constData(), nFlags, S_IRUSR | S_IWUSR);
     if (fd < 0)
         return -1;

@@ -87,6 +87,13 @@ QString CProfileStore::ResolveKey(const QString& strSection, const QString& strE
     return strGroup + QLatin1Char('/') + strKey;
 }
 
+QStringList CProfileStore::GetProfileEntries(const QString& strSection) const {
+    m_pSettings->beginGroup(ResolveKey(strSection, {}));
+    const QStringList keys = m_pSettings->childKeys();
+    m_pSettings->endGroup();
+    return keys;
+}
+
 int CProfileStore::GetProfileInt(const QString& strSection, const QString& strEntry, int nDefault) const {
     const QVariant v = m_pSettings->value(ResolveKey(strSection, strEntry));
     if (!v.isValid())

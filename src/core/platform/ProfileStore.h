@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ public:
     void WriteProfileBytes(const QString& strSection, const QString& strEntry, std::string_view bytes);
     void WriteProfileInt(const QString& strSection, const QString& strEntry, int nValue);
     void WriteProfileString(const QString& strSection, const QString& strEntry, const QString& strValue);
+    // The names of the values in a section.
+    QStringList GetProfileEntries(const QString& strSection) const;
     // Removes a value; an empty entry name removes the whole section.
     void RemoveProfileEntry(const QString& strSection, const QString& strEntry = {});
     // Removes every section and the file itself.

@@ -1,5 +1,7 @@
 #include "core/platform/Text.h"
 
+#include "core/platform/SecureWipe.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -76,13 +78,20 @@ bool ToWindows1252(std::string_view utf8, std::string& strBytes) {
 }
 
 std::string FromDisplayText(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    // The conversion's own buffer holds what was typed (a password, say): wiped, not just freed.
+    QByteArray utf8 = text.toUtf8();
+    std::string str(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    WipeBytes(utf8);
+    return str;
 }
 
 void TakeDisplayText(std::string& strBytes, const QString& strNow, const QString& strShown) {
-    if (strNow != strShown)
-        strBytes = FromDisplayText(strNow);
+    if (strNow == strShown)
+        return;
+    // The old value is wiped where it lived, and the new one leaves no second copy behind.
+    std::string strNew = FromDisplayText(strNow);
+    AssignSecret(strBytes, strNew);
+    WipeString(strNew);
 }
 
 void TakeDisplayLines(std::string& strBytes, const QString& strNow, const QString& strShown) {
@@ -90,5 +99,7 @@ void TakeDisplayLines(std::string& strBytes, const QString& strNow, const QStrin
         return;
     QString strLines = strNow;
     strLines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    strBytes = FromDisplayText(strLines);
+    std::string strNew = FromDisplayText(strLines);
+    AssignSecret(strBytes, strNew);
+    WipeString(strNew);
 }

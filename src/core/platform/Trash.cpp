@@ -16,20 +16,32 @@
 
 namespace {
 
-bool MakeFolder(const QString& strPath) {
-    const QByteArray path = QFile::encodeName(strPath);
-    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
+// Makes the folder and every missing one above it, owner-only, as the desktop makes its data folders.
+bool MakeFolders(const QString& strPath) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(strPath));
+    for (qsizetype n = path.indexOf('/', 1);; n = path.indexOf('/', n + 1)) {
+        const QByteArray part = n < 0 ? path : path.left(n);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (n < 0)
+            return true;
+    }
 }
 
 } // namespace
 
 bool MoveToTrash(const QString& strPath, int& nError) {
+    bool bDeleted = false;
+    return MoveToTrash(strPath, nError, bDeleted);
+}
+
+bool MoveToTrash(const QString& strPath, int& nError, bool& bDeleted) {
     nError = 0;
+    bDeleted = false;
     const QFileInfo info(strPath);
     const QString strTrash = XdgBaseFolder("XDG_DATA_HOME", ".local/share") + QStringLiteral("/Trash");
     bool bTrashed = false;
-    if (MakeFolder(QFileInfo(strTrash).absolutePath()) && MakeFolder(strTrash) &&
-        MakeFolder(strTrash + QStringLiteral("/files")) && MakeFolder(strTrash + QStringLiteral("/info"))) {
+    if (MakeFolders(strTrash + QStringLiteral("/files")) && MakeFolders(strTrash + QStringLiteral("/info"))) {
         // The info file is made first and exclusively: it claims the name in the trash.
         const QString strName = info.fileName();
         for (int n = 1; n < 1000 && !bTrashed; ++n) {
@@ -64,8 +76,10 @@ bool MoveToTrash(const QString& strPath, int& nError) {
     }
     if (bTrashed)
         return true;
-    if (::unlink(QFile::encodeName(strPath).constData()) == 0)
+    if (::unlink(QFile::encodeName(strPath).constData()) == 0) {
+        bDeleted = true;
         return true;
+    }
     nError = errno;
     return false;
 }

@@ -188,6 +188,8 @@ inline constexpr int IDS_CSV_SITE_EMPTY = 33415;
 inline constexpr int IDS_SITE_NAME_CONTROL = 33416;
 inline constexpr int IDS_BACKUP_FAILED = 33417;
 inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
+inline constexpr int IDS_FILE_OF_ANOTHER_USER = 33419;
+inline constexpr int IDS_BACKUP_NOT_RENAMED = 33420;
 
 // Importing other password managers' exports: the reasons an export is refused.
 inline constexpr int IDS_IMPORT_EMPTY = 33450;
@@ -221,6 +223,9 @@ inline constexpr int IDS_CONFLICT_COPIES_NOTE = 33308;
 inline constexpr int IDS_NO_CONFLICT_COPIES = 33309;
 inline constexpr int IDS_TRASH_MERGED_COPIES = 33310;
 inline constexpr int IDS_TRASH_FAILED = 33311;
+inline constexpr int IDS_COPIES_SKIPPED = 33312;
+inline constexpr int IDS_MERGE_UNPROTECTED_COPY = 33313;
+inline constexpr int IDS_COPIES_DELETED = 33314;
 
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;

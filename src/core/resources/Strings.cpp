@@ -55,6 +55,14 @@ const QHash<int, QString>& Table() {
         {IDS_NO_CONFLICT_COPIES, QStringLiteral("No conflict copies of this file lie beside it.")},
         {IDS_TRASH_MERGED_COPIES, QStringLiteral("Save this document and move the merged copies to the trash?\n\n%1")},
         {IDS_TRASH_FAILED, QStringLiteral("%1 could not be moved to the trash:\n%2")},
+        {IDS_COPIES_SKIPPED,
+         QStringLiteral("These files bear a conflict copy's name but are not merged: only your own regular files "
+                        "are.\n\n%1")},
+        {IDS_MERGE_UNPROTECTED_COPY,
+         QStringLiteral("%1 has no file password: anyone who could write the folder could have put its sites "
+                        "there.\n\nMerge them into this file, which has a password?")},
+        {IDS_COPIES_DELETED,
+         QStringLiteral("There is no trash on their disk; these merged copies were deleted:\n\n%1")},
         {IDS_LENGTH_TOO_LONG, QStringLiteral("Please enter a length of %1 or less.")},
         {IDS_NO_RANDOM_NUMBERS, QStringLiteral("No random numbers could be had from the system.\n\n%1")},
         // The reason a save gives when a reader holds the file.
@@ -217,6 +225,10 @@ const QHash<int, QString>& Table() {
          QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
         {IDS_BACKUP_NOT_KEPT,
          QStringLiteral("The file was saved in place, but its previous version could not be kept as %1.\n\n%2")},
+        {IDS_BACKUP_NOT_RENAMED,
+         QStringLiteral("The file was saved, but no backup of its previous version was kept: %1 could not be "
+                        "replaced.\n\n%2")},
+        {IDS_FILE_OF_ANOTHER_USER, QStringLiteral("This file belongs to another user (%1); it was not written.")},
     };
     return table;
 }

@@ -1,5 +1,6 @@
 #include "core/tools/BreachList.h"
 
+#include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
 
 #include <QCryptographicHash>
@@ -77,12 +78,11 @@ public:
     CSortedFile& operator=(const CSortedFile&) = delete;
 
     bool Open(std::string& strError) {
-        m_fd = ::open(QFile::encodeName(m_strName).constData(), O_RDONLY | O_CLOEXEC);
+        // Opened as a database is (a FIFO or a device is refused at once), but never read whole: no limit.
+        m_fd = FileAccess::OpenRegularFile(m_strName, FileAccess::kNoSizeLimit);
         struct stat st {};
         if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
             return Fail(strError, "cannot be read: " + Utf8(GetLastErrorText(errno)));
-        if (!S_ISREG(st.st_mode))
-            return Fail(strError, "is not a file");
         m_nSize = st.st_size;
         return true;
     }

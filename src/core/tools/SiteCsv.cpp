@@ -16,12 +16,25 @@ std::string Reason(int nID) {
     return LoadString(nID).toStdString();
 }
 
+// A field a spreadsheet would take for a formula (=, +, -, @, or a tab or CR before one), or one that only
+// looks guarded already: such a field is written after a "'", which the spreadsheet shows as text and
+// Parse takes away again, so every field reads back as it was.
+bool NeedsGuard(std::string_view field) {
+    std::size_t n = 0;
+    while (n < field.size() && field[n] == '\'')
+        ++n;
+    return n < field.size() && std::string_view("=+-@\t\r").find(field[n]) != std::string_view::npos;
+}
+
 void AppendField(std::string& strOut, std::string_view field) {
+    const std::string_view guard = NeedsGuard(field) ? "'" : "";
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        strOut += guard;
         strOut += field;
         return;
     }
     strOut += '"';
+    strOut += guard;
     for (char c : field) {
         if (c == '"')
             strOut += '"';
@@ -225,8 +238,11 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
             return false;
         }
         Row row;
-        for (std::size_t i = 0; i < kFieldCount; ++i)
+        for (std::size_t i = 0; i < kFieldCount; ++i) {
             row[i] = std::move(record.fields[i]);
+            if (!row[i].empty() && row[i][0] == '\'' && NeedsGuard(std::string_view(row[i]).substr(1)))
+                row[i].erase(0, 1);
+        }
         rows.push_back(std::move(row));
     }
     WipeRecords(records);

@@ -13,7 +13,9 @@ class CSiteInfo;
 
 // The sites as CSV, for the window's Import and Export CSV and the companion's import and export: RFC
 // 4180 with the header "site,url,user,password,notes" and CR LF line ends. Fields are bytes, written as
-// stored; a field is quoted when it holds a comma, a quote, CR or LF.
+// stored; a field is quoted when it holds a comma, a quote, CR or LF. A field beginning with =, +, -, @, a
+// tab or CR (a spreadsheet formula, which could send the row's password away) is written after a "'",
+// and so is one that begins with "'" and then such a character; Parse takes exactly that one "'" away.
 namespace SiteCsv {
 
 inline constexpr const char* kHeader = "site,url,user,password,notes";

@@ -48,12 +48,10 @@ CMergePlan PlanMerge(const CSiteArray& mine, const CSiteArray& other) {
     return plan;
 }
 
-bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
-                   CMergeResult& result, bool bDryRun, bool bAdoptStamp) {
-    CFileReading reading(prompts, strKnown);
-    if (!reading.Open(strPath))
-        return false;
-    const CMergePlan plan = PlanMerge(doc.m_sites, reading.Doc().m_sites);
+namespace {
+
+void TakeSites(CLockwardenDoc& doc, const CLockwardenDoc& other, CMergeResult& result, bool bDryRun) {
+    const CMergePlan plan = PlanMerge(doc.m_sites, other.m_sites);
     result = CMergeResult();
     result.nAdded = plan.toAdd.size();
     result.conflicts = plan.conflicts;
@@ -62,11 +60,42 @@ bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompt
         if (!bDryRun)
             doc.AddSite(std::make_unique<CSiteInfo>(*pSite));
     }
+}
+
+} // namespace
+
+bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
+                   CMergeResult& result, bool bDryRun, bool bAdoptStamp) {
+    CFileReading reading(prompts, strKnown);
+    if (!reading.Open(strPath))
+        return false;
+    TakeSites(doc, reading.Doc(), result, bDryRun);
     if (!bDryRun && bAdoptStamp) {
         doc.m_tFileTime = reading.Doc().m_tFileTime;
         doc.m_fileStamp = reading.Doc().m_fileStamp;
     }
     return true;
+}
+
+EMergeRead MergeCopyInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
+                         const CCopyCheck& check, CMergeResult& result, QString& strReason, bool bDryRun) {
+    CFileReading reading(prompts, strKnown);
+    if (!reading.Open(strPath))
+        return EMergeRead::failed;
+    // Swapped for a link or another file after it was looked at: what was read is not the copy.
+    const FileAccess::CFileStamp& read = reading.Doc().m_fileStamp;
+    if (!read.bValid || read.nDevice != check.stamp.nDevice || read.nInode != check.stamp.nInode) {
+        strReason = QStringLiteral("it was replaced while it was read");
+        return EMergeRead::replaced;
+    }
+    using EFileKind = CLockwardenDoc::EFileKind;
+    if (reading.Doc().GetFileKind() == EFileKind::noPassword && doc.GetFileKind() != EFileKind::noPassword &&
+        (!check.acceptUnprotected || !check.acceptUnprotected())) {
+        strReason = QStringLiteral("it has no file password");
+        return EMergeRead::unprotected;
+    }
+    TakeSites(doc, reading.Doc(), result, bDryRun);
+    return EMergeRead::merged;
 }
 
 QString MergeSummaryText(const QString& strFileName, const CMergeResult& result) {

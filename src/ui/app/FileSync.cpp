@@ -191,9 +191,19 @@ void CFileSync::OnMergeFrom() {
 void CFileSync::OnMergeConflictCopies() {
     if (m_frame.RefuseWhileEntering() || m_doc.GetPathName().isEmpty())
         return;
-    const QStringList copies = FindConflictCopies(m_doc.GetPathName());
+    std::vector<CSkippedCopy> skipped;
+    const QStringList copies = FindConflictCopies(m_doc.GetPathName(), &skipped);
+    // Named as copies, but links or files of others (anyone may write a shared folder): left alone, and said.
+    if (!skipped.empty()) {
+        QStringList lines;
+        for (const CSkippedCopy& copy : skipped)
+            lines << QFileInfo(copy.strPath).fileName() + QStringLiteral(": ") + copy.strReason;
+        m_prompts.MessageBox(LoadString(IDS_COPIES_SKIPPED).arg(lines.join(QLatin1Char('\n'))),
+                             MB_ICONEXCLAMATION | MB_OK);
+    }
     if (copies.isEmpty()) {
-        m_prompts.MessageBox(LoadString(IDS_NO_CONFLICT_COPIES), MB_ICONINFORMATION | MB_OK);
+        if (skipped.empty())
+            m_prompts.MessageBox(LoadString(IDS_NO_CONFLICT_COPIES), MB_ICONINFORMATION | MB_OK);
         return;
     }
     QStringList merged;
@@ -201,15 +211,30 @@ void CFileSync::OnMergeConflictCopies() {
     {
         const QScopedValueRollback<bool> busy(m_bBusy, true);
         for (const QString& strCopy : copies) {
+            const QString strName = QFileInfo(strCopy).fileName();
+            CCopyCheck check;
+            QString strReason;
+            if (!CheckConflictCopy(strCopy, check.stamp, strReason))
+                continue;
+            check.acceptUnprotected = [this, &strName] {
+                return m_prompts.MessageBox(LoadString(IDS_MERGE_UNPROTECTED_COPY).arg(strName),
+                                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+            };
             CMergeResult result;
             // The copy's password is asked only when it is not the file's.
-            if (!MergeFileInto(m_doc, strCopy, m_prompts, m_doc.GetFilePassword(), result))
+            const EMergeRead read =
+                MergeCopyInto(m_doc, strCopy, m_prompts, m_doc.GetFilePassword(), check, result, strReason);
+            // A copy swapped for another file while it was read is said like a file skipped at the start.
+            if (read == EMergeRead::replaced)
+                m_prompts.MessageBox(LoadString(IDS_COPIES_SKIPPED).arg(strName + QStringLiteral(": ") + strReason),
+                                     MB_ICONEXCLAMATION | MB_OK);
+            if (read != EMergeRead::merged)
                 continue;
-            merged << QFileInfo(strCopy).fileName();
+            merged << strName;
             total.nAdded += result.nAdded;
-            for (const std::string& strName : result.conflicts)
-                if (std::find(total.conflicts.begin(), total.conflicts.end(), strName) == total.conflicts.end())
-                    total.conflicts.push_back(strName);
+            for (const std::string& strConflict : result.conflicts)
+                if (std::find(total.conflicts.begin(), total.conflicts.end(), strConflict) == total.conflicts.end())
+                    total.conflicts.push_back(strConflict);
         }
     }
     if (merged.isEmpty())
@@ -222,12 +247,19 @@ void CFileSync::OnMergeConflictCopies() {
     if (m_doc.IsModified() && !m_doc.DoFileSave())
         return;
     const QString strDir = QFileInfo(m_doc.GetPathName()).absolutePath();
+    QStringList deleted;
     for (const QString& strName : merged) {
         int nError = 0;
-        if (!MoveToTrash(strDir + QLatin1Char('/') + strName, nError))
+        bool bDeleted = false;
+        if (!MoveToTrash(strDir + QLatin1Char('/') + strName, nError, bDeleted))
             m_prompts.MessageBox(LoadString(IDS_TRASH_FAILED).arg(strName, GetLastErrorText(nError)),
                                  MB_ICONEXCLAMATION | MB_OK);
+        else if (bDeleted)
+            deleted << strName;
     }
+    if (!deleted.isEmpty())
+        m_prompts.MessageBox(LoadString(IDS_COPIES_DELETED).arg(deleted.join(QLatin1Char('\n'))),
+                             MB_ICONINFORMATION | MB_OK);
     SetNote(QString());
 }
 

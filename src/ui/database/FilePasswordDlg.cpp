@@ -1,5 +1,6 @@
 #include "ui/database/FilePasswordDlg.h"
 
+#include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "ui/framework/DialogBuilder.h"
@@ -9,6 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
+
+CFilePasswordDlg::~CFilePasswordDlg() {
+    WipeString(m_strPassword);
+}
 
 CFilePasswordDlg::CFilePasswordDlg(QWidget* pParent) : QDialog(pParent) {
     CreateDialogFromTemplate(IDD_FILE_PASSWORD, *this);
@@ -26,8 +31,11 @@ void CFilePasswordDlg::DoDataExchange(bool bSaveAndValidate) {
         // A field left as it was shown gives back the very bytes it was given: a password written on
         // Windows may hold bytes that only display as characters and would not survive the round trip.
         const QString strText = m_pPasswordEdit->text();
-        if (strText != ToDisplayText(m_strPassword))
-            m_strPassword = FromDisplayText(strText);
+        if (strText != ToDisplayText(m_strPassword)) {
+            std::string strEntry = FromDisplayText(strText);
+            AssignSecret(m_strPassword, strEntry);
+            WipeString(strEntry);
+        }
         // The label cannot be edited, so the member already holds what it shows.
     } else {
         m_pPasswordEdit->setText(ToDisplayText(m_strPassword));
@@ -69,10 +77,10 @@ int RunFilePasswordDlg(CWndPrompts& prompts, std::string& strPassword, const QSt
     CFilePasswordDlg dlg(QApplication::activeWindow());
     if (!strCaption.isEmpty())
         dlg.setWindowTitle(strCaption);
-    dlg.m_strPassword = strPassword;
+    AssignSecret(dlg.m_strPassword, strPassword);
     dlg.m_strFileLabel = strFileLabel;
     const int nResult = prompts.DoModal(dlg);
     if (nResult == IDOK)
-        strPassword = dlg.m_strPassword;
+        AssignSecret(strPassword, dlg.m_strPassword);
     return nResult;
 }

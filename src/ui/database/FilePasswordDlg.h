@@ -17,6 +17,8 @@ class CFilePasswordDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CFilePasswordDlg(QWidget* pParent = nullptr);
+    // The entry is wiped with the dialog.
+    ~CFilePasswordDlg() override;
 
     // Exchanges the members with the controls: true reads the controls, false shows the members.
     bool UpdateData(bool bSaveAndValidate = true);

@@ -138,10 +138,9 @@ void CLockwardenView::SelectItem(int i) {
 
 void CLockwardenView::ClearFields() {
     m_comboSites->setEditText(QString());
-    m_strURL.clear();
-    m_strUser.clear();
-    m_strPswd.clear();
-    m_strNotes.clear();
+    // Wiped, not just emptied: clear() would leave all but the first byte of the last site's fields.
+    for (std::string* pField : {&m_strURL, &m_strUser, &m_strPswd, &m_strNotes})
+        WipeString(*pField);
     UpdateData(false);
 }
 
@@ -150,10 +149,10 @@ void CLockwardenView::ShowSite(int i) {
     if (pSite == nullptr)
         return;
     SelectItem(i);
-    m_strURL = pSite->m_strURL;
-    m_strUser = pSite->m_strUser;
-    m_strPswd = pSite->m_strPswd;
-    m_strNotes = pSite->m_strNotes;
+    AssignSecret(m_strURL, pSite->m_strURL);
+    AssignSecret(m_strUser, pSite->m_strUser);
+    AssignSecret(m_strPswd, pSite->m_strPswd);
+    AssignSecret(m_strNotes, pSite->m_strNotes);
     UpdateData(false);
 }
 
@@ -167,13 +166,15 @@ void CLockwardenView::ShowSelected() {
     if (i < 0 || i >= m_pModel->Count())
         i = m_nCurSite >= 0 && m_nCurSite < m_pModel->Count() ? m_nCurSite : 0;
     const CSiteInfo* pSite = m_pModel->At(i);
-    m_strURL = pSite->m_strURL;
-    m_strUser = pSite->m_strUser;
-    m_strPswd = m_bReadOnly ? MaskPassword(pSite->m_strPswd) : pSite->m_strPswd;
-    m_strNotes = pSite->m_strNotes;
+    // The fields of the site shown before are wiped where they lived, whatever the new ones' length.
+    AssignSecret(m_strURL, pSite->m_strURL);
+    AssignSecret(m_strUser, pSite->m_strUser);
+    AssignSecret(m_strPswd, m_bReadOnly ? MaskPassword(pSite->m_strPswd) : pSite->m_strPswd);
+    AssignSecret(m_strNotes, pSite->m_strNotes);
     m_nCurSite = i;
     UpdateData(false);
     m_app.m_strSiteName = pSite->m_strSite;
+    m_app.RememberSite(m_doc.GetPathName(), m_doc.GetFileKind() == CLockwardenDoc::EFileKind::sealed, pSite->m_strSite);
     NotifyStateChanged();
 }
 
@@ -227,6 +228,10 @@ void CLockwardenView::OnInitialUpdate() {
     } else {
         m_pModel->Reset(m_doc.m_sites);
         m_nCurSite = 0;
+        // A file shows the site last shown in it, not the one another file showed; an untitled document
+        // keeps what was shown.
+        if (!m_doc.GetPathName().isEmpty())
+            m_app.m_strSiteName = m_app.LastSiteOf(m_doc.GetPathName());
         for (int i = 0; i < n; ++i) {
             const std::string strName = TrimWhiteSpace(m_pModel->At(i)->m_strSite);
             if (m_app.m_strSiteName.find(strName) != std::string::npos) {

@@ -63,7 +63,7 @@ TEST_F(AppStateTest, WithNoFileEverySettingHasItsDefault) {
     // The lock: never on idle time, as the program never locked; on a locked screen, yes.
     EXPECT_EQ(state.m_nLockMinutes, 0);
     EXPECT_EQ(state.m_bLockOnScreenLock, 1);
-    EXPECT_EQ(state.m_strSiteName, "");
+    EXPECT_EQ(state.LastSiteOf(QStringLiteral("/data/sites.lwd")), "");
     EXPECT_EQ(state.m_strFind, "");
     EXPECT_FALSE(QFile::exists(ConfigFile())) << "reading must not create the file";
 }
@@ -77,7 +77,6 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     state.m_nLength = 31;
     state.m_bHidePswd = 0;
     state.m_bBackupOnSave = 0;
-    state.m_strSiteName = "My Bank";
     state.m_strFind = "ban";
     state.m_strBreachList = "/data/pwned-passwords-sha1-ordered-by-hash.txt";
     state.m_nLockMinutes = 15;
@@ -87,7 +86,6 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     EXPECT_EQ(back.m_nLockMinutes, 15);
     EXPECT_EQ(back.m_bLockOnScreenLock, 0);
     EXPECT_EQ(IntegersOf(back), (std::vector<int>{0, 2, 0, 1, 31, 0, 0}));
-    EXPECT_EQ(back.m_strSiteName, "My Bank");
     EXPECT_EQ(back.m_strFind, "ban");
     EXPECT_EQ(back.m_strBreachList, "/data/pwned-passwords-sha1-ordered-by-hash.txt");
 
@@ -100,14 +98,14 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     keys.sort();
     EXPECT_EQ(keys.join(QLatin1Char(' ')),
               QStringLiteral("bBackupOnSave bHidePswd bLockOnScreenLock bMixedCase bNumbers bOpenMRU bPuncuation "
-                             "nLength nLockMinutes strBreachList strFind strSiteName"));
+                             "nLength nLockMinutes strBreachList strFind"));
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
 TEST_F(AppStateTest, TheFilePasswordIsNeverWritten) {
     CAppState state;
     state.m_strFilePassword = "Pa55-word-never-stored";
-    state.m_strSiteName = "site";
+    state.m_strFind = "site";
     Write(state);
     const QByteArray text = FileText();
     EXPECT_FALSE(text.isEmpty());
@@ -142,7 +140,7 @@ TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(raw.childKeys().size(), 13) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.childKeys().size(), 12) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }
@@ -180,22 +178,53 @@ TEST_F(AppStateTest, TextsComeBackAsTheyWentIn) {
     for (const std::string& str : texts) {
         CAppState state;
         state.m_strFind = str;
-        state.m_strSiteName = str;
+        state.RememberSite(QStringLiteral("/data/sites.lwd"), false, str);
         Write(state);
         const CAppState back = ReadBack();
         EXPECT_EQ(back.m_strFind, str);
-        EXPECT_EQ(back.m_strSiteName, str);
+        EXPECT_EQ(back.LastSiteOf(QStringLiteral("/data/sites.lwd")), str);
     }
 }
 
 TEST_F(AppStateTest, AUtf8TextIsStoredAsPlainText) {
     CAppState state;
-    state.m_strFind = "42";
-    state.m_strSiteName = "caf\xC3\xA9";
+    state.m_strFind = "caf\xC3\xA9";
     Write(state);
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("settings/strFind")).typeId(), QMetaType::QString);
-    EXPECT_EQ(raw.value(QStringLiteral("settings/strSiteName")).toString(), QStringLiteral("caf\u00e9"));
+    EXPECT_EQ(raw.value(QStringLiteral("settings/strFind")).toString(), QStringLiteral("caf\u00e9"));
+}
+
+// The last site is kept per file, under a hash of the file's path, and only for a classic file; the one
+// name an earlier version kept for every file (sealed ones too) goes at the next write.
+TEST_F(AppStateTest, TheLastSiteIsKeptPerClassicFileAndTheOldOneNameGoes) {
+    WriteFileText("[settings]\nstrSiteName=hidden-bank\n");
+    CAppState state = ReadBack();
+    EXPECT_EQ(state.m_strSiteName, "");
+    const QString strA = QStringLiteral("/data/a.lwd");
+    const QString strB = QStringLiteral("/data/b.lwd");
+    const QString strSealed = QStringLiteral("/data/sealed.lwd");
+    state.RememberSite(strA, false, "alpha-site");
+    state.RememberSite(strB, false, "bravo-site");
+    state.RememberSite(strSealed, true, "sealed-site");
+    EXPECT_EQ(state.LastSiteOf(strA), "alpha-site");
+    EXPECT_EQ(state.LastSiteOf(QStringLiteral("/data/./a.lwd")), "alpha-site");
+    EXPECT_EQ(state.LastSiteOf(strSealed), "sealed-site"); // for this run
+    EXPECT_EQ(state.LastSiteOf(QString()), "");
+    Write(state);
+
+    const QByteArray text = FileText();
+    for (const char* psz : {"hidden-bank", "strSiteName", "sealed-site", "a.lwd", "/data"})
+        EXPECT_FALSE(text.contains(psz)) << psz << "\n" << text.constData();
+    const CAppState back = ReadBack();
+    EXPECT_EQ(back.LastSiteOf(strA), "alpha-site");
+    EXPECT_EQ(back.LastSiteOf(strB), "bravo-site");
+    EXPECT_EQ(back.LastSiteOf(strSealed), "");
+    // A file sealed since its site was kept is kept no more.
+    CAppState again = back;
+    again.RememberSite(strA, true, "alpha-site");
+    Write(again);
+    EXPECT_EQ(ReadBack().LastSiteOf(strA), "");
 }
 
 } // namespace

@@ -23,6 +23,8 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
+// Who SaveAsUser saves as, when the tests run as root.
+constexpr uid_t kSaver = kNobody;
 
 QByteArray Native(const QString& strPath) {
     return QFile::encodeName(strPath);
@@ -90,13 +92,15 @@ protected:
         m_strPath = m_strShared + QStringLiteral("/sites.lwd");
     }
     void TearDown() override { ::chmod(Native(m_strShared).constData(), 0755); }
-    void MakeFile(const QByteArray& bytes, unsigned nMode, gid_t gid = 0) {
+    // The file at m_strPath. As root it belongs to uid: root for a save in this process, kSaver for one by
+    // SaveAsUser, whose child then saves its own file.
+    void MakeFile(const QByteArray& bytes, unsigned nMode, gid_t gid = 0, uid_t uid = 0) {
         QFile file(m_strPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ASSERT_EQ(file.write(bytes), bytes.size());
         file.close();
         if (::geteuid() == 0) {
-            ASSERT_EQ(::chown(Native(m_strPath).constData(), 0, gid), 0);
+            ASSERT_EQ(::chown(Native(m_strPath).constData(), uid, gid), 0);
         }
         ASSERT_EQ(::chmod(Native(m_strPath).constData(), nMode), 0);
     }
@@ -122,7 +126,7 @@ TEST_F(FileAccessTest, FolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
     for (const auto& [before, after] : {std::pair{kShort, kLong}, std::pair{kLong, kShort}}) {
         SCOPED_TRACE(std::to_string(before.size()) + " bytes to " + std::to_string(after.size()));
         ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
-        MakeFile(before, 0666);
+        MakeFile(before, 0666, 0, kSaver);
         const struct stat old = Stat();
         ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
 
@@ -223,7 +227,7 @@ TEST_F(FileAccessTest, FailedSaveWithBackupLeavesBothFilesAsTheyWere) {
             bak.write("the backup before");
         }
         ASSERT_EQ(::chmod(Native(strBak).constData(), 0600), 0);
-        MakeFile(c.old, 0666);
+        MakeFile(c.old, 0666, 0, kSaver);
         ASSERT_EQ(::chmod(Native(m_strShared).constData(), c.nFolderMode), 0);
         const int fd = c.bLock ? ::open(Native(m_strPath).constData(), O_RDONLY | O_CLOEXEC) : -1;
         if (c.bLock) {
@@ -261,7 +265,7 @@ TEST_F(FileAccessTest, FolderThatRefusesNewFilesKeepsTheBackupInPlaceOrSaysSo) {
                 ASSERT_EQ(::chown(Native(strBak).constData(), kNobody, kNoGroup), 0);
             }
         }
-        MakeFile("old", 0666);
+        MakeFile("old", 0666, 0, kSaver);
         ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
 
         const CSaveResult result = SaveAsUser(m_strPath, "new", 0, {}, true);
@@ -289,7 +293,7 @@ TEST_F(FileAccessTest, FolderThatRefusesNewFilesKeepsTheBackupInPlaceOrSaysSo) {
 TEST_F(FileAccessTest, InPlaceWriteFailsBeforeTouchingTheFile) {
     const QByteArray kOld("the old contents");
     const QByteArray kNew(64 * 1024, 'N');
-    MakeFile(kOld, 0666);
+    MakeFile(kOld, 0666, 0, kSaver);
     ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0555), 0);
 
     const CSaveResult limited = SaveAsUser(m_strPath, kNew, 0, [] {
@@ -315,14 +319,14 @@ TEST_F(FileAccessTest, InPlaceWriteFailsBeforeTouchingTheFile) {
     EXPECT_EQ(ReadFile(m_strPath), kOld);
 }
 
-// A file of another owner in a group folder: the saved file cannot keep its owner, but a member of the
-// file's group keeps the group, so the others of the group can still read and write it.
+// The user's file shared with a group in a group folder: a member of the file's group keeps the group, so
+// the others of the group can still read and write it.
 TEST_F(FileAccessTest, GroupOwnedSharedFileKeepsItsGroup) {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to make a file of another owner";
+        GTEST_SKIP() << "needs root to give the saver a group";
     constexpr gid_t kShared = 4242;
     ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0777), 0);
-    MakeFile("old", 0664, kShared);
+    MakeFile("old", 0664, kShared, kSaver);
 
     const CSaveResult result = SaveAsUser(m_strPath, "new", kShared);
 
@@ -333,6 +337,86 @@ TEST_F(FileAccessTest, GroupOwnedSharedFileKeepsItsGroup) {
     EXPECT_EQ(st.st_uid, kNobody);
     EXPECT_EQ(st.st_gid, kShared);
     EXPECT_EQ(st.st_mode & 07777, 0664u);
+}
+
+// A file another user owns is never written, whatever its mode and the folder's allow: not at the path, not
+// through a link put there, not in place in a folder that takes no new files. The message names the owner.
+// (As root the file is root's and nobody saves; root in turn owns nothing of nobody's.)
+TEST_F(FileAccessTest, AFileOfAnotherUserIsNeverWritten) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a file of another owner";
+    const QString strElsewhere = m_dir.filePath(QStringLiteral("theirs.lwd"));
+    const struct {
+        const char* pszWhat;
+        bool bLink;
+        unsigned nFolderMode;
+    } cases[] = {
+        {"the file itself", false, 0777},
+        {"a link to it", true, 0777},
+        {"the file in a folder that takes no new files", false, 0555},
+        {"a link in a sticky shared folder", true, 01777},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+        QFile::remove(m_strPath);
+        QString strTheirs = m_strPath;
+        if (c.bLink) {
+            strTheirs = strElsewhere;
+            QFile::remove(strTheirs);
+            ASSERT_EQ(::symlink(Native(strTheirs).constData(), Native(m_strPath).constData()), 0);
+            ASSERT_EQ(::lchown(Native(m_strPath).constData(), kSaver, kNoGroup), 0);
+        }
+        {
+            QFile file(strTheirs);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("theirs");
+        }
+        ASSERT_EQ(::chmod(Native(strTheirs).constData(), 0666), 0);
+        ASSERT_EQ(::chmod(Native(m_strShared).constData(), c.nFolderMode), 0);
+
+        const CSaveResult result = SaveAsUser(m_strPath, "mine", 0, {}, true);
+
+        ASSERT_TRUE(result.bRan);
+        EXPECT_FALSE(result.bSaved);
+        EXPECT_EQ(result.strError, QStringLiteral("This file belongs to another user (root); it was not written."));
+        EXPECT_EQ(ReadFile(strTheirs), QByteArray("theirs"));
+        EXPECT_EQ(Entries(), QStringList{QStringLiteral("sites.lwd")});
+    }
+    // Nor does root write into nobody's file.
+    ASSERT_EQ(::chmod(Native(m_strShared).constData(), 0755), 0);
+    QFile::remove(m_strPath);
+    MakeFile("theirs", 0600, kNoGroup, kNobody);
+    QString strError;
+    EXPECT_FALSE(FileAccess::SaveFileAtomically(m_strPath, "mine", strError));
+    EXPECT_EQ(strError, QStringLiteral("This file belongs to another user (nobody); it was not written."));
+    EXPECT_EQ(ReadFile(m_strPath), QByteArray("theirs"));
+}
+
+// In a sticky shared folder another user's file under the backup's name cannot be replaced: the save
+// happens, the backup's temporary copy is removed, and the caller hears that no backup was kept.
+TEST_F(FileAccessTest, ABackupThatCannotTakeItsNameIsRemovedAndSaidSo) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a file of another owner";
+    const QString strBak = m_strPath + QStringLiteral(".bak");
+    {
+        QFile bak(strBak);
+        ASSERT_TRUE(bak.open(QIODevice::WriteOnly));
+        bak.write("someone else's");
+    }
+    ASSERT_EQ(::chmod(Native(strBak).constData(), 0644), 0);
+    MakeFile("old", 0600, kNoGroup, kSaver);
+    ASSERT_EQ(::chmod(Native(m_strShared).constData(), 01777), 0);
+
+    const CSaveResult result = SaveAsUser(m_strPath, "new", 0, {}, true);
+
+    ASSERT_TRUE(result.bRan);
+    EXPECT_TRUE(result.bSaved) << result.strError.toStdString();
+    EXPECT_EQ(result.strError, QStringLiteral("The file was saved, but no backup of its previous version was kept: "
+                                              "sites.lwd.bak could not be replaced.\n\nOperation not permitted"));
+    EXPECT_EQ(ReadFile(m_strPath), QByteArray("new"));
+    EXPECT_EQ(ReadFile(strBak), QByteArray("someone else's"));
+    EXPECT_EQ(Entries(), (QStringList{QStringLiteral("sites.lwd"), QStringLiteral("sites.lwd.bak")}));
 }
 
 } // namespace

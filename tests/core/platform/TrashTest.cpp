@@ -63,4 +63,46 @@ TEST(TrashTest, MovesTheFileWithItsInfoAndKeepsAnEarlierOneOfTheSameName) {
     EXPECT_FALSE(QFile::exists(strTrash + QStringLiteral("/info/gone.lwd.trashinfo")));
 }
 
+// A user who never had a trash (no ~/.local/share yet) gets one: the folders are made owner-only and the
+// file goes there, not away.
+TEST(TrashTest, MakesTheMissingFoldersAboveTheTrashOwnerOnly) {
+    QTemporaryDir home;
+    QTemporaryDir dir;
+    const CEnvOverride homeVar("HOME", QFile::encodeName(home.path()));
+    const CEnvOverride xdg("XDG_DATA_HOME", QByteArray());
+    const QString strPath = dir.filePath(QStringLiteral("copy.lwd"));
+    Write(strPath, "copy");
+    int nError = -1;
+    bool bDeleted = true;
+    ASSERT_TRUE(MoveToTrash(strPath, nError, bDeleted));
+    EXPECT_FALSE(bDeleted);
+    EXPECT_FALSE(QFile::exists(strPath));
+    EXPECT_EQ(Read(home.filePath(QStringLiteral(".local/share/Trash/files/copy.lwd"))), "copy");
+    for (const char* pszFolder : {".local", ".local/share", ".local/share/Trash", ".local/share/Trash/info"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(home.filePath(QLatin1String(pszFolder))).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << pszFolder;
+    }
+}
+
+// A file on a disk without a trash of ours is deleted, and the caller is told it was deleted.
+TEST(TrashTest, AFileOnAnotherDiskIsDeletedAndSaysSo) {
+    QTemporaryDir data;
+    const CEnvOverride xdg("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    QTemporaryDir other(QStringLiteral("/dev/shm/lockwarden-trash-XXXXXX"));
+    struct stat stData {
+    }, stOther{};
+    if (!other.isValid() || ::stat(QFile::encodeName(data.path()).constData(), &stData) != 0 ||
+        ::stat(QFile::encodeName(other.path()).constData(), &stOther) != 0 || stData.st_dev == stOther.st_dev)
+        GTEST_SKIP() << "no second file system to try";
+    const QString strPath = other.filePath(QStringLiteral("copy.lwd"));
+    Write(strPath, "copy");
+    int nError = -1;
+    bool bDeleted = false;
+    ASSERT_TRUE(MoveToTrash(strPath, nError, bDeleted));
+    EXPECT_TRUE(bDeleted);
+    EXPECT_FALSE(QFile::exists(strPath));
+    EXPECT_FALSE(QFile::exists(data.filePath(QStringLiteral("Trash/info/copy.lwd.trashinfo"))));
+}
+
 } // namespace

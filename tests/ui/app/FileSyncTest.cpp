@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -232,6 +233,47 @@ TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
     m_prompts.AnswerMessage(IDOK);
     Action(ID_FILE_MERGE_CONFLICTS)->trigger();
     EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("No conflict copies of this file lie beside it.")});
+}
+
+// A shared folder is anyone's to write: a link bearing a copy's name is named and never read, and a copy
+// without a password joins this file, which has one, only when the user says Yes to the question (No is
+// the default).
+TEST_F(FileSyncTest, MergeConflictCopiesSkipsLinksAndAsksBeforeAnUnprotectedCopy) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha});
+    const QString strPrivate = Save(QStringLiteral("private.lwd"), {kDelta});
+    const QString strLinkName = QStringLiteral("shared.sync-conflict-20261210-231500-LINK000.lwd");
+    ASSERT_TRUE(QFile::link(strPrivate, m_dir.filePath(strLinkName)));
+    const QString strCopyName = QStringLiteral("shared.sync-conflict-20261210-231500-UNPROT1.lwd");
+    Save(strCopyName, {kGamma}, "");
+    Start(strPath);
+
+    const QString strSkipped = QStringLiteral("These files bear a conflict copy's name but are not merged: only your "
+                                              "own regular files are.\n\n") +
+                               strLinkName + QStringLiteral(": it is a symbolic link");
+    const QString strQuestion = strCopyName + QStringLiteral(" has no file password: anyone who could write the "
+                                                             "folder could have put its sites there.\n\nMerge them "
+                                                             "into this file, which has a password?");
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDNO);
+    Action(ID_FILE_MERGE_CONFLICTS)->trigger();
+    EXPECT_EQ(m_prompts.Messages(), (QStringList{strSkipped, strQuestion}));
+    ASSERT_EQ(m_prompts.m_shown.size(), 2u);
+    EXPECT_EQ(m_prompts.m_shown[1].nType, unsigned{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha}));
+    EXPECT_FALSE(Doc().IsModified());
+
+    m_prompts.m_shown.clear();
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDYES);
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDNO);
+    Action(ID_FILE_MERGE_CONFLICTS)->trigger();
+    EXPECT_EQ(m_prompts.Messages().mid(0, 3),
+              (QStringList{strSkipped, strQuestion,
+                           QStringLiteral("Sites added from ") + strCopyName + QStringLiteral(": 1.")}));
+    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_TRUE(QFileInfo(m_dir.filePath(strLinkName)).isSymLink());
+    EXPECT_EQ(OnDisk(strPrivate), (std::vector<SiteFields>{kDelta}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "ScriptedWndPrompts.h"
 
 #include "core/database/LockwardenDoc.h"
+#include "core/database/SealedFormat.h"
 #include "core/platform/ProfileStore.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
@@ -176,11 +177,11 @@ TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtE
 
     Frame().close();
     EXPECT_EQ(m_pApp->ExitInstance(), 0);
-    // All eight settings with their defaults, the two texts included (empty, but there), and the lock's two.
+    // The settings with their defaults, the text included (empty, but there), and the lock's two. The last
+    // site shown is kept per file instead (see TheLastSiteShownIsKeptPerFileAndNeverForASealedOne).
     const std::pair<const char*, const char*> settings[] = {
-        {"bMixedCase", "1"},   {"bNumbers", "1"},         {"bPuncuation", "1"}, {"bOpenMRU", "0"},
-        {"nLength", "8"},      {"bHidePswd", "1"},        {"strSiteName", ""},  {"strFind", ""},
-        {"nLockMinutes", "0"}, {"bLockOnScreenLock", "1"}};
+        {"bMixedCase", "1"}, {"bNumbers", "1"}, {"bPuncuation", "1"},  {"bOpenMRU", "0"},         {"nLength", "8"},
+        {"bHidePswd", "1"},  {"strFind", ""},   {"nLockMinutes", "0"}, {"bLockOnScreenLock", "1"}};
     for (const auto& [pszKey, pszValue] : settings) {
         bool bFound = false;
         EXPECT_EQ(Stored(QStringLiteral("settings"), QString::fromLatin1(pszKey), &bFound),
@@ -453,14 +454,14 @@ TEST_F(LockwardenAppTest, SettingsFileIsWrittenOwnerOnly) {
                                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther));
         }
         ASSERT_TRUE(Start());
-        m_pApp->m_state.m_strSiteName = "bank";
+        m_pApp->m_state.m_strFind = "bank";
         Frame().close();
         m_pApp->ExitInstance();
         m_pApp.reset();
         struct stat st {};
         ASSERT_EQ(::stat(QFile::encodeName(SettingsFile()).constData(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);
-        EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("strSiteName")), QStringLiteral("bank"));
+        EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("strFind")), QStringLiteral("bank"));
         EXPECT_EQ(Stored(QStringLiteral("settings"), QStringLiteral("nLength")),
                   bExisting ? QStringLiteral("12") : QStringLiteral("8"));
     }
@@ -789,6 +790,76 @@ TEST_F(LockwardenAppTest, PasteAndUndoFollowTheClipboard) {
     QGuiApplication::clipboard()->clear();
     EXPECT_FALSE(Action(ID_EDIT_PASTE)->isEnabled());
     EXPECT_FALSE(Action(ID_EDIT_UNDO)->isEnabled());
+}
+
+// The site last looked at comes back per file, in this run and the next: never another file's, and never
+// written for a sealed file, whose site names are as secret as the rest of it. The one name that an earlier
+// version kept for every file is removed from the settings.
+TEST_F(LockwardenAppTest, TheLastSiteShownIsKeptPerFileAndNeverForASealedOne) {
+    const auto make = [&](const QString& strName, bool bSealed, const std::vector<std::string>& names) {
+        const QString strPath = m_home.filePath(strName);
+        CAppState state;
+        CScriptedPrompts prompts;
+        CLockwardenDoc doc(state, prompts);
+        state.m_strFilePassword = "pw";
+        for (const std::string& strSite : names)
+            doc.AddSite(std::make_unique<CSiteInfo>(strSite, "", "", "site-pw", ""));
+        if (bSealed) {
+            doc.m_sealCost = SealedFormat::kMinCost;
+            doc.OnSealFile();
+            EXPECT_TRUE(doc.IsSealed());
+        }
+        EXPECT_TRUE(doc.OnSaveDocument(strPath));
+        return strPath;
+    };
+    const QString strA = make(QStringLiteral("a.lwd"), false, {"alpha", "bravo", "charlie"});
+    const QString strB = make(QStringLiteral("b.lwd"), false, {"alpha", "echo"});
+    const QString strSealed = make(QStringLiteral("s.lwd"), true, {"alpha", "hidden-name"});
+    Preset(QStringLiteral("settings"), QStringLiteral("strSiteName"), QStringLiteral("charlie"));
+    const auto show = [&](const char* pszSite) {
+        for (const auto& pSite : m_pApp->m_pDoc->m_sites)
+            if (pSite->m_strSite == pszSite) {
+                ASSERT_TRUE(View().ShowRecord(pSite.get()));
+            }
+    };
+    const auto shown = [&] { return View().CurrentSite() ? View().CurrentSite()->m_strSite : std::string(); };
+    const auto open = [&](const QString& strPath) {
+        m_prompts.EnterPassword("pw");
+        ASSERT_TRUE(m_pApp->OpenDocumentFile(strPath));
+    };
+
+    m_prompts.EnterPassword("pw");
+    ASSERT_TRUE(Start({strA}));
+    EXPECT_EQ(shown(), "alpha"); // the old setting is nobody's last site
+    show("bravo");
+    open(strB);
+    EXPECT_EQ(shown(), "alpha");
+    show("echo");
+    open(strA);
+    EXPECT_EQ(shown(), "bravo");
+    open(strSealed);
+    show("hidden-name");
+    open(strB);
+    EXPECT_EQ(shown(), "echo");
+    open(strSealed);
+    EXPECT_EQ(shown(), "hidden-name"); // in this run only
+    Frame().close();
+    m_pApp->ExitInstance();
+    m_pApp.reset();
+
+    QFile settings(SettingsFile());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray text = settings.readAll();
+    EXPECT_FALSE(text.contains("hidden-name")) << text.constData();
+    EXPECT_FALSE(text.contains("strSiteName")) << text.constData();
+
+    m_prompts.EnterPassword("pw");
+    ASSERT_TRUE(Start({strA}));
+    EXPECT_EQ(shown(), "bravo");
+    open(strB);
+    EXPECT_EQ(shown(), "echo");
+    open(strSealed);
+    EXPECT_EQ(shown(), "alpha");
 }
 
 } // namespace
