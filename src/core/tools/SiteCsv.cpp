@@ -26,8 +26,8 @@ bool NeedsGuard(std::string_view field) {
     return n < field.size() && std::string_view("=+-@\t\r").find(field[n]) != std::string_view::npos;
 }
 
-void AppendField(std::string& strOut, std::string_view field) {
-    const std::string_view guard = NeedsGuard(field) ? "'" : "";
+void AppendField(std::string& strOut, std::string_view field, bool bGuard = true) {
+    const std::string_view guard = bGuard && NeedsGuard(field) ? "'" : "";
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
         strOut += guard;
         strOut += field;
@@ -135,6 +135,11 @@ void AppendRow(std::string& strOut, const Row& row) {
     AppendRow(strOut, std::array<std::string_view, kFieldCount>{row[0], row[1], row[2], row[3], row[4]});
 }
 
+void Unguard(std::string& strField) {
+    if (!strField.empty() && strField[0] == '\'' && NeedsGuard(std::string_view(strField).substr(1)))
+        strField.erase(0, 1);
+}
+
 void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCount>& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
@@ -150,7 +155,7 @@ void AppendFields(std::string& strOut, std::initializer_list<std::string_view> f
         if (!bFirst)
             strOut += ',';
         bFirst = false;
-        AppendField(strOut, field);
+        AppendField(strOut, field, false);
     }
     strOut += "\r\n";
 }
@@ -240,8 +245,7 @@ bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLin
         Row row;
         for (std::size_t i = 0; i < kFieldCount; ++i) {
             row[i] = std::move(record.fields[i]);
-            if (!row[i].empty() && row[i][0] == '\'' && NeedsGuard(std::string_view(row[i]).substr(1)))
-                row[i].erase(0, 1);
+            Unguard(row[i]);
         }
         rows.push_back(std::move(row));
     }

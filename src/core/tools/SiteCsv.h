@@ -27,8 +27,11 @@ using Row = std::array<std::string, kFieldCount>;
 void AppendRow(std::string& strOut, const Row& row);
 // The same for fields held elsewhere, which are not copied (they are secrets).
 void AppendRow(std::string& strOut, const std::array<std::string_view, kFieldCount>& row);
-// Any number of fields as a line of CSV, for the layouts of other programs.
+// Any number of fields as a line of CSV, for the layouts of other programs. Their fields are written exactly:
+// the program that imports them would keep a spreadsheet's guard as part of a password.
 void AppendFields(std::string& strOut, std::initializer_list<std::string_view> fields);
+// Takes away the one "'" our own CSV writes before a field a spreadsheet would run as a formula.
+void Unguard(std::string& strField);
 // A site's five fields as a line of CSV.
 void AppendSite(std::string& strOut, const CSiteInfo& site);
 

@@ -422,6 +422,9 @@ bool ReadCsv(std::string_view text, std::optional<EFormat> format, CImport& resu
                 continue;
             const CColumn& column = pLayout->columns[c];
             std::string& strValue = record.fields[static_cast<std::size_t>(fit.columnAt[c])];
+            // Only our own layout is written with the spreadsheet's guard.
+            if (bStrict)
+                SiteCsv::Unguard(strValue);
             switch (column.role) {
             case ERole::site:
                 entry.strSite = std::move(strValue);
