@@ -6,12 +6,15 @@
 #include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
+#include "core/platform/FileWipe.h"
+#include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 
 #include <sodium.h>
@@ -21,17 +24,12 @@
 #include <new>
 #include <unistd.h>
 
-namespace {
-
-// The password prompt's label for the open document: its title, the modified marker blanked out.
-QString PasswordLabel(const QString& strTitle) {
+QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
     QString strLabel = QStringLiteral("File:  ") + strTitle;
     if (strLabel.endsWith(QLatin1Char('*')))
         strLabel[strLabel.size() - 1] = QLatin1Char(' ');
     return strLabel;
 }
-
-} // namespace
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
 
@@ -61,10 +59,13 @@ void CLockwardenDoc::Serialize(CArchive& ar) {
 }
 
 bool CLockwardenDoc::IsModified() {
-    return CDocument::IsModified();
+    return !(m_bLocked && !m_bLockKept) && CDocument::IsModified();
 }
 
 void CLockwardenDoc::SetModifiedFlag(bool bModified) {
+    // Dropped records cannot be changed, and a file gone meanwhile leaves nothing to save.
+    if (bModified && m_bLocked && !m_bLockKept)
+        return;
     static const QString kMarker = QStringLiteral(" *");
     const bool bWas = CDocument::IsModified();
     if (bModified && !bWas)
@@ -84,6 +85,7 @@ void CLockwardenDoc::DeleteContents() {
 bool CLockwardenDoc::OnNewDocument() {
     WipeString(m_app.m_strFilePassword);
     m_pSealKey.reset();
+    m_bStrengthened = false;
     EndLock();
     return CDocument::OnNewDocument();
 }
@@ -115,6 +117,8 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         }
         std::string strCheck = ar.ReadString();
         const CWipeOnExit wipeCheck({&strCheck});
+        if (!AcceptKind(strPathName, strCheck.empty() ? EFileKind::noPassword : EFileKind::classic))
+            return false;
         if (!strCheck.empty()) {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
             // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
@@ -144,7 +148,40 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     if (!LoadCheckedFile(lock.Handle(), strPathName, strPassword, strPrevious))
         return false;
     m_pSealKey.reset();
+    NoteKindOnDisk(strPathName);
     return true;
+}
+
+void CLockwardenDoc::NoteKindOnDisk(const QString& strPathName) {
+    m_bStrengthened = false;
+    m_app.NoteFileKind(strPathName, static_cast<int>(GetFileKind()));
+}
+
+void CLockwardenDoc::ExpectFileKind(const QString& strPathName, EFileKind kind) {
+    m_app.NoteFileKind(strPathName, static_cast<int>(kind));
+}
+
+QString CLockwardenDoc::KindText(EFileKind kind) {
+    switch (kind) {
+    case EFileKind::sealed:
+        return LoadString(IDS_WEAKER_SEALED);
+    case EFileKind::classic:
+        return LoadString(IDS_WEAKER_CLASSIC);
+    case EFileKind::noPassword:
+        break;
+    }
+    return LoadString(IDS_WEAKER_NO_PASSWORD);
+}
+
+bool CLockwardenDoc::AcceptKind(const QString& strPathName, EFileKind kind) {
+    const int nKnown = m_app.KnownFileKind(strPathName);
+    if (nKnown <= static_cast<int>(kind))
+        return true;
+    // Whoever put a weaker file in its place may be waiting for the sites to be saved into it.
+    return m_prompts.MessageBox(
+               LoadString(IDS_FILE_WEAKER)
+                   .arg(FileNameOf(strPathName), KindText(static_cast<EFileKind>(nKnown)), KindText(kind)),
+               MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey,
@@ -194,42 +231,99 @@ void CLockwardenDoc::NoteFileOnDisk(const QString& strPathName) {
     }
 }
 
+std::string* CLockwardenDoc::LendLockedPassword() {
+    if (!m_bLocked || m_pSealKey)
+        return nullptr;
+    m_app.m_strFilePassword.assign(m_lockedPassword.view());
+    return &m_app.m_strFilePassword;
+}
+
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
     // Dropped records must never be written as an empty file.
     if (IsLoading() || (m_bLocked && !m_bLockKept))
         return false;
-    // A kept change saved while locked (the session ends): a classic password leaves locked memory for the
-    // save only.
-    struct CLentPassword {
-        std::string* pTo = nullptr;
-        ~CLentPassword() {
-            if (pTo != nullptr)
-                WipeString(*pTo);
-        }
-    } lent;
-    if (m_bLocked && !m_pSealKey) {
-        lent.pTo = &m_app.m_strFilePassword;
-        m_app.m_strFilePassword.assign(m_lockedPassword.view());
-    }
+    // A kept change saved while locked (the session ends).
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
     // After a merge the disk is asked about again: another change may have come in meanwhile.
     while (IsChangedOnDisk(strPathName)) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
             IDYES)
             break;
-        if (!m_mergeFromDisk ||
-            m_prompts.MessageBox(LoadString(IDS_MERGE_BEFORE_SAVE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
-                IDYES ||
-            !m_mergeFromDisk(strPathName))
+        const FileAccess::CFileStamp stamp = m_fileStamp;
+        const std::int32_t tTime = m_tFileTime;
+        Q_EMIT saveFoundChangeOnDisk(strPathName);
+        if (m_fileStamp == stamp && m_tFileTime == tTime)
             return false;
     }
+    // Measured before the save: afterwards the other names of the file are all that holds the old version.
+    const bool bWasThere = QFileInfo::exists(strPathName) || QFileInfo::exists(FileAccess::BackupPathOf(strPathName));
+    const int nOtherNames = FileWipe::OtherNames(strPathName, FileAccess::BackupPathOf(strPathName));
+    const bool bStronger = m_bStrengthened;
     if (!CDocument::OnSaveDocument(strPathName))
         return false;
     NoteFileOnDisk(strPathName);
+    if (bStronger && bWasThere)
+        m_prompts.MessageBox(WipeWeakerBackup(strPathName, nOtherNames), MB_ICONINFORMATION | MB_OK);
+    NoteKindOnDisk(strPathName);
     return true;
 }
 
+QString CLockwardenDoc::WipeWeakerBackup(const QString& strPathName, int nOtherNames) {
+    const QString strBackup = FileAccess::BackupPathOf(strPathName);
+    const QString strBackupName = FileNameOf(strBackup);
+    QString strDone;
+    int nBackupNames = 0;
+    int nErr = 0;
+    switch (FileWipe::WipeAndRemove(strBackup, nBackupNames, nErr)) {
+    case FileWipe::EResult::absent:
+        break;
+    case FileWipe::EResult::wiped:
+        strDone = LoadString(IDS_BACKUP_WIPED).arg(strBackupName);
+        break;
+    case FileWipe::EResult::unlinked:
+        strDone = LoadString(IDS_BACKUP_UNLINKED).arg(strBackupName).arg(nBackupNames);
+        break;
+    case FileWipe::EResult::failed:
+        strDone = LoadString(IDS_BACKUP_NOT_WIPED).arg(strBackupName, GetLastErrorText(nErr));
+        break;
+    }
+    if (nOtherNames > 0)
+        strDone += LoadString(IDS_OTHER_NAMES).arg(nOtherNames);
+    return LoadString(IDS_STRONGER_SAVED).arg(FileNameOf(strPathName), strDone);
+}
+
+bool CLockwardenDoc::SaveUnattended(QString& strError) {
+    const QString strPathName = GetPathName();
+    if (IsLoading() || (m_bLocked && !m_bLockKept) || strPathName.isEmpty())
+        return false;
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
+    QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
+    if (!SerializeForSave(bytes, strError) ||
+        !FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError,
+                                        KeepsBackupOnSave()))
+        return false;
+    if (m_bStrengthened)
+        WipeWeakerBackup(strPathName, 0);
+    CDocument::SetModifiedFlag(false);
+    NoteFileOnDisk(strPathName);
+    NoteKindOnDisk(strPathName);
+    return true;
+}
+
+bool CLockwardenDoc::WriteCopy(const QString& strPath, QString& strError) {
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
+    QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
+    return SerializeForSave(bytes, strError) &&
+           FileAccess::WriteSecretFile(strPath, std::string_view(bytes.constData(), bytes.size()), false, strError);
+}
+
 bool CLockwardenDoc::KeepsBackupOnSave() const {
-    return m_app.m_bBackupOnSave != 0;
+    return m_app.m_bBackupOnSave != 0 && !m_bStrengthened;
 }
 
 void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
@@ -240,6 +334,7 @@ void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
     AssignSecret(m_app.m_strFilePassword, reading.m_app.m_strFilePassword);
     m_tFileTime = reading.m_tFileTime;
     m_fileStamp = reading.m_fileStamp;
+    m_bStrengthened = false;
     SetModifiedFlag(false);
     Q_EMIT sitesChanged();
 }
@@ -317,15 +412,35 @@ void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
 
 namespace {
 
-// A file without a password is sealed under a new one, asked for twice and trimmed the way Change File
-// Pswd trims it; an empty one is refused.
-bool AskSealPassword(CPrompts& prompts, const QString& strLabel, std::string& strPassword) {
+// Whether strEntry is the password strKept, as typed or (bClassic: a classic password set on Windows may hold
+// Windows-1252 bytes, which the prompt gives as UTF-8) in Windows-1252.
+bool IsSamePassword(const std::string& strEntry, std::string_view kept, bool bClassic) {
+    const auto same = [&kept](std::string_view entry) {
+        return entry.size() == kept.size() &&
+               (kept.empty() || sodium_memcmp(entry.data(), kept.data(), kept.size()) == 0);
+    };
+    if (same(strEntry))
+        return true;
+    if (!bClassic)
+        return false;
+    std::string strWindows;
+    const CWipeOnExit wipe({&strWindows});
+    return ToWindows1252(strEntry, strWindows) && strWindows != strEntry && same(strWindows);
+}
+
+// A sealed file takes a new password, asked for twice and trimmed the way Change File Pswd trims it; an
+// empty one is refused, and so is strRefused (the classic file's own, which any old copy gives away).
+bool AskSealPassword(CPrompts& prompts, const QString& strLabel, std::string_view strRefused,
+                     std::string& strPassword) {
     std::string strEntry, strAgain;
     bool bOk = false;
     if (prompts.FilePasswordPrompt(strEntry, strLabel) == IDOK) {
         std::string strTrimmed = TrimWhiteSpace(strEntry);
         if (strTrimmed.empty())
             prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+        else if (!strRefused.empty() &&
+                 (IsSamePassword(strTrimmed, strRefused, true) || IsSamePassword(strEntry, strRefused, true)))
+            prompts.MessageBox(LoadString(IDS_SEAL_NEEDS_NEW_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
         else if (prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
             ;
         else if (strAgain != strEntry)
@@ -480,12 +595,15 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
     if (!LoadCheckedFile(fd, strPathName, std::string(), strPrevious))
         return false;
     m_pSealKey = std::move(pKey);
+    NoteKindOnDisk(strPathName);
     return true;
 }
 
 bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
     if (!m_pSealKey) {
         AssignSecret(m_app.m_strFilePassword, strPassword);
+        // A first or a new password: the backup under the old one is weaker than the file now.
+        m_bStrengthened = m_bStrengthened || !strPassword.empty();
         return true;
     }
     if (strPassword.empty()) {
@@ -494,26 +612,31 @@ bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
     }
     // A new password takes a new salt, so nothing of the old key survives in the file.
     std::unique_ptr<SealedFormat::CSealKey> pKey;
-    if (!DeriveSealKey(strPassword, m_sealCost, nullptr, pKey))
+    if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
         return false;
     m_pSealKey = std::move(pKey);
+    m_bStrengthened = true;
     return true;
+}
+
+SealedFormat::CCost CLockwardenDoc::NewKeyCost() const {
+    return m_sealCost ? *m_sealCost : SealedFormat::NewKeyCost();
 }
 
 void CLockwardenDoc::OnSealFile() {
     if (m_pSealKey)
         return;
-    std::string strPassword = m_app.m_strFilePassword;
-    if (strPassword.empty() && !AskSealPassword(m_prompts, PasswordLabel(GetTitle()), strPassword))
+    std::string strPassword;
+    const CWipeOnExit wipe({&strPassword});
+    if (!AskSealPassword(m_prompts, PasswordLabel(GetTitle()), m_app.m_strFilePassword, strPassword))
         return;
     std::unique_ptr<SealedFormat::CSealKey> pKey;
-    const bool bDerived = DeriveSealKey(strPassword, m_sealCost, nullptr, pKey);
-    WipeString(strPassword);
-    if (!bDerived)
+    if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
         return;
     m_pSealKey = std::move(pKey);
     // The password now lives with the key; the field cipher of a sealed file has none.
     WipeString(m_app.m_strFilePassword);
+    m_bStrengthened = true;
     SetModifiedFlag(true);
 }
 
@@ -585,19 +708,9 @@ void CLockwardenDoc::EndLock() {
 }
 
 bool CLockwardenDoc::IsKeptPassword(const std::string& strEntry) const {
-    const std::string_view kept = m_pSealKey ? m_pSealKey->Password() : m_lockedPassword.view();
-    const auto same = [&kept](std::string_view entry) {
-        return entry.size() == kept.size() &&
-               (kept.empty() || sodium_memcmp(entry.data(), kept.data(), kept.size()) == 0);
-    };
-    if (same(strEntry))
-        return true;
     // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
-    if (m_pSealKey)
-        return false;
-    std::string strWindows;
-    const CWipeOnExit wipe({&strWindows});
-    return ToWindows1252(strEntry, strWindows) && strWindows != strEntry && same(strWindows);
+    return m_pSealKey ? IsSamePassword(strEntry, m_pSealKey->Password(), false)
+                      : IsSamePassword(strEntry, m_lockedPassword.view(), true);
 }
 
 bool CLockwardenDoc::UnlockKept() {

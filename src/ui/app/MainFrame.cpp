@@ -459,10 +459,6 @@ void CMainFrame::OnDestroy() {
 void CMainFrame::OnEndSession(bool bEnding) {
     if (!bEnding)
         return;
-    // With no path there is nowhere to save to, and a message box now could hold up the session's end.
-    // Unmodified, there is nothing to save, and a write could only undo another program's change.
-    if (!m_doc.GetPathName().isEmpty() && m_doc.IsModified())
-        m_doc.OnSaveDocument(m_doc.GetPathName());
     OnDestroy();
     hide();
 }
