@@ -13,6 +13,9 @@ inline constexpr std::size_t kDefaultLength = 8;
 // The same longest password as the generator window's.
 inline constexpr std::size_t kMaxLength = PasswordPool::kMaxLength;
 inline constexpr std::size_t kMaxCount = 1000000;
+// The seconds --cost takes: less would make a key cheaper than the floor's memory alone makes it.
+inline constexpr double kMinCostSeconds = 0.1;
+inline constexpr double kMaxCostSeconds = 60;
 // A place among sites of one name (--nth): from 1, and no more than a file can hold.
 inline constexpr std::size_t kMaxPlace = 0xFFFFFFFF;
 
@@ -29,6 +32,7 @@ struct CArgs {
 
     // The numbers among the options, read once when the arguments are checked.
     std::optional<std::size_t> nLength; // --length, or --generate's length
+    std::optional<double> fCostSeconds; // --cost: how long a new key's derivation should take
     std::optional<std::size_t> nCount;  // --count
     std::optional<std::size_t> nNth;    // --nth
 

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lockwarden-cli create FILE [--sealed]\n"
+    "usage: lockwarden-cli create FILE [--sealed [--cost SECONDS]]\n"
     "       lockwarden-cli list FILE\n"
     "       lockwarden-cli find FILE TEXT\n"
     "       lockwarden-cli show FILE SITE [--nth N] [--reveal]\n"
@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "                           [--notes TEXT | --notes-file PATH] [--password | --generate[=LENGTH]]\n"
     "       lockwarden-cli rm FILE SITE [--nth N]\n"
     "       lockwarden-cli passwd FILE\n"
-    "       lockwarden-cli seal FILE\n"
+    "       lockwarden-cli seal FILE [--cost SECONDS]\n"
     "       lockwarden-cli unseal FILE [--yes]\n"
     "       lockwarden-cli info FILE\n"
     "       lockwarden-cli export FILE [--format csv|json|bitwarden-csv|keepassxc-csv] [--output OUTFILE [--force]]\n"
@@ -51,7 +51,9 @@ constexpr const char* kUsage =
     "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n"
     "A sealed file is encrypted and authenticated; a classic file only obscures its sites, and anyone who has it\n"
     "can read them. seal makes a file sealed, unseal classic again (it asks first on a terminal; --yes answers\n"
-    "from a script). info tells a file's kind and key derivation cost without its password.\n"
+    "from a script); a sealed file takes a new password, never the classic one. Its key costs about a second\n"
+    "to derive on this machine; --cost SECONDS chooses another time (0.1 to 60). info tells a file's kind and\n"
+    "key derivation cost without its password.\n"
     "merge adds the sites of OTHER (its password asked after FILE's) that FILE lacks; a site whose name FILE has\n"
     "with other fields is added too and told as a conflict, so both versions stay. OTHER is never written.\n"
     "merge --conflicts merges the sync tools' conflict copies of FILE lying beside it, each copy's password asked\n"
@@ -73,7 +75,7 @@ struct CCommand {
 
 const std::vector<CCommand>& Commands() {
     static const std::vector<CCommand> commands = {
-        {"create", 1, {{"--sealed", EArg::flag}}, CmdCreate},
+        {"create", 1, {{"--sealed", EArg::flag}, {"--cost", EArg::value}}, CmdCreate},
         {"list", 1, {}, CmdList},
         {"find", 2, {}, CmdFind},
         {"show", 2, {{"--nth", EArg::value}, {"--reveal", EArg::flag}}, CmdShow},
@@ -98,7 +100,7 @@ const std::vector<CCommand>& Commands() {
          CmdEdit},
         {"rm", 2, {{"--nth", EArg::value}}, CmdRemove},
         {"passwd", 1, {}, CmdPasswd},
-        {"seal", 1, {}, CmdSeal},
+        {"seal", 1, {{"--cost", EArg::value}}, CmdSeal},
         {"unseal", 1, {{"--yes", EArg::flag}}, CmdUnseal},
         {"info", 1, {}, CmdInfo},
         {"export", 1, {{"--format", EArg::value}, {"--output", EArg::value}, {"--force", EArg::flag}}, CmdExport},
@@ -174,6 +176,19 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
     }
     if (args.Has("--include-unprotected") && !args.Has("--conflicts")) {
         error.strReason = "--include-unprotected goes with --conflicts";
+        return false;
+    }
+    if (const auto value = args.Value("--cost")) {
+        char* pEnd = nullptr;
+        const double fSeconds = std::strtod(value->c_str(), &pEnd);
+        if (value->empty() || *pEnd != '\0' || !(fSeconds >= kMinCostSeconds && fSeconds <= kMaxCostSeconds)) {
+            error.strReason = "--cost takes seconds from 0.1 to 60";
+            return false;
+        }
+        args.fCostSeconds = fSeconds;
+    }
+    if (args.Has("--cost") && std::strcmp(command.pszName, "create") == 0 && !args.Has("--sealed")) {
+        error.strReason = "--cost goes with --sealed";
         return false;
     }
     if (args.Has("--force") && !args.Has("--output")) {

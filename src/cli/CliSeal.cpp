@@ -47,6 +47,11 @@ int ClassicInfo(CCli& cli, QByteArray& bytes) {
 
 } // namespace
 
+void ChooseKeyCost(CCli& cli, const CArgs& args) {
+    if (args.fCostSeconds)
+        cli.m_doc.m_sealCost = SealedFormat::CalibrateCost(*args.fCostSeconds);
+}
+
 int CmdSeal(CCli& cli, const CArgs& args) {
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
@@ -54,9 +59,9 @@ int CmdSeal(CCli& cli, const CArgs& args) {
         cli.Fail("the file is already sealed");
         return kExitFailure;
     }
-    // A file without a password takes a new one, asked for as passwd asks for it.
-    if (cli.m_doc.GetFilePassword().empty())
-        cli.m_prompts.ExpectNewPassword();
+    // The sealed file takes a new password, asked for as passwd asks for it.
+    cli.m_prompts.ExpectNewPassword();
+    ChooseKeyCost(cli, args);
     cli.m_doc.OnSealFile();
     if (!cli.m_doc.IsSealed()) {
         if (!cli.m_prompts.HasFailed())

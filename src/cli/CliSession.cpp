@@ -39,6 +39,9 @@ void CCliDoc::Serialize(CArchive& ar) {
 }
 
 bool CCliDoc::KeepsBackupOnSave() const {
+    // The version a stronger file replaces is the weaker one: it is never kept.
+    if (IsStrengthening())
+        return false;
     // Read only when a save needs it, so the commands that only read never touch the settings.
     const CProfileStore store(LoadString(AFX_IDS_COMPANY_NAME), LoadString(AFX_IDS_APP_TITLE));
     return store.GetProfileInt(QString::fromLatin1(CAppState::kSection), QStringLiteral("bBackupOnSave"), 1) != 0;

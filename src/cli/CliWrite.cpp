@@ -1,6 +1,7 @@
 #include "cli/CliWrite.h"
 
 #include "cli/CliArgs.h"
+#include "cli/CliSeal.h"
 #include "cli/CliSession.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
@@ -92,21 +93,19 @@ int CmdCreate(CCli& cli, const CArgs& args) {
     if (!cli.m_template.OnFileNew())
         return kExitFailure;
     cli.m_doc.SetTitle(strPath.section(QLatin1Char('/'), -1));
-    // A new database takes its password the way an open one changes it: Change File Pswd, then save.
+    // A new database takes its password the way an open one changes it (Change File Pswd) or is sealed
+    // under it (Seal, which refuses an empty one), then it is saved.
     cli.m_prompts.ExpectNewPassword();
-    cli.m_doc.OnChangeFilePassword();
-    if (cli.m_prompts.HasFailed())
-        return kExitFailure;
     if (args.Has("--sealed")) {
-        // The password just given seals it; an empty one cannot.
-        if (cli.m_doc.GetFilePassword().empty()) {
-            cli.m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-            return kExitFailure;
-        }
+        ChooseKeyCost(cli, args);
         cli.m_doc.OnSealFile();
         if (!cli.m_doc.IsSealed())
             return kExitFailure;
+    } else {
+        cli.m_doc.OnChangeFilePassword();
     }
+    if (cli.m_prompts.HasFailed())
+        return kExitFailure;
     if (!cli.m_doc.DoSave(strPath))
         return kExitFailure;
     WarnWithoutPassword(cli);

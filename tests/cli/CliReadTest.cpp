@@ -256,7 +256,8 @@ TEST(CliRead, HelpAndVersion) {
     EXPECT_EQ(version.out, "lockwarden-cli " LOCKWARDEN_VERSION "\n");
     const CCliResult help = RunCli({QStringLiteral("--help")});
     EXPECT_EQ(help.nExit, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: lockwarden-cli create FILE [--sealed]\n"));
+    EXPECT_TRUE(help.out.startsWith("usage: lockwarden-cli create FILE [--sealed [--cost SECONDS]]\n"));
+    EXPECT_TRUE(help.out.contains("lockwarden-cli seal FILE [--cost SECONDS]\n"));
     EXPECT_TRUE(help.out.contains("lockwarden-cli unseal FILE [--yes]\n"));
     EXPECT_TRUE(help.out.contains("lockwarden-cli rm FILE SITE [--nth N]\n"));
     EXPECT_TRUE(help.out.contains("--nth N chooses one by its place among them in list order (from 1)"));

@@ -144,13 +144,20 @@ TEST(CliTerminal, UnsealAsksFirst) {
     QTemporaryDir dir;
     const QString strDb = CopyOfFixture(dir, kFixture);
     const QByteArray classic = ReadFile(strDb);
-    ASSERT_EQ(RunCli({QStringLiteral("seal"), strDb}, "fixture\n").nExit, 0);
+    // The sealed file takes a new password.
+    ASSERT_EQ(RunCli({QStringLiteral("seal"), strDb}, "fixture\nsealed-pw\n").nExit, 0);
     const QByteArray sealed = ReadFile(strDb);
     for (const auto& [answer, bUnsealed] : {std::pair<QByteArray, bool>{"\n", false}, {"y\n", true}}) {
         CTerminalRun run({QStringLiteral("unseal"), strDb});
-        run.TypeAfter("Password: ", "fixture\n");
+        run.TypeAfter("Password: ", "sealed-pw\n");
         run.TypeAfter("Save it as a classic file? [y/N] ", answer);
         EXPECT_EQ(run.Finish(), bUnsealed ? 0 : 1);
-        EXPECT_EQ(ReadFile(strDb), bUnsealed ? classic : sealed);
+        if (!bUnsealed) {
+            EXPECT_EQ(ReadFile(strDb), sealed);
+        }
     }
+    // Classic again under the sealed file's password: the same records as before, byte for byte once the
+    // old password is back.
+    ASSERT_EQ(RunCli({QStringLiteral("passwd"), strDb}, "sealed-pw\nfixture\n").nExit, 0);
+    EXPECT_EQ(ReadFile(strDb), classic);
 }

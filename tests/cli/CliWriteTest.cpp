@@ -184,7 +184,11 @@ TEST(CliWrite, PasswdChangesTrimsAndRemovesThePassword) {
     // As the program's Change File Pswd: white space around the entry is dropped, and the user is told.
     const CCliResult changed = RunCli({QStringLiteral("passwd"), strDb}, "fixture\n  new pass \t\n");
     ASSERT_EQ(changed.nExit, 0);
-    EXPECT_EQ(changed.err, TrimmedNotice(strDb));
+    // A new password makes the file stronger, which is told with what the program cannot reach.
+    EXPECT_EQ(changed.err, TrimmedNotice(strDb) + "lockwarden-cli: " + QFile::encodeName(strDb) + ": " + kFixture +
+                               " is now better protected than its earlier versions.\nCopies this program cannot "
+                               "reach may still hold an earlier version: copies and backups made elsewhere, and a "
+                               "sync service's version history. Delete those yourself.\n");
     const CCliResult old = RunCli({QStringLiteral("list"), strDb}, "fixture\n");
     EXPECT_EQ(old.nExit, 1);
     EXPECT_TRUE(old.err.contains("Bad file password !"));

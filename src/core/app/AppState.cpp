@@ -4,7 +4,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <variant>
 
 namespace {
@@ -47,6 +49,7 @@ void CAppState::ReadSettings(const CProfileStore& store) {
     m_lastSites.clear();
     for (const QString& strKey : store.GetProfileEntries(strLastSites))
         m_lastSites[strKey.toStdString()] = {store.GetProfileBytes(strLastSites, strKey), true};
+    ReadFileKinds(store);
 }
 
 void CAppState::WriteSettings(CProfileStore& store) const {
@@ -64,6 +67,51 @@ void CAppState::WriteSettings(CProfileStore& store) const {
     for (const auto& [strKey, last] : m_lastSites)
         if (last.bKept)
             store.WriteProfileBytes(strLastSites, QString::fromLatin1(strKey), last.strSite);
+    WriteFileKinds(store);
+}
+
+namespace {
+QString KindKey(const QString& strPath) {
+    return strPath.isEmpty() ? strPath : QFileInfo(strPath).absoluteFilePath();
+}
+} // namespace
+
+int CAppState::KnownFileKind(const QString& strPath) const {
+    const QString strKey = KindKey(strPath);
+    const auto it =
+        std::find_if(m_fileKinds.begin(), m_fileKinds.end(), [&](const auto& entry) { return entry.first == strKey; });
+    return it == m_fileKinds.end() ? -1 : it->second;
+}
+
+void CAppState::NoteFileKind(const QString& strPath, int nKind) {
+    const QString strKey = KindKey(strPath);
+    if (strKey.isEmpty())
+        return;
+    std::erase_if(m_fileKinds, [&](const auto& entry) { return entry.first == strKey; });
+    m_fileKinds.insert(m_fileKinds.begin(), {strKey, nKind});
+    if (m_fileKinds.size() > static_cast<std::size_t>(kKnownFileKinds))
+        m_fileKinds.resize(kKnownFileKinds);
+}
+
+void CAppState::ReadFileKinds(const CProfileStore& store) {
+    const QString strSection = QString::fromLatin1(kFileKindsSection);
+    m_fileKinds.clear();
+    for (int i = 1; i <= kKnownFileKinds; ++i) {
+        const QString strPath = store.GetProfileString(strSection, QStringLiteral("File%1").arg(i));
+        if (strPath.isEmpty())
+            break;
+        m_fileKinds.emplace_back(strPath,
+                                 std::clamp(store.GetProfileInt(strSection, QStringLiteral("Kind%1").arg(i), 0), 0, 2));
+    }
+}
+
+void CAppState::WriteFileKinds(CProfileStore& store) const {
+    const QString strSection = QString::fromLatin1(kFileKindsSection);
+    store.RemoveProfileEntry(strSection);
+    for (std::size_t i = 0; i < m_fileKinds.size(); ++i) {
+        store.WriteProfileString(strSection, QStringLiteral("File%1").arg(i + 1), m_fileKinds[i].first);
+        store.WriteProfileInt(strSection, QStringLiteral("Kind%1").arg(i + 1), m_fileKinds[i].second);
+    }
     store.Sync();
 }
 

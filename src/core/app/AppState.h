@@ -6,6 +6,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CProfileStore;
 
@@ -50,6 +52,17 @@ public:
     int m_bLockOnScreenLock = 1;
     // The longest idle time the Options dialog takes: a day.
     static constexpr int kMaxLockMinutes = 1440;
+
+    // The window's memory of how strong each file it read or wrote was (0 no file password, 1 classic,
+    // 2 sealed), newest first, so that a file found weaker than it was is never opened without a question.
+    // Kept beside the recent files; the companion reads none.
+    int KnownFileKind(const QString& strPath) const; // -1 for a file not known
+    void NoteFileKind(const QString& strPath, int nKind);
+    void ReadFileKinds(const CProfileStore& store);
+    void WriteFileKinds(CProfileStore& store) const;
+    static constexpr int kKnownFileKinds = 32;
+    static constexpr const char* kFileKindsSection = "Recent File Kinds";
+    std::vector<std::pair<QString, int>> m_fileKinds;
     // The section of the settings that holds the last site of each file, under a hash of the file's path,
     // so the settings name no file.
     static constexpr const char* kLastSitesSection = "lastSites";

@@ -6,12 +6,15 @@
 #include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
+#include "core/platform/FileWipe.h"
+#include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 
 #include <sodium.h>
@@ -21,17 +24,12 @@
 #include <new>
 #include <unistd.h>
 
-namespace {
-
-// The password prompt's label for the open document: its title, the modified marker blanked out.
-QString PasswordLabel(const QString& strTitle) {
+QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
     QString strLabel = QStringLiteral("File:  ") + strTitle;
     if (strLabel.endsWith(QLatin1Char('*')))
         strLabel[strLabel.size() - 1] = QLatin1Char(' ');
     return strLabel;
 }
-
-} // namespace
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
 
@@ -61,10 +59,13 @@ void CLockwardenDoc::Serialize(CArchive& ar) {
 }
 
 bool CLockwardenDoc::IsModified() {
-    return CDocument::IsModified();
+    return !(m_bLocked && !m_bLockKept) && CDocument::IsModified();
 }
 
 void CLockwardenDoc::SetModifiedFlag(bool bModified) {
+    // Dropped records cannot be changed, and a file gone meanwhile leaves nothing to save.
+    if (bModified && m_bLocked && !m_bLockKept)
+        return;
     static const QString kMarker = QStringLiteral(" *");
     const bool bWas = CDocument::IsModified();
     if (bModified && !bWas)
@@ -84,6 +85,7 @@ void CLockwardenDoc::DeleteContents() {
 bool CLockwardenDoc::OnNewDocument() {
     WipeString(m_app.m_strFilePassword);
     m_pSealKey.reset();
+    m_bStrengthened = false;
     EndLock();
     return CDocument::OnNewDocument();
 }
@@ -115,6 +117,8 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         }
         std::string strCheck = ar.ReadString();
         const CWipeOnExit wipeCheck({&strCheck});
+        if (!AcceptKind(strPathName, strCheck.empty() ? EFileKind::noPassword : EFileKind::classic))
+            return false;
         if (!strCheck.empty()) {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
             // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
@@ -144,7 +148,40 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
     if (!LoadCheckedFile(lock.Handle(), strPathName, strPassword, strPrevious))
         return false;
     m_pSealKey.reset();
+    NoteKindOnDisk(strPathName);
     return true;
+}
+
+void CLockwardenDoc::NoteKindOnDisk(const QString& strPathName) {
+    m_bStrengthened = false;
+    m_app.NoteFileKind(strPathName, static_cast<int>(GetFileKind()));
+}
+
+void CLockwardenDoc::ExpectFileKind(const QString& strPathName, EFileKind kind) {
+    m_app.NoteFileKind(strPathName, static_cast<int>(kind));
+}
+
+QString CLockwardenDoc::KindText(EFileKind kind) {
+    switch (kind) {
+    case EFileKind::sealed:
+        return LoadString(IDS_WEAKER_SEALED);
+    case EFileKind::classic:
+        return LoadString(IDS_WEAKER_CLASSIC);
+    case EFileKind::noPassword:
+        break;
+    }
+    return LoadString(IDS_WEAKER_NO_PASSWORD);
+}
+
+bool CLockwardenDoc::AcceptKind(const QString& strPathName, EFileKind kind) {
+    const int nKnown = m_app.KnownFileKind(strPathName);
+    if (nKnown <= static_cast<int>(kind))
+        return true;
+    // Whoever put a weaker file in its place may be waiting for the sites to be saved into it.
+    return m_prompts.MessageBox(
+               LoadString(IDS_FILE_WEAKER)
+                   .arg(FileNameOf(strPathName), KindText(static_cast<EFileKind>(nKnown)), KindText(kind)),
+               MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey,
@@ -194,42 +231,99 @@ void CLockwardenDoc::NoteFileOnDisk(const QString& strPathName) {
     }
 }
 
+std::string* CLockwardenDoc::LendLockedPassword() {
+    if (!m_bLocked || m_pSealKey)
+        return nullptr;
+    m_app.m_strFilePassword.assign(m_lockedPassword.view());
+    return &m_app.m_strFilePassword;
+}
+
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
     // Dropped records must never be written as an empty file.
     if (IsLoading() || (m_bLocked && !m_bLockKept))
         return false;
-    // A kept change saved while locked (the session ends): a classic password leaves locked memory for the
-    // save only.
-    struct CLentPassword {
-        std::string* pTo = nullptr;
-        ~CLentPassword() {
-            if (pTo != nullptr)
-                WipeString(*pTo);
-        }
-    } lent;
-    if (m_bLocked && !m_pSealKey) {
-        lent.pTo = &m_app.m_strFilePassword;
-        m_app.m_strFilePassword.assign(m_lockedPassword.view());
-    }
+    // A kept change saved while locked (the session ends).
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
     // After a merge the disk is asked about again: another change may have come in meanwhile.
     while (IsChangedOnDisk(strPathName)) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
             IDYES)
             break;
-        if (!m_mergeFromDisk ||
-            m_prompts.MessageBox(LoadString(IDS_MERGE_BEFORE_SAVE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
-                IDYES ||
-            !m_mergeFromDisk(strPathName))
+        const FileAccess::CFileStamp stamp = m_fileStamp;
+        const std::int32_t tTime = m_tFileTime;
+        Q_EMIT saveFoundChangeOnDisk(strPathName);
+        if (m_fileStamp == stamp && m_tFileTime == tTime)
             return false;
     }
+    // Measured before the save: afterwards the other names of the file are all that holds the old version.
+    const bool bWasThere = QFileInfo::exists(strPathName) || QFileInfo::exists(FileAccess::BackupPathOf(strPathName));
+    const int nOtherNames = FileWipe::OtherNames(strPathName, FileAccess::BackupPathOf(strPathName));
+    const bool bStronger = m_bStrengthened;
     if (!CDocument::OnSaveDocument(strPathName))
         return false;
     NoteFileOnDisk(strPathName);
+    if (bStronger && bWasThere)
+        m_prompts.MessageBox(WipeWeakerBackup(strPathName, nOtherNames), MB_ICONINFORMATION | MB_OK);
+    NoteKindOnDisk(strPathName);
     return true;
 }
 
+QString CLockwardenDoc::WipeWeakerBackup(const QString& strPathName, int nOtherNames) {
+    const QString strBackup = FileAccess::BackupPathOf(strPathName);
+    const QString strBackupName = FileNameOf(strBackup);
+    QString strDone;
+    int nBackupNames = 0;
+    int nErr = 0;
+    switch (FileWipe::WipeAndRemove(strBackup, nBackupNames, nErr)) {
+    case FileWipe::EResult::absent:
+        break;
+    case FileWipe::EResult::wiped:
+        strDone = LoadString(IDS_BACKUP_WIPED).arg(strBackupName);
+        break;
+    case FileWipe::EResult::unlinked:
+        strDone = LoadString(IDS_BACKUP_UNLINKED).arg(strBackupName).arg(nBackupNames);
+        break;
+    case FileWipe::EResult::failed:
+        strDone = LoadString(IDS_BACKUP_NOT_WIPED).arg(strBackupName, GetLastErrorText(nErr));
+        break;
+    }
+    if (nOtherNames > 0)
+        strDone += LoadString(IDS_OTHER_NAMES).arg(nOtherNames);
+    return LoadString(IDS_STRONGER_SAVED).arg(FileNameOf(strPathName), strDone);
+}
+
+bool CLockwardenDoc::SaveUnattended(QString& strError) {
+    const QString strPathName = GetPathName();
+    if (IsLoading() || (m_bLocked && !m_bLockKept) || strPathName.isEmpty())
+        return false;
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
+    QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
+    if (!SerializeForSave(bytes, strError) ||
+        !FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError,
+                                        KeepsBackupOnSave()))
+        return false;
+    if (m_bStrengthened)
+        WipeWeakerBackup(strPathName, 0);
+    CDocument::SetModifiedFlag(false);
+    NoteFileOnDisk(strPathName);
+    NoteKindOnDisk(strPathName);
+    return true;
+}
+
+bool CLockwardenDoc::WriteCopy(const QString& strPath, QString& strError) {
+    std::string* pLent = LendLockedPassword();
+    const CWipeOnExit wipeLent({pLent});
+    QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
+    return SerializeForSave(bytes, strError) &&
+           FileAccess::WriteSecretFile(strPath, std::string_view(bytes.constData(), bytes.size()), false, strError);
+}
+
 bool CLockwardenDoc::KeepsBackupOnSave() const {
-    return m_app.m_bBackupOnSave != 0;
+    return m_app.m_bBackupOnSave != 0 && !m_bStrengthened;
 }
 
 void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
@@ -240,6 +334,7 @@ void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
     AssignSecret(m_app.m_strFilePassword, reading.m_app.m_strFilePassword);
     m_tFileTime = reading.m_tFileTime;
     m_fileStamp = reading.m_fileStamp;
+    m_bStrengthened = false;
     SetModifiedFlag(false);
     Q_EMIT sitesChanged();
 }
@@ -311,322 +406,4 @@ void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
     m_sites.erase(m_sites.begin() + nIndex);
     SetModifiedFlag(true);
     Q_EMIT sitesChanged();
-}
-
-// ---- sealed files ----
-
-namespace {
-
-// A file without a password is sealed under a new one, asked for twice and trimmed the way Change File
-// Pswd trims it; an empty one is refused.
-bool AskSealPassword(CPrompts& prompts, const QString& strLabel, std::string& strPassword) {
-    std::string strEntry, strAgain;
-    bool bOk = false;
-    if (prompts.FilePasswordPrompt(strEntry, strLabel) == IDOK) {
-        std::string strTrimmed = TrimWhiteSpace(strEntry);
-        if (strTrimmed.empty())
-            prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        else if (prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
-            ;
-        else if (strAgain != strEntry)
-            prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
-        else if (strTrimmed == strEntry ||
-                 prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) == IDOK) {
-            strPassword = strTrimmed;
-            bOk = true;
-        }
-        WipeString(strTrimmed);
-    }
-    WipeString(strEntry);
-    WipeString(strAgain);
-    return bOk;
-}
-
-QString MiB(std::uint32_t nKiB) {
-    return QString::number(static_cast<double>(nKiB) / 1024, 'g', 10);
-}
-
-} // namespace
-
-CLockwardenDoc::EFileKind CLockwardenDoc::GetFileKind() const {
-    // Locked, the file is what it was, whatever was wiped.
-    if (m_bLocked)
-        return m_lockedKind;
-    if (m_pSealKey)
-        return EFileKind::sealed;
-    return m_app.m_strFilePassword.empty() ? EFileKind::noPassword : EFileKind::classic;
-}
-
-std::string_view CLockwardenDoc::GetFilePassword() const {
-    if (m_bLocked && !m_pSealKey)
-        return m_lockedPassword.view();
-    return m_pSealKey ? m_pSealKey->Password() : std::string_view(m_app.m_strFilePassword);
-}
-
-void CLockwardenDoc::LoadRecordStream(CArchive& ar,
-                                      const std::function<void(CArchive&, const std::string&)>& readRecords) {
-    const std::string strBanner = ar.ReadString();
-    if (strBanner == SealedFormat::kBanner) {
-        // Only an open that proved the password and the tag hands the stream over.
-        if (m_pSealedPlain == nullptr)
-            throw CArchiveException(CArchiveException::generic);
-        // Unbuffered, and read in large pieces: the stream is in memory already.
-        CSecureDevice device(*m_pSealedPlain);
-        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        CArchive records(&device, CArchive::load, 1 << 16);
-        readRecords(records, std::string());
-        return;
-    }
-    // The check string, which the open check has already tested: the password enciphered with itself.
-    std::string strCheck = ar.ReadString();
-    WipeString(strCheck);
-    readRecords(ar, m_app.m_strFilePassword);
-}
-
-void CLockwardenDoc::ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost) {
-    using SealedFormat::EResult;
-    switch (result) {
-    case EResult::ok:
-        return;
-    case EResult::wrongPassword:
-        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        return;
-    case EResult::newerVersion:
-        m_prompts.MessageBox(LoadString(IDS_SEALED_NEWER), MB_ICONEXCLAMATION | MB_OK);
-        return;
-    case EResult::costRefused:
-        m_prompts.MessageBox(LoadString(IDS_SEALED_COST_REFUSED)
-                                 .arg(cost.nOps)
-                                 .arg(MiB(cost.nMemKiB))
-                                 .arg(SealedFormat::kMinCost.nOps)
-                                 .arg(SealedFormat::kMaxCost.nOps)
-                                 .arg(MiB(SealedFormat::kMinCost.nMemKiB))
-                                 .arg(MiB(SealedFormat::kMaxCost.nMemKiB)),
-                             MB_ICONEXCLAMATION | MB_OK);
-        return;
-    case EResult::outOfMemory:
-        m_prompts.MessageBox(LoadString(IDS_SEALED_NO_MEMORY).arg(MiB(cost.nMemKiB)), MB_ICONSTOP | MB_OK);
-        return;
-    case EResult::notSealed:
-    case EResult::damaged:
-        break;
-    }
-    m_prompts.MessageBox(LoadString(IDS_SEALED_DAMAGED), MB_ICONEXCLAMATION | MB_OK);
-}
-
-bool CLockwardenDoc::DeriveSealKey(std::string_view strPassword, const SealedFormat::CCost& cost,
-                                   const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
-                                   std::unique_ptr<SealedFormat::CSealKey>& pKey) {
-    m_prompts.BeginWaitCursor();
-    const SealedFormat::EResult result = pSalt ? SealedFormat::CSealKey::Derive(strPassword, cost, *pSalt, pKey)
-                                               : SealedFormat::CSealKey::Derive(strPassword, cost, pKey);
-    m_prompts.EndWaitCursor();
-    ShowSealedRefusal(result, cost);
-    return result == SealedFormat::EResult::ok;
-}
-
-bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
-    using SealedFormat::EResult;
-    QByteArray bytes;
-    {
-        QFile file;
-        if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-            m_prompts.MessageBox(FileErrorText(strPathName, errno), MB_ICONSTOP | MB_OK);
-            return false;
-        }
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            m_prompts.MessageBox(FileErrorText(strPathName, errno == 0 ? EIO : errno), MB_ICONSTOP | MB_OK);
-            return false;
-        }
-    }
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    // Damage, a newer format and a refused cost are all told before the password is asked for, so a
-    // hostile header never gets its memory.
-    SealedFormat::CHeader header;
-    const EResult headerResult = SealedFormat::ReadHeader(view, header);
-    if (headerResult != EResult::ok) {
-        ShowSealedRefusal(headerResult, header.cost);
-        return false;
-    }
-    const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
-    std::unique_ptr<SealedFormat::CSealKey> pKey;
-    {
-        // As for a classic file: one prompt for all tries, the entry taken as typed.
-        std::string strEntry;
-        const CWipeOnExit wipeEntry({&strEntry});
-        for (;;) {
-            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK ||
-                !DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
-                return false;
-            if (pKey->PassesCheck(view, header))
-                break;
-            pKey.reset();
-            m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        }
-    }
-    // The password is right: from here a failing tag can only mean damage.
-    CSecureBytes plain;
-    if (SealedFormat::Open(*pKey, view, plain) != EResult::ok) {
-        ShowSealedRefusal(EResult::damaged, header.cost);
-        return false;
-    }
-
-    const QScopedValueRollback<bool> loading(m_bLoading, true);
-    const QScopedValueRollback<CSecureBytes*> stream(m_pSealedPlain, &plain);
-    std::string strPrevious = m_app.m_strFilePassword;
-    const CWipeOnExit wipe({&strPrevious});
-    // The fields of a sealed file are not enciphered: the field cipher's key is empty.
-    if (!LoadCheckedFile(fd, strPathName, std::string(), strPrevious))
-        return false;
-    m_pSealKey = std::move(pKey);
-    return true;
-}
-
-bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
-    if (!m_pSealKey) {
-        AssignSecret(m_app.m_strFilePassword, strPassword);
-        return true;
-    }
-    if (strPassword.empty()) {
-        m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        return false;
-    }
-    // A new password takes a new salt, so nothing of the old key survives in the file.
-    std::unique_ptr<SealedFormat::CSealKey> pKey;
-    if (!DeriveSealKey(strPassword, m_sealCost, nullptr, pKey))
-        return false;
-    m_pSealKey = std::move(pKey);
-    return true;
-}
-
-void CLockwardenDoc::OnSealFile() {
-    if (m_pSealKey)
-        return;
-    std::string strPassword = m_app.m_strFilePassword;
-    if (strPassword.empty() && !AskSealPassword(m_prompts, PasswordLabel(GetTitle()), strPassword))
-        return;
-    std::unique_ptr<SealedFormat::CSealKey> pKey;
-    const bool bDerived = DeriveSealKey(strPassword, m_sealCost, nullptr, pKey);
-    WipeString(strPassword);
-    if (!bDerived)
-        return;
-    m_pSealKey = std::move(pKey);
-    // The password now lives with the key; the field cipher of a sealed file has none.
-    WipeString(m_app.m_strFilePassword);
-    SetModifiedFlag(true);
-}
-
-void CLockwardenDoc::MakeClassic() {
-    if (!m_pSealKey)
-        return;
-    m_app.m_strFilePassword = std::string(m_pSealKey->Password());
-    m_pSealKey.reset();
-    SetModifiedFlag(true);
-}
-
-void CLockwardenDoc::OnSaveAsClassic() {
-    if (!m_pSealKey)
-        return;
-    if (m_prompts.MessageBox(LoadString(IDS_SAVE_CLASSIC_WARNING), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
-        IDYES)
-        return;
-    const bool bWasModified = IsModified();
-    std::unique_ptr<SealedFormat::CSealKey> pKey = std::move(m_pSealKey);
-    m_app.m_strFilePassword = std::string(pKey->Password());
-    SetModifiedFlag(true);
-    if (DoFileSave())
-        return;
-    // Nothing was written: the document is the sealed file it was.
-    WipeString(m_app.m_strFilePassword);
-    m_pSealKey = std::move(pKey);
-    SetModifiedFlag(bWasModified);
-}
-
-// ---- the lock ----
-
-bool CLockwardenDoc::CanLock() const {
-    return !m_bLocked && !m_bLoading && GetFileKind() != EFileKind::noPassword;
-}
-
-void CLockwardenDoc::Lock(bool bKeep) {
-    if (!CanLock())
-        return;
-    m_lockedKind = GetFileKind();
-    // Unsaved records, or records that were never saved anywhere, cannot be read again: they stay.
-    m_bLockKept = bKeep || IsModified() || GetPathName().isEmpty();
-    m_bLocked = true;
-    if (m_bLockKept) {
-        if (!m_pSealKey) {
-            m_lockedPassword = CSecureBytes(m_app.m_strFilePassword.data(), m_app.m_strFilePassword.size());
-            WipeString(m_app.m_strFilePassword);
-        }
-    } else {
-        DeleteContents();
-        WipeString(m_app.m_strFilePassword);
-        m_pSealKey.reset();
-    }
-    Q_EMIT lockChanged();
-}
-
-bool CLockwardenDoc::Unlock() {
-    if (!m_bLocked)
-        return true;
-    return m_bLockKept ? UnlockKept() : ReopenLocked();
-}
-
-void CLockwardenDoc::EndLock() {
-    if (!m_bLocked)
-        return;
-    m_bLocked = false;
-    m_bLockKept = false;
-    m_lockedPassword = CSecureBytes();
-    Q_EMIT lockChanged();
-}
-
-bool CLockwardenDoc::IsKeptPassword(const std::string& strEntry) const {
-    const std::string_view kept = m_pSealKey ? m_pSealKey->Password() : m_lockedPassword.view();
-    const auto same = [&kept](std::string_view entry) {
-        return entry.size() == kept.size() &&
-               (kept.empty() || sodium_memcmp(entry.data(), kept.data(), kept.size()) == 0);
-    };
-    if (same(strEntry))
-        return true;
-    // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
-    if (m_pSealKey)
-        return false;
-    std::string strWindows;
-    const CWipeOnExit wipe({&strWindows});
-    return ToWindows1252(strEntry, strWindows) && strWindows != strEntry && same(strWindows);
-}
-
-bool CLockwardenDoc::UnlockKept() {
-    const QString strLabel = PasswordLabel(GetTitle());
-    // As at the open: one prompt for all tries, so each shows the entry before it.
-    std::string strEntry;
-    const CWipeOnExit wipe({&strEntry});
-    for (;;) {
-        if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
-            return false;
-        if (IsKeptPassword(strEntry))
-            break;
-        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-    }
-    if (!m_pSealKey)
-        m_app.m_strFilePassword.assign(m_lockedPassword.view());
-    EndLock();
-    return true;
-}
-
-bool CLockwardenDoc::ReopenLocked() {
-    bool bOpened = false;
-    try {
-        bOpened = OnOpenDocument(GetPathName());
-    } catch (const CArchiveException& e) {
-        TellOpenCheckFailure(m_prompts, e);
-    }
-    // A successful load ended the lock. A failed one leaves it locked with nothing to show, unmodified.
-    if (!bOpened && IsModified())
-        SetModifiedFlag(false);
-    return bOpened;
 }

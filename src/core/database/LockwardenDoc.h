@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class CAppState;
@@ -28,14 +29,26 @@ public:
     ~CLockwardenDoc() override;
 
     void Serialize(CArchive& ar) override;
+    // A locked document whose records were dropped holds nothing unsaved, whatever happens to its file.
     bool IsModified() override;
     void SetModifiedFlag(bool bModified = true) override;
     void DeleteContents() override;
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& strPathName) override;
     bool OnSaveDocument(const QString& strPathName) override;
-    // The setting bBackupOnSave; sealed and classic files alike.
+    // The setting bBackupOnSave; sealed and classic files alike. Never for a save that makes the file
+    // stronger: the version it replaces is the weaker one.
     bool KeepsBackupOnSave() const override;
+
+    // Since the file was last read or written, its protection grew (a first password, a new password,
+    // sealing): the next save to it removes the weaker backup, overwritten with zeros, and says what this
+    // program cannot reach.
+    bool IsStrengthening() const { return m_bStrengthened; }
+    // The session ends and no one can be asked: saves to the path without a question or a message (a
+    // caller that saw the file change on disk merged it first). False with the reason in strError.
+    bool SaveUnattended(QString& strError);
+    // Writes the document as its save would to a new owner-only file at strPath, never over one there.
+    bool WriteCopy(const QString& strPath, QString& strError);
 
     // Save As (57604): the framework's Save As, then the file time of the current path, whatever happened.
     void OnSaveAs();
@@ -58,10 +71,6 @@ public:
     void TakeFileFrom(CLockwardenDoc& reading);
     // True when the file at the path is not the one last read or written here.
     bool IsChangedOnDisk(const QString& strPathName) const;
-    // Set by the owner that can merge: a save that finds the file changed on disk, and is not allowed to
-    // overwrite it, offers a third way: the disk's sites merged into the document (true when they were),
-    // then the save goes on.
-    std::function<bool(const QString&)> m_mergeFromDisk;
 
     // The records in file order. Loads fill it through Serialize; every other change goes through the
     // three calls above.
@@ -79,16 +88,26 @@ Q_SIGNALS:
     void sitesChanged();
     // Locked, unlocked, or the locked file replaced by New or an open.
     void lockChanged();
+    // A save found the file changed on disk, and the user would not overwrite it. Whoever can merge may offer
+    // to, at once: a merge that takes the disk's sites takes its stamp too, and the save goes on (the disk
+    // asked about again, as another change may have come meanwhile); otherwise the save stops.
+    void saveFoundChangeOnDisk(const QString& strPathName);
 
 public:
-    // What the open file is: sealed, classic with a password, or classic without one.
-    enum class EFileKind { sealed, classic, noPassword };
+    // What the open file is, weakest first: classic without a password, classic with one, or sealed.
+    enum class EFileKind { noPassword, classic, sealed };
     EFileKind GetFileKind() const;
+    // The kind a file at strPath had when read or written (the window's memory, or the document a reading
+    // of its file is for): an open that finds it weaker asks first, No by default.
+    void ExpectFileKind(const QString& strPath, EFileKind kind);
+    // "a sealed file", "a classic file with a file password", "a file without a file password".
+    static QString KindText(EFileKind kind);
     bool IsSealed() const { return m_pSealKey != nullptr; }
     // The password of the open file, whichever its kind.
     std::string_view GetFilePassword() const;
-    // Seal with Strong Encryption (33000): asks for a password when the file has none, derives the key and
-    // marks the document modified, so the next save writes it sealed. Enabled for a classic file.
+    // Seal with Strong Encryption (33000): asks for a new password, twice, refusing the classic file's own
+    // (which any old copy of the file gives away), derives the key and marks the document modified, so the
+    // next save writes it sealed. Enabled for a classic file.
     void OnSealFile();
     bool OnUpdateSealFile() const { return !IsSealed() && !m_bLocked; }
     // Save as Classic File (33001): after a warning (No by default), saves the file classic; when the save
@@ -97,8 +116,9 @@ public:
     bool OnUpdateSaveAsClassic() const { return IsSealed() && !m_bLocked; }
     // The sealed file becomes classic under the same password; the next save writes it so.
     void MakeClassic();
-    // The key derivation cost of the keys this document makes (sealing, a new password).
-    SealedFormat::CCost m_sealCost = SealedFormat::NewKeyCost();
+    // The key derivation cost of the keys this document makes (sealing, a new password); unset, the cost
+    // calibrated for this machine (SealedFormat::NewKeyCost).
+    std::optional<SealedFormat::CCost> m_sealCost;
 
     // ---- the lock (File > Lock and Unlock) ----
     // True from Lock until Unlock, or until New or an open replaces the locked file. While it is true the
@@ -126,8 +146,21 @@ protected:
     void LoadRecordStream(CArchive& ar, const std::function<void(CArchive&, const std::string&)>& readRecords);
 
 private:
+    // The password prompt's label for the open document: its title, the modified marker blanked out.
+    static QString PasswordLabel(const QString& strTitle);
     // Takes the time and stamp of the file now at the path.
     void NoteFileOnDisk(const QString& strPathName);
+    // Remembers the kind of the file just read or written at the path.
+    void NoteKindOnDisk(const QString& strPathName);
+    // An open finding a file of this kind: true when it is not weaker than the file was known to be, or the
+    // user said to open it anyway.
+    bool AcceptKind(const QString& strPathName, EFileKind kind);
+    // After a save that made the file stronger: the backup wiped, and the sentence that says so (empty when
+    // there was nothing to tell). nOtherNames: the file's hard links before the save.
+    QString WipeWeakerBackup(const QString& strPathName, int nOtherNames);
+    // A kept change saved while locked: a classic password leaves locked memory for the save only; the
+    // returned string (null when nothing was lent) is wiped by the caller's CWipeOnExit.
+    std::string* LendLockedPassword();
     // The load of an open whose file and password have passed: the records of fd, read with strKey (the file
     // password; nothing for a sealed file), told to the sites' followers, and the file's time and stamp
     // noted for the next save. On failure the previous password comes back unless the load emptied the
@@ -140,6 +173,8 @@ private:
                        const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
                        std::unique_ptr<SealedFormat::CSealKey>& pKey);
     void ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost);
+    // The cost of a key made now.
+    SealedFormat::CCost NewKeyCost() const;
     // A new password for a sealed file takes a new key with a new salt; false when it cannot.
     bool SetFilePassword(const std::string& strPassword);
 
@@ -158,6 +193,7 @@ private:
     bool IsKeptPassword(const std::string& strEntry) const;
     bool m_bLocked = false;
     bool m_bLockKept = false;
+    bool m_bStrengthened = false;
     EFileKind m_lockedKind = EFileKind::noPassword;
     // Locked with kept records: a classic file's password (a sealed file's lives in its key).
     CSecureBytes m_lockedPassword;

@@ -4,8 +4,14 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <new>
+#include <optional>
+
+#include <unistd.h>
 
 namespace SealedFormat {
 
@@ -58,9 +64,55 @@ bool IsCostAllowed(const CCost& cost) {
            cost.nMemKiB <= kMaxCost.nMemKiB;
 }
 
-CCost& NewKeyCost() {
-    static CCost cost = kDefaultCost;
+CCost ChooseCost(std::uint64_t nMachineBytes, double fSecondsPerPass, double fTargetSeconds) {
+    const std::uint32_t nMemKiB = nMachineBytes >= kModerateNeedsBytes ? kModerateMemKiB : kFloorMemKiB;
+    // A pass that could not be timed (a clock too coarse) counts as fast: the most passes a reader takes.
+    const double fPasses = fSecondsPerPass > 0 ? std::round(fTargetSeconds / fSecondsPerPass) : kMaxCost.nOps;
+    const auto nOps = static_cast<std::uint32_t>(std::clamp<double>(fPasses, kMinCost.nOps, kMaxCost.nOps));
+    return {nOps, std::clamp(nMemKiB, kMinCost.nMemKiB, kMaxCost.nMemKiB)};
+}
+
+CCost CalibrateCost(double fTargetSeconds) {
+    const long nPages = ::sysconf(_SC_PHYS_PAGES);
+    const long nPageSize = ::sysconf(_SC_PAGESIZE);
+    const std::uint64_t nMachine =
+        nPages > 0 && nPageSize > 0 ? static_cast<std::uint64_t>(nPages) * static_cast<std::uint64_t>(nPageSize) : 0;
+    std::uint32_t nMemKiB = ChooseCost(nMachine, 1, 1).nMemKiB;
+    // One pass with the memory chosen, under a password and salt of no consequence; a machine that cannot
+    // get that memory now tries the floor.
+    while (Ready()) {
+        CSecureBytes out(kKeySize);
+        const unsigned char salt[kSaltSize] = {};
+        const auto start = std::chrono::steady_clock::now();
+        const int nResult = crypto_pwhash(out.data(), out.size(), "calibration", 11, salt, 1,
+                                          static_cast<std::size_t>(nMemKiB) * 1024, crypto_pwhash_ALG_ARGON2ID13);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (nResult == 0)
+            return ChooseCost(nMemKiB == kModerateMemKiB ? kModerateNeedsBytes : 0, took.count(), fTargetSeconds);
+        if (nMemKiB == kFloorMemKiB)
+            break;
+        nMemKiB = kFloorMemKiB;
+    }
+    // Nothing could be timed: the cost of the files sealed before calibration.
+    return kDefaultCost;
+}
+
+namespace {
+std::optional<CCost>& NewKeyCostSetting() {
+    static std::optional<CCost> cost;
     return cost;
+}
+} // namespace
+
+CCost NewKeyCost() {
+    std::optional<CCost>& cost = NewKeyCostSetting();
+    if (!cost)
+        cost = CalibrateCost();
+    return *cost;
+}
+
+void SetNewKeyCost(const CCost& cost) {
+    NewKeyCostSetting() = cost;
 }
 
 bool HasBanner(std::string_view bytes) {

@@ -130,13 +130,9 @@ bool CDocument::LoadDocument(QFile& file, const QString& strPathName) {
     return true;
 }
 
-bool CDocument::OnSaveDocument(const QString& strPathName) {
-    QByteArray bytes;
-    const CWipeBytesOnExit wipe(bytes);
+bool CDocument::SerializeForSave(QByteArray& bytes, QString& strError) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QString strError;
-    bool bOk = true;
     try {
         CArchive ar(&buffer, CArchive::store, kIoBufferSize);
         Serialize(ar);
@@ -144,11 +140,26 @@ bool CDocument::OnSaveDocument(const QString& strPathName) {
     } catch (const CArchiveException& e) {
         // Writing to memory fails only when memory runs out; anything else is a record the layout cannot
         // hold, and the message says which it was.
-        bOk = false;
         strError = e.m_cause == CArchiveException::writeError
                        ? GetLastErrorText(ENOMEM)
                        : QStringLiteral("The records could not be written (%1).").arg(QString::fromLatin1(e.what()));
+        return false;
     }
+    // A file the open would refuse is never written: it would hold every site and open no more.
+    if (bytes.size() > FileAccess::kMaxFileSize) {
+        strError = LoadString(IDS_SAVE_TOO_LARGE)
+                       .arg((static_cast<std::int64_t>(bytes.size()) + (1 << 20) - 1) >> 20)
+                       .arg(FileAccess::kMaxFileSize >> 20);
+        return false;
+    }
+    return true;
+}
+
+bool CDocument::OnSaveDocument(const QString& strPathName) {
+    QByteArray bytes;
+    const CWipeBytesOnExit wipe(bytes);
+    QString strError;
+    bool bOk = SerializeForSave(bytes, strError);
     if (bOk)
         bOk = FileAccess::SaveFileAtomically(strPathName, std::string_view(bytes.constData(), bytes.size()), strError,
                                              KeepsBackupOnSave());

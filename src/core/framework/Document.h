@@ -6,6 +6,7 @@
 #include <QString>
 
 class CArchive;
+class QByteArray;
 class QFile;
 class CPrompts;
 
@@ -76,6 +77,9 @@ protected:
     // The load of an open: empties the document and reads the whole of file, already open for reading
     // at its start, through Serialize. Messages on failure.
     bool LoadDocument(QFile& file, const QString& strPathName);
+    // The whole file as a save writes it, in memory. False with the reason in strError: memory ran out, a
+    // record the layout cannot hold, or a file larger than the open reads (FileAccess::kMaxFileSize).
+    bool SerializeForSave(QByteArray& bytes, QString& strError);
 
     QString m_strTitle;
     QString m_strPathName;

@@ -1,5 +1,7 @@
 #include "core/framework/MessageBoxButtons.h"
 
+#include "core/framework/Prompts.h"
+
 #include "core/resources/Resource.h"
 
 #include <algorithm>
@@ -29,4 +31,12 @@ int MessageBoxEscape(unsigned nType) {
         if (std::find(buttons.begin(), buttons.end(), nId) != buttons.end())
             return nId;
     return buttons.front();
+}
+
+int CUnattendedPrompts::MessageBox(const QString&, unsigned nType) {
+    return MessageBoxEscape(nType);
+}
+
+int CUnattendedPrompts::FilePasswordPrompt(std::string&, const QString&) {
+    return IDCANCEL;
 }

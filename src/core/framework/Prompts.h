@@ -33,3 +33,14 @@ public:
     virtual bool OpenFileDialog(QString& strPath, const QString& strFilter) = 0;
     virtual bool SaveFileDialog(QString& strPath, const QString& strFilter, const QString& strDefExt) = 0;
 };
+
+// For the moments when no one can be asked (the session ends): every question is answered No or Cancel, no
+// password is typed, no file is chosen, and nothing is shown.
+class CUnattendedPrompts : public CPrompts {
+public:
+    int MessageBox(const QString& strText, unsigned nType) override;
+    void MessageBeep() override {}
+    int FilePasswordPrompt(std::string&, const QString&) override;
+    bool OpenFileDialog(QString&, const QString&) override { return false; }
+    bool SaveFileDialog(QString&, const QString&, const QString&) override { return false; }
+};

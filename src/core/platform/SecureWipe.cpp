@@ -26,7 +26,7 @@ void WipeBytes(QByteArray& bytes) {
 CWipeOnExit::CWipeOnExit(std::initializer_list<std::string*> strings) {
     assert(strings.size() <= kMax);
     for (std::string* p : strings)
-        if (m_nStrings < kMax)
+        if (p != nullptr && m_nStrings < kMax)
             m_strings[m_nStrings++] = p;
 }
 

@@ -16,7 +16,7 @@ void WipeString(std::string& str);
 // Zeros bytes' buffer when no other QByteArray shares it, and leaves it empty.
 void WipeBytes(QByteArray& bytes);
 
-// Wipes the strings it names when the scope ends, on every way out.
+// Wipes the strings it names when the scope ends, on every way out; a null pointer names none.
 class CWipeOnExit {
 public:
     CWipeOnExit(std::initializer_list<std::string*> strings);

@@ -227,6 +227,21 @@ inline constexpr int IDS_COPIES_SKIPPED = 33312;
 inline constexpr int IDS_MERGE_UNPROTECTED_COPY = 33313;
 inline constexpr int IDS_COPIES_DELETED = 33314;
 
+// The file's protection: never weaker than it was without a word, and no weaker copy left beside it.
+inline constexpr int IDS_SEAL_NEEDS_NEW_PASSWORD = 33330;
+inline constexpr int IDS_FILE_WEAKER = 33331;
+inline constexpr int IDS_WEAKER_SEALED = 33332;
+inline constexpr int IDS_WEAKER_CLASSIC = 33333;
+inline constexpr int IDS_WEAKER_NO_PASSWORD = 33334;
+inline constexpr int IDS_STRONGER_SAVED = 33335;
+inline constexpr int IDS_BACKUP_WIPED = 33336;
+inline constexpr int IDS_BACKUP_UNLINKED = 33337;
+inline constexpr int IDS_BACKUP_NOT_WIPED = 33338;
+inline constexpr int IDS_OTHER_NAMES = 33339;
+inline constexpr int IDS_SAVE_TOO_LARGE = 33340;
+inline constexpr int IDS_FILE_GONE_WHILE_LOCKED = 33341;
+inline constexpr int IDS_FILE_GONE_NO_BACKUP = 33342;
+
 // The framework's commands.
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;

@@ -49,6 +49,30 @@ const QHash<int, QString>& Table() {
         {IDS_FILE_RELOADED, QStringLiteral("The file changed on disk and was reloaded.")},
         {IDS_FILE_CHANGED_NOTE,
          QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.")},
+        {IDS_SEAL_NEEDS_NEW_PASSWORD, QStringLiteral("The sealed file needs a new password: the classic one can be "
+                                                     "read from any old copy of the file.")},
+        {IDS_FILE_WEAKER, QStringLiteral("%1 was %2 when this program last read or wrote it; the file there now is "
+                                         "%3.\n\nIf you did not change it yourself, someone may want your sites "
+                                         "saved under weaker protection.\n\nOpen it anyway?")},
+        {IDS_WEAKER_SEALED, QStringLiteral("a sealed file")},
+        {IDS_WEAKER_CLASSIC, QStringLiteral("a classic file with a file password")},
+        {IDS_WEAKER_NO_PASSWORD, QStringLiteral("a file without a file password")},
+        {IDS_STRONGER_SAVED, QStringLiteral("%1 is now better protected than its earlier versions.%2\n\nCopies this "
+                                            "program cannot reach may still hold an earlier version: copies and "
+                                            "backups made elsewhere, and a sync service's version history. Delete "
+                                            "those yourself.")},
+        {IDS_BACKUP_WIPED, QStringLiteral(" Its backup %1, which held the earlier version, was overwritten with zeros "
+                                          "and removed.")},
+        {IDS_BACKUP_UNLINKED, QStringLiteral(" Its backup %1, which held the earlier version, was removed; %2 other "
+                                             "name(s) of that file (hard links) still hold it.")},
+        {IDS_BACKUP_NOT_WIPED, QStringLiteral(" Its backup %1 still holds the earlier version and could not be "
+                                              "removed: %2")},
+        {IDS_OTHER_NAMES, QStringLiteral(" The file has %1 other name(s) on this disk (hard links), which still hold "
+                                         "the earlier version.")},
+        {IDS_SAVE_TOO_LARGE, QStringLiteral("The file would be %1 MB, more than the %2 MB this program opens; nothing "
+                                            "was written.")},
+        {IDS_FILE_GONE_WHILE_LOCKED, QStringLiteral("%1 is gone from disk; %2 holds its previous version.")},
+        {IDS_FILE_GONE_NO_BACKUP, QStringLiteral("%1 is gone from disk.")},
         {IDS_FILE_REMOVED_NOTE, QStringLiteral("The file was removed from disk; Save writes it back.")},
         {IDS_CONFLICT_COPIES_NOTE,
          QStringLiteral("Conflict copies of this file lie beside it: File > Merge Conflict Copies.")},

@@ -4,6 +4,7 @@
 #include "core/database/LockwardenDoc.h"
 #include "core/framework/MessageBoxButtons.h"
 #include "core/framework/Prompts.h"
+#include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Text.h"
 #include "core/platform/Trash.h"
@@ -16,6 +17,7 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/view/LockwardenView.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <QScopedValueRollback>
@@ -50,20 +52,23 @@ CFileSync::CFileSync(CLockwardenDoc& doc, CMainFrame& frame, CPrompts& prompts, 
         if (m_bPending && ShouldReloadNow())
             m_settle.start();
     });
-    // Whatever the document merged from the save's question asks for a word too.
-    m_doc.m_mergeFromDisk = [this](const QString& strPath) {
-        const QScopedValueRollback<bool> busy(m_bBusy, true);
-        CMergeResult result;
-        if (!MergeFileInto(m_doc, strPath, m_prompts, m_doc.GetFilePassword(), result, false, true))
-            return false;
-        m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
-        m_bPending = false;
-        return true;
-    };
+    connect(&m_doc, &CLockwardenDoc::saveFoundChangeOnDisk, this, &CFileSync::OfferMergeBeforeSave,
+            Qt::DirectConnection);
 }
 
-CFileSync::~CFileSync() {
-    m_doc.m_mergeFromDisk = nullptr;
+CFileSync::~CFileSync() = default;
+
+void CFileSync::OfferMergeBeforeSave(const QString& strPath) {
+    if (m_prompts.MessageBox(LoadString(IDS_MERGE_BEFORE_SAVE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    const QScopedValueRollback<bool> busy(m_bBusy, true);
+    CMergeResult result;
+    // The disk's stamp comes with its sites, which lets the save go on.
+    if (!MergeFileInto(m_doc, strPath, m_prompts, m_doc.GetFilePassword(), result, false, true))
+        return;
+    // Whatever the document merged asks for a word too.
+    m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
+    m_bPending = false;
 }
 
 void CFileSync::RegisterCommands() {
@@ -114,11 +119,21 @@ void CFileSync::CheckDisk() {
         return;
     Arm();
     if (!QFileInfo::exists(m_strFollowed)) {
-        // The window holds the only copy now: Save writes it back.
         if (!m_bRemoved) {
             m_bRemoved = true;
-            m_doc.SetModifiedFlag(true);
-            SetNote(LoadString(IDS_FILE_REMOVED_NOTE));
+            if (m_doc.IsLocked() && !m_doc.IsKeepingLockedRecords()) {
+                // Locked with its records dropped, the window holds nothing of the file: there is nothing to
+                // save, only where the previous version may still be.
+                const QString strBackup = FileAccess::BackupPathOf(m_strFollowed);
+                const QString strName = QFileInfo(m_strFollowed).fileName();
+                SetNote(QFileInfo::exists(strBackup)
+                            ? LoadString(IDS_FILE_GONE_WHILE_LOCKED).arg(strName, QFileInfo(strBackup).fileName())
+                            : LoadString(IDS_FILE_GONE_NO_BACKUP).arg(strName));
+            } else {
+                // The window holds the only copy now: Save writes it back.
+                m_doc.SetModifiedFlag(true);
+                SetNote(LoadString(IDS_FILE_REMOVED_NOTE));
+            }
             m_router.RequestUpdate();
         }
         Q_EMIT checked();
@@ -154,6 +169,8 @@ bool CFileSync::Reload() {
         nPlace = PlaceAmongNamesakes(m_doc.m_sites, pShown);
     }
     CFileReading reading(m_prompts, m_doc.GetFilePassword());
+    // A file weaker than the one shown is not read in without a question.
+    reading.Doc().ExpectFileKind(m_strFollowed, m_doc.GetFileKind());
     if (!reading.Open(m_strFollowed))
         return false;
     m_doc.TakeFileFrom(reading.Doc());
@@ -173,6 +190,28 @@ bool CFileSync::Reload() {
         view.ShowRecord(pFound);
     m_router.RequestUpdate();
     return true;
+}
+
+void CFileSync::SaveAtSessionEnd() {
+    const QString strPath = m_doc.GetPathName();
+    if (strPath.isEmpty() || !m_doc.IsModified())
+        return;
+    const QScopedValueRollback<bool> busy(m_bBusy, true);
+    CUnattendedPrompts nobody;
+    // A change on disk is merged by content, both versions of a site kept, so the save loses neither side;
+    // a file gone is simply written back.
+    bool bSafe = !m_doc.IsChangedOnDisk(strPath) || !QFileInfo::exists(strPath);
+    if (!bSafe) {
+        CMergeResult result;
+        bSafe = MergeFileInto(m_doc, strPath, nobody, m_doc.GetFilePassword(), result, false, true);
+    }
+    QString strError;
+    if (bSafe && m_doc.SaveUnattended(strError))
+        return;
+    // Neither merged nor saved: the changes go to a copy of their own beside the file, which nothing overwrites.
+    m_doc.WriteCopy(strPath + QStringLiteral(".unsaved-") +
+                        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
+                    strError);
 }
 
 void CFileSync::OnMergeFrom() {

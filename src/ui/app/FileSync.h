@@ -34,6 +34,11 @@ public:
     // could not be read (the document is then as it was).
     bool Reload();
 
+    // The session ends (log-out, SIGTERM) and no one can be asked: the document's changes are saved to its
+    // file, a change on disk merged in first; when that cannot be done they go to NAME.lwd.unsaved-DATE,
+    // owner-only, beside it.
+    void SaveAtSessionEnd();
+
     // How long a change must rest before it is looked at: a sync tool writes in several steps.
     void SetSettleInterval(int nMs) { m_settle.setInterval(nMs); }
     // The file followed, empty when none.
@@ -46,6 +51,9 @@ Q_SIGNALS:
     void checked();
 
 private:
+    // A save found the file changed on disk and may not overwrite it: the offer to merge the disk's sites
+    // first ("Merge the sites of the file on disk into this document, then save?").
+    void OfferMergeBeforeSave(const QString& strPath);
     // Starts following the document's path when it changed (an open, Save As, New).
     void FollowDocument();
     void Arm();

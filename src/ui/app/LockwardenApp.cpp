@@ -70,8 +70,11 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
 void CLockwardenApp::CreateTemplate() {
     m_pDoc = std::make_unique<CLockwardenDoc>(m_state, m_prompts);
-    connect(m_pDoc.get(), &CDocument::addToRecentFileList, this,
-            [this](const QString& strPath) { m_recentFiles.Add(strPath); });
+    connect(m_pDoc.get(), &CDocument::addToRecentFileList, this, [this](const QString& strPath) {
+        m_recentFiles.Add(strPath);
+        // The file's kind is remembered beside it at once: a run that ends hard must not forget it.
+        m_state.WriteFileKinds(*m_pStore);
+    });
     m_pTemplate = std::make_unique<CSingleDocTemplate>(*m_pDoc, m_prompts);
     m_pRouter = std::make_unique<CCommandRouter>();
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pDoc, m_state, m_prompts, *m_pStore, *m_pRouter, m_recentFiles);
@@ -281,6 +284,8 @@ void CLockwardenApp::OnCommitDataRequest(QSessionManager& manager) {
 }
 
 void CLockwardenApp::OnEndSession() {
+    // With no path there is nowhere to save to; unmodified, a write could only undo another program's change.
+    m_pFileSync->SaveAtSessionEnd();
     m_pMainFrame->OnEndSession(true);
     QCoreApplication::quit();
 }

@@ -67,7 +67,7 @@ public:
     // typed into the form of an empty database, shows 57350 and returns true. New, Open and the recent files ask it
     // too, as they would throw the entry away.
     bool RefuseWhileEntering();
-    // The session is ending: the document is saved to its path without asking, and the window goes.
+    // The session is ending (the document was saved already): the window goes.
     void OnEndSession(bool bEnding);
     // Follows the document's title: "Untitled - Lockwarden", "sites.lwd * - Lockwarden".
     void OnUpdateFrameTitle();

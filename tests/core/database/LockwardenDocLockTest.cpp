@@ -33,19 +33,8 @@ struct CScene : CDocScene {
     // A file of kSites under strPassword, classic or sealed, written by a document of its own.
     QString MakeFile(const char* pszName, const std::string& strPassword, bool bSealed,
                      const std::vector<SiteFields>& sites = kSites) {
-        CAppState otherApp;
-        CScriptedPrompts otherPrompts;
-        CLockwardenDoc other(otherApp, otherPrompts);
-        for (auto& p : MakeSites(sites))
-            other.AddSite(std::move(p));
-        otherApp.m_strFilePassword = strPassword;
-        if (bSealed)
-            other.OnSealFile();
-        // Written beside and moved into place, as another program replaces a file.
         const QString strPath = Path(pszName);
-        const QString strNew = strPath + QStringLiteral(".new");
-        EXPECT_TRUE(other.OnSaveDocument(strNew));
-        EXPECT_EQ(::rename(QFile::encodeName(strNew).constData(), QFile::encodeName(strPath).constData()), 0);
+        PutDatabase(strPath, sites, bSealed ? EFileKind::sealed : EFileKind::classic, strPassword);
         return strPath;
     }
 };

@@ -169,7 +169,9 @@ TEST(LockwardenDocSealedTest, NewPasswordTakesANewSaltAndAnEmptyOneIsRefused) {
     EXPECT_EQ(FieldsOf(reopened.doc.m_sites), kSites);
 }
 
-TEST(LockwardenDocSealedTest, SealingAsksForAPasswordOnlyWhenThereIsNone) {
+// Sealing always asks for a new password, twice; the classic file's own is refused (see
+// LockwardenDocProtectionTest).
+TEST(LockwardenDocSealedTest, SealingAsksForANewPassword) {
     struct Case {
         const char* pszWhat;
         std::string strClassicPassword;
@@ -178,7 +180,8 @@ TEST(LockwardenDocSealedTest, SealingAsksForAPasswordOnlyWhenThereIsNone) {
         bool bSealed;
     };
     const std::vector<Case> cases = {
-        {"classic with a password", "pw", {}, {}, true},
+        {"classic with a password, a new one entered twice", "pw", {"new", "new"}, {}, true},
+        {"classic with a password, cancelled", "pw", {}, {}, false},
         {"none, entered twice", "", {"new", "new"}, {}, true},
         {"none, empty entry", "", {""}, {kNeedsPassword}, false},
         {"none, blanks only", "", {"   "}, {kNeedsPassword}, false},
@@ -203,7 +206,7 @@ TEST(LockwardenDocSealedTest, SealingAsksForAPasswordOnlyWhenThereIsNone) {
         EXPECT_EQ(scene.doc.IsModified(), c.bSealed) << c.pszWhat;
         EXPECT_EQ(scene.prompts.m_nWaitCursors, 0) << c.pszWhat;
         if (c.bSealed) {
-            EXPECT_EQ(scene.doc.GetFilePassword(), c.strClassicPassword.empty() ? "new" : c.strClassicPassword);
+            EXPECT_EQ(scene.doc.GetFilePassword(), "new");
             EXPECT_FALSE(scene.doc.OnUpdateSealFile());
             EXPECT_TRUE(scene.doc.OnUpdateSaveAsClassic());
         }
@@ -236,7 +239,8 @@ TEST(LockwardenDocSealedTest, SaveAsClassicWarnsAndWritesTheClassicBytes) {
 TEST(LockwardenDocSealedTest, SaveAsClassicThatSavesNothingLeavesTheFileSealed) {
     CScene scene;
     scene.AddSites(kSites);
-    scene.app.m_strFilePassword = "pw";
+    scene.prompts.EnterPassword("pw");
+    scene.prompts.EnterPassword("pw");
     scene.doc.OnSealFile();
     scene.prompts.AnswerMessage(IDYES);
     scene.prompts.CancelFileDialog(); // untitled: Save asks for a name
@@ -386,7 +390,9 @@ TEST(LockwardenDocSealedTest, ASealedFileOpenedAfterAnotherSavesWithoutTheDiskCh
 // A save keeps the version it replaces as NAME.lwd.bak, for a classic and a sealed file alike: after a
 // password change the backup still opens with the old password, and the file with the new one. With
 // bBackupOnSave off no backup is made.
-TEST(LockwardenDocSealedTest, BackupOpensWithTheOldPasswordAfterAPasswordChange) {
+// A new password makes the file stronger: the backup under the old one does not stay beside it, and the
+// file opens with the new one only.
+TEST(LockwardenDocSealedTest, NoBackupOpensWithTheOldPasswordAfterAPasswordChange) {
     for (const bool bSealed : {false, true}) {
         for (const int bBackupOnSave : {1, 0}) {
             SCOPED_TRACE(std::string(bSealed ? "sealed" : "classic") + (bBackupOnSave ? "" : ", no backup"));
@@ -414,10 +420,12 @@ TEST(LockwardenDocSealedTest, BackupOpensWithTheOldPasswordAfterAPasswordChange)
                 EXPECT_FALSE(QFile::exists(strPath + QStringLiteral(".bak")));
                 continue;
             }
-            EXPECT_EQ(ReadFile(strPath + QStringLiteral(".bak")), oldBytes);
-            CScene backup;
-            ASSERT_TRUE(backup.Open(strPath + QStringLiteral(".bak"), "old"));
-            EXPECT_EQ(FieldsOf(backup.doc.m_sites), kSites);
+            EXPECT_FALSE(QFile::exists(strPath + QStringLiteral(".bak")));
+            EXPECT_NE(ReadFile(strPath), oldBytes);
+            CScene old;
+            old.prompts.EnterPassword("old");
+            old.prompts.CancelPassword();
+            EXPECT_FALSE(old.docTemplate.OpenDocumentFile(strPath));
             CScene current;
             ASSERT_TRUE(current.Open(strPath, "new"));
             EXPECT_EQ(FieldsOf(current.doc.m_sites), kSites);

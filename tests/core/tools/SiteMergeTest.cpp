@@ -88,10 +88,14 @@ struct CScene : CDocScene {
         otherTemplate.OnFileNew();
         for (auto& p : MakeSites(sites))
             other.AddSite(std::move(p));
-        otherApp.m_strFilePassword = strPassword;
         otherPrompts.AnswerMessage(IDYES); // over a file already there
-        if (bSealed)
+        if (bSealed) {
+            otherPrompts.EnterPassword(strPassword);
+            otherPrompts.EnterPassword(strPassword);
             other.OnSealFile();
+        } else {
+            otherApp.m_strFilePassword = strPassword;
+        }
         const QString strPath = Path(pszName);
         EXPECT_TRUE(other.DoSave(strPath));
         return strPath;
@@ -167,10 +171,13 @@ TEST(SiteMergeTest, SaveOverAFileChangedOnDiskCanMergeItFirstAndThenLosesNeither
     CScene scene;
     const QString strPath = scene.Write("shared.lwd", {kBank}, "pw", false);
     ASSERT_TRUE(scene.Open(strPath, "pw"));
-    scene.doc.m_mergeFromDisk = [&scene](const QString& strDisk) {
+    // The window's offer, as the window makes it when the save tells it the file changed.
+    QObject::connect(&scene.doc, &CLockwardenDoc::saveFoundChangeOnDisk, [&scene](const QString& strDisk) {
+        if (scene.prompts.MessageBox(kMergeBeforeSave, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
         CMergeResult result;
-        return MergeFileInto(scene.doc, strDisk, scene.prompts, scene.doc.GetFilePassword(), result, false, true);
-    };
+        MergeFileInto(scene.doc, strDisk, scene.prompts, scene.doc.GetFilePassword(), result, false, true);
+    });
     scene.doc.AddSite(std::move(MakeSites({kMail})[0]));
     scene.Write("shared.lwd", {kBank, kShop}, "pw", false); // the other machine's save
     ASSERT_TRUE(scene.doc.IsChangedOnDisk(strPath));

@@ -140,6 +140,9 @@ TEST_F(LockwardenAppTest, SealAndSaveAsClassicFollowTheKindOfFile) {
     EXPECT_TRUE(Action(ID_FILE_SEAL)->isEnabled());
     EXPECT_FALSE(Action(ID_FILE_SAVE_CLASSIC)->isEnabled());
 
+    // The sealed file takes a new password, twice.
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.EnterPassword("sealed-pw");
     Action(ID_FILE_SEAL)->trigger();
     EXPECT_EQ(kindPane(), QStringLiteral("Sealed"));
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("kinds.lwd * - Lockwarden"));
@@ -155,6 +158,11 @@ TEST_F(LockwardenAppTest, SealAndSaveAsClassicFollowTheKindOfFile) {
     m_prompts.AnswerMessage(IDYES);
     Action(ID_FILE_SAVE_CLASSIC)->trigger();
     EXPECT_EQ(kindPane(), QStringLiteral("Classic"));
+    // The classic password back, and the file is the one it was, byte for byte.
+    m_prompts.EnterPassword("secret");
+    m_prompts.EnterPassword("secret");
+    m_pApp->m_pDoc->OnChangeFilePassword();
+    Action(ID_FILE_SAVE)->trigger();
     QFile file(strPath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), classic);

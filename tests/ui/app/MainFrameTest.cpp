@@ -509,6 +509,8 @@ TEST_F(MainFrameTest, KindPaneNamesWhatProtectsTheFile) {
     EXPECT_EQ(pKind->text(), QStringLiteral("Classic"));
 
     m_doc.m_sealCost = SealedFormat::kMinCost;
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.EnterPassword("sealed-pw");
     m_doc.OnSealFile();
     ASSERT_TRUE(m_doc.IsSealed());
     m_router.UpdateCommands();
