@@ -809,11 +809,15 @@ TEST_F(LockwardenAppTest, TheLastSiteShownIsKeptPerFileAndNeverForASealedOne) {
         CAppState state;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(state, prompts);
-        state.m_strFilePassword = "pw";
         for (const std::string& strSite : names)
             doc.AddSite(std::make_unique<CSiteInfo>(strSite, "", "", "site-pw", ""));
+        if (!bSealed)
+            state.m_strFilePassword = "pw";
         if (bSealed) {
             doc.m_sealCost = SealedFormat::kMinCost;
+            // Sealing asks for its password twice.
+            prompts.EnterPassword("pw");
+            prompts.EnterPassword("pw");
             doc.OnSealFile();
             EXPECT_TRUE(doc.IsSealed());
         }
