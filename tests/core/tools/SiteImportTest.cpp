@@ -3,6 +3,7 @@
 
 #include "core/tools/SiteImport.h"
 #include "FormatBytes.h"
+#include "core/tools/SiteExport.h"
 
 #include <QFile>
 
@@ -311,3 +312,33 @@ TEST(SiteImportTest, AMalformedExportIsRefusedWithTheLineOrPathAndTheReason) {
 }
 
 } // namespace
+
+// Only our own layout guards a field a spreadsheet would run as a formula, and only our own reader takes the
+// guard off: a Bitwarden or KeePassXC layout is imported by those programs, which would keep the "'" as part
+// of the password. Each layout reads back to the same fields.
+TEST(SiteImportTest, FormulaGuardsBelongToOurOwnLayoutAndEveryLayoutReadsBackExactly) {
+    const SiteFields kFormula{"=HYPERLINK(\"https://evil.example/\",\"Verify\")", "", "+user", "-pw", "@note"};
+    CSiteArray sites;
+    sites.push_back(std::make_unique<CSiteInfo>(kFormula[0], kFormula[1], kFormula[2], kFormula[3], kFormula[4]));
+    struct Case {
+        SiteExport::ELayout layout;
+        EFormat format;
+        bool bGuarded;
+    } cases[] = {
+        {SiteExport::ELayout::lockwarden, EFormat::lockwarden, true},
+        {SiteExport::ELayout::bitwardenCsv, EFormat::bitwardenCsv, false},
+        {SiteExport::ELayout::keepassxcCsv, EFormat::keepassxcCsv, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.layout));
+        std::string strOut;
+        SiteExport::WriteAll(strOut, c.layout, sites);
+        EXPECT_EQ(strOut.find("'-pw") != std::string::npos, c.bGuarded) << strOut;
+        EXPECT_EQ(strOut.find("'@note") != std::string::npos, c.bGuarded) << strOut;
+        SiteImport::CImport imported;
+        std::string strError;
+        ASSERT_TRUE(SiteImport::Read(strOut, c.format, imported, strError)) << strError;
+        ASSERT_EQ(RowsOf(imported).size(), 1u);
+        EXPECT_EQ(RowsOf(imported)[0], kFormula);
+    }
+}
