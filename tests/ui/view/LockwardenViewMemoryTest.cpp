@@ -132,6 +132,11 @@ private:
 // the file opened, its sites shown one after another and one in Edit, then locked with nothing unsaved:
 // no copy of any of them is left in the heap, not even one that lost its first byte.
 TEST(LockwardenViewMemory, ALockLeavesNoSecretOfTheFileInTheProgramsMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer's shadow is terabytes of anonymous mappings that a scan cannot walk in time, and its
+    // own allocator decides what a free leaves behind: the plain build is where this is measured.
+    GTEST_SKIP() << "the memory scan runs without AddressSanitizer";
+#endif
     QTemporaryDir dir;
     const QString strPath = dir.filePath(QStringLiteral("sites.lwd"));
     const CMaskedSecret filePassword;
