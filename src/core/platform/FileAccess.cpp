@@ -1,5 +1,7 @@
 #include "core/platform/FileAccess.h"
 
+#include "core/platform/FileWipe.h"
+
 #include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
@@ -506,13 +508,7 @@ bool OverwriteAndRemove(const QString& strPath, int& nErr) {
         nErr = kErrNotRegularFile;
         return false;
     }
-    static const char kZeros[1 << 16] = {};
-    for (off_t nLeft = bOk ? st.st_size : 0; bOk && nLeft > 0;) {
-        const auto n = static_cast<std::size_t>(std::min<off_t>(nLeft, sizeof kZeros));
-        bOk = WriteAll(fd, kZeros, n);
-        nLeft -= static_cast<off_t>(n);
-    }
-    bOk = bOk && ::fsync(fd) == 0;
+    bOk = bOk && FileWipe::WriteZeros(fd, st.st_size);
     nErr = errno;
     if (::close(fd) != 0 && bOk) {
         bOk = false;

@@ -12,8 +12,6 @@
 
 namespace FileWipe {
 
-namespace {
-
 bool WriteZeros(int fd, off_t nSize) {
     const std::vector<char> zeros(std::size_t{1} << 16, '\0');
     off_t nDone = 0;
@@ -28,8 +26,6 @@ bool WriteZeros(int fd, off_t nSize) {
     }
     return ::fsync(fd) == 0;
 }
-
-} // namespace
 
 EResult WipeAndRemove(const QString& strPath, int& nOtherNames, int& nErr) {
     nOtherNames = 0;

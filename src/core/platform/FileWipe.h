@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 // Taking away an old version of a secret file: its bytes overwritten, then its name removed. A file the
 // file system reaches by other names (hard links) keeps them: only this name goes, as zeros written through
 // it would reach the other names too.
@@ -13,6 +15,9 @@ enum class EResult {
     unlinked, // the name removed only: the file has other names, which still hold it
     failed,   // nothing removed; nErr says why
 };
+
+// Zeros over the first nSize bytes of the open file fd, then synced; false with errno set on a failure.
+bool WriteZeros(int fd, off_t nSize);
 
 // nOtherNames: the file's names besides this one, before it was removed.
 EResult WipeAndRemove(const QString& strPath, int& nOtherNames, int& nErr);
