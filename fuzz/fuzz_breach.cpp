@@ -24,10 +24,11 @@ bool IsUpperHex(char c) {
 
 // The list's entries when every line is well formed and the hashes rise; false otherwise.
 bool ParseWellFormed(std::string_view text, std::map<std::string, std::uint64_t>& entries) {
-    if (!text.empty() && text.back() == '\n')
-        text.remove_suffix(1);
+    // An empty file is an empty list; a lone line feed is one blank line, which is not HASH:COUNT.
     if (text.empty())
         return true;
+    if (text.back() == '\n')
+        text.remove_suffix(1);
     std::string strPrevious;
     for (std::size_t nStart = 0; nStart <= text.size();) {
         std::size_t nEnd = text.find('\n', nStart);
