@@ -3,6 +3,8 @@
 #include "core/database/SealedFormat.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,13 @@ int main(int argc, char** argv) {
     if (!session.IsReady())
         return 1;
     QApplication app(argc, argv);
+    // Another program for the tests that give the focus away: a window of its own until it is killed.
+    if (argc == 2 && std::strcmp(argv[1], "--another-program") == 0) {
+        QLabel window(QStringLiteral("Another program"));
+        window.setWindowTitle(QStringLiteral("Another program"));
+        window.show();
+        return app.exec();
+    }
     ::testing::InitGoogleTest(&argc, argv);
     // Keys made by the tests take the lowest cost a reader accepts; the program's own is measured in bench/.
     SealedFormat::SetNewKeyCost(SealedFormat::kMinCost);

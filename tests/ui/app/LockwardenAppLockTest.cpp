@@ -5,6 +5,7 @@
 #include "EnvOverride.h"
 #include "PrivateBus.h"
 #include "ScriptedWndPrompts.h"
+#include "WaitActive.h"
 
 #include "core/database/LockwardenDoc.h"
 #include "core/platform/FileAccess.h"
@@ -81,7 +82,7 @@ protected:
         m_pApp = std::make_unique<CLockwardenApp>(m_prompts);
         ASSERT_TRUE(m_pApp->InitInstance({strPath}));
         Frame().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+        ASSERT_TRUE(WaitActive(&Frame()));
         m_prompts.m_shown.clear();
     }
     CMainFrame& Frame() { return *m_pApp->m_pMainFrame; }

@@ -1,5 +1,6 @@
 #include "FakeOpener.h"
 #include "ScriptedWndPrompts.h"
+#include "WaitActive.h"
 
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
@@ -67,7 +68,7 @@ protected:
         m_view.resize(600, 300);
         m_view.show();
         m_view.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_view));
+        ASSERT_TRUE(WaitActive(&m_view));
         QGuiApplication::clipboard()->clear();
     }
     void Answer(const ShellDone& onDone) const {

@@ -1,0 +1,220 @@
+// The window on a real Wayland compositor (tests/ui/on-wayland starts a private headless sway): keys typed by
+// the compositor's own virtual keyboard (wtype), the clipboard and the primary selection read back by another
+// client (wl-paste), and the focus given to another program. Elsewhere these tests skip; the ctest that runs
+// them under sway fails on a skip.
+#include "ScriptedWndPrompts.h"
+#include "WaitActive.h"
+
+#include "core/database/LockwardenDoc.h"
+#include "core/resources/Resource.h"
+#include "ui/app/LockwardenApp.h"
+#include "ui/app/MainFrame.h"
+#include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
+#include "ui/platform/SecretClipboard.h"
+#include "ui/view/LockwardenView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
+
+struct CToolRun {
+    int nExit = -1;
+    QByteArray out;
+};
+
+// Runs one of the compositor's tools to its end. Our events go on meanwhile: a paste reads the clipboard from
+// this very program, which must answer it.
+CToolRun RunTool(const QString& strProgram, const QStringList& args) {
+    QProcess process;
+    process.start(strProgram, args);
+    CToolRun run;
+    if (!process.waitForStarted(5000) ||
+        !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.nExit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    return run;
+}
+
+// Types through the compositor's virtual keyboard, as a user's keys arrive.
+bool Type(const QStringList& args) {
+    return RunTool(QStringLiteral("wtype"), args).nExit == 0;
+}
+
+// The clipboard (or the primary selection) as another program reads it; nExit is 1 when it holds nothing.
+CToolRun Paste(const QStringList& args = {}) {
+    return RunTool(QStringLiteral("wl-paste"), QStringList{QStringLiteral("--no-newline")} + args);
+}
+
+class WaylandDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("wayland"))
+            GTEST_SKIP() << "runs on a Wayland compositor (tests/ui/on-wayland)";
+        ASSERT_TRUE(m_dir.isValid());
+        m_strPath = m_dir.filePath(QStringLiteral("sites.lwd"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(LOCKWARDEN_TEST_DATA "/") + QLatin1String(kFixture), m_strPath));
+        QFile::setPermissions(m_strPath, QFile::ReadOwner | QFile::WriteOwner);
+        m_prompts.EnterPassword("fixture");
+        m_pApp = std::make_unique<CLockwardenApp>(m_prompts);
+        ASSERT_TRUE(m_pApp->InitInstance({m_strPath}));
+        ASSERT_TRUE(WaitActive(&Frame())) << "the compositor gave the new window no keyboard focus";
+        m_prompts.m_shown.clear();
+    }
+    void TearDown() override {
+        if (m_other.state() != QProcess::NotRunning) {
+            m_other.kill();
+            m_other.waitForFinished();
+        }
+        if (m_pApp != nullptr) {
+            Frame().close();
+            m_pApp->ExitInstance();
+        }
+    }
+
+    CMainFrame& Frame() { return *m_pApp->m_pMainFrame; }
+    CLockwardenView& View() { return *Frame().GetActiveView(); }
+    CLockwardenDoc& Doc() { return *m_pApp->m_pDoc; }
+    QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
+    void Show(const char* pszSite) { View().SelectSite(View().SiteList()->findText(QString::fromLatin1(pszSite))); }
+    QString ShownPassword() { return FindControl<QLineEdit>(&View(), IDC_PSWD)->text(); }
+
+    // Another program's window, which the compositor gives the focus as it maps it.
+    bool StartAnotherProgram() {
+        m_other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--another-program")});
+        return m_other.waitForStarted(5000) && QTest::qWaitFor([&] { return !Frame().isActiveWindow(); }, 5000);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_strPath;
+    CScriptedWndPrompts m_prompts;
+    std::unique_ptr<CLockwardenApp> m_pApp;
+    QProcess m_other;
+};
+
+// The window is the compositor's own client, not an X11 one through a bridge; the keys a user types lock it
+// (Ctrl+L) and unlock it (Enter, then the password), and the site shown comes back.
+TEST_F(WaylandDesktopTest, KeysTypedOnTheDesktopLockAndUnlockTheWindow) {
+    const QByteArray tree = RunTool(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")}).out;
+    EXPECT_TRUE(tree.contains("\"name\": \"sites.lwd - Lockwarden\"")) << tree.constData();
+    EXPECT_TRUE(tree.contains("\"shell\": \"xdg_shell\""));
+    EXPECT_FALSE(tree.contains("\"shell\": \"xwayland\""));
+    const QStringList sites = [&] {
+        QStringList names;
+        for (int i = 0; i < View().SiteList()->count(); ++i)
+            names << View().SiteList()->itemText(i);
+        return names;
+    }();
+    ASSERT_GE(sites.size(), 2);
+    View().SelectSite(1);
+    const QString strShown = View().SiteList()->currentText();
+
+    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("l"), QStringLiteral("-m"),
+                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Doc().IsLocked(); }, 5000));
+    EXPECT_EQ(View().SiteCount(), 0);
+
+    m_prompts.EnterPassword("fixture");
+    ASSERT_TRUE(Type({QStringLiteral("-k"), QStringLiteral("Return")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Doc().IsLocked(); }, 5000));
+    EXPECT_EQ(View().SiteCount(), sites.size());
+    EXPECT_EQ(View().SiteList()->currentText(), strShown);
+}
+
+// Copy Password puts the password out with the password managers' hint, as another program sees it; it is
+// taken off after the interval while another program has the focus, and a copy the user made meanwhile stays.
+TEST_F(WaylandDesktopTest, ACopiedPasswordCarriesTheHintAndIsTakenOffWhileAnotherProgramHasTheFocus) {
+    View().SelectSite(0);
+    Frame().SecretClipboard().SetInterval(1500);
+    Action(ID_EDIT_COPY_PASSWORD)->trigger();
+    const QString strPassword = QString::fromStdString(Frame().SecretClipboard().Secret());
+    ASSERT_FALSE(strPassword.isEmpty());
+
+    const CToolRun types = Paste({QStringLiteral("--list-types")});
+    EXPECT_EQ(types.nExit, 0);
+    EXPECT_TRUE(types.out.contains("x-kde-passwordManagerHint")) << types.out.constData();
+    QByteArray hint;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            hint = Paste({QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint")}).out;
+            return !hint.isEmpty();
+        },
+        3000));
+    EXPECT_EQ(hint, QByteArrayLiteral("secret"));
+    EXPECT_EQ(Paste().out, strPassword.toUtf8());
+
+    ASSERT_TRUE(StartAnotherProgram()) << "the other program did not take the focus";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Frame().SecretClipboard().Secret().empty(); }, 5000));
+    CToolRun after;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            after = Paste();
+            return after.nExit != 0;
+        },
+        3000))
+        << "still on the clipboard: " << after.out.constData();
+    EXPECT_TRUE(after.out.isEmpty());
+
+    // Text the user copies elsewhere is theirs: a later clear of ours leaves it. (Back in our window first: a
+    // compositor may refuse a clipboard change from a window without the focus.)
+    m_other.kill();
+    m_other.waitForFinished();
+    ASSERT_TRUE(WaitActive(&Frame()));
+    ASSERT_EQ(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("the user's own text")}).nExit, 0);
+    // Copied with the keys: a compositor takes a clipboard change only with an input newer than the last one.
+    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-M"), QStringLiteral("shift"),
+                      QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("shift"), QStringLiteral("-m"),
+                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Frame().SecretClipboard().Secret().empty(); }, 3000));
+    ASSERT_EQ(Paste().out, strPassword.toUtf8());
+    ASSERT_EQ(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("copied later")}).nExit, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Frame().SecretClipboard().Secret().empty(); }, 5000));
+    EXPECT_EQ(Paste().out, QByteArrayLiteral("copied later"));
+}
+
+// The primary selection (the middle button's paste) may receive a selected user name but never a password.
+TEST_F(WaylandDesktopTest, ASelectedPasswordNeverReachesThePrimarySelection) {
+    View().SelectSite(0);
+    Action(ID_SITE_EDIT)->trigger();
+    ASSERT_TRUE(View().IsDataEntry());
+    auto* pUser = FindControl<QLineEdit>(&View(), IDC_USER);
+    auto* pPswd = FindControl<QLineEdit>(&View(), IDC_PSWD);
+    pUser->setText(QStringLiteral("ann"));
+    pPswd->setText(QStringLiteral("Pw-never-primary"));
+
+    // Selected with the keys, as a user does: focus the field, select all (shift+Home after End).
+    const auto selectByKeys = [](QLineEdit* pEdit) {
+        pEdit->setFocus();
+        pEdit->end(false);
+        return Type({QStringLiteral("-M"), QStringLiteral("shift"), QStringLiteral("-k"), QStringLiteral("Home"),
+                     QStringLiteral("-m"), QStringLiteral("shift")}) &&
+               QTest::qWaitFor([pEdit] { return pEdit->selectedText() == pEdit->text(); }, 3000);
+    };
+    ASSERT_TRUE(selectByKeys(pUser));
+    EXPECT_TRUE(QTest::qWaitFor([] { return Paste({QStringLiteral("--primary")}).out == "ann"; }, 3000))
+        << "the compositor's primary selection did not take a selected user name";
+    ASSERT_TRUE(selectByKeys(pPswd));
+    QTest::qWait(300);
+    EXPECT_NE(Paste({QStringLiteral("--primary")}).out, QByteArrayLiteral("Pw-never-primary"));
+    Action(ID_SITE_CANCEL)->trigger();
+}
+
+} // namespace
