@@ -20,8 +20,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # plugin at run time, which no binary names, so those two packages are the only ones listed by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-# Qt's Wayland platform plugin: without it a Wayland desktop runs the window through its X11 bridge.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Qt's Wayland platform plugin (without it a Wayland desktop runs the window through its X11 bridge), and
+# wl-clipboard, whose wl-copy clears a clipboard that the compositor would not let a window in the background clear.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, wl-clipboard")
 
 # No maintainer scripts. desktop-file-utils, shared-mime-info and hicolor-icon-theme watch
 # /usr/share/applications, /usr/share/mime/packages and /usr/share/icons/hicolor with dpkg file triggers, so

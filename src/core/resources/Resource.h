@@ -166,6 +166,9 @@ inline constexpr int ID_OPTIONS = 33252;
 inline constexpr int IDS_LOCKED_MESSAGE = 33253;
 inline constexpr int IDS_LOCKED_PANE = 33254;
 inline constexpr int IDS_LOCK_MINUTES_RANGE = 33255;
+inline constexpr int IDS_CLIPBOARD_KEPT = 33600;
+inline constexpr int IDS_CLIPBOARD_KEPT_PANE = 33601;
+inline constexpr int IDS_CLIPBOARD_CLEAR_ACTION = 33602;
 
 // Import and CSV export (File > Import..., Export CSV...), the reasons a CSV file is refused, and the
 // backup kept at each save.

@@ -192,6 +192,9 @@ const QHash<int, QString>& Table() {
         {IDS_LOCKED_MESSAGE, QStringLiteral("Locked: press Enter or choose File > Unlock to see the sites")},
         {IDS_LOCKED_PANE, QStringLiteral("Locked")},
         {IDS_LOCK_MINUTES_RANGE, QStringLiteral("Please enter a number of minutes from 0 to %1.")},
+        {IDS_CLIPBOARD_KEPT, QStringLiteral("The password is still on the clipboard: click to clear it")},
+        {IDS_CLIPBOARD_KEPT_PANE, QStringLiteral("The password is still on the clipboard")},
+        {IDS_CLIPBOARD_CLEAR_ACTION, QStringLiteral("Clear")},
         {IDS_SAVE_CLASSIC_WARNING,
          QStringLiteral("A classic file only obscures its sites: anyone who has the file can read every password "
                         "in it.\n\nSave this file as a classic file?")},

@@ -11,6 +11,7 @@
 #include "ui/framework/CommandBars.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
+#include "ui/platform/DesktopNotice.h"
 #include "ui/platform/IdleWatch.h"
 #include "ui/platform/KeyboardLocks.h"
 #include "ui/platform/SecretClipboard.h"
@@ -80,6 +81,26 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
     m_pIdleWatch = new CIdleWatch(this);
     connect(m_pIdleWatch, &CIdleWatch::idle, this, &CMainFrame::LockAutomatically);
     ApplyLockSettings();
+
+    connect(m_pSecretClipboard.get(), &CSecretClipboard::stillOnClipboard, this, &CMainFrame::OnSecretKeptOnClipboard);
+}
+
+void CMainFrame::OnSecretKeptOnClipboard() {
+    SetPaneText(0, LoadString(IDS_CLIPBOARD_KEPT_PANE));
+    // The desktop's notice is the one thing the user can click while another window has the focus; clicking it
+    // brings this window forward, which may clear the clipboard where a window in the background could not.
+    if (m_pNotice == nullptr) {
+        m_pNotice = new CDesktopNotice(this);
+        connect(m_pNotice, &CDesktopNotice::clicked, this, [this] {
+            showNormal();
+            raise();
+            activateWindow();
+            m_pSecretClipboard->ClearLeftover();
+            SetPaneText(0, LoadString(m_doc.IsLocked() ? IDS_LOCKED_MESSAGE : AFX_IDS_IDLEMESSAGE));
+        });
+    }
+    m_pNotice->Show(QGuiApplication::applicationDisplayName(), LoadString(IDS_CLIPBOARD_KEPT),
+                    LoadString(IDS_CLIPBOARD_CLEAR_ACTION));
 }
 
 CMainFrame::~CMainFrame() {

@@ -18,6 +18,7 @@ class CLockwardenView;
 class CPrompts;
 class CProfileStore;
 class CRecentFileList;
+class CDesktopNotice;
 class CSecretClipboard;
 class CWndPrompts;
 class QHelpEvent;
@@ -132,6 +133,8 @@ private:
     // The message pane's "Locked" line and the sites pane, as the lock stands.
     void UpdateLockPanes();
     void OnLockChanged();
+    // The desktop kept our secret on the clipboard: the status bar and a notice of the desktop's say so.
+    void OnSecretKeptOnClipboard();
     // The lock itself: bKeep keeps the records (there are unsaved changes), as does data entry under way.
     void LockNow(bool bKeep);
     // Runs a lock asked for automatically once nothing is under way; else closes what holds it and waits.
@@ -157,6 +160,7 @@ private:
     const CRecentFileList& m_recentFiles;
     // Made before the view and let go after it, which clears our secret from the clipboard as it goes.
     std::unique_ptr<CSecretClipboard> m_pSecretClipboard;
+    CDesktopNotice* m_pNotice = nullptr; // made the first time it is needed
     CLockwardenView* m_pView = nullptr;
     QPointer<CPasswordHealthDlg> m_pPasswordHealthDlg;
     QToolBar* m_wndToolBar = nullptr;

@@ -13,3 +13,20 @@ bool PutTextOnClipboard(const std::string& strText, bool bSecret = true);
 bool IsTextOnClipboard(const std::string& strText);
 // Empties the clipboard.
 void EmptyClipboard();
+
+// What the secret clipboard does with the desktop's clipboard. Tests put a double in its place, as a desktop that
+// refuses a clear does.
+class CClipboardAccess {
+public:
+    virtual ~CClipboardAccess() = default;
+    virtual bool Put(const std::string& strText) { return PutTextOnClipboard(strText); }
+    virtual bool Holds(const std::string& strText) { return IsTextOnClipboard(strText); }
+    virtual void Empty() { EmptyClipboard(); }
+    // Whether an Empty can be checked with the desktop itself: on Wayland, where a compositor may ignore a clipboard
+    // change from a window without the focus, and wl-paste can ask it.
+    virtual bool CanAskDesktop();
+    // The desktop still offers a secret (a copy with the password managers' hint), as another program sees it.
+    virtual bool DesktopOffersSecret();
+    // Clears the clipboard through the desktop's own tool (wl-copy --clear); false when that is missing or failed.
+    virtual bool ClearThroughDesktop();
+};

@@ -2,6 +2,9 @@
 // the compositor's own virtual keyboard (wtype), the clipboard and the primary selection read back by another
 // client (wl-paste), and the focus given to another program. Elsewhere these tests skip; the ctest that runs
 // them under sway fails on a skip.
+#include "EnvOverride.h"
+#include "FakeNotifications.h"
+#include "PrivateBus.h"
 #include "ScriptedWndPrompts.h"
 #include "WaitActive.h"
 
@@ -215,6 +218,46 @@ TEST_F(WaylandDesktopTest, ASelectedPasswordNeverReachesThePrimarySelection) {
     QTest::qWait(300);
     EXPECT_NE(Paste({QStringLiteral("--primary")}).out, QByteArrayLiteral("Pw-never-primary"));
     Action(ID_SITE_CANCEL)->trigger();
+}
+
+// A desktop that kept our password through every clear (GNOME's compositor ignores a window in the background,
+// and here wl-copy is not there to help): the status bar says so, and so does a notice of the desktop's whose click
+// brings the window forward and empties the clipboard from there.
+TEST_F(WaylandDesktopTest, APasswordTheDesktopKeptIsToldAndTheNoticesClickClearsIt) {
+    CPrivateBus bus;
+    SKIP_WITHOUT_PRIVATE_BUS(bus);
+    const CEnvOverride session("DBUS_SESSION_BUS_ADDRESS", bus.Address().toUtf8());
+    CFakeNotificationService service(bus.Address());
+    ASSERT_TRUE(service.IsReady());
+
+    View().SelectSite(0);
+    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-M"), QStringLiteral("shift"),
+                      QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("shift"), QStringLiteral("-m"),
+                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Frame().SecretClipboard().Secret().empty(); }, 3000));
+    const QByteArray password = QByteArray::fromStdString(Frame().SecretClipboard().Secret());
+    ASSERT_EQ(Paste().out, password);
+
+    // As the check finds it after a refused clear.
+    Q_EMIT Frame().SecretClipboard().stillOnClipboard();
+    EXPECT_EQ(Frame().PaneText(0), QStringLiteral("The password is still on the clipboard"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.Calls().size() == 1; }, 3000));
+    const QVariantList args = service.Calls()[0].arguments();
+    ASSERT_EQ(args.size(), 8);
+    EXPECT_EQ(args[4].toString(), QStringLiteral("The password is still on the clipboard: click to clear it"));
+    EXPECT_EQ(args[5].toStringList(), (QStringList{QStringLiteral("default"), QStringLiteral("Clear")}));
+
+    QTest::qWait(200); // the desktop's answer with the notice's id
+    service.Signal("ActionInvoked", {QVariant::fromValue(uint{41}), QStringLiteral("default")});
+    CToolRun after;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            after = Paste();
+            return after.nExit != 0;
+        },
+        5000))
+        << "still on the clipboard: " << after.out.constData();
+    EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
 }
 
 } // namespace
