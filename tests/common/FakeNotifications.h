@@ -40,9 +40,9 @@ public:
     const std::vector<QDBusMessage>& Calls() const { return m_object.m_calls; }
     // Says what the desktop says: ActionInvoked(id, key) or NotificationClosed(id, reason).
     void Signal(const char* pszName, const QVariantList& args) {
-        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                         QStringLiteral("org.freedesktop.Notifications"),
-                                                         QString::fromLatin1(pszName));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                       QStringLiteral("org.freedesktop.Notifications"), QString::fromLatin1(pszName));
         signal.setArguments(args);
         m_bus.send(signal);
     }

@@ -28,7 +28,6 @@ private Q_SLOTS:
     void OnClosed(uint nId, uint nReason);
 
 private:
-
     QString m_strConnection;
     uint m_nId = 0;
 };

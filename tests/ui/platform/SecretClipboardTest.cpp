@@ -96,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CRefusalCase{"Taken", {true, 0, false}, {"put", "empty", "ask"}, false},
                       CRefusalCase{"RefusedThenTool", {true, 1, false}, {"put", "empty", "ask", "tool", "ask"}, false},
                       CRefusalCase{"RefusedAndNoTool", {true, 1, true}, {"put", "empty", "ask", "tool"}, true},
-                      CRefusalCase{"ToolSaysDoneButKept", {true, 5, false, true},
-                                   {"put", "empty", "ask", "tool", "ask"}, true}),
+                      CRefusalCase{
+                          "ToolSaysDoneButKept", {true, 5, false, true}, {"put", "empty", "ask", "tool", "ask"}, true}),
     [](const ::testing::TestParamInfo<CRefusalCase>& info) { return std::string(info.param.pszName); });
 
 // What stayed is cleared when the user asks from the window, and checked again; a secret the user replaced

@@ -15,21 +15,26 @@
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/SecretClipboard.h"
+#include "ui/tools/CreatePasswordsDlg.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -66,6 +71,38 @@ bool Type(const QStringList& args) {
 CToolRun Paste(const QStringList& args = {}) {
     return RunTool(QStringLiteral("wl-paste"), QStringList{QStringLiteral("--no-newline")} + args);
 }
+
+// What Qt's Wayland plugin says while a test runs (it warns where a request cannot be met on Wayland).
+class CWaylandWarnings {
+public:
+    CWaylandWarnings() {
+        s_pActive = this;
+        m_previous = qInstallMessageHandler(&CWaylandWarnings::Handle);
+    }
+    ~CWaylandWarnings() {
+        qInstallMessageHandler(m_previous);
+        s_pActive = nullptr;
+    }
+    CWaylandWarnings(const CWaylandWarnings&) = delete;
+    CWaylandWarnings& operator=(const CWaylandWarnings&) = delete;
+
+    QStringList Messages() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_messages;
+    }
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& strText) {
+        if (s_pActive != nullptr && type != QtDebugMsg && QByteArray(context.category).startsWith("qt.qpa")) {
+            const std::lock_guard<std::mutex> lock(s_pActive->m_mutex);
+            s_pActive->m_messages << strText;
+        }
+    }
+    static inline CWaylandWarnings* s_pActive = nullptr;
+    QtMessageHandler m_previous = nullptr;
+    std::mutex m_mutex;
+    QStringList m_messages;
+};
 
 class WaylandDesktopTest : public ::testing::Test {
 protected:
@@ -218,6 +255,33 @@ TEST_F(WaylandDesktopTest, ASelectedPasswordNeverReachesThePrimarySelection) {
     QTest::qWait(300);
     EXPECT_NE(Paste({QStringLiteral("--primary")}).out, QByteArrayLiteral("Pw-never-primary"));
     Action(ID_SITE_CANCEL)->trigger();
+}
+
+// The generator and Find place themselves beside the main window on X11; on Wayland the compositor places
+// windows, so they open as the main window's transient children, and nothing warns or fails.
+TEST_F(WaylandDesktopTest, TheGeneratorAndFindOpenAsTheMainWindowsChildren) {
+    CWaylandWarnings warnings;
+    Action(ID_CREATE_PASSWORDS)->trigger();
+    QWidget* pGenerator = nullptr;
+    for (QWidget* pWidget : QApplication::topLevelWidgets())
+        if (qobject_cast<CCreatePasswordsDlg*>(pWidget) != nullptr && pWidget->isVisible())
+            pGenerator = pWidget;
+    ASSERT_NE(pGenerator, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pGenerator));
+    EXPECT_EQ(pGenerator->windowHandle()->transientParent(), Frame().windowHandle());
+    pGenerator->close();
+
+    bool bFindShown = false;
+    m_prompts.ScriptDialog([&](QDialog& dlg) {
+        bFindShown =
+            QTest::qWaitForWindowExposed(&dlg) && dlg.windowHandle()->transientParent() == Frame().windowHandle();
+        return IDCANCEL;
+    });
+    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("f"), QStringLiteral("-m"),
+                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_prompts.m_dialogsShown.size() == 1; }, 3000));
+    EXPECT_TRUE(bFindShown);
+    EXPECT_EQ(warnings.Messages(), QStringList());
 }
 
 // A desktop that kept our password through every clear (GNOME's compositor ignores a window in the background,
