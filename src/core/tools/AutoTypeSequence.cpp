@@ -5,8 +5,8 @@
 #include <QStringView>
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 
 namespace AutoTypeSequence {
 
@@ -89,8 +89,8 @@ bool Parse(std::string_view strSequence, const CFields& fields, std::vector<CSte
             int nMs = -1;
             const auto [pEnd, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), nMs);
             if (ec != std::errc() || pEnd != digits.data() + digits.size() || nMs < 0 || nMs > kMaxDelay) {
-                strError = "{" + std::string(name) + "} is not a delay of 0 to " + std::to_string(kMaxDelay) +
-                           " milliseconds";
+                strError =
+                    "{" + std::string(name) + "} is not a delay of 0 to " + std::to_string(kMaxDelay) + " milliseconds";
                 steps.clear();
                 return false;
             }

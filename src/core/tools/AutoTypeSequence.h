@@ -17,7 +17,7 @@ inline constexpr std::string_view kDefault = "{USERNAME}{TAB}{PASSWORD}{ENTER}";
 struct CStep {
     enum class EKind { text, tab, enter, delay };
     EKind eKind = EKind::text;
-    QString strText;    // for text: the characters, as the site's fields show them
+    QString strText;       // for text: the characters, as the site's fields show them
     int nMilliseconds = 0; // for delay
     bool operator==(const CStep&) const = default;
 };

@@ -46,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Plain text joins the fields around it into one run of characters.
         CParseCase{"login {USERNAME}@corp{DELAY 250}{TOTP}", {Text("login ann@corp"), Delay(250), Text("123456")}},
         CParseCase{"{URL}{ENTER}{DELAY 0}", {Text("https://bank.example"), kEnter, Delay(0)}},
-        CParseCase{"{{}{}}{{}", {Text("{}{")}},
-        CParseCase{"", {}}));
+        CParseCase{"{{}{}}{{}", {Text("{}{")}}, CParseCase{"", {}}));
 
 struct CBadCase {
     const char* pszSequence;

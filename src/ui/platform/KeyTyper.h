@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/tools/AutoTypeSequence.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Types into whatever window has the keyboard focus, as the keyboard would. Nothing typed is ever logged.
+class CKeyTyper {
+public:
+    virtual ~CKeyTyper() = default;
+    // False with the reason when this desktop cannot be typed into (no X display, no XTEST).
+    virtual bool IsAvailable(std::string& strWhy) = 0;
+    virtual bool Type(const std::vector<AutoTypeSequence::CStep>& steps, std::string& strError) = 0;
+};
+
+// On X11 through the XTEST extension, on a display connection of its own: characters by keysym; one the
+// keyboard layout lacks goes on a spare key for the moment it is typed, and the key is freed after. Modifiers the
+// user still holds are released first, and Caps Lock is set aside while typing.
+std::unique_ptr<CKeyTyper> MakeX11KeyTyper(const char* pszDisplay = nullptr);
