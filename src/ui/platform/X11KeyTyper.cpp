@@ -146,9 +146,7 @@ private:
         m_spare.clear();
     }
 
-    void Press(KeyCode code, bool bDown) {
-        XTestFakeKeyEvent(m_pDisplay, code, bDown ? True : False, CurrentTime);
-    }
+    void Press(KeyCode code, bool bDown) { XTestFakeKeyEvent(m_pDisplay, code, bDown ? True : False, CurrentTime); }
 
     void TapCode(KeyCode code, bool bShift) {
         const KeyCode shift = XKeysymToKeycode(m_pDisplay, XK_Shift_L);

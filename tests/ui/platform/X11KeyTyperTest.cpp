@@ -44,7 +44,8 @@ protected:
         return QTest::qWaitFor(
             [] {
                 QProcess name;
-                name.start(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
+                name.start(QStringLiteral("xdotool"),
+                           {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
                 return name.waitForFinished(3000) && name.readAllStandardOutput().trimmed() == "Login form";
             },
             5000);
@@ -85,15 +86,23 @@ TEST_P(X11KeyTyperTyping, TheFormGetsExactlyTheFields) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, X11KeyTyperTyping,
-    ::testing::Values(
-        CTypingCase{"Default", "{USERNAME}{TAB}{PASSWORD}{ENTER}", {"ann.lee@example.org", "Tr0ub4dor&3!~", "", "", ""},
-                    "ann.lee@example.org\nTr0ub4dor&3!~\n"},
-        // Upper case, shifted punctuation and braces, a pause, and text of the sequence's own.
-        CTypingCase{"Custom", "{DELAY 50}me-{USERNAME}{TAB}{{}{PASSWORD}{}}{ENTER}", {"Bob", "P@ss \"Q\" |^`", "", "", ""},
-                    "me-Bob\n{P@ss \"Q\" |^`}\n"},
-        // Characters the layout lacks go on a spare key for the moment they are typed.
-        CTypingCase{"OutsideTheLayout", "{USERNAME}{TAB}{PASSWORD}{ENTER}", {"zoë", "caf\xC3\xA9-\xE2\x82\xAC""5-\xC3\xA9", "", "", ""},
-                    "zoë\ncafé-€5-é\n"}),
+    ::testing::Values(CTypingCase{"Default",
+                                  "{USERNAME}{TAB}{PASSWORD}{ENTER}",
+                                  {"ann.lee@example.org", "Tr0ub4dor&3!~", "", "", ""},
+                                  "ann.lee@example.org\nTr0ub4dor&3!~\n"},
+                      // Upper case, shifted punctuation and braces, a pause, and text of the sequence's own.
+                      CTypingCase{"Custom",
+                                  "{DELAY 50}me-{USERNAME}{TAB}{{}{PASSWORD}{}}{ENTER}",
+                                  {"Bob", "P@ss \"Q\" |^`", "", "", ""},
+                                  "me-Bob\n{P@ss \"Q\" |^`}\n"},
+                      // Characters the layout lacks go on a spare key for the moment they are typed.
+                      CTypingCase{"OutsideTheLayout",
+                                  "{USERNAME}{TAB}{PASSWORD}{ENTER}",
+                                  {"zoë",
+                                   "caf\xC3\xA9-\xE2\x82\xAC"
+                                   "5-\xC3\xA9",
+                                   "", "", ""},
+                                  "zoë\ncafé-€5-é\n"}),
     [](const ::testing::TestParamInfo<CTypingCase>& info) { return std::string(info.param.pszName); });
 
 bool Xdotool(const QStringList& args) {
