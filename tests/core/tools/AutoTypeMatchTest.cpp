@@ -24,12 +24,12 @@ TEST(AutoTypeMatch, TheHostIsLowerCaseWithoutWwwAndABareHostIsRead) {
 // to mean anything are not looked for, and a site named in no part of the title is not found.
 TEST(AutoTypeMatch, SitesAreFoundByHostOrNameInTheTitle) {
     const std::vector<AutoTypeMatch::CSiteKeys> sites{
-        {"Bank", "https://www.bank.example/login"},  // 0
-        {"Mail", "mail.example"},                    // 1
-        {"ab", "https://ab.io"},                     // 2: the name is too short, the host is not
-        {"Forum", ""},                               // 3
-        {"Café", "https://caf\xC3\xA9.example"},     // 4
-        {"x", "https://x"},                          // 5: too short either way
+        {"Bank", "https://www.bank.example/login"}, // 0
+        {"Mail", "mail.example"},                   // 1
+        {"ab", "https://ab.io"},                    // 2: the name is too short, the host is not
+        {"Forum", ""},                              // 3
+        {"Café", "https://caf\xC3\xA9.example"},    // 4
+        {"x", "https://x"},                         // 5: too short either way
     };
     const auto find = [&](const char* pszTitle) { return AutoTypeMatch::SitesForTitle(pszTitle, sites); };
     EXPECT_EQ(find("Sign in - BANK.EXAMPLE - Chromium"), (std::vector<std::size_t>{0}));
