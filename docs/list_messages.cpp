@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     // The password health window's own lines and its file filter, and the generator's strength line: texts
     // of a window, not messages.
     for (const int nID : {IDS_BREACH_LIST_FILTER, IDS_HEALTH_CHECKING, IDS_HEALTH_DONE, IDS_HEALTH_NOTHING,
-                          IDS_HEALTH_NO_LIST, IDS_HEALTH_LIST_FAILED, IDS_NEW_PASSWORD_STRENGTH})
+                          IDS_HEALTH_NO_LIST, IDS_HEALTH_LIST_FAILED, IDS_HEALTH_CODES, IDS_NEW_PASSWORD_STRENGTH})
         notMessages.insert(nID);
     // The file dialogs' filters, and the Import window's own lines.
     for (const int nID : {IDS_CSV_FILTER, IDS_IMPORT_FILTER, IDS_IMPORT_SOURCE, IDS_IMPORT_COUNTS,

@@ -3,6 +3,8 @@
 #include "core/tools/PasswordPool.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,6 +20,8 @@ inline constexpr double kMinCostSeconds = 0.1;
 inline constexpr double kMaxCostSeconds = 60;
 // A place among sites of one name (--nth): from 1, and no more than a file can hold.
 inline constexpr std::size_t kMaxPlace = 0xFFFFFFFF;
+// The latest time --at takes: any the number type holds, as a code is made for any time.
+inline constexpr std::size_t kMaxTime = std::numeric_limits<std::size_t>::max();
 
 enum class EArg { flag, value, optionalValue };
 
@@ -35,6 +39,7 @@ struct CArgs {
     std::optional<double> fCostSeconds; // --cost: how long a new key's derivation should take
     std::optional<std::size_t> nCount;  // --count
     std::optional<std::size_t> nNth;    // --nth
+    std::optional<std::uint64_t> nAt;   // --at: a time in seconds since 1970
 
     bool Has(const char* pszName) const { return options.count(pszName) != 0; }
     std::optional<std::string> Value(const char* pszName) const {

@@ -6,6 +6,7 @@
 #include "cli/CliRead.h"
 #include "cli/CliSeal.h"
 #include "cli/CliSession.h"
+#include "cli/CliTotp.h"
 #include "cli/CliWrite.h"
 #include "core/platform/Text.h"
 #include "core/resources/Version.h"
@@ -40,6 +41,7 @@ constexpr const char* kUsage =
     "       lockwarden-cli merge FILE --conflicts [--include-unprotected] [--dry-run]\n"
     "       lockwarden-cli generate [--length N] [--no-mixed-case] [--no-digits] [--no-punctuation] [--count N]\n"
     "       lockwarden-cli analyze FILE [--breached LIST] [--json]\n"
+    "       lockwarden-cli totp FILE SITE [--nth N] [--at UNIX-SECONDS]\n"
     "       lockwarden-cli --help | --version\n"
     "\n"
     "Secrets are read from the terminal without echo, or else one per line from standard input: the file\n"
@@ -49,6 +51,8 @@ constexpr const char* kUsage =
     "Arguments are visible to other users of the machine: --notes-file PATH (\"-\": standard input after the\n"
     "secrets) keeps the notes out of them. export --output creates OUTFILE readable by you alone.\n"
     "analyze exits with 0 when it found nothing to change, 1 when it found something, 2 when it could not check.\n"
+    "totp prints the one-time code of the first line of the site's notes that is otpauth://totp/... or\n"
+    "totp: SECRET, now or at --at UNIX-SECONDS; it exits with 1 when no line is, 2 when that line gives no code.\n"
     "A sealed file is encrypted and authenticated; a classic file only obscures its sites, and anyone who has it\n"
     "can read them. seal makes a file sealed, unseal classic again (it asks first on a terminal; --yes answers\n"
     "from a script); a sealed file takes a new password, never the classic one. Its key costs about a second\n"
@@ -121,6 +125,7 @@ const std::vector<CCommand>& Commands() {
           {"--count", EArg::value}},
          CmdGenerate},
         {"analyze", 1, {{"--breached", EArg::value}, {"--json", EArg::flag}}, CmdAnalyze},
+        {"totp", 2, {{"--nth", EArg::value}, {"--at", EArg::value}}, CmdTotp},
     };
     return commands;
 }
@@ -169,6 +174,13 @@ bool CheckValues(const CCommand& command, CArgs& args, CUsageError& error) {
             return false;
         }
         args.nNth = n;
+    }
+    if (const auto value = args.Value("--at")) {
+        if (!ParseNumber(*value, 0, kMaxTime, n)) {
+            error.strReason = "--at takes a time in whole seconds since 1970, from 0";
+            return false;
+        }
+        args.nAt = n;
     }
     if (args.Has("--notes") && args.Has("--notes-file")) {
         error.strReason = "--notes and --notes-file exclude each other";

@@ -24,10 +24,7 @@ class CliAnalyze : public ::testing::Test {
 protected:
     void SetUp() override {
         m_strDb = m_dir.filePath(QStringLiteral("sites.lwd"));
-        const QString strCsv = m_dir.filePath(QStringLiteral("sites.csv"));
-        WriteFile(strCsv, kSitesCsv);
-        ASSERT_EQ(RunCli({QStringLiteral("create"), m_strDb}, kFilePassword).nExit, 0);
-        ASSERT_EQ(RunCli({QStringLiteral("import"), m_strDb, strCsv}, kFilePassword).nExit, 0);
+        MakeDatabase(m_strDb, kSitesCsv, kFilePassword);
         // "password" seen 3 times, amid random hashes.
         auto entries = BreachListFiles::RandomEntries(5000, 17);
         entries.emplace_back(PasswordHashHex("password"), 3);
@@ -97,6 +94,19 @@ TEST_F(CliAnalyze, JsonArrayOfSiteNthKindDetail) {
     }
     EXPECT_EQ(kinds.join(QLatin1Char(',')), QStringLiteral("empty,breached,weak,weak,reused,reused"));
     ExpectNoPassword(r);
+}
+
+// A code line that gives no code is found, after the passwords; a good one beside the password is not.
+TEST_F(CliAnalyze, AnInvalidCodeLineIsAFindingACodeBesideThePasswordIsNot) {
+    const QString strDb = m_dir.filePath(QStringLiteral("codes.lwd"));
+    MakeDatabase(strDb,
+                 "site,url,user,password,notes\r\n"
+                 "Good,,,q7#Vk2!pL9xZw4,totp: JBSWY3DPEHPK3PXP\r\n"
+                 "Bad,,,Zr8$mW2#kQ5!x,\"in the safe\r\notpauth://totp/a?secret=JBSWY3DPEHPK3PXP&algorithm=MD5\"\r\n",
+                 kFilePassword);
+    const CCliResult r = RunCli({QStringLiteral("analyze"), strDb}, kFilePassword);
+    EXPECT_EQ(r.nExit, 1) << r.err.constData();
+    EXPECT_EQ(r.out, "Bad: code: line 2 of the notes: the algorithm is not SHA1, SHA256 or SHA512\n");
 }
 
 TEST_F(CliAnalyze, ExitStatuses) {

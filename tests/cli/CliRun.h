@@ -75,6 +75,15 @@ inline QString DataFile(const char* pszName) {
     return QStringLiteral(LOCKWARDEN_TEST_DATA "/") + QString::fromLatin1(pszName);
 }
 
+// A database at strDb made by the companion itself: created with the file password's line, then the sites
+// of a CSV text imported (the CSV lies beside it, as strDb with ".csv" after).
+inline void MakeDatabase(const QString& strDb, const QByteArray& sitesCsv, const QByteArray& filePasswordLine) {
+    const QString strCsv = strDb + QStringLiteral(".csv");
+    WriteFile(strCsv, sitesCsv);
+    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, filePasswordLine).nExit, 0);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}, filePasswordLine).nExit, 0);
+}
+
 // A fixture copied into a temporary folder, so commands that write never touch the source tree.
 inline QString CopyOfFixture(const QTemporaryDir& dir, const char* pszName) {
     const QString strPath = dir.filePath(QString::fromLatin1(pszName));

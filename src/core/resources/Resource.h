@@ -143,6 +143,7 @@ inline constexpr int IDS_HEALTH_NOTHING = 33104;
 inline constexpr int IDS_HEALTH_NO_LIST = 33105;
 inline constexpr int IDS_HEALTH_LIST_FAILED = 33106;
 inline constexpr int IDS_NEW_PASSWORD_STRENGTH = 33107;
+inline constexpr int IDS_HEALTH_CODES = 33108;
 
 // Sealed files: their two commands, the status-bar pane that names the file's kind, and their messages.
 inline constexpr int ID_FILE_SEAL = 33000;

@@ -124,6 +124,7 @@ const QHash<int, QString>& Table() {
         {IDS_HEALTH_NOTHING, QStringLiteral("No password to change")},
         {IDS_HEALTH_NO_LIST, QStringLiteral("No breach list chosen: breached passwords are not looked for")},
         {IDS_HEALTH_LIST_FAILED, QStringLiteral("Breached passwords are not looked for: %1")},
+        {IDS_HEALTH_CODES, QStringLiteral("%1 code lines give no one-time code")},
         {IDS_NEW_PASSWORD_STRENGTH, QStringLiteral("Strength: %1")},
 
         // Command prompt strings.

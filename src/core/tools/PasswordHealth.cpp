@@ -1,6 +1,7 @@
 #include "core/tools/PasswordHealth.h"
 
 #include "core/tools/BreachList.h"
+#include "core/tools/OneTimeCode.h"
 #include "core/tools/SiteOrder.h"
 
 #include <sodium.h>
@@ -77,6 +78,8 @@ const char* FindingName(EFinding kind) {
         return "weak";
     case EFinding::reused:
         return "reused";
+    case EFinding::code:
+        return "code";
     }
     return "";
 }
@@ -112,6 +115,8 @@ void CHealthCheck::CountChanges(const std::vector<CFinding>& findings, std::size
     std::vector<bool> bGroup(m_groups.size() + 1);
     nPasswords = nSites = 0;
     for (const CFinding& finding : findings) {
+        if (finding.kind == EFinding::code)
+            continue;
         if (!bSite[finding.nSite]) {
             bSite[finding.nSite] = true;
             ++nSites;
@@ -158,6 +163,16 @@ void CHealthCheck::FindEmptyAndReused(std::vector<CFinding>& findings) const {
             }
             findings.push_back({nSite, EFinding::reused, std::move(strDetail), -static_cast<double>(group.size())});
         }
+    }
+}
+
+void CHealthCheck::FindInvalidCodes(std::vector<CFinding>& findings) const {
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        OneTimeCode::CSettings settings;
+        const OneTimeCode::CLine line = OneTimeCode::Read(m_sites[i]->m_strNotes, settings);
+        // A counter-based line is a kind this program does not make, not a fault in the line.
+        if (line.kind == OneTimeCode::ELine::invalid)
+            findings.push_back({i, EFinding::code, line.Problem(), 0});
     }
 }
 
@@ -287,6 +302,7 @@ bool CheckPasswordHealth(const CHealthCheck& check, CBreachList* pList, unsigned
     if (onProgress)
         onProgress(nUnits, nUnits);
     check.FindEmptyAndReused(findings);
+    check.FindInvalidCodes(findings);
     for (auto& part : found)
         findings.insert(findings.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     check.SortWorstFirst(findings);

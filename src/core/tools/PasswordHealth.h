@@ -12,10 +12,12 @@
 class CBreachList;
 
 // What can be wrong with a site's password, worst first: none at all; seen in a breach, so attackers try
-// it first; easy to guess; the same as on other sites, so one site's leak opens the others.
-enum class EFinding { empty, breached, weak, reused };
+// it first; easy to guess; the same as on other sites, so one site's leak opens the others. Last, a code
+// line in the notes that gives no one-time code (a code secret beside the password is the user's choice,
+// and no finding).
+enum class EFinding { empty, breached, weak, reused, code };
 
-// "empty", "breached", "weak" or "reused".
+// "empty", "breached", "weak", "reused" or "code".
 const char* FindingName(EFinding kind);
 
 struct CFinding {
@@ -49,6 +51,8 @@ public:
 
     // Empty passwords, and passwords that several sites share.
     void FindEmptyAndReused(std::vector<CFinding>& findings) const;
+    // Code lines that give no code, the detail saying which line and why.
+    void FindInvalidCodes(std::vector<CFinding>& findings) const;
     // Passwords the breach list holds, each distinct one looked up once, in rising order of its hash.
     // False with strError, and nothing added, when the list cannot answer.
     bool FindBreached(CBreachList& list, std::vector<CFinding>& findings, std::string& strError) const;
@@ -59,8 +63,9 @@ public:
     // user name or host name. Safe to call from several threads at once for separate ranges.
     void FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<CFinding>& findings) const;
 
-    // How many distinct passwords and how many sites the findings are about: what there is to change,
-    // however many findings each has. No password at all counts as one.
+    // How many distinct passwords and how many sites the findings about passwords are about: what there is
+    // to change, however many findings each has. No password at all counts as one. Code lines are not
+    // counted: they are no password to change.
     void CountChanges(const std::vector<CFinding>& findings, std::size_t& nPasswords, std::size_t& nSites) const;
 
     // Sorts findings worst first: by kind, then rank, then the sites' list order. Not thread-safe: it

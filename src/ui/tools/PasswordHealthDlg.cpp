@@ -161,7 +161,8 @@ std::uint64_t CPasswordHealthDlg::Fingerprint() const {
     for (const auto& pSite : m_doc.m_sites) {
         const auto nAddress = reinterpret_cast<std::uintptr_t>(pSite.get());
         add(std::string_view(reinterpret_cast<const char*>(&nAddress), sizeof nAddress));
-        for (const std::string* p : {&pSite->m_strSite, &pSite->m_strURL, &pSite->m_strUser, &pSite->m_strPswd})
+        for (const std::string* p :
+             {&pSite->m_strSite, &pSite->m_strURL, &pSite->m_strUser, &pSite->m_strPswd, &pSite->m_strNotes})
             add(*p);
     }
     add(m_app.m_strBreachList);
@@ -195,6 +196,7 @@ void CPasswordHealthDlg::CheckAgain() {
         found.clear();
     m_strListProblem = strError;
     m_pCheck->FindEmptyAndReused(found);
+    m_pCheck->FindInvalidCodes(found);
     m_nDetailWidth = 0;
     WidenForDetails(found);
     m_pCheck->MergeWorstFirst(m_findings, std::move(found));
@@ -256,12 +258,15 @@ void CPasswordHealthDlg::ShowStatus() {
     QString strProgress;
     if (m_nNextUnit < m_pCheck->Units()) {
         strProgress = LoadString(IDS_HEALTH_CHECKING).arg(m_nNextUnit).arg(m_pCheck->Units());
-    } else if (m_findings.empty()) {
-        strProgress = LoadString(IDS_HEALTH_NOTHING);
     } else {
         std::size_t nPasswords = 0, nSites = 0;
         m_pCheck->CountChanges(m_findings, nPasswords, nSites);
-        strProgress = LoadString(IDS_HEALTH_DONE).arg(nPasswords).arg(nSites);
+        strProgress =
+            nSites == 0 ? LoadString(IDS_HEALTH_NOTHING) : LoadString(IDS_HEALTH_DONE).arg(nPasswords).arg(nSites);
+        const auto nCodes = std::count_if(m_findings.begin(), m_findings.end(),
+                                          [](const CFinding& f) { return f.kind == EFinding::code; });
+        if (nCodes != 0)
+            strProgress += QLatin1Char('\n') + LoadString(IDS_HEALTH_CODES).arg(nCodes);
     }
     QString strList;
     if (!m_strListProblem.empty())

@@ -156,6 +156,39 @@ TEST_F(PasswordHealth, ChangesAreCountedAsDistinctPasswordsAndSites) {
     EXPECT_EQ(nSites, 5u);
 }
 
+// A code line that gives no code is told, last, with its line; a good one, a counter-based one (a kind not
+// made, not a fault) and a code secret beside a password are no finding. It is no password to change.
+TEST_F(PasswordHealth, AnInvalidCodeLineIsToldNeverACodeBesideThePassword) {
+    const struct {
+        const char* pszSite;
+        const char* pszPswd;
+        const char* pszNotes;
+    } sites[] = {
+        {"good", kStrong, "totp: JBSWY3DPEHPK3PXP"},
+        {"steam", "Zr8$mW2#kQ5!x", "otpauth://totp/Steam:al?secret=JBSWY3DPEHPK3PXP&issuer=Steam"},
+        {"counter", "Zr8$mW2#kQ6!y", "otpauth://hotp/a?secret=JBSWY3DPEHPK3PXP&counter=3"},
+        {"Bad", "Zr8$mW2#kQ7!z", "recovery: in the safe\r\notpauth://totp/a?secret=JBSWY3DPEHPK3PXP&digits=4"},
+        {"also bad", "password", "TOTP: JBSWY3DPEHPK3PX1\ntotp: JBSWY3DPEHPK3PXP"},
+        {"none", "Zr8$mW2#kQ8!w", "totp is on my phone"},
+    };
+    for (const auto& site : sites)
+        m_sites.push_back(std::make_unique<CSiteInfo>(site.pszSite, "", "", site.pszPswd, site.pszNotes));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "also bad: weak: very weak, about 10^0 guesses",
+                           "also bad: code: line 1 of the notes: the secret is not base32",
+                           "Bad: code: line 2 of the notes: digits is not 6, 7 or 8",
+                       }));
+
+    const CHealthCheck check(Pointers());
+    std::vector<CFinding> findings;
+    check.FindInvalidCodes(findings);
+    ASSERT_EQ(findings.size(), 2u);
+    std::size_t nPasswords = 0, nSites = 0;
+    check.CountChanges(findings, nPasswords, nSites);
+    EXPECT_EQ(nPasswords, 0u);
+    EXPECT_EQ(nSites, 0u);
+}
+
 // The strength estimates shared out among threads give what one thread gives, in the same order.
 TEST_F(PasswordHealth, TwoThreadsFindWhatOneFinds) {
     const char* const kWords[] = {"password", "dragon", "Summer2019!", "q7#Vk2!pL9xZw4", "abc123", "letmein"};

@@ -157,6 +157,23 @@ TEST_F(PasswordHealthDlgTest, ChoosingARowAsksForItsSiteAndRefreshFollowsTheDocu
     EXPECT_EQ(chosen.size(), 1);
 }
 
+// A code line that gives no code is a row of its own and a line of the status, no password to change; the
+// notes count for Refresh like the other fields.
+TEST_F(PasswordHealthDlgTest, AnInvalidCodeLineIsListedAndNotesEditedInPlaceAreSeen) {
+    CSiteInfo* pSite = m_doc.AddSite(std::make_unique<CSiteInfo>("mail", "", "", kStrong, "totp: JBSWY3DPEHPK3PX1"));
+    Open();
+    WaitUntilChecked();
+    EXPECT_EQ(Rows(), QStringList{QStringLiteral("mail | code | line 1 of the notes: the secret is not base32")});
+    EXPECT_EQ(Status(), QStringLiteral("No password to change\n1 code lines give no one-time code\n"
+                                       "No breach list chosen: breached passwords are not looked for"));
+
+    pSite->m_strNotes = "totp: JBSWY3DPEHPK3PXP";
+    m_pDlg->Refresh();
+    WaitUntilChecked();
+    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("No password to change\nNo breach list"))) << Status().toStdString();
+}
+
 TEST_F(PasswordHealthDlgTest, TheBreachListIsASettingChosenHere) {
     Add("forum", "password");
     QTemporaryDir dir;
