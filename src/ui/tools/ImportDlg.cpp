@@ -97,7 +97,7 @@ void CImportDlg::OnFormatChosen(int nIndex) {
     if (bRead)
         ShowPlan();
     else
-        ShowFault(m_pFormat->currentText(), strError);
+        ShowFault(format ? m_pFormat->currentText() : QString(), strError);
 }
 
 void CImportDlg::ShowPlan() {
@@ -118,8 +118,10 @@ void CImportDlg::ShowPlan() {
 }
 
 void CImportDlg::ShowFault(const QString& strFormat, const QString& strError) {
+    // Detection that fails now (the file changed or went since it was read) says so as the first reading did.
     FindControl<QLabel>(this, IDC_IMPORT_SOURCE)
-        ->setText(LoadString(IDS_IMPORT_NOT_AS).arg(FileName(), strFormat, strError));
+        ->setText(strFormat.isEmpty() ? QStringLiteral("%1: %2").arg(FileName(), strError)
+                                      : LoadString(IDS_IMPORT_NOT_AS).arg(FileName(), strFormat, strError));
     FindControl<QLabel>(this, IDC_IMPORT_COUNTS)->clear();
     FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS)->clear();
     // Nothing to add: OK would only add nothing and then offer to delete the export.

@@ -30,6 +30,7 @@ private:
 
     void OnFormatChosen(int nIndex);
     void ShowPlan();
+    // strFormat is empty when the format was to be detected.
     void ShowFault(const QString& strFormat, const QString& strError);
     QString FileName() const;
 

@@ -185,6 +185,14 @@ TEST(SiteCsvCommands, ImportFormatChoiceReadsTheFileAgain) {
         look();
         pFormat->setCurrentIndex(indexOf(SiteImport::EFormat::chrome));
         look();
+        // Detection again, on a file that went meanwhile, then on the file back as it was.
+        QFile::rename(strCsv, strCsv + QStringLiteral(".away"));
+        pFormat->setCurrentIndex(0);
+        look();
+        QFile::rename(strCsv + QStringLiteral(".away"), strCsv);
+        pFormat->setCurrentIndex(indexOf(SiteImport::EFormat::chrome));
+        pFormat->setCurrentIndex(0);
+        look();
         return IDOK;
     });
     scene.csv.OnImport();
@@ -192,11 +200,27 @@ TEST(SiteCsvCommands, ImportFormatChoiceReadsTheFileAgain) {
     const QString strChrome =
         QStringLiteral("Sites to add from in.csv, read as Chrome, Edge, Brave, Opera or Vivaldi CSV:");
     EXPECT_EQ(seen,
-              (QStringList{strChrome, strCounts, QStringLiteral("1"), QStringLiteral("OK"),
+              (QStringList{strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK"),
                            QStringLiteral("in.csv cannot be read as Firefox CSV: line 1: the header is not that of "
                                           "Firefox CSV (the first unknown column is \"name\")"),
-                           QString(), QStringLiteral("0"), QStringLiteral("no OK"), strChrome, strCounts,
-                           QStringLiteral("1"), QStringLiteral("OK")}))
+                           QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("no OK"),
+                           strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK"),
+                           QStringLiteral("in.csv: No such file or directory"),
+                           QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("no OK"),
+                           strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK")}))
         << seen.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(scene.Sites(), (std::vector<Fields>{kAlpha, {"beta", "https://b.example", "bob", "pw", ""}}));
 }
