@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         notMessages.insert(nID);
     // The file dialogs' filters, and the Import window's own lines.
     for (const int nID : {IDS_CSV_FILTER, IDS_IMPORT_FILTER, IDS_IMPORT_SOURCE, IDS_IMPORT_COUNTS,
-                          IDS_IMPORT_NOT_LOGINS, IDS_IMPORT_CONFLICTS})
+                          IDS_IMPORT_NOT_LOGINS, IDS_IMPORT_CONFLICTS, IDS_IMPORT_DETECT})
         notMessages.insert(nID);
     // The status bar's pane that names the open file's kind, and its two texts while the window is locked.
     for (const int nID : {ID_INDICATOR_KIND, IDS_KIND_SEALED, IDS_KIND_CLASSIC, IDS_KIND_NO_PASSWORD,

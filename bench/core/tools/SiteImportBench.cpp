@@ -1,5 +1,6 @@
 // Moving in with a large keeper: 100,000 sites exported by another manager, read and planned against an
-// empty database (every row compared by the merge's rule). The layouts measured are the largest per site:
+// empty database (every row compared by the merge's rule), and once against the same sites with other
+// passwords, where every row is a conflict. The layouts measured are the largest per site:
 // Bitwarden's JSON and KeePass's XML, and Bitwarden's CSV, the widest CSV layout.
 #include "BenchData.h"
 #include "core/tools/SiteImport.h"
@@ -69,8 +70,7 @@ std::string BitwardenCsv(const CSiteArray& sites) {
     return strCsv;
 }
 
-void ReadAndPlan(benchmark::State& state, const std::string& strText) {
-    const CSiteArray mine;
+void ReadAndPlan(benchmark::State& state, const std::string& strText, const CSiteArray& mine = {}) {
     for (auto _ : state) {
         SiteImport::CImport imported;
         std::string strError;
@@ -99,8 +99,21 @@ void BM_ImportBitwardenCsv(benchmark::State& state) {
     ReadAndPlan(state, strText);
 }
 
+// The same export again after every password changed: each row is a conflict, told once by its name.
+void BM_ImportBitwardenCsvOverChangedSites(benchmark::State& state) {
+    static const std::string strText = BitwardenCsv(BenchData::MakeSites(kSites));
+    static const CSiteArray mine = [] {
+        CSiteArray sites = BenchData::MakeSites(kSites);
+        for (auto& p : sites)
+            p->m_strPswd += "-old";
+        return sites;
+    }();
+    ReadAndPlan(state, strText, mine);
+}
+
 } // namespace
 
 BENCHMARK(BM_ImportBitwardenJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportKeePassXml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportBitwardenCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportBitwardenCsvOverChangedSites)->Unit(benchmark::kMillisecond);

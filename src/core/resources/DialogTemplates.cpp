@@ -117,8 +117,11 @@ constexpr std::array kOptionsItems = {
 // Nothing changes until OK: the rows that would be added (passwords masked), then the counts and the names
 // that will have two versions.
 constexpr std::array kImportItems = {
-    CDialogItem{IDC_IMPORT_SOURCE, EControlKind::Static, SS_LEFT, 7, 7, 346, 8, "", "Source"},
-    CDialogItem{IDC_IMPORT_ROWS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 18, 346, 140,
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 9, 26, 8, "&Format:"},
+    CDialogItem{IDC_IMPORT_FORMAT, EControlKind::ComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 36, 7, 170, 120,
+                ""},
+    CDialogItem{IDC_IMPORT_SOURCE, EControlKind::Static, SS_LEFT, 7, 24, 346, 8, "", "Source"},
+    CDialogItem{IDC_IMPORT_ROWS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 35, 346, 123,
                 "Site|URL|User|Pswd|Notes", "Sites to add"},
     CDialogItem{IDC_IMPORT_COUNTS, EControlKind::Static, SS_LEFT, 7, 162, 346, 8, "", "Counts"},
     CDialogItem{IDC_IMPORT_CONFLICTS, EControlKind::Static, SS_LEFT, 7, 173, 346, 18, "", "Conflicts"},

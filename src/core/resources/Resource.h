@@ -81,11 +81,12 @@ inline constexpr int IDC_HEALTH_CHECK_AGAIN = 1105;
 // The Options dialog's controls.
 inline constexpr int IDC_LOCK_MINUTES = 1160;
 inline constexpr int IDC_LOCK_ON_SCREEN_LOCK = 1161;
-// The Import dialog: where the sites come from, the rows to add, the counts and the conflicts.
+// The Import dialog: where the sites come from, the rows to add, the counts, the conflicts and the format.
 inline constexpr int IDC_IMPORT_SOURCE = 1170;
 inline constexpr int IDC_IMPORT_ROWS = 1171;
 inline constexpr int IDC_IMPORT_COUNTS = 1172;
 inline constexpr int IDC_IMPORT_CONFLICTS = 1173;
+inline constexpr int IDC_IMPORT_FORMAT = 1174;
 
 // Commands of the program.
 inline constexpr int ID_DOCUMENTATION = 32772;
@@ -213,6 +214,8 @@ inline constexpr int IDS_IMPORT_NOT_LOGINS = 33463;
 inline constexpr int IDS_IMPORT_CONFLICTS = 33464;
 inline constexpr int IDS_IMPORT_DONE = 33465;
 inline constexpr int IDS_IMPORT_DELETE_FAILED = 33466;
+inline constexpr int IDS_IMPORT_DETECT = 33467;
+inline constexpr int IDS_IMPORT_NOT_AS = 33468;
 
 // Following the file on disk, merging another file into the document, and sync tools' conflict copies.
 inline constexpr int ID_FILE_MERGE = 33300;

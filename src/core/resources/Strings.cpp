@@ -249,6 +249,10 @@ const QHash<int, QString>& Table() {
          QStringLiteral("Added %1 sites from %2 and skipped %3 identical.\n\n%2 holds every password in clear text. "
                         "Overwrite and delete it now?")},
         {IDS_IMPORT_DELETE_FAILED, QStringLiteral("%1 could not be deleted.\n\n%2")},
+        // The first choice of the Import window's format list.
+        {IDS_IMPORT_DETECT, QStringLiteral("Detect automatically")},
+        // %1 the file's name, %2 the format chosen, %3 the reason.
+        {IDS_IMPORT_NOT_AS, QStringLiteral("%1 cannot be read as %2: %3")},
         {IDS_BACKUP_FAILED,
          QStringLiteral("The file was not replaced: its previous version could not be kept as %1.\n\n%2")},
         {IDS_BACKUP_NOT_KEPT,

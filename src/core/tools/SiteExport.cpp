@@ -1,8 +1,63 @@
 #include "core/tools/SiteExport.h"
 
+#include "core/platform/SecureWipe.h"
 #include "core/tools/SiteCsv.h"
 
+#include <QChar>
+
 namespace SiteExport {
+
+namespace {
+
+bool IsOtpAuthLine(std::string_view strLine) {
+    constexpr std::string_view kScheme = "otpauth://";
+    if (strLine.size() < kScheme.size())
+        return false;
+    for (std::size_t i = 0; i < kScheme.size(); ++i)
+        if (QChar::toLower(static_cast<unsigned char>(strLine[i])) != static_cast<unsigned char>(kScheme[i]))
+            return false;
+    return true;
+}
+
+// The notes split for a layout with a column of its own for the one-time-password URI: the last line that
+// is one goes there, with the line break before it (after it, for the first line), and the rest stays. The
+// import puts that column back as the notes' last line, so notes ending with the URI come back the same.
+struct CSplitNotes {
+    std::string strNotes;
+    std::string_view totp;
+
+    explicit CSplitNotes(std::string_view notes) {
+        std::size_t nEnd = notes.size();
+        for (;;) {
+            const std::size_t nBreak = nEnd == 0 ? std::string_view::npos : notes.rfind('\n', nEnd - 1);
+            const std::size_t nStart = nBreak == std::string_view::npos ? 0 : nBreak + 1;
+            std::string_view line = notes.substr(nStart, nEnd - nStart);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (IsOtpAuthLine(line)) {
+                totp = line;
+                // The break before the line goes with it; a first line takes the break after it instead.
+                std::size_t nCutStart = nStart, nCutEnd = nEnd;
+                if (nBreak != std::string_view::npos)
+                    nCutStart = nBreak > 0 && notes[nBreak - 1] == '\r' ? nBreak - 1 : nBreak;
+                else if (nEnd < notes.size())
+                    nCutEnd = nEnd + 1;
+                strNotes.reserve(notes.size());
+                strNotes.append(notes.substr(0, nCutStart)).append(notes.substr(nCutEnd));
+                return;
+            }
+            if (nBreak == std::string_view::npos)
+                break;
+            nEnd = nBreak;
+        }
+        strNotes.assign(notes);
+    }
+    ~CSplitNotes() { WipeString(strNotes); }
+    CSplitNotes(const CSplitNotes&) = delete;
+    CSplitNotes& operator=(const CSplitNotes&) = delete;
+};
+
+} // namespace
 
 std::optional<ELayout> LayoutByName(std::string_view strName) {
     if (strName == "csv")
@@ -38,15 +93,19 @@ void AppendSite(std::string& strOut, ELayout layout, const CSiteInfo& s) {
     case ELayout::lockwarden:
         SiteCsv::AppendSite(strOut, s);
         return;
-    case ELayout::bitwardenCsv:
-        SiteCsv::AppendFields(
-            strOut, {"", "", "login", s.m_strSite, s.m_strNotes, "", "0", s.m_strURL, s.m_strUser, s.m_strPswd, ""});
+    case ELayout::bitwardenCsv: {
+        const CSplitNotes notes(s.m_strNotes);
+        SiteCsv::AppendFields(strOut, {"", "", "login", s.m_strSite, notes.strNotes, "", "0", s.m_strURL, s.m_strUser,
+                                       s.m_strPswd, notes.totp});
         return;
-    case ELayout::keepassxcCsv:
+    }
+    case ELayout::keepassxcCsv: {
+        const CSplitNotes notes(s.m_strNotes);
         // No group: the sites land in the root group of the database they are imported into.
-        SiteCsv::AppendFields(strOut,
-                              {"", s.m_strSite, s.m_strUser, s.m_strPswd, s.m_strURL, s.m_strNotes, "", "", "", ""});
+        SiteCsv::AppendFields(
+            strOut, {"", s.m_strSite, s.m_strUser, s.m_strPswd, s.m_strURL, notes.strNotes, notes.totp, "", "", ""});
         return;
+    }
     }
 }
 

@@ -77,6 +77,8 @@ struct CImportPlan {
     // Every row as a site, in file order; merge.toAdd points into it.
     CSiteArray sites;
     CMergePlan merge;
+    // The format the rows were read as.
+    EFormat format = EFormat::lockwarden;
     std::size_t nNotLogins = 0;
     bool bCanSkipNotLogins = false;
 
@@ -86,6 +88,9 @@ struct CImportPlan {
 };
 // The rows move into plan.sites.
 void PlanImport(const CSiteArray& mine, CImport& imported, CImportPlan& plan);
+// Reads a file as ReadFile does and plans its import against mine.
+bool PlanFile(const QString& strPath, std::optional<EFormat> format, const CSiteArray& mine, CImportPlan& plan,
+              QString& strError);
 // Adds the planned sites to the document, in order, each through AddSite.
 void AddPlanned(CLockwardenDoc& doc, const CImportPlan& plan);
 // "added: N", "skipped identical: N", "conflicts: N" and, where the format has them, "skipped not logins: N",

@@ -8,8 +8,9 @@
 #include "core/tools/SiteOrder.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -22,26 +23,25 @@ bool SameFields(const CSiteInfo& a, const CSiteInfo& b) {
 
 CMergePlan PlanMerge(const CSiteArray& mine, const CSiteArray& other) {
     // The sites by the list's key of their name, so each other site is compared with its namesakes only.
-    std::map<std::string, std::vector<const CSiteInfo*>> byName;
+    // Hashed: an import plans a hundred thousand rows at once.
+    std::unordered_map<std::string, std::vector<const CSiteInfo*>> byName;
+    byName.reserve(mine.size() + other.size());
     for (const auto& pSite : mine)
         byName[SiteSortKey(pSite->m_strSite)].push_back(pSite.get());
     // Namesakes within the other file alone are its own business, not a conflict between the two.
-    std::map<std::string, std::size_t> mineCount;
+    std::unordered_map<std::string, std::size_t> mineCount;
+    mineCount.reserve(byName.size());
     for (const auto& [strKey, sites] : byName)
-        mineCount[strKey] = sites.size();
+        mineCount.emplace(strKey, sites.size());
     CMergePlan plan;
-    std::vector<std::string> conflictKeys;
+    std::unordered_set<std::string> conflictKeys;
     for (const auto& pSite : other) {
-        const std::string strKey = SiteSortKey(pSite->m_strSite);
+        std::string strKey = SiteSortKey(pSite->m_strSite);
         std::vector<const CSiteInfo*>& namesakes = byName[strKey];
         if (std::any_of(namesakes.begin(), namesakes.end(), [&](const CSiteInfo* p) { return SameFields(*p, *pSite); }))
             continue;
-        if (mineCount[strKey] != 0) {
-            if (std::find(conflictKeys.begin(), conflictKeys.end(), strKey) == conflictKeys.end()) {
-                conflictKeys.push_back(strKey);
-                plan.conflicts.push_back(pSite->m_strSite);
-            }
-        }
+        if (mineCount.contains(strKey) && conflictKeys.insert(std::move(strKey)).second)
+            plan.conflicts.push_back(pSite->m_strSite);
         namesakes.push_back(pSite.get());
         plan.toAdd.push_back(pSite.get());
     }

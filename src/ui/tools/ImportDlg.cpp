@@ -7,6 +7,8 @@
 #include "ui/framework/ListViewModel.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeView>
@@ -51,37 +53,89 @@ public:
         }
     }
 
+    // Changes the plan the rows are of.
+    template <typename Change> void Replace(const Change& change) {
+        beginResetModel();
+        change();
+        endResetModel();
+    }
+
 private:
     const SiteImport::CImportPlan& m_plan;
 };
 
-CImportDlg::CImportDlg(const SiteImport::CImportPlan& plan, const QString& strFileName, const QString& strFormat,
-                       QWidget* pParent)
-    : QDialog(pParent), m_plan(plan) {
+CImportDlg::CImportDlg(const QString& strPath, const CSiteArray& mine, SiteImport::CImportPlan& plan, QWidget* pParent)
+    : QDialog(pParent), m_strPath(strPath), m_mine(mine), m_plan(plan) {
     CreateDialogFromTemplate(IDD_IMPORT, *this);
     setWindowIcon(QApplication::windowIcon());
-    FindControl<QLabel>(this, IDC_IMPORT_SOURCE)->setText(LoadString(IDS_IMPORT_SOURCE).arg(strFileName, strFormat));
-    QString strCounts =
-        LoadString(IDS_IMPORT_COUNTS).arg(plan.Added()).arg(plan.SkippedIdentical()).arg(plan.Conflicts());
-    if (plan.bCanSkipNotLogins)
-        strCounts += LoadString(IDS_IMPORT_NOT_LOGINS).arg(plan.nNotLogins);
-    FindControl<QLabel>(this, IDC_IMPORT_COUNTS)->setText(strCounts);
-    QStringList conflicts;
-    for (const std::string& strName : plan.merge.conflicts)
-        conflicts << ToDisplayText(strName);
-    auto* pConflicts = FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS);
-    pConflicts->setText(
-        conflicts.isEmpty() ? QString() : LoadString(IDS_IMPORT_CONFLICTS).arg(conflicts.join(QLatin1String(", "))));
-    pConflicts->setWordWrap(true);
+    FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS)->setWordWrap(true);
+
+    m_pFormat = FindControl<QComboBox>(this, IDC_IMPORT_FORMAT);
+    m_pFormat->addItem(LoadString(IDS_IMPORT_DETECT));
+    for (const SiteImport::CFormat& format : SiteImport::Formats())
+        m_pFormat->addItem(QString::fromUtf8(format.pszTitle));
+    connect(m_pFormat, &QComboBox::currentIndexChanged, this, &CImportDlg::OnFormatChosen);
 
     m_pRows = FindControl<QTreeView>(this, IDC_IMPORT_ROWS);
-    CListViewModel::Install(*m_pRows, new CRowsModel(plan, CListViewModel::ColumnsOf(*m_pRows), m_pRows));
+    m_pModel = new CRowsModel(plan, CListViewModel::ColumnsOf(*m_pRows), m_pRows);
+    CListViewModel::Install(*m_pRows, m_pModel);
     for (int i : {kColumnSite, kColumnURL, kColumnUser})
         m_pRows->header()->resizeSection(i, MapDialogRect(*this, QRect(0, 0, 70, 0)).width());
     m_pRows->header()->resizeSection(kColumnPswd, MapDialogRect(*this, QRect(0, 0, 40, 0)).width());
+    ShowPlan();
     FindControl<QWidget>(this, IDOK)->setFocus(Qt::OtherFocusReason);
+}
+
+void CImportDlg::OnFormatChosen(int nIndex) {
+    std::optional<SiteImport::EFormat> format;
+    if (nIndex > 0)
+        format = SiteImport::Formats()[static_cast<std::size_t>(nIndex - 1)].format;
+    SiteImport::CImportPlan plan;
+    QString strError;
+    const bool bRead = SiteImport::PlanFile(m_strPath, format, m_mine, plan, strError);
+    m_pModel->Replace([&] { m_plan = std::move(plan); });
+    if (bRead)
+        ShowPlan();
+    else
+        ShowFault(format ? m_pFormat->currentText() : QString(), strError);
+}
+
+void CImportDlg::ShowPlan() {
+    const QString strFormat = QString::fromUtf8(SiteImport::FormatOf(m_plan.format).pszTitle);
+    FindControl<QLabel>(this, IDC_IMPORT_SOURCE)->setText(LoadString(IDS_IMPORT_SOURCE).arg(FileName(), strFormat));
+    QString strCounts =
+        LoadString(IDS_IMPORT_COUNTS).arg(m_plan.Added()).arg(m_plan.SkippedIdentical()).arg(m_plan.Conflicts());
+    if (m_plan.bCanSkipNotLogins)
+        strCounts += LoadString(IDS_IMPORT_NOT_LOGINS).arg(m_plan.nNotLogins);
+    FindControl<QLabel>(this, IDC_IMPORT_COUNTS)->setText(strCounts);
+    QStringList conflicts;
+    for (const std::string& strName : m_plan.merge.conflicts)
+        conflicts << ToDisplayText(strName);
+    FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS)
+        ->setText(conflicts.isEmpty() ? QString()
+                                      : LoadString(IDS_IMPORT_CONFLICTS).arg(conflicts.join(QLatin1String(", "))));
+    FindControl<QWidget>(this, IDOK)->setEnabled(true);
+}
+
+void CImportDlg::ShowFault(const QString& strFormat, const QString& strError) {
+    // Detection that fails now (the file changed or went since it was read) says so as the first reading did.
+    FindControl<QLabel>(this, IDC_IMPORT_SOURCE)
+        ->setText(strFormat.isEmpty() ? QStringLiteral("%1: %2").arg(FileName(), strError)
+                                      : LoadString(IDS_IMPORT_NOT_AS).arg(FileName(), strFormat, strError));
+    FindControl<QLabel>(this, IDC_IMPORT_COUNTS)->clear();
+    FindControl<QLabel>(this, IDC_IMPORT_CONFLICTS)->clear();
+    // Nothing to add: OK would only add nothing and then offer to delete the export.
+    FindControl<QWidget>(this, IDOK)->setEnabled(false);
+}
+
+QString CImportDlg::FileName() const {
+    return QFileInfo(m_strPath).fileName();
 }
 
 QString CImportDlg::CellText(int nRow, int nColumn) const {
     return m_pRows->model()->index(nRow, nColumn).data().toString();
+}
+
+int CImportDlg::RowCount() const {
+    return m_pRows->model()->rowCount();
 }

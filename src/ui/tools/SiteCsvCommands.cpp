@@ -42,19 +42,14 @@ void CSiteCsvCommands::OnImport() {
     if (!m_prompts.OpenFileDialog(strPath, LoadString(IDS_IMPORT_FILTER)))
         return;
     SiteImport::CImportPlan plan;
-    QString strFormat;
-    {
-        SiteImport::CImport imported;
-        QString strError;
-        if (!SiteImport::ReadFile(strPath, std::nullopt, imported, strError)) {
-            m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
-            return;
-        }
-        strFormat = QString::fromUtf8(SiteImport::FormatOf(imported.format).pszTitle);
-        SiteImport::PlanImport(m_doc.m_sites, imported, plan);
+    QString strError;
+    if (!SiteImport::PlanFile(strPath, std::nullopt, m_doc.m_sites, plan, strError)) {
+        m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
+        return;
     }
     const QString strFileName = QFileInfo(strPath).fileName();
-    CImportDlg dlg(plan, strFileName, strFormat, m_view.window());
+    // The window may read the file again as another format: plan is then that reading.
+    CImportDlg dlg(strPath, m_doc.m_sites, plan, m_view.window());
     if (m_prompts.DoModal(dlg) != IDOK)
         return;
     const bool bWasEmpty = m_view.IsListEmpty();

@@ -342,3 +342,60 @@ TEST(SiteImportTest, FormulaGuardsBelongToOurOwnLayoutAndEveryLayoutReadsBackExa
         EXPECT_EQ(RowsOf(imported)[0], kFormula);
     }
 }
+
+// Bitwarden's and KeePassXC's layouts have a column of their own for the one-time-password URI: the last
+// otpauth:// line of the notes goes there and out of the notes, and reading the file back gives the notes as
+// they were when the URI was their last line. Our own layout keeps the notes whole.
+TEST(SiteImportTest, AnOtpAuthLineOfTheNotesMovesToTheTotpColumnAndReadsBack) {
+    const std::string kUri = "otpauth://totp/Ex:ann?secret=JBSWY3DPEHPK3PXP&issuer=Ex";
+    struct Layout {
+        SiteExport::ELayout layout;
+        EFormat format;
+        std::size_t nNotesColumn, nTotpColumn; // 0: none
+    } layouts[] = {
+        {SiteExport::ELayout::lockwarden, EFormat::lockwarden, 4, 0},
+        {SiteExport::ELayout::bitwardenCsv, EFormat::bitwardenCsv, 4, 10},
+        {SiteExport::ELayout::keepassxcCsv, EFormat::keepassxcCsv, 5, 6},
+    };
+    struct Notes {
+        const char* pszWhat;
+        std::string strNotes;
+        // Where a TOTP column takes the URI: what is left in the notes column, what the TOTP column holds
+        // and the notes read back.
+        std::string strLeft, strTotp, strBack;
+    } notes[] = {
+        {"the URI alone", kUri, "", kUri, kUri},
+        {"the URI last", "pin 1234\r\nblue\r\n" + kUri, "pin 1234\r\nblue", kUri, "pin 1234\r\nblue\r\n" + kUri},
+        {"the URI first, in capitals", "OTPAUTH://totp/x?secret=AB\r\nnote", "note", "OTPAUTH://totp/x?secret=AB",
+         "note\r\nOTPAUTH://totp/x?secret=AB"},
+        {"two URIs: the last moves", "otpauth://totp/a?secret=A\nmid\n" + kUri, "otpauth://totp/a?secret=A\nmid", kUri,
+         "otpauth://totp/a?secret=A\r\nmid\r\n" + kUri},
+        {"a URI inside a line stays", "see otpauth://totp/x?secret=AB", "see otpauth://totp/x?secret=AB", "",
+         "see otpauth://totp/x?secret=AB"},
+        {"no URI", "just\r\nnotes", "just\r\nnotes", "", "just\r\nnotes"},
+    };
+    for (const Layout& l : layouts)
+        for (const Notes& n : notes) {
+            SCOPED_TRACE(std::string(n.pszWhat) + " / layout " + std::to_string(static_cast<int>(l.layout)));
+            CSiteArray sites;
+            sites.push_back(std::make_unique<CSiteInfo>("Ex", "https://ex.example", "ann", "pw", n.strNotes));
+            std::string strOut;
+            SiteExport::WriteAll(strOut, l.layout, sites);
+
+            std::vector<SiteCsv::Record> records;
+            std::size_t nLine = 0;
+            std::string strError;
+            ASSERT_TRUE(SiteCsv::ReadRecords(strOut, records, nLine, strError)) << strError;
+            ASSERT_EQ(records.size(), 2u);
+            const bool bOwn = l.nTotpColumn == 0;
+            EXPECT_EQ(records[1].fields[l.nNotesColumn], bOwn ? n.strNotes : n.strLeft);
+            if (!bOwn) {
+                EXPECT_EQ(records[1].fields[l.nTotpColumn], n.strTotp);
+            }
+
+            SiteImport::CImport imported;
+            ASSERT_TRUE(SiteImport::Read(strOut, l.format, imported, strError)) << strError;
+            ASSERT_EQ(imported.rows.size(), 1u);
+            EXPECT_EQ(imported.rows[0][4], bOwn ? n.strNotes : n.strBack);
+        }
+}

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -143,6 +144,85 @@ TEST(SiteCsvCommands, ImportPreviewsRowsAndCountsAndCancelChangesNothing) {
     EXPECT_EQ(scene.Sites()[5], (Fields{"Plain", "", "", "", "Reprompt: yes"}));
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_FALSE(QFile::exists(strJson));
+}
+
+// The format list reads the file again as the format chosen: one that cannot read it says why and holds OK
+// back; choosing again shows the rows again, and OK adds what the list shows. The list is named by its label,
+// which also takes the keyboard to it.
+TEST(SiteCsvCommands, ImportFormatChoiceReadsTheFileAgain) {
+    CCsvScene scene({kAlpha});
+    const QString strCsv = scene.Path("in.csv");
+    WriteFile(strCsv, "name,url,username,password\nbeta,https://b.example,bob,pw\n");
+    const auto indexOf = [](SiteImport::EFormat format) {
+        const auto& formats = SiteImport::Formats();
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            if (formats[i].format == format)
+                return static_cast<int>(i) + 1;
+        return -1;
+    };
+    QStringList seen;
+    scene.prompts.ChooseFile(strCsv);
+    scene.prompts.ScriptDialog([&](QDialog& dlg) {
+        auto& import = static_cast<CImportDlg&>(dlg);
+        auto* pFormat = FindControl<QComboBox>(&dlg, IDC_IMPORT_FORMAT);
+        auto* pOk = FindControl<QWidget>(&dlg, IDOK);
+        const auto look = [&] {
+            seen << FindControl<QLabel>(&dlg, IDC_IMPORT_SOURCE)->text()
+                 << FindControl<QLabel>(&dlg, IDC_IMPORT_COUNTS)->text() << QString::number(import.RowCount())
+                 << (pOk->isEnabled() ? QStringLiteral("OK") : QStringLiteral("no OK"));
+        };
+        EXPECT_EQ(pFormat->accessibleName(), QStringLiteral("Format"));
+        EXPECT_TRUE(pFormat->focusPolicy() & Qt::TabFocus);
+        const QList<QLabel*> labels = dlg.findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* p) {
+            return p->buddy() == pFormat && p->text() == QStringLiteral("&Format:");
+        }));
+        EXPECT_EQ(pFormat->count(), static_cast<int>(SiteImport::Formats().size()) + 1);
+        EXPECT_EQ(pFormat->itemText(0), QStringLiteral("Detect automatically"));
+        EXPECT_EQ(pFormat->currentIndex(), 0);
+        look();
+        pFormat->setCurrentIndex(indexOf(SiteImport::EFormat::firefox));
+        look();
+        pFormat->setCurrentIndex(indexOf(SiteImport::EFormat::chrome));
+        look();
+        // Detection again, on a file that went meanwhile, then on the file back as it was.
+        QFile::rename(strCsv, strCsv + QStringLiteral(".away"));
+        pFormat->setCurrentIndex(0);
+        look();
+        QFile::rename(strCsv + QStringLiteral(".away"), strCsv);
+        pFormat->setCurrentIndex(indexOf(SiteImport::EFormat::chrome));
+        pFormat->setCurrentIndex(0);
+        look();
+        return IDOK;
+    });
+    scene.csv.OnImport();
+    const QString strCounts = QStringLiteral("To add: 1    Skipped identical: 0    Conflicts: 0");
+    const QString strChrome =
+        QStringLiteral("Sites to add from in.csv, read as Chrome, Edge, Brave, Opera or Vivaldi CSV:");
+    EXPECT_EQ(seen,
+              (QStringList{strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK"),
+                           QStringLiteral("in.csv cannot be read as Firefox CSV: line 1: the header is not that of "
+                                          "Firefox CSV (the first unknown column is \"name\")"),
+                           QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("no OK"),
+                           strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK"),
+                           QStringLiteral("in.csv: No such file or directory"),
+                           QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("no OK"),
+                           strChrome,
+                           strCounts,
+                           QStringLiteral("1"),
+                           QStringLiteral("OK")}))
+        << seen.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scene.Sites(), (std::vector<Fields>{kAlpha, {"beta", "https://b.example", "bob", "pw", ""}}));
 }
 
 // A wrong line, or a file that cannot be read, adds nothing: the message names the file and gives the line
