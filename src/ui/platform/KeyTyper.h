@@ -15,6 +15,12 @@ public:
     virtual bool Type(const std::vector<AutoTypeSequence::CStep>& steps, std::string& strError) = 0;
 };
 
+// The keysym of a character: Latin-1's printable characters are their own, Tab and line ends their keys, every
+// other character its Unicode keysym.
+int KeysymOfCharacter(char32_t c);
+inline constexpr int kKeysymTab = 0xff09;
+inline constexpr int kKeysymReturn = 0xff0d;
+
 // On X11 through the XTEST extension, on a display connection of its own: characters by keysym; one the
 // keyboard layout lacks goes on a spare key for the moment it is typed, and the key is freed after. Modifiers the
 // user still holds are released first, and Caps Lock is set aside while typing.

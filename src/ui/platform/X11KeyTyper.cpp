@@ -74,17 +74,6 @@ public:
     }
 
 private:
-    static KeySym KeysymOf(char32_t c) {
-        if (c == U'\n' || c == U'\r')
-            return XK_Return;
-        if (c == U'\t')
-            return XK_Tab;
-        // Latin-1's printable characters are their own keysyms; every other character has one by its code.
-        if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF))
-            return static_cast<KeySym>(c);
-        return static_cast<KeySym>(0x01000000 | c);
-    }
-
     // The key and shift level (0 or 1) that give a keysym in the first group, or 0.
     KeyCode Find(KeySym keysym, int& nLevel) const {
         int nMin = 0, nMax = 0;
@@ -167,7 +156,7 @@ private:
     }
 
     void TypeCharacter(char32_t c) {
-        const KeySym keysym = KeysymOf(c);
+        const auto keysym = static_cast<KeySym>(KeysymOfCharacter(c));
         int nLevel = 0;
         if (const KeyCode code = Find(keysym, nLevel)) {
             TapCode(code, nLevel == 1);

@@ -15,8 +15,7 @@
 // The names in one buffer, displayed and ready for searching, and the rows the box's text leaves.
 class CPickerModel : public QAbstractListModel {
 public:
-    explicit CPickerModel(const std::vector<std::string_view>& names, QObject* pParent)
-        : QAbstractListModel(pParent) {
+    explicit CPickerModel(const std::vector<std::string_view>& names, QObject* pParent) : QAbstractListModel(pParent) {
         std::size_t nBytes = 0;
         for (const std::string_view name : names)
             nBytes += name.size();
@@ -55,8 +54,8 @@ public:
         beginResetModel();
         const CSiteNameFinder finder(strFind);
         // A key typed at the end only narrows: the names left are searched, not all of them.
-        const bool bNarrowing = m_bFiltered && strFind.size() > m_strFind.size() &&
-                                strFind.compare(0, m_strFind.size(), m_strFind) == 0;
+        const bool bNarrowing =
+            m_bFiltered && strFind.size() > m_strFind.size() && strFind.compare(0, m_strFind.size(), m_strFind) == 0;
         std::vector<int> rows;
         const auto consider = [&](std::size_t i) {
             const CName& name = m_names[i];

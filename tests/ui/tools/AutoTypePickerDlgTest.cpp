@@ -34,8 +34,8 @@ TEST(AutoTypePickerDlg, TypeAheadNarrowsAndEnterChoosesTheSite) {
     dlg.FilterBox()->setFocus();
 
     QTest::keyClicks(dlg.FilterBox(), QStringLiteral("BAN"));
-    EXPECT_EQ(Shown(dlg), (QStringList{QStringLiteral("Bank"), QStringLiteral("bank of Zoë"),
-                                       QStringLiteral("Banking État")}));
+    EXPECT_EQ(Shown(dlg),
+              (QStringList{QStringLiteral("Bank"), QStringLiteral("bank of Zoë"), QStringLiteral("Banking État")}));
     QTest::keyClicks(dlg.FilterBox(), QStringLiteral("king "));
     // A key the test's keyboard has no name for: its text alone, as an input method gives it.
     QTest::sendKeyEvent(QTest::Click, dlg.FilterBox(), Qt::Key_unknown, QStringLiteral("É"), Qt::NoModifier);
