@@ -40,23 +40,6 @@ void Wait(int nMilliseconds) {
     loop.exec();
 }
 
-// Receives one Request's Response.
-class CResponse : public QObject {
-    Q_OBJECT
-public:
-    bool bAnswered = false;
-    uint nResponse = 2;
-    QVariantMap results;
-    QEventLoop loop;
-public Q_SLOTS:
-    void OnResponse(uint nCode, const QVariantMap& map) {
-        bAnswered = true;
-        nResponse = nCode;
-        results = map;
-        loop.quit();
-    }
-};
-
 } // namespace
 
 CPortalKeyTyper::CPortalKeyTyper(const QString& strSessionBus, const QString& strRestoreToken)
@@ -78,8 +61,8 @@ bool CPortalKeyTyper::IsAvailable(std::string& strWhy) {
         strWhy = "there is no session bus to reach the desktop portal on";
         return false;
     }
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kRemoteDesktop << QStringLiteral("AvailableDeviceTypes");
     const QDBusMessage reply = Answer(bus.asyncCall(get, kRequestTimeout));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
@@ -101,7 +84,7 @@ bool CPortalKeyTyper::Request(const QString& strMethod, const QVariantList& args
     QString strSender = bus.baseService().mid(1);
     strSender.replace(QLatin1Char('.'), QLatin1Char('_'));
     const QString strRequest = kPath + QStringLiteral("/request/") + strSender + QLatin1Char('/') + strToken;
-    CResponse response;
+    CPortalResponse response;
     bus.connect(kService, strRequest, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
                 &response, SLOT(OnResponse(uint, QVariantMap)));
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kRemoteDesktop, strMethod);
@@ -123,8 +106,8 @@ bool CPortalKeyTyper::Request(const QString& strMethod, const QVariantList& args
         return false;
     }
     if (response.nResponse != 0) {
-        strError = response.nResponse == 1 ? "the desktop did not allow typing" : "the desktop portal ended " +
-                                                                                      strMethod.toStdString();
+        strError = response.nResponse == 1 ? "the desktop did not allow typing"
+                                           : "the desktop portal ended " + strMethod.toStdString();
         return false;
     }
     results = response.results;
@@ -156,13 +139,14 @@ bool CPortalKeyTyper::Type(const std::vector<AutoTypeSequence::CStep>& steps, st
     if (!m_strRestoreToken.isEmpty())
         devices.insert(QStringLiteral("restore_token"), m_strRestoreToken);
     const QDBusObjectPath session(m_strSession);
-    bool bStarted = Request(QStringLiteral("SelectDevices"), {QVariant::fromValue(session), devices}, strToken,
-                            results, strError, kRequestTimeout);
+    bool bStarted = Request(QStringLiteral("SelectDevices"), {QVariant::fromValue(session), devices}, strToken, results,
+                            strError, kRequestTimeout);
     if (bStarted) {
         strToken = token();
-        bStarted = Request(QStringLiteral("Start"),
-                           {QVariant::fromValue(session), QString(), QVariantMap{{QStringLiteral("handle_token"), strToken}}},
-                           strToken, results, strError, kStartTimeout);
+        bStarted =
+            Request(QStringLiteral("Start"),
+                    {QVariant::fromValue(session), QString(), QVariantMap{{QStringLiteral("handle_token"), strToken}}},
+                    strToken, results, strError, kStartTimeout);
     }
     if (bStarted && (results.value(QStringLiteral("devices")).toUInt() & kKeyboard) == 0) {
         strError = "the desktop gave no keyboard";
@@ -200,8 +184,8 @@ void CPortalKeyTyper::Key(int nKeysym) {
     QDBusConnection bus(m_strConnection);
     const QDBusObjectPath session(m_strSession);
     for (const uint nState : {1U, 0U}) {
-        QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kRemoteDesktop,
-                                                              QStringLiteral("NotifyKeyboardKeysym"));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kService, kPath, kRemoteDesktop, QStringLiteral("NotifyKeyboardKeysym"));
         message << QVariant::fromValue(session) << QVariantMap() << nKeysym << nState;
         bus.send(message);
     }
@@ -212,11 +196,8 @@ void CPortalKeyTyper::CloseSession() {
     if (m_strSession.isEmpty())
         return;
     QDBusConnection bus(m_strConnection);
-    const QDBusMessage close = QDBusMessage::createMethodCall(kService, m_strSession,
-                                                              QStringLiteral("org.freedesktop.portal.Session"),
-                                                              QStringLiteral("Close"));
+    const QDBusMessage close = QDBusMessage::createMethodCall(
+        kService, m_strSession, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
     Answer(bus.asyncCall(close, kRequestTimeout));
     m_strSession.clear();
 }
-
-#include "PortalKeyTyper.moc"

@@ -2,7 +2,27 @@
 
 #include "ui/platform/KeyTyper.h"
 
+#include <QEventLoop>
+#include <QObject>
 #include <QString>
+#include <QVariantMap>
+
+// Receives the Response of one portal Request, and ends the loop that waits for it.
+class CPortalResponse : public QObject {
+    Q_OBJECT
+public:
+    bool bAnswered = false;
+    uint nResponse = 2;
+    QVariantMap results;
+    QEventLoop loop;
+public Q_SLOTS:
+    void OnResponse(uint nCode, const QVariantMap& map) {
+        bAnswered = true;
+        nResponse = nCode;
+        results = map;
+        loop.quit();
+    }
+};
 
 // Types on Wayland through the desktop portal (org.freedesktop.portal.RemoteDesktop on the session bus): a
 // session with keyboard access only, Start awaited (the desktop asks the user, or lets a kept restore token

@@ -110,14 +110,14 @@ TEST_F(PortalKeyTyperTest, TypesTheKeysymsInOrderAfterStartAndClosesTheSession) 
     ASSERT_TRUE(typer.IsAvailable(strError)) << strError;
     ASSERT_TRUE(typer.Type(Steps("{USERNAME}{TAB}{PASSWORD}{ENTER}"), strError)) << strError;
     const QString strClose = QStringLiteral("close ") + m_portal.m_strSession;
-    EXPECT_EQ(m_portal.m_log,
-              (QStringList{QStringLiteral("create"), QStringLiteral("select types 1 persist 2 token tok-1"),
-                           QStringLiteral("start"), QStringLiteral("keysym 65 1"), QStringLiteral("keysym 65 0"),
-                           QStringLiteral("keysym 108 1"), QStringLiteral("keysym 108 0"),
-                           QStringLiteral("keysym 65289 1"), QStringLiteral("keysym 65289 0"),
-                           QStringLiteral("keysym 233 1"), QStringLiteral("keysym 233 0"),
-                           QStringLiteral("keysym 33 1"), QStringLiteral("keysym 33 0"),
-                           QStringLiteral("keysym 65293 1"), QStringLiteral("keysym 65293 0"), strClose}));
+    EXPECT_EQ(
+        m_portal.m_log,
+        (QStringList{QStringLiteral("create"), QStringLiteral("select types 1 persist 2 token tok-1"),
+                     QStringLiteral("start"), QStringLiteral("keysym 65 1"), QStringLiteral("keysym 65 0"),
+                     QStringLiteral("keysym 108 1"), QStringLiteral("keysym 108 0"), QStringLiteral("keysym 65289 1"),
+                     QStringLiteral("keysym 65289 0"), QStringLiteral("keysym 233 1"), QStringLiteral("keysym 233 0"),
+                     QStringLiteral("keysym 33 1"), QStringLiteral("keysym 33 0"), QStringLiteral("keysym 65293 1"),
+                     QStringLiteral("keysym 65293 0"), strClose}));
     EXPECT_EQ(typer.RestoreToken(), QStringLiteral("tok-2")) << "kept, so the desktop need not ask again";
 }
 
