@@ -51,7 +51,7 @@ void CSiteCsvCommands::OnImport() {
             return;
         }
         strFormat = QString::fromUtf8(SiteImport::FormatOf(imported.format).pszTitle);
-        SiteImport::PlanImport(m_doc.m_sites, imported, plan);
+        SiteImport::PlanImport(m_doc.Sites(), imported, plan);
     }
     const QString strFileName = QFileInfo(strPath).fileName();
     CImportDlg dlg(plan, strFileName, strFormat, m_view.window());
@@ -86,7 +86,7 @@ void CSiteCsvCommands::OnExportCsv() {
         return;
     std::string strCsv;
     const CWipeOnExit wipe({&strCsv});
-    SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.m_sites);
+    SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.Sites());
     // The file dialog has asked before a file already there is replaced.
     QString strError;
     if (!FileAccess::WriteSecretFile(strPath, strCsv, QFileInfo::exists(strPath), strError))
