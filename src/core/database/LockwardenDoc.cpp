@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <new>
 #include <unistd.h>
+#include <utility>
 
 QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
     QString strLabel = QStringLiteral("File:  ") + strTitle;
@@ -94,7 +95,13 @@ bool CLockwardenDoc::OnNewDocument() {
     return CDocument::OnNewDocument();
 }
 
+void CLockwardenDoc::TryPasswordFirst(std::string_view strPassword) {
+    m_tryFirst = strPassword.empty() ? CSecureBytes() : CSecureBytes(strPassword.data(), strPassword.size());
+}
+
 bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
+    // Tried by this open only, whatever becomes of it.
+    const CSecureBytes known = std::exchange(m_tryFirst, CSecureBytes());
     // Others may read the file while we look at it; a writer asking for the lock is kept out. The load
     // reads this same descriptor, so the records are those of the file whose password passed, even when
     // another program puts a new file at the path while the user types.
@@ -113,7 +120,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         // An archive exception here (the file ends inside these two strings) goes to the template.
         const std::string strBanner = ar.ReadString();
         if (strBanner == SealedFormat::kBanner)
-            return OpenSealed(lock.Handle(), strPathName);
+            return OpenSealed(lock.Handle(), strPathName, known.view());
         if (strBanner != SiteDatabaseFormat::kBanner) {
             m_prompts.MessageBox(LoadString(IDS_NOT_LOCKWARDEN_FILE), MB_ICONEXCLAMATION | MB_OK);
             return false;
@@ -124,15 +131,20 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
             return false;
         if (!strCheck.empty()) {
             const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
-            // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
-            std::string strEntry;
+            // One prompt for all tries, so each shows the entry before it; the entry is taken as typed. A known
+            // password goes first, unseen: when it fails, the prompt starts empty and nothing is said.
+            std::string strEntry(known.view());
             const CWipeOnExit wipeEntry({&strEntry});
-            for (;;) {
-                if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
+            for (bool bKnown = !strEntry.empty();; bKnown = false) {
+                if (!bKnown && m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
                     return false;
                 if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck)) {
                     strPassword = strEntry;
                     break;
+                }
+                if (bKnown) {
+                    WipeString(strEntry);
+                    continue;
                 }
                 // A password set on Windows may hold Windows-1252 bytes, which the prompt gives as UTF-8.
                 std::string strWindows;

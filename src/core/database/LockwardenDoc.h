@@ -118,6 +118,10 @@ public:
     bool IsSealed() const { return m_key.IsSealed(); }
     // The password of the open file, whichever its kind.
     std::string_view GetFilePassword() const { return m_key.Password(); }
+    // The next open tries strPassword before it asks (a reload, or a merge of the file or of a copy of it,
+    // whose password is most likely the document's): only when it fails is the user asked, the field empty
+    // and nothing said of the try. Good for one open.
+    void TryPasswordFirst(std::string_view strPassword);
     // Takes key as the key of the file, as a load would (a new file's first key, made by its caller): the
     // file is not made stronger by it, and the document is not marked modified.
     void SetFileKey(CFileKey key) {
@@ -182,8 +186,9 @@ private:
     // the sites' followers, and the file's time and stamp noted for the next save. On failure the previous
     // key comes back unless the load emptied the document.
     bool LoadCheckedFile(int fd, const QString& strPathName, CFileKey key);
-    // The rest of an open once the banner says sealed: header, password, key, tag, then the load.
-    bool OpenSealed(int fd, const QString& strPathName);
+    // The rest of an open once the banner says sealed: header, password (strKnown tried first), key, tag,
+    // then the load.
+    bool OpenSealed(int fd, const QString& strPathName, std::string_view strKnown);
     // Derives a key under the busy cursor; a refusal is told to the user.
     bool DeriveSealKey(std::string_view strPassword, const SealedFormat::CCost& cost,
                        const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
@@ -208,6 +213,8 @@ private:
     CFileKey m_key;
     // During the load of a sealed file: its clear record stream, already authenticated.
     CSecureBytes* m_pSealedPlain = nullptr;
+    // The password the next open tries before it asks (TryPasswordFirst).
+    CSecureBytes m_tryFirst;
 
     // The lock's state. The lock ends with Unlock, New or a successful open.
     void EndLock();

@@ -123,7 +123,7 @@ bool CLockwardenDoc::DeriveSealKey(std::string_view strPassword, const SealedFor
     return result == SealedFormat::EResult::ok;
 }
 
-bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
+bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName, std::string_view strKnown) {
     using SealedFormat::EResult;
     QByteArray bytes;
     {
@@ -150,17 +150,20 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
     const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
     std::unique_ptr<SealedFormat::CSealKey> pKey;
     {
-        // As for a classic file: one prompt for all tries, the entry taken as typed.
-        std::string strEntry;
+        // As for a classic file: one prompt for all tries, the entry taken as typed, a known password first.
+        std::string strEntry(strKnown);
         const CWipeOnExit wipeEntry({&strEntry});
-        for (;;) {
-            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK ||
+        for (bool bKnown = !strEntry.empty();; bKnown = false) {
+            if ((!bKnown && m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK) ||
                 !DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
                 return false;
             if (pKey->PassesCheck(view, header))
                 break;
             pKey.reset();
-            m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            if (bKnown)
+                WipeString(strEntry);
+            else
+                m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
         }
     }
     // The password is right: from here a failing tag can only mean damage.

@@ -66,8 +66,8 @@ void TakeSites(CLockwardenDoc& doc, const CLockwardenDoc& other, CMergeResult& r
 
 bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
                    CMergeResult& result, bool bDryRun, bool bAdoptStamp) {
-    CFileReading reading(prompts, strKnown);
-    if (!reading.Open(strPath))
+    CFileReading reading(prompts);
+    if (!reading.Open(strPath, strKnown))
         return false;
     TakeSites(doc, reading.Doc(), result, bDryRun);
     if (!bDryRun && bAdoptStamp) {
@@ -78,8 +78,8 @@ bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompt
 
 EMergeRead MergeCopyInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
                          const CCopyCheck& check, CMergeResult& result, QString& strReason, bool bDryRun) {
-    CFileReading reading(prompts, strKnown);
-    if (!reading.Open(strPath))
+    CFileReading reading(prompts);
+    if (!reading.Open(strPath, strKnown))
         return EMergeRead::failed;
     // Swapped for a link or another file after it was looked at: what was read is not the copy.
     const FileAccess::CFileStamp& read = reading.Doc().FileStamp();

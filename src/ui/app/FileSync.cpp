@@ -168,10 +168,10 @@ bool CFileSync::Reload() {
         strShown = pShown->m_strSite;
         nPlace = PlaceAmongNamesakes(m_doc.Sites(), pShown);
     }
-    CFileReading reading(m_prompts, m_doc.GetFilePassword());
+    CFileReading reading(m_prompts);
     // A file weaker than the one shown is not read in without a question.
     reading.Doc().ExpectFileKind(m_strFollowed, m_doc.GetFileKind());
-    if (!reading.Open(m_strFollowed))
+    if (!reading.Open(m_strFollowed, m_doc.GetFilePassword()))
         return false;
     m_doc.TakeFileFrom(reading.Doc());
     m_bPending = false;

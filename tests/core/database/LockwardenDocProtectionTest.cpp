@@ -230,9 +230,9 @@ TEST(LockwardenDocProtectionTest, AWeakerFileIsNeverOpenedSilently) {
 
         // The reading a reload takes its sites from, told the kind of the document it is for.
         CScriptedPrompts readingPrompts;
-        CFileReading reading(readingPrompts, "pw");
+        CFileReading reading(readingPrompts);
         reading.Doc().ExpectFileKind(strPath, c.was);
-        EXPECT_FALSE(reading.Open(strPath));
+        EXPECT_FALSE(reading.Open(strPath, "pw"));
         EXPECT_EQ(readingPrompts.MessageBoxes(), std::vector<CScriptedPrompts::Shown>{asked});
 
         // Another document of the same window (the same memory) opening the file: the same question.

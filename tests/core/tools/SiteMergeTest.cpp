@@ -201,8 +201,8 @@ TEST(SiteMergeTest, SaveOverAFileChangedOnDiskCanMergeItFirstAndThenLosesNeither
     EXPECT_FALSE(scene.doc.IsChangedOnDisk(strPath));
 
     CScriptedPrompts readPrompts;
-    CFileReading reading(readPrompts, "pw");
-    ASSERT_TRUE(reading.Open(strPath));
+    CFileReading reading(readPrompts);
+    ASSERT_TRUE(reading.Open(strPath, "pw"));
     EXPECT_EQ(FieldsOf(reading.Doc().Sites()), (std::vector<SiteFields>{kBank, kMail, kShop}));
 }
 

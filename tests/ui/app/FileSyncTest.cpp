@@ -72,8 +72,8 @@ protected:
     }
     std::vector<SiteFields> OnDisk(const QString& strPath) {
         CScriptedPrompts prompts;
-        CFileReading reading(prompts, "pw");
-        EXPECT_TRUE(reading.Open(strPath));
+        CFileReading reading(prompts);
+        EXPECT_TRUE(reading.Open(strPath, "pw"));
         return FieldsOf(reading.Doc().Sites());
     }
 
@@ -143,8 +143,8 @@ TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemova
     Action(ID_FILE_SAVE)->trigger();
     EXPECT_FALSE(Doc().IsModified());
     CScriptedPrompts prompts;
-    CFileReading reading(prompts, "new-pw");
-    ASSERT_TRUE(reading.Open(strPath));
+    CFileReading reading(prompts);
+    ASSERT_TRUE(reading.Open(strPath, "new-pw"));
     EXPECT_EQ(FieldsOf(reading.Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
 }
 

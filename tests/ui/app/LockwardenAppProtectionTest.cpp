@@ -46,8 +46,8 @@ protected:
     }
     std::vector<SiteFields> OnDisk(const QString& strPath, const std::string& strPassword = "pw") {
         CScriptedPrompts prompts;
-        CFileReading reading(prompts, strPassword);
-        EXPECT_TRUE(reading.Open(strPath));
+        CFileReading reading(prompts);
+        EXPECT_TRUE(reading.Open(strPath, strPassword));
         return FieldsOf(reading.Doc().Sites());
     }
 
