@@ -1,6 +1,7 @@
 #include "core/database/LockwardenDoc.h"
 
 #include "core/app/AppState.h"
+#include "core/database/PasswordDialogue.h"
 #include "core/database/SiteDatabaseFormat.h"
 #include "core/database/SiteName.h"
 #include "core/framework/Archive.h"
@@ -27,10 +28,7 @@
 #include <utility>
 
 QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
-    QString strLabel = QStringLiteral("File:  ") + strTitle;
-    if (strLabel.endsWith(QLatin1Char('*')))
-        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
-    return strLabel;
+    return PasswordDialogue::Label(strTitle);
 }
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
@@ -130,32 +128,23 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         if (!AcceptKind(strPathName, strCheck.empty() ? EFileKind::noPassword : EFileKind::classic))
             return false;
         if (!strCheck.empty()) {
-            const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
-            // One prompt for all tries, so each shows the entry before it; the entry is taken as typed. A known
-            // password goes first, unseen: when it fails, the prompt starts empty and nothing is said.
-            std::string strEntry(known.view());
-            const CWipeOnExit wipeEntry({&strEntry});
-            for (bool bKnown = !strEntry.empty();; bKnown = false) {
-                if (!bKnown && m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
-                    return false;
-                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck)) {
-                    strPassword = strEntry;
-                    break;
-                }
-                if (bKnown) {
-                    WipeString(strEntry);
-                    continue;
-                }
-                // A password set on Windows may hold Windows-1252 bytes, which the prompt gives as UTF-8.
+            // The entry is taken as typed; a password set on Windows may hold Windows-1252 bytes, which the
+            // prompt gives as UTF-8.
+            const auto tryEntry = [&](const std::string& strEntry) {
                 std::string strWindows;
                 const CWipeOnExit wipeWindows({&strWindows});
-                if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
-                    SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck)) {
-                    strPassword = strWindows;
-                    break;
-                }
-                m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-            }
+                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck))
+                    AssignSecret(strPassword, strEntry);
+                else if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
+                         SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck))
+                    AssignSecret(strPassword, strWindows);
+                else
+                    return PasswordDialogue::ETry::wrong;
+                return PasswordDialogue::ETry::right;
+            };
+            if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordDialogue::Label(FileNameOf(strPathName)),
+                                                 known.view(), tryEntry))
+                return false;
         }
     }
     // From here until the open ends the document is not whole: nothing may save it.
@@ -351,26 +340,15 @@ void CLockwardenDoc::OnSaveAs() {
 }
 
 void CLockwardenDoc::OnChangeFilePassword() {
-    const QString strLabel = PasswordLabel(GetTitle());
-    std::string strEntry(GetFilePassword());
-    std::string strAgain;
-    std::string strTrimmed;
-    const CWipeOnExit wipe({&strEntry, &strAgain, &strTrimmed});
-    if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == GetFilePassword())
-        return;
-    // A mistyped new password would lock its owner out of every site: it is asked for twice.
-    if (m_prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
-        return;
-    if (strAgain != strEntry) {
-        m_prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
-        return;
-    }
-    strTrimmed = TrimWhiteSpace(strEntry);
-    // The open takes the password exactly as typed, so the user hears of the blanks before they go.
-    if (strTrimmed != strEntry &&
-        m_prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
-        return;
-    if (!SetFilePassword(strTrimmed))
+    std::string strPassword;
+    const CWipeOnExit wipe({&strPassword});
+    // The field starts with the password; left as it was, nothing changes.
+    const auto isNew = [this](const std::string& strEntry, const std::string&) {
+        return strEntry != GetFilePassword();
+    };
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), GetFilePassword(), isNew,
+                                          strPassword) ||
+        !SetFilePassword(strPassword))
         return;
     SetModifiedFlag(true);
 }

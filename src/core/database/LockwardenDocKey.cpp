@@ -1,6 +1,8 @@
 // The document's key and its lock: sealing, the kinds of file, the key's cost, and Lock and Unlock.
 #include "core/database/LockwardenDoc.h"
 
+#include "core/database/PasswordDialogue.h"
+
 #include "core/framework/Archive.h"
 #include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
@@ -18,35 +20,6 @@
 // ---- sealed files ----
 
 namespace {
-
-// A sealed file takes a new password, asked for twice and trimmed the way Change File Pswd trims it; an
-// empty one is refused, and so is the password of refused (the classic file's own, which any old copy gives
-// away).
-bool AskSealPassword(CPrompts& prompts, const QString& strLabel, const CFileKey& refused, std::string& strPassword) {
-    std::string strEntry, strAgain;
-    bool bOk = false;
-    if (prompts.FilePasswordPrompt(strEntry, strLabel) == IDOK) {
-        std::string strTrimmed = TrimWhiteSpace(strEntry);
-        if (strTrimmed.empty())
-            prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        else if (refused.Kind() != CFileKey::EKind::noPassword &&
-                 (refused.IsPassword(strTrimmed) || refused.IsPassword(strEntry)))
-            prompts.MessageBox(LoadString(IDS_SEAL_NEEDS_NEW_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        else if (prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
-            ;
-        else if (strAgain != strEntry)
-            prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
-        else if (strTrimmed == strEntry ||
-                 prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) == IDOK) {
-            strPassword = strTrimmed;
-            bOk = true;
-        }
-        WipeString(strTrimmed);
-    }
-    WipeString(strEntry);
-    WipeString(strAgain);
-    return bOk;
-}
 
 QString MiB(std::uint32_t nKiB) {
     return QString::number(static_cast<double>(nKiB) / 1024, 'g', 10);
@@ -147,25 +120,19 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName, std::string_
         ShowSealedRefusal(headerResult, header.cost);
         return false;
     }
-    const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
+    // As for a classic file, the entry taken as typed.
     std::unique_ptr<SealedFormat::CSealKey> pKey;
-    {
-        // As for a classic file: one prompt for all tries, the entry taken as typed, a known password first.
-        std::string strEntry(strKnown);
-        const CWipeOnExit wipeEntry({&strEntry});
-        for (bool bKnown = !strEntry.empty();; bKnown = false) {
-            if ((!bKnown && m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK) ||
-                !DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
-                return false;
-            if (pKey->PassesCheck(view, header))
-                break;
-            pKey.reset();
-            if (bKnown)
-                WipeString(strEntry);
-            else
-                m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        }
-    }
+    const auto tryEntry = [&](const std::string& strEntry) {
+        if (!DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
+            return PasswordDialogue::ETry::stop;
+        if (pKey->PassesCheck(view, header))
+            return PasswordDialogue::ETry::right;
+        pKey.reset();
+        return PasswordDialogue::ETry::wrong;
+    };
+    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordDialogue::Label(FileNameOf(strPathName)), strKnown,
+                                         tryEntry))
+        return false;
     // The password is right: from here a failing tag can only mean damage.
     CSecureBytes plain;
     if (SealedFormat::Open(*pKey, view, plain) != EResult::ok) {
@@ -212,7 +179,20 @@ void CLockwardenDoc::OnSealFile() {
         return;
     std::string strPassword;
     const CWipeOnExit wipe({&strPassword});
-    if (!AskSealPassword(m_prompts, PasswordLabel(GetTitle()), m_key, strPassword))
+    // Asked for twice and trimmed as Change File Pswd does it; an empty one is refused, and so is the classic
+    // file's own, which any old copy of the file gives away.
+    const auto accept = [this](const std::string& strEntry, const std::string& strTrimmed) {
+        if (strTrimmed.empty()) {
+            m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return false;
+        }
+        if (m_key.Kind() != EFileKind::noPassword && (m_key.IsPassword(strTrimmed) || m_key.IsPassword(strEntry))) {
+            m_prompts.MessageBox(LoadString(IDS_SEAL_NEEDS_NEW_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return false;
+        }
+        return true;
+    };
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), {}, accept, strPassword))
         return;
     std::unique_ptr<SealedFormat::CSealKey> pKey;
     if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
@@ -288,18 +268,12 @@ void CLockwardenDoc::EndLock() {
 }
 
 bool CLockwardenDoc::UnlockKept() {
-    const QString strLabel = PasswordLabel(GetTitle());
-    // As at the open: one prompt for all tries, so each shows the entry before it.
-    std::string strEntry;
-    const CWipeOnExit wipe({&strEntry});
-    for (;;) {
-        if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
-            return false;
-        // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
-        if (m_key.IsPassword(strEntry))
-            break;
-        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-    }
+    // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
+    const auto tryEntry = [this](const std::string& strEntry) {
+        return m_key.IsPassword(strEntry) ? PasswordDialogue::ETry::right : PasswordDialogue::ETry::wrong;
+    };
+    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordLabel(GetTitle()), {}, tryEntry))
+        return false;
     EndLock();
     return true;
 }

@@ -318,23 +318,6 @@ void CLockwardenView::OnSiteCancel() {
     NotifyStateChanged();
 }
 
-void CLockwardenView::OnSiteRemove() {
-    if (m_prompts.MessageBox(LoadString(IDS_REMOVE_SITE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return;
-    const CStateBatch batch(*this);
-    m_doc.RemoveSite(CurrentSite());
-    if (!IsListEmpty()) {
-        m_nCurSite = 0;
-    } else {
-        m_nCurSite = -1;
-        SetReadOnly(false);
-        ClearFields();
-    }
-    SelectItem(m_nCurSite);
-    ShowSelected();
-    NotifyStateChanged();
-}
-
 void CLockwardenView::OnButtonAdd() {
     if (IsBrowsing())
         OnSiteAdd();
