@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a CSV file to import. A file may only be refused, with a line inside the text
 // and a reason; whatever is accepted holds no empty site name nor a control character in one, and
 // writes back as CSV that reads to the same rows.
+#include "core/database/SiteName.h"
 #include "core/tools/SiteCsv.h"
-#include "core/tools/SiteName.h"
 
 #include <algorithm>
 #include <cstdint>

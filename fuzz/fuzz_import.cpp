@@ -3,8 +3,8 @@
 // reached. A file may only be refused, with a reason and no rows; whatever is accepted has valid site names,
 // notes with CR LF breaks only (the program's own CSV keeps its bytes), and imported a second time over itself
 // adds nothing.
+#include "core/database/SiteName.h"
 #include "core/tools/SiteImport.h"
-#include "core/tools/SiteName.h"
 
 #include <cstdint>
 #include <cstdlib>

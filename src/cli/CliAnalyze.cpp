@@ -57,7 +57,7 @@ int CmdAnalyze(CCli& cli, const CArgs& args) {
         return kCannotCheck;
 
     std::vector<const CSiteInfo*> sites;
-    for (const auto& pSite : cli.m_doc.m_sites)
+    for (const auto& pSite : cli.m_doc.Sites())
         sites.push_back(pSite.get());
     const CHealthCheck check(std::move(sites));
     std::vector<CFinding> findings;

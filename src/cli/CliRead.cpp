@@ -140,7 +140,7 @@ int CmdExport(CCli& cli, const CArgs& args) {
                                           "--output FILE makes one that only you can read."));
     }
     std::string& out = cli.m_strOut;
-    const CSiteArray& sites = cli.m_doc.m_sites;
+    const CSiteArray& sites = cli.m_doc.Sites();
     if (const auto layout = SiteExport::LayoutByName(strFormat)) {
         out += SiteExport::Header(*layout);
         for (const auto& p : sites) {

@@ -49,7 +49,7 @@ int ClassicInfo(CCli& cli, QByteArray& bytes) {
 
 void ChooseKeyCost(CCli& cli, const CArgs& args) {
     if (args.fCostSeconds)
-        cli.m_doc.m_sealCost = SealedFormat::CalibrateCost(*args.fCostSeconds);
+        cli.m_doc.SetSealCost(SealedFormat::CalibrateCost(*args.fCostSeconds));
 }
 
 int CmdSeal(CCli& cli, const CArgs& args) {

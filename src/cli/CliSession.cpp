@@ -102,13 +102,13 @@ void CCli::FailAbout(const std::string& strFile, const std::string& str) {
 
 CSiteInfo* CCli::FindSite(const std::string& strSite, const CArgs& args) {
     std::vector<CSiteInfo*> matches;
-    for (const auto& pSite : m_doc.m_sites)
+    for (const auto& pSite : m_doc.Sites())
         if (pSite->m_strSite == strSite)
             matches.push_back(pSite.get());
     // A name typed in another case is the site the list shows under it, as long as that says which.
     const bool bFolded = matches.empty();
     if (bFolded)
-        for (const auto& pSite : m_doc.m_sites)
+        for (const auto& pSite : m_doc.Sites())
             if (CompareSiteNames(pSite->m_strSite, strSite) == 0)
                 matches.push_back(pSite.get());
     if (matches.empty()) {

@@ -31,7 +31,7 @@ public:
     // The window's setting bBackupOnSave, read from its settings file when a save asks.
     bool KeepsBackupOnSave() const override;
 
-    // While set, loading fills this with the site names in file order and leaves m_sites empty.
+    // While set, loading fills this with the site names in file order and leaves the sites empty.
     CSiteNameList* m_pNames = nullptr;
 };
 

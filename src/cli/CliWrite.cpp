@@ -3,13 +3,13 @@
 #include "cli/CliArgs.h"
 #include "cli/CliSeal.h"
 #include "cli/CliSession.h"
+#include "core/database/SiteName.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/tools/SiteImport.h"
-#include "core/tools/SiteName.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,16 +19,19 @@
 
 namespace {
 
+// The document refuses such a name too; told here, before the file is opened and its password asked for.
 bool CheckSiteName(CCli& cli, const std::string& strSite) {
-    if (strSite.empty()) {
+    switch (SiteNameFault(strSite)) {
+    case ESiteNameFault::none:
+        return true;
+    case ESiteNameFault::empty:
         cli.m_prompts.MessageBox(LoadString(IDS_SITE_REQUIRED), MB_ICONEXCLAMATION | MB_OK);
         return false;
+    case ESiteNameFault::control:
+        break;
     }
-    if (HasControlCharacter(strSite)) {
-        cli.Fail(LoadString(IDS_SITE_NAME_CONTROL).toStdString());
-        return false;
-    }
-    return true;
+    cli.Fail(LoadString(IDS_SITE_NAME_CONTROL).toStdString());
+    return false;
 }
 
 // The notes of --notes-file: a file's text, or with "-" the rest of standard input after the secrets.
@@ -196,7 +199,7 @@ int CmdImport(CCli& cli, const CArgs& args) {
     if (!cli.Open(PathOf(args.positional[0])))
         return kExitFailure;
     SiteImport::CImportPlan plan;
-    SiteImport::PlanImport(cli.m_doc.m_sites, imported, plan);
+    SiteImport::PlanImport(cli.m_doc.Sites(), imported, plan);
     if (!args.Has("--dry-run") && plan.Added() > 0) {
         SiteImport::AddPlanned(cli.m_doc, plan);
         if (!cli.Save())

@@ -34,7 +34,7 @@ TEST(CliPrompts, AFileChangedOnDiskIsNotOverwritten) {
         // Another program writes the file; its time moves away from the one the document saw.
         const QByteArray theirs = "their bytes";
         WriteFile(strDb, theirs);
-        const timeval times[2] = {{doc.m_tFileTime - 100, 0}, {doc.m_tFileTime - 100, 0}};
+        const timeval times[2] = {{doc.FileTime() - 100, 0}, {doc.FileTime() - 100, 0}};
         ASSERT_EQ(::utimes(QFile::encodeName(strDb).constData(), times), 0);
 
         doc.AddSite(std::make_unique<CSiteInfo>("mine", "", "", "", ""));

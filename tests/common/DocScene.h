@@ -40,7 +40,7 @@ inline void PutDatabase(const QString& strPath, const std::vector<SiteFields>& s
         otherPrompts.EnterPassword(strPassword);
         other.OnSealFile();
     } else if (kind == CLockwardenDoc::EFileKind::classic) {
-        otherApp.m_strFilePassword = strPassword;
+        other.SetFileKey(CFileKey::Classic(strPassword));
     }
     const QString strNew = strPath + QStringLiteral(".new");
     ASSERT_TRUE(other.OnSaveDocument(strNew));

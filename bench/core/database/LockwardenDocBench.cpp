@@ -65,7 +65,7 @@ struct CBenchFile {
         CAppState app;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(app, prompts);
-        app.m_strFilePassword = kFilePassword;
+        doc.SetFileKey(CFileKey::Classic(kFilePassword));
         FillDocument(doc, nRecords);
         m_bOk = m_dir.isValid() && doc.OnSaveDocument(m_strPath);
     }
@@ -91,7 +91,7 @@ void BM_OpenDocument(benchmark::State& state) {
         prompts.EnterPassword(kFilePassword);
         state.ResumeTiming();
         const bool bOpened = docTemplate.OpenDocumentFile(file.m_strPath);
-        if (!bOpened || static_cast<int>(doc.m_sites.size()) != nRecords) {
+        if (!bOpened || static_cast<int>(doc.Sites().size()) != nRecords) {
             state.SkipWithError("the open failed");
             break;
         }
@@ -107,7 +107,7 @@ void BM_SaveDocument(benchmark::State& state) {
     CAppState app;
     CScriptedPrompts prompts;
     CLockwardenDoc doc(app, prompts);
-    app.m_strFilePassword = kFilePassword;
+    doc.SetFileKey(CFileKey::Classic(kFilePassword));
     FillDocument(doc, nRecords);
     if (!dir.isValid() || !doc.DoSave(strPath)) {
         state.SkipWithError("could not write the database");

@@ -49,7 +49,7 @@ struct CBenchDoc {
             m_prompts.EnterPassword(kFilePassword);
             m_doc.OnSealFile();
         } else {
-            m_app.m_strFilePassword = kFilePassword;
+            m_doc.SetFileKey(CFileKey::Classic(kFilePassword));
         }
         m_bOk = m_dir.isValid() && m_doc.IsSealed() == bSealed && m_doc.DoSave(m_strPath);
     }
@@ -76,7 +76,7 @@ void BM_OpenSealed(benchmark::State& state) {
         docTemplate.OnFileNew();
         prompts.EnterPassword(kFilePassword);
         state.ResumeTiming();
-        if (!docTemplate.OpenDocumentFile(file.m_strPath) || doc.m_sites.size() != kSites) {
+        if (!docTemplate.OpenDocumentFile(file.m_strPath) || doc.Sites().size() != kSites) {
             state.SkipWithError("the open failed");
             break;
         }

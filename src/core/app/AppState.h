@@ -12,14 +12,13 @@
 class CProfileStore;
 
 // The state the program's windows share for the whole run: the application settings (the design's eight,
-// the breach list and the lock's two) and the password of the open database. The settings are read once at start-up and
-// written once at exit; the file password is never written anywhere.
+// the breach list and the lock's two). The settings are read once at start-up and written once at exit. The
+// file's password is not here: the document owns its key (CFileKey).
 class CAppState {
 public:
     static constexpr const char* kSection = "settings";
 
     CAppState() = default;
-    ~CAppState() { WipeString(m_strFilePassword); }
     CAppState(const CAppState&) = default;
     CAppState& operator=(const CAppState&) = default;
 
@@ -34,7 +33,6 @@ public:
     // sealed one, whose site names are as secret as the rest of it. Untitled documents have none.
     std::string LastSiteOf(const QString& strPath) const;
     void RememberSite(const QString& strPath, bool bSealed, const std::string& strSite);
-    std::string m_strFilePassword;
     int m_nLength = 0;
     int m_bOpenMRU = 0;
     int m_bPunctuation = 0;

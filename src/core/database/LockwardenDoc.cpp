@@ -1,7 +1,9 @@
 #include "core/database/LockwardenDoc.h"
 
 #include "core/app/AppState.h"
+#include "core/database/PasswordDialogue.h"
 #include "core/database/SiteDatabaseFormat.h"
+#include "core/database/SiteName.h"
 #include "core/framework/Archive.h"
 #include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
@@ -23,12 +25,10 @@
 #include <cerrno>
 #include <new>
 #include <unistd.h>
+#include <utility>
 
 QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
-    QString strLabel = QStringLiteral("File:  ") + strTitle;
-    if (strLabel.endsWith(QLatin1Char('*')))
-        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
-    return strLabel;
+    return PasswordDialogue::Label(strTitle);
 }
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
@@ -37,12 +37,12 @@ CLockwardenDoc::~CLockwardenDoc() = default;
 
 void CLockwardenDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
-        if (m_pSealKey) {
+        if (const SealedFormat::CSealKey* pSealKey = m_key.SealKey()) {
             // The clear stream is encrypted where it was written, so the archive gets only sealed bytes. Memory
             // that runs out fails the save as a full device would.
             QByteArray sealed;
             try {
-                sealed = SealedFormat::SealSites(*m_pSealKey, m_sites);
+                sealed = SealedFormat::SealSites(*pSealKey, m_sites);
             } catch (const std::bad_alloc&) {
                 throw CArchiveException(CArchiveException::writeError);
             }
@@ -50,7 +50,9 @@ void CLockwardenDoc::Serialize(CArchive& ar) {
             ar.Flush();
             return;
         }
-        SiteDatabaseFormat::Write(ar, m_app.m_strFilePassword, m_sites);
+        std::string strPassword(m_key.Password());
+        const CWipeOnExit wipe({&strPassword});
+        SiteDatabaseFormat::Write(ar, strPassword, m_sites);
     } else {
         LoadRecordStream(ar, [this](CArchive& records, const std::string& strKey) {
             SiteDatabaseFormat::ReadRecords(records, strKey, m_sites);
@@ -79,19 +81,25 @@ void CLockwardenDoc::DeleteContents() {
     Q_EMIT contentsAboutToBeDeleted();
     m_sites.clear();
     CDocument::DeleteContents();
+    Changed();
     Q_EMIT sitesChanged();
 }
 
 bool CLockwardenDoc::OnNewDocument() {
-    WipeString(m_app.m_strFilePassword);
-    m_pSealKey.reset();
+    m_key.Wipe();
+    Changed();
     m_bStrengthened = false;
     EndLock();
     return CDocument::OnNewDocument();
 }
 
+void CLockwardenDoc::TryPasswordFirst(std::string_view strPassword) {
+    m_tryFirst = strPassword.empty() ? CSecureBytes() : CSecureBytes(strPassword.data(), strPassword.size());
+}
+
 bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
-    std::string strPrevious = m_app.m_strFilePassword;
+    // Tried by this open only, whatever becomes of it.
+    const CSecureBytes known = std::exchange(m_tryFirst, CSecureBytes());
     // Others may read the file while we look at it; a writer asking for the lock is kept out. The load
     // reads this same descriptor, so the records are those of the file whose password passed, even when
     // another program puts a new file at the path while the user types.
@@ -101,7 +109,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         return false;
     }
     std::string strPassword;
-    const CWipeOnExit wipe({&strPrevious, &strPassword});
+    const CWipeOnExit wipe({&strPassword});
     {
         // Unbuffered, so the archive's own buffer is the only read-ahead.
         QFile file;
@@ -110,7 +118,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         // An archive exception here (the file ends inside these two strings) goes to the template.
         const std::string strBanner = ar.ReadString();
         if (strBanner == SealedFormat::kBanner)
-            return OpenSealed(lock.Handle(), strPathName);
+            return OpenSealed(lock.Handle(), strPathName, known.view());
         if (strBanner != SiteDatabaseFormat::kBanner) {
             m_prompts.MessageBox(LoadString(IDS_NOT_LOCKWARDEN_FILE), MB_ICONEXCLAMATION | MB_OK);
             return false;
@@ -120,34 +128,29 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
         if (!AcceptKind(strPathName, strCheck.empty() ? EFileKind::noPassword : EFileKind::classic))
             return false;
         if (!strCheck.empty()) {
-            const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
-            // One prompt for all tries, so each shows the entry before it; the entry is taken as typed.
-            std::string strEntry;
-            const CWipeOnExit wipeEntry({&strEntry});
-            for (;;) {
-                if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
-                    return false;
-                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck)) {
-                    strPassword = strEntry;
-                    break;
-                }
-                // A password set on Windows may hold Windows-1252 bytes, which the prompt gives as UTF-8.
+            // The entry is taken as typed; a password set on Windows may hold Windows-1252 bytes, which the
+            // prompt gives as UTF-8.
+            const auto tryEntry = [&](const std::string& strEntry) {
                 std::string strWindows;
                 const CWipeOnExit wipeWindows({&strWindows});
-                if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
-                    SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck)) {
-                    strPassword = strWindows;
-                    break;
-                }
-                m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-            }
+                if (SiteDatabaseFormat::IsPasswordRight(strEntry, strCheck))
+                    AssignSecret(strPassword, strEntry);
+                else if (ToWindows1252(strEntry, strWindows) && strWindows != strEntry &&
+                         SiteDatabaseFormat::IsPasswordRight(strWindows, strCheck))
+                    AssignSecret(strPassword, strWindows);
+                else
+                    return PasswordDialogue::ETry::wrong;
+                return PasswordDialogue::ETry::right;
+            };
+            if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordDialogue::Label(FileNameOf(strPathName)),
+                                                 known.view(), tryEntry))
+                return false;
         }
     }
     // From here until the open ends the document is not whole: nothing may save it.
     const QScopedValueRollback<bool> loading(m_bLoading, true);
-    if (!LoadCheckedFile(lock.Handle(), strPathName, strPassword, strPrevious))
+    if (!LoadCheckedFile(lock.Handle(), strPathName, CFileKey::Classic(strPassword)))
         return false;
-    m_pSealKey.reset();
     NoteKindOnDisk(strPathName);
     return true;
 }
@@ -184,8 +187,7 @@ bool CLockwardenDoc::AcceptKind(const QString& strPathName, EFileKind kind) {
                MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
-bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey,
-                                     const std::string& strPrevious) {
+bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, CFileKey key) {
     QFile file;
     const int nSeekError = ::lseek(fd, 0, SEEK_SET) != 0 ? errno : 0;
     if (nSeekError != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
@@ -194,14 +196,16 @@ bool CLockwardenDoc::LoadCheckedFile(int fd, const QString& strPathName, const s
                              MB_ICONSTOP | MB_OK);
         return false;
     }
-    AssignSecret(m_app.m_strFilePassword, strKey);
+    // The file's key reads it; the previous one waits in key until the load is through.
+    std::swap(m_key, key);
     const bool bLoaded = LoadDocument(file, strPathName);
+    Changed();
     Q_EMIT sitesChanged();
     if (!bLoaded) {
         // A load that could not even start (the file could not be read) left the previous records in
-        // place; they keep their own password. After damage the template starts anew anyway.
+        // place; they keep their own key. After damage the template starts anew anyway.
         if (!IsModified())
-            AssignSecret(m_app.m_strFilePassword, strPrevious);
+            std::swap(m_key, key);
         return false;
     }
     // The file that was read, which a later save compares with the one at the path.
@@ -231,20 +235,10 @@ void CLockwardenDoc::NoteFileOnDisk(const QString& strPathName) {
     }
 }
 
-std::string* CLockwardenDoc::LendLockedPassword() {
-    if (!m_bLocked || m_pSealKey)
-        return nullptr;
-    m_app.m_strFilePassword.assign(m_lockedPassword.view());
-    return &m_app.m_strFilePassword;
-}
-
 bool CLockwardenDoc::OnSaveDocument(const QString& strPathName) {
     // Dropped records must never be written as an empty file.
     if (IsLoading() || (m_bLocked && !m_bLockKept))
         return false;
-    // A kept change saved while locked (the session ends).
-    std::string* pLent = LendLockedPassword();
-    const CWipeOnExit wipeLent({pLent});
     // After a merge the disk is asked about again: another change may have come in meanwhile.
     while (IsChangedOnDisk(strPathName)) {
         if (m_prompts.MessageBox(LoadString(IDS_FILE_CHANGED_ON_DISK), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
@@ -297,8 +291,6 @@ bool CLockwardenDoc::SaveUnattended(QString& strError) {
     const QString strPathName = GetPathName();
     if (IsLoading() || (m_bLocked && !m_bLockKept) || strPathName.isEmpty())
         return false;
-    std::string* pLent = LendLockedPassword();
-    const CWipeOnExit wipeLent({pLent});
     QByteArray bytes;
     const CWipeBytesOnExit wipe(bytes);
     if (!SerializeForSave(bytes, strError) ||
@@ -314,8 +306,6 @@ bool CLockwardenDoc::SaveUnattended(QString& strError) {
 }
 
 bool CLockwardenDoc::WriteCopy(const QString& strPath, QString& strError) {
-    std::string* pLent = LendLockedPassword();
-    const CWipeOnExit wipeLent({pLent});
     QByteArray bytes;
     const CWipeBytesOnExit wipe(bytes);
     return SerializeForSave(bytes, strError) &&
@@ -330,13 +320,18 @@ void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
     Q_EMIT contentsAboutToBeDeleted();
     m_sites = std::move(reading.m_sites);
     reading.m_sites.clear();
-    m_pSealKey = std::move(reading.m_pSealKey);
-    AssignSecret(m_app.m_strFilePassword, reading.m_app.m_strFilePassword);
+    m_key = std::move(reading.m_key);
     m_tFileTime = reading.m_tFileTime;
     m_fileStamp = reading.m_fileStamp;
     m_bStrengthened = false;
     SetModifiedFlag(false);
+    Changed();
     Q_EMIT sitesChanged();
+}
+
+void CLockwardenDoc::AdoptFileStampOf(const CLockwardenDoc& reading) {
+    m_tFileTime = reading.m_tFileTime;
+    m_fileStamp = reading.m_fileStamp;
 }
 
 void CLockwardenDoc::OnSaveAs() {
@@ -345,26 +340,15 @@ void CLockwardenDoc::OnSaveAs() {
 }
 
 void CLockwardenDoc::OnChangeFilePassword() {
-    const QString strLabel = PasswordLabel(GetTitle());
-    std::string strEntry(GetFilePassword());
-    std::string strAgain;
-    std::string strTrimmed;
-    const CWipeOnExit wipe({&strEntry, &strAgain, &strTrimmed});
-    if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK || strEntry == GetFilePassword())
-        return;
-    // A mistyped new password would lock its owner out of every site: it is asked for twice.
-    if (m_prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
-        return;
-    if (strAgain != strEntry) {
-        m_prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
-        return;
-    }
-    strTrimmed = TrimWhiteSpace(strEntry);
-    // The open takes the password exactly as typed, so the user hears of the blanks before they go.
-    if (strTrimmed != strEntry &&
-        m_prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
-        return;
-    if (!SetFilePassword(strTrimmed))
+    std::string strPassword;
+    const CWipeOnExit wipe({&strPassword});
+    // The field starts with the password; left as it was, nothing changes.
+    const auto isNew = [this](const std::string& strEntry, const std::string&) {
+        return strEntry != GetFilePassword();
+    };
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), GetFilePassword(), isNew,
+                                          strPassword) ||
+        !SetFilePassword(strPassword))
         return;
     SetModifiedFlag(true);
 }
@@ -379,9 +363,18 @@ int CLockwardenDoc::IndexOf(const CSiteInfo* pSite) const {
 }
 
 CSiteInfo* CLockwardenDoc::AddSite(std::unique_ptr<CSiteInfo> pSite) {
+    if (!pSite || SiteNameFault(pSite->m_strSite) != ESiteNameFault::none)
+        return nullptr;
+    return AddReadSite(std::move(pSite));
+}
+
+CSiteInfo* CLockwardenDoc::AddReadSite(std::unique_ptr<CSiteInfo> pSite) {
+    if (!pSite)
+        return nullptr;
     CSiteInfo* pAdded = m_sites.emplace_back(std::move(pSite)).get();
     SetModifiedFlag(true);
     Q_EMIT siteAdded(pAdded);
+    Changed();
     Q_EMIT sitesChanged();
     return pAdded;
 }
@@ -390,10 +383,13 @@ CSiteInfo* CLockwardenDoc::ReplaceSite(CSiteInfo* pOld, std::unique_ptr<CSiteInf
     const int nOld = IndexOf(pOld);
     if (nOld < 0)
         return AddSite(std::move(pNew));
+    if (!pNew || (pNew->m_strSite != pOld->m_strSite && SiteNameFault(pNew->m_strSite) != ESiteNameFault::none))
+        return nullptr;
     CSiteInfo* pAdded = m_sites.emplace_back(std::move(pNew)).get();
     SetModifiedFlag(true);
     Q_EMIT siteReplaced(pOld, pAdded);
     m_sites.erase(m_sites.begin() + nOld);
+    Changed();
     Q_EMIT sitesChanged();
     return pAdded;
 }
@@ -405,5 +401,6 @@ void CLockwardenDoc::RemoveSite(CSiteInfo* pSite) {
     Q_EMIT siteAboutToBeRemoved(pSite);
     m_sites.erase(m_sites.begin() + nIndex);
     SetModifiedFlag(true);
+    Changed();
     Q_EMIT sitesChanged();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/database/FileKey.h"
 #include "core/database/SealedFormat.h"
 #include "core/database/SiteInfo.h"
 #include "core/framework/Document.h"
@@ -13,9 +14,9 @@
 
 class CAppState;
 
-// The document: owns the records of the open database in insertion order, decides when the file
-// password is asked for, refuses to overwrite a file changed on disk without consent, and shows the
-// modified state in its title. The file password itself lives in the application state.
+// The document: owns the records of the open database in insertion order and the one key of its file
+// (CFileKey, in locked memory), decides when the file password is asked for, refuses to overwrite a file
+// changed on disk without consent, and shows the modified state in its title.
 // It is the one owner of the sites: every change goes through AddSite, ReplaceSite or RemoveSite, which
 // mark the document modified and announce the change, so the list, the frame and any report follow it
 // whoever made the change (the form, the companion, a load).
@@ -56,28 +57,40 @@ public:
     void OnChangeFilePassword();
     bool OnUpdateChangeFilePassword() const;
 
-    // Appends a record; the document owns it from now on.
+    // Appends a record; the document owns it from now on. A name that breaks the site-name rule
+    // (SiteNameFault) is refused: nothing changes and the result is null.
     CSiteInfo* AddSite(std::unique_ptr<CSiteInfo> pSite);
+    // A record read from another database file (a merge): its name is kept as that file holds it, as a load
+    // keeps the names of its own file.
+    CSiteInfo* AddReadSite(std::unique_ptr<CSiteInfo> pSite);
     // Keep after Edit: the old record goes and the new one joins at the end of the file, as a kept site
-    // does. Returns the new record; with a pOld it does not hold, the new one is only added.
+    // does. Returns the new record; with a pOld it does not hold, the new one is only added. A new name that
+    // breaks the rule is refused (null, nothing changes); pOld's own name, kept as it was, never is.
     CSiteInfo* ReplaceSite(CSiteInfo* pOld, std::unique_ptr<CSiteInfo> pNew);
     // Removes and destroys the first entry holding pSite; nothing when it is not there.
     void RemoveSite(CSiteInfo* pSite);
     // The first entry holding pSite, or -1.
     int IndexOf(const CSiteInfo* pSite) const;
 
-    // A reload: the sites, password and kind of a fresh reading of this document's file take the place of
+    // A reload: the sites, key and kind of a fresh reading of this document's file take the place of
     // the document's own, as a load would, and the document is no longer modified.
     void TakeFileFrom(CLockwardenDoc& reading);
     // True when the file at the path is not the one last read or written here.
     bool IsChangedOnDisk(const QString& strPathName) const;
 
-    // The records in file order. Loads fill it through Serialize; every other change goes through the
-    // three calls above.
-    CSiteArray m_sites;
-    std::int32_t m_tFileTime = 0;
-    // The file as last read or written, to the nanosecond, with its size and inode.
-    FileAccess::CFileStamp m_fileStamp;
+    // The records in file order. Loads fill them through Serialize; every other change goes through the
+    // calls above.
+    const CSiteArray& Sites() const { return m_sites; }
+    // Bumped by every change to the sites or the key: whoever took something from the document can tell
+    // whether it is still what the document holds.
+    std::uint64_t Revision() const { return m_nRevision; }
+    // The file as last read or written: its time in whole seconds, and to the nanosecond with its size and
+    // inode.
+    std::int32_t FileTime() const { return m_tFileTime; }
+    const FileAccess::CFileStamp& FileStamp() const { return m_fileStamp; }
+    // A save merging the file it is about to replace: the document takes the time and stamp of the file that
+    // was merged (reading's), as if it had read it.
+    void AdoptFileStampOf(const CLockwardenDoc& reading);
 
 Q_SIGNALS:
     void siteAdded(CSiteInfo* pSite);
@@ -95,16 +108,26 @@ Q_SIGNALS:
 
 public:
     // What the open file is, weakest first: classic without a password, classic with one, or sealed.
-    enum class EFileKind { noPassword, classic, sealed };
+    using EFileKind = CFileKey::EKind;
     EFileKind GetFileKind() const;
     // The kind a file at strPath had when read or written (the window's memory, or the document a reading
     // of its file is for): an open that finds it weaker asks first, No by default.
     void ExpectFileKind(const QString& strPath, EFileKind kind);
     // "a sealed file", "a classic file with a file password", "a file without a file password".
     static QString KindText(EFileKind kind);
-    bool IsSealed() const { return m_pSealKey != nullptr; }
+    bool IsSealed() const { return m_key.IsSealed(); }
     // The password of the open file, whichever its kind.
-    std::string_view GetFilePassword() const;
+    std::string_view GetFilePassword() const { return m_key.Password(); }
+    // The next open tries strPassword before it asks (a reload, or a merge of the file or of a copy of it,
+    // whose password is most likely the document's): only when it fails is the user asked, the field empty
+    // and nothing said of the try. Good for one open.
+    void TryPasswordFirst(std::string_view strPassword);
+    // Takes key as the key of the file, as a load would (a new file's first key, made by its caller): the
+    // file is not made stronger by it, and the document is not marked modified.
+    void SetFileKey(CFileKey key) {
+        m_key = std::move(key);
+        Changed();
+    }
     // Seal with Strong Encryption (33000): asks for a new password, twice, refusing the classic file's own
     // (which any old copy of the file gives away), derives the key and marks the document modified, so the
     // next save writes it sealed. Enabled for a classic file.
@@ -118,7 +141,8 @@ public:
     void MakeClassic();
     // The key derivation cost of the keys this document makes (sealing, a new password); unset, the cost
     // calibrated for this machine (SealedFormat::NewKeyCost).
-    std::optional<SealedFormat::CCost> m_sealCost;
+    const std::optional<SealedFormat::CCost>& SealCost() const { return m_sealCost; }
+    void SetSealCost(const std::optional<SealedFormat::CCost>& cost) { m_sealCost = cost; }
 
     // ---- the lock (File > Lock and Unlock) ----
     // True from Lock until Unlock, or until New or an open replaces the locked file. While it is true the
@@ -129,10 +153,9 @@ public:
     // A file with a file password that is not locked already.
     bool CanLock() const;
     // Writes nothing. Without unsaved changes (bKeep false, the document unmodified and at a path) the
-    // records are dropped, each wiping its fields, and the classic password or the sealed key is wiped:
-    // Unlock asks for the password and reads the file again. With them the records stay, the sealed key
-    // stays in its locked memory and the classic password moves into locked memory, for Unlock to check
-    // the password typed against.
+    // records are dropped, each wiping its fields, and the key is wiped: Unlock asks for the password and
+    // reads the file again. With them the records and the key stay (the key in its locked memory), for
+    // Unlock to check the password typed against.
     void Lock(bool bKeep);
     // The file's password prompt; a wrong password gives "Bad file password !" and the prompt again, Cancel
     // leaves the document locked (false). Dropped records are read again through the open, so a change
@@ -158,16 +181,14 @@ private:
     // After a save that made the file stronger: the backup wiped, and the sentence that says so (empty when
     // there was nothing to tell). nOtherNames: the file's hard links before the save.
     QString WipeWeakerBackup(const QString& strPathName, int nOtherNames);
-    // A kept change saved while locked: a classic password leaves locked memory for the save only; the
-    // returned string (null when nothing was lent) is wiped by the caller's CWipeOnExit.
-    std::string* LendLockedPassword();
-    // The load of an open whose file and password have passed: the records of fd, read with strKey (the file
-    // password; nothing for a sealed file), told to the sites' followers, and the file's time and stamp
-    // noted for the next save. On failure the previous password comes back unless the load emptied the
-    // document.
-    bool LoadCheckedFile(int fd, const QString& strPathName, const std::string& strKey, const std::string& strPrevious);
-    // The rest of an open once the banner says sealed: header, password, key, tag, then the load.
-    bool OpenSealed(int fd, const QString& strPathName);
+    // The load of an open whose file and password have passed: the records of fd, read with key (the
+    // field cipher's key is a classic file's password; a sealed file's fields are not enciphered), told to
+    // the sites' followers, and the file's time and stamp noted for the next save. On failure the previous
+    // key comes back unless the load emptied the document.
+    bool LoadCheckedFile(int fd, const QString& strPathName, CFileKey key);
+    // The rest of an open once the banner says sealed: header, password (strKnown tried first), key, tag,
+    // then the load.
+    bool OpenSealed(int fd, const QString& strPathName, std::string_view strKnown);
     // Derives a key under the busy cursor; a refusal is told to the user.
     bool DeriveSealKey(std::string_view strPassword, const SealedFormat::CCost& cost,
                        const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
@@ -178,23 +199,29 @@ private:
     // A new password for a sealed file takes a new key with a new salt; false when it cannot.
     bool SetFilePassword(const std::string& strPassword);
 
+    // A change to the sites or the key.
+    void Changed() { ++m_nRevision; }
+
     CAppState& m_app;
-    // The key of a sealed file, null for a classic one; a sealed file's password lives in it, not in the
-    // application state, whose password is the field cipher's key.
-    std::unique_ptr<SealedFormat::CSealKey> m_pSealKey;
+    CSiteArray m_sites;
+    std::uint64_t m_nRevision = 0;
+    std::int32_t m_tFileTime = 0;
+    FileAccess::CFileStamp m_fileStamp;
+    std::optional<SealedFormat::CCost> m_sealCost;
+    // The one key of the file: none, a classic file's password (the field cipher's key) or a sealed file's
+    // key. A lock that keeps the records keeps it; one that drops them wipes it.
+    CFileKey m_key;
     // During the load of a sealed file: its clear record stream, already authenticated.
     CSecureBytes* m_pSealedPlain = nullptr;
+    // The password the next open tries before it asks (TryPasswordFirst).
+    CSecureBytes m_tryFirst;
 
     // The lock's state. The lock ends with Unlock, New or a successful open.
     void EndLock();
     bool UnlockKept();
     bool ReopenLocked();
-    // Whether strEntry is the kept password, as typed or (a classic file's) in Windows-1252.
-    bool IsKeptPassword(const std::string& strEntry) const;
     bool m_bLocked = false;
     bool m_bLockKept = false;
     bool m_bStrengthened = false;
     EFileKind m_lockedKind = EFileKind::noPassword;
-    // Locked with kept records: a classic file's password (a sealed file's lives in its key).
-    CSecureBytes m_lockedPassword;
 };

@@ -1,7 +1,8 @@
 // The document's key and its lock: sealing, the kinds of file, the key's cost, and Lock and Unlock.
 #include "core/database/LockwardenDoc.h"
 
-#include "core/app/AppState.h"
+#include "core/database/PasswordDialogue.h"
+
 #include "core/framework/Archive.h"
 #include "core/framework/DocTemplate.h"
 #include "core/framework/Prompts.h"
@@ -13,59 +14,12 @@
 #include <QFile>
 #include <QScopedValueRollback>
 
-#include <sodium.h>
-
 #include <cerrno>
 #include <unistd.h>
 
 // ---- sealed files ----
 
 namespace {
-
-// Whether strEntry is the password strKept, as typed or (bClassic: a classic password set on Windows may hold
-// Windows-1252 bytes, which the prompt gives as UTF-8) in Windows-1252.
-bool IsSamePassword(const std::string& strEntry, std::string_view kept, bool bClassic) {
-    const auto same = [&kept](std::string_view entry) {
-        return entry.size() == kept.size() &&
-               (kept.empty() || sodium_memcmp(entry.data(), kept.data(), kept.size()) == 0);
-    };
-    if (same(strEntry))
-        return true;
-    if (!bClassic)
-        return false;
-    std::string strWindows;
-    const CWipeOnExit wipe({&strWindows});
-    return ToWindows1252(strEntry, strWindows) && strWindows != strEntry && same(strWindows);
-}
-
-// A sealed file takes a new password, asked for twice and trimmed the way Change File Pswd trims it; an
-// empty one is refused, and so is strRefused (the classic file's own, which any old copy gives away).
-bool AskSealPassword(CPrompts& prompts, const QString& strLabel, std::string_view strRefused,
-                     std::string& strPassword) {
-    std::string strEntry, strAgain;
-    bool bOk = false;
-    if (prompts.FilePasswordPrompt(strEntry, strLabel) == IDOK) {
-        std::string strTrimmed = TrimWhiteSpace(strEntry);
-        if (strTrimmed.empty())
-            prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        else if (!strRefused.empty() &&
-                 (IsSamePassword(strTrimmed, strRefused, true) || IsSamePassword(strEntry, strRefused, true)))
-            prompts.MessageBox(LoadString(IDS_SEAL_NEEDS_NEW_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        else if (prompts.ConfirmFilePasswordPrompt(strAgain, strLabel) != IDOK)
-            ;
-        else if (strAgain != strEntry)
-            prompts.MessageBox(LoadString(IDS_PASSWORDS_DIFFER), MB_ICONEXCLAMATION | MB_OK);
-        else if (strTrimmed == strEntry ||
-                 prompts.MessageBox(LoadString(IDS_PASSWORD_TRIMMED), MB_OKCANCEL | MB_ICONINFORMATION) == IDOK) {
-            strPassword = strTrimmed;
-            bOk = true;
-        }
-        WipeString(strTrimmed);
-    }
-    WipeString(strEntry);
-    WipeString(strAgain);
-    return bOk;
-}
 
 QString MiB(std::uint32_t nKiB) {
     return QString::number(static_cast<double>(nKiB) / 1024, 'g', 10);
@@ -75,17 +29,7 @@ QString MiB(std::uint32_t nKiB) {
 
 CLockwardenDoc::EFileKind CLockwardenDoc::GetFileKind() const {
     // Locked, the file is what it was, whatever was wiped.
-    if (m_bLocked)
-        return m_lockedKind;
-    if (m_pSealKey)
-        return EFileKind::sealed;
-    return m_app.m_strFilePassword.empty() ? EFileKind::noPassword : EFileKind::classic;
-}
-
-std::string_view CLockwardenDoc::GetFilePassword() const {
-    if (m_bLocked && !m_pSealKey)
-        return m_lockedPassword.view();
-    return m_pSealKey ? m_pSealKey->Password() : std::string_view(m_app.m_strFilePassword);
+    return m_bLocked ? m_lockedKind : m_key.Kind();
 }
 
 void CLockwardenDoc::LoadRecordStream(CArchive& ar,
@@ -105,7 +49,9 @@ void CLockwardenDoc::LoadRecordStream(CArchive& ar,
     // The check string, which the open check has already tested: the password enciphered with itself.
     std::string strCheck = ar.ReadString();
     WipeString(strCheck);
-    readRecords(ar, m_app.m_strFilePassword);
+    std::string strPassword(m_key.Password());
+    const CWipeOnExit wipe({&strPassword});
+    readRecords(ar, strPassword);
 }
 
 void CLockwardenDoc::ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost) {
@@ -150,7 +96,7 @@ bool CLockwardenDoc::DeriveSealKey(std::string_view strPassword, const SealedFor
     return result == SealedFormat::EResult::ok;
 }
 
-bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
+bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName, std::string_view strKnown) {
     using SealedFormat::EResult;
     QByteArray bytes;
     {
@@ -174,22 +120,19 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
         ShowSealedRefusal(headerResult, header.cost);
         return false;
     }
-    const QString strLabel = QStringLiteral("File:  ") + FileNameOf(strPathName);
+    // As for a classic file, the entry taken as typed.
     std::unique_ptr<SealedFormat::CSealKey> pKey;
-    {
-        // As for a classic file: one prompt for all tries, the entry taken as typed.
-        std::string strEntry;
-        const CWipeOnExit wipeEntry({&strEntry});
-        for (;;) {
-            if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK ||
-                !DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
-                return false;
-            if (pKey->PassesCheck(view, header))
-                break;
-            pKey.reset();
-            m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-        }
-    }
+    const auto tryEntry = [&](const std::string& strEntry) {
+        if (!DeriveSealKey(strEntry, header.cost, &header.salt, pKey))
+            return PasswordDialogue::ETry::stop;
+        if (pKey->PassesCheck(view, header))
+            return PasswordDialogue::ETry::right;
+        pKey.reset();
+        return PasswordDialogue::ETry::wrong;
+    };
+    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordDialogue::Label(FileNameOf(strPathName)), strKnown,
+                                         tryEntry))
+        return false;
     // The password is right: from here a failing tag can only mean damage.
     CSecureBytes plain;
     if (SealedFormat::Open(*pKey, view, plain) != EResult::ok) {
@@ -199,19 +142,16 @@ bool CLockwardenDoc::OpenSealed(int fd, const QString& strPathName) {
 
     const QScopedValueRollback<bool> loading(m_bLoading, true);
     const QScopedValueRollback<CSecureBytes*> stream(m_pSealedPlain, &plain);
-    std::string strPrevious = m_app.m_strFilePassword;
-    const CWipeOnExit wipe({&strPrevious});
-    // The fields of a sealed file are not enciphered: the field cipher's key is empty.
-    if (!LoadCheckedFile(fd, strPathName, std::string(), strPrevious))
+    if (!LoadCheckedFile(fd, strPathName, CFileKey::Sealed(std::move(pKey))))
         return false;
-    m_pSealKey = std::move(pKey);
     NoteKindOnDisk(strPathName);
     return true;
 }
 
 bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
-    if (!m_pSealKey) {
-        AssignSecret(m_app.m_strFilePassword, strPassword);
+    if (!m_key.IsSealed()) {
+        m_key = CFileKey::Classic(strPassword);
+        Changed();
         // A first or a new password: the backup under the old one is weaker than the file now.
         m_bStrengthened = m_bStrengthened || !strPassword.empty();
         return true;
@@ -224,7 +164,8 @@ bool CLockwardenDoc::SetFilePassword(const std::string& strPassword) {
     std::unique_ptr<SealedFormat::CSealKey> pKey;
     if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
         return false;
-    m_pSealKey = std::move(pKey);
+    m_key = CFileKey::Sealed(std::move(pKey));
+    Changed();
     m_bStrengthened = true;
     return true;
 }
@@ -234,45 +175,59 @@ SealedFormat::CCost CLockwardenDoc::NewKeyCost() const {
 }
 
 void CLockwardenDoc::OnSealFile() {
-    if (m_pSealKey)
+    if (m_key.IsSealed())
         return;
     std::string strPassword;
     const CWipeOnExit wipe({&strPassword});
-    if (!AskSealPassword(m_prompts, PasswordLabel(GetTitle()), m_app.m_strFilePassword, strPassword))
+    // Asked for twice and trimmed as Change File Pswd does it; an empty one is refused, and so is the classic
+    // file's own, which any old copy of the file gives away.
+    const auto accept = [this](const std::string& strEntry, const std::string& strTrimmed) {
+        if (strTrimmed.empty()) {
+            m_prompts.MessageBox(LoadString(IDS_SEALED_NEEDS_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return false;
+        }
+        if (m_key.Kind() != EFileKind::noPassword && (m_key.IsPassword(strTrimmed) || m_key.IsPassword(strEntry))) {
+            m_prompts.MessageBox(LoadString(IDS_SEAL_NEEDS_NEW_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
+            return false;
+        }
+        return true;
+    };
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), {}, accept, strPassword))
         return;
     std::unique_ptr<SealedFormat::CSealKey> pKey;
     if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
         return;
-    m_pSealKey = std::move(pKey);
     // The password now lives with the key; the field cipher of a sealed file has none.
-    WipeString(m_app.m_strFilePassword);
+    m_key = CFileKey::Sealed(std::move(pKey));
+    Changed();
     m_bStrengthened = true;
     SetModifiedFlag(true);
 }
 
 void CLockwardenDoc::MakeClassic() {
-    if (!m_pSealKey)
+    if (!m_key.IsSealed())
         return;
-    m_app.m_strFilePassword = std::string(m_pSealKey->Password());
-    m_pSealKey.reset();
+    m_key = CFileKey::Classic(m_key.Password());
+    Changed();
     SetModifiedFlag(true);
 }
 
 void CLockwardenDoc::OnSaveAsClassic() {
-    if (!m_pSealKey)
+    if (!m_key.IsSealed())
         return;
     if (m_prompts.MessageBox(LoadString(IDS_SAVE_CLASSIC_WARNING), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
         IDYES)
         return;
     const bool bWasModified = IsModified();
-    std::unique_ptr<SealedFormat::CSealKey> pKey = std::move(m_pSealKey);
-    m_app.m_strFilePassword = std::string(pKey->Password());
+    CFileKey sealed = std::move(m_key);
+    m_key = CFileKey::Classic(sealed.Password());
+    Changed();
     SetModifiedFlag(true);
     if (DoFileSave())
         return;
     // Nothing was written: the document is the sealed file it was.
-    WipeString(m_app.m_strFilePassword);
-    m_pSealKey = std::move(pKey);
+    m_key = std::move(sealed);
+    Changed();
     SetModifiedFlag(bWasModified);
 }
 
@@ -289,15 +244,11 @@ void CLockwardenDoc::Lock(bool bKeep) {
     // Unsaved records, or records that were never saved anywhere, cannot be read again: they stay.
     m_bLockKept = bKeep || IsModified() || GetPathName().isEmpty();
     m_bLocked = true;
-    if (m_bLockKept) {
-        if (!m_pSealKey) {
-            m_lockedPassword = CSecureBytes(m_app.m_strFilePassword.data(), m_app.m_strFilePassword.size());
-            WipeString(m_app.m_strFilePassword);
-        }
-    } else {
+    // Kept records keep the key, in its locked memory, for the password typed at Unlock to be checked against.
+    if (!m_bLockKept) {
         DeleteContents();
-        WipeString(m_app.m_strFilePassword);
-        m_pSealKey.reset();
+        m_key.Wipe();
+        Changed();
     }
     Q_EMIT lockChanged();
 }
@@ -313,30 +264,16 @@ void CLockwardenDoc::EndLock() {
         return;
     m_bLocked = false;
     m_bLockKept = false;
-    m_lockedPassword = CSecureBytes();
     Q_EMIT lockChanged();
 }
 
-bool CLockwardenDoc::IsKeptPassword(const std::string& strEntry) const {
-    // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
-    return m_pSealKey ? IsSamePassword(strEntry, m_pSealKey->Password(), false)
-                      : IsSamePassword(strEntry, m_lockedPassword.view(), true);
-}
-
 bool CLockwardenDoc::UnlockKept() {
-    const QString strLabel = PasswordLabel(GetTitle());
-    // As at the open: one prompt for all tries, so each shows the entry before it.
-    std::string strEntry;
-    const CWipeOnExit wipe({&strEntry});
-    for (;;) {
-        if (m_prompts.FilePasswordPrompt(strEntry, strLabel) != IDOK)
-            return false;
-        if (IsKeptPassword(strEntry))
-            break;
-        m_prompts.MessageBox(LoadString(IDS_BAD_FILE_PASSWORD), MB_ICONEXCLAMATION | MB_OK);
-    }
-    if (!m_pSealKey)
-        m_app.m_strFilePassword.assign(m_lockedPassword.view());
+    // As the open takes it: a classic password set on Windows may hold Windows-1252 bytes.
+    const auto tryEntry = [this](const std::string& strEntry) {
+        return m_key.IsPassword(strEntry) ? PasswordDialogue::ETry::right : PasswordDialogue::ETry::wrong;
+    };
+    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordLabel(GetTitle()), {}, tryEntry))
+        return false;
     EndLock();
     return true;
 }

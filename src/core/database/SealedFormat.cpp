@@ -5,12 +5,12 @@
 #include <sodium.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <optional>
 
+#include <time.h>
 #include <unistd.h>
 
 namespace SealedFormat {
@@ -72,6 +72,13 @@ CCost ChooseCost(std::uint64_t nMachineBytes, double fSecondsPerPass, double fTa
     return {nOps, std::clamp(nMemKiB, kMinCost.nMemKiB, kMaxCost.nMemKiB)};
 }
 
+double ThreadProcessorSeconds() {
+    timespec now{};
+    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0)
+        return 0;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 CCost CalibrateCost(double fTargetSeconds) {
     const long nPages = ::sysconf(_SC_PHYS_PAGES);
     const long nPageSize = ::sysconf(_SC_PAGESIZE);
@@ -83,12 +90,14 @@ CCost CalibrateCost(double fTargetSeconds) {
     while (Ready()) {
         CSecureBytes out(kKeySize);
         const unsigned char salt[kSaltSize] = {};
-        const auto start = std::chrono::steady_clock::now();
+        // One lane: the derivation runs on this thread alone, so its processor time is the pass's own cost,
+        // however busy the machine is while it runs.
+        const double fStart = ThreadProcessorSeconds();
         const int nResult = crypto_pwhash(out.data(), out.size(), "calibration", 11, salt, 1,
                                           static_cast<std::size_t>(nMemKiB) * 1024, crypto_pwhash_ALG_ARGON2ID13);
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const double fTook = ThreadProcessorSeconds() - fStart;
         if (nResult == 0)
-            return ChooseCost(nMemKiB == kModerateMemKiB ? kModerateNeedsBytes : 0, took.count(), fTargetSeconds);
+            return ChooseCost(nMemKiB == kModerateMemKiB ? kModerateNeedsBytes : 0, fTook, fTargetSeconds);
         if (nMemKiB == kFloorMemKiB)
             break;
         nMemKiB = kFloorMemKiB;

@@ -65,8 +65,11 @@ inline constexpr double kTargetSeconds = 1.0;
 // The cost for a machine with nMachineBytes of memory, where one pass over the memory chosen takes
 // fSecondsPerPass: the passes that fill fTargetSeconds, within what a reader accepts.
 CCost ChooseCost(std::uint64_t nMachineBytes, double fSecondsPerPass, double fTargetSeconds);
-// The same, measured here: one pass is timed with the memory this machine gets.
+// The same, measured here: one pass is timed with the memory this machine gets, in processor time, so that
+// other work on a busy machine does not make the pass look slow and the key too cheap.
 CCost CalibrateCost(double fTargetSeconds = kTargetSeconds);
+// The processor time the calling thread has used, in seconds (0 where it cannot be read).
+double ThreadProcessorSeconds();
 // The cost new keys are derived with: calibrated once per run for kTargetSeconds, unless set (a test lowers
 // it for speed; a user asks for another duration).
 CCost NewKeyCost();

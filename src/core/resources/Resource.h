@@ -195,6 +195,7 @@ inline constexpr int IDS_BACKUP_FAILED = 33417;
 inline constexpr int IDS_BACKUP_NOT_KEPT = 33418;
 inline constexpr int IDS_FILE_OF_ANOTHER_USER = 33419;
 inline constexpr int IDS_BACKUP_NOT_RENAMED = 33420;
+inline constexpr int IDS_SITE_NAME_CONTROL_KEEP = 33421;
 
 // Importing other password managers' exports: the reasons an export is refused.
 inline constexpr int IDS_IMPORT_EMPTY = 33450;

@@ -224,6 +224,10 @@ const QHash<int, QString>& Table() {
         {IDS_CSV_NUL_IN_FIELD, QStringLiteral("a NUL byte inside a field")},
         {IDS_CSV_SITE_EMPTY, QStringLiteral("the site name is empty")},
         {IDS_SITE_NAME_CONTROL, QStringLiteral("the site name holds a control character (line break, tab or other)")},
+        {IDS_SITE_NAME_CONTROL_KEEP,
+         QStringLiteral(
+             "The Site window holds a control character (line break, tab or other).\n\nTake it out, then Keep "
+             "again.")},
         // Other password managers' exports: why one is refused (the companion prints the same).
         {IDS_IMPORT_EMPTY, QStringLiteral("the file is empty")},
         // %1 says what does not fit, %2 lists the formats.

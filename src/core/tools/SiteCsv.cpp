@@ -1,10 +1,10 @@
 #include "core/tools/SiteCsv.h"
 
 #include "core/database/SiteInfo.h"
+#include "core/database/SiteName.h"
 #include "core/platform/SecureWipe.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/tools/SiteName.h"
 
 #include <QByteArrayAlgorithms>
 
@@ -202,15 +202,17 @@ bool CheckFieldCount(const Record& record, std::size_t nExpected, std::string& s
 }
 
 bool CheckSiteName(std::string_view strSite, std::string& strError) {
-    if (strSite.empty()) {
+    switch (SiteNameFault(strSite)) {
+    case ESiteNameFault::none:
+        return true;
+    case ESiteNameFault::empty:
         strError = Reason(IDS_CSV_SITE_EMPTY);
         return false;
+    case ESiteNameFault::control:
+        break;
     }
-    if (HasControlCharacter(strSite)) {
-        strError = Reason(IDS_SITE_NAME_CONTROL);
-        return false;
-    }
-    return true;
+    strError = Reason(IDS_SITE_NAME_CONTROL);
+    return false;
 }
 
 bool Parse(std::string_view text, std::vector<Row>& rows, std::size_t& nErrorLine, std::string& strError) {

@@ -51,14 +51,14 @@ CMergePlan PlanMerge(const CSiteArray& mine, const CSiteArray& other) {
 namespace {
 
 void TakeSites(CLockwardenDoc& doc, const CLockwardenDoc& other, CMergeResult& result, bool bDryRun) {
-    const CMergePlan plan = PlanMerge(doc.m_sites, other.m_sites);
+    const CMergePlan plan = PlanMerge(doc.Sites(), other.Sites());
     result = CMergeResult();
     result.nAdded = plan.toAdd.size();
     result.conflicts = plan.conflicts;
     for (const CSiteInfo* pSite : plan.toAdd) {
         result.added.push_back(pSite->m_strSite);
         if (!bDryRun)
-            doc.AddSite(std::make_unique<CSiteInfo>(*pSite));
+            doc.AddReadSite(std::make_unique<CSiteInfo>(*pSite));
     }
 }
 
@@ -66,24 +66,23 @@ void TakeSites(CLockwardenDoc& doc, const CLockwardenDoc& other, CMergeResult& r
 
 bool MergeFileInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
                    CMergeResult& result, bool bDryRun, bool bAdoptStamp) {
-    CFileReading reading(prompts, strKnown);
-    if (!reading.Open(strPath))
+    CFileReading reading(prompts);
+    if (!reading.Open(strPath, strKnown))
         return false;
     TakeSites(doc, reading.Doc(), result, bDryRun);
     if (!bDryRun && bAdoptStamp) {
-        doc.m_tFileTime = reading.Doc().m_tFileTime;
-        doc.m_fileStamp = reading.Doc().m_fileStamp;
+        doc.AdoptFileStampOf(reading.Doc());
     }
     return true;
 }
 
 EMergeRead MergeCopyInto(CLockwardenDoc& doc, const QString& strPath, CPrompts& prompts, std::string_view strKnown,
                          const CCopyCheck& check, CMergeResult& result, QString& strReason, bool bDryRun) {
-    CFileReading reading(prompts, strKnown);
-    if (!reading.Open(strPath))
+    CFileReading reading(prompts);
+    if (!reading.Open(strPath, strKnown))
         return EMergeRead::failed;
     // Swapped for a link or another file after it was looked at: what was read is not the copy.
-    const FileAccess::CFileStamp& read = reading.Doc().m_fileStamp;
+    const FileAccess::CFileStamp& read = reading.Doc().FileStamp();
     if (!read.bValid || read.nDevice != check.stamp.nDevice || read.nInode != check.stamp.nInode) {
         strReason = QStringLiteral("it was replaced while it was read");
         return EMergeRead::replaced;

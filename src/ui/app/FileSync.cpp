@@ -166,12 +166,12 @@ bool CFileSync::Reload() {
     int nPlace = 0;
     if (const CSiteInfo* pShown = view.CurrentSite()) {
         strShown = pShown->m_strSite;
-        nPlace = PlaceAmongNamesakes(m_doc.m_sites, pShown);
+        nPlace = PlaceAmongNamesakes(m_doc.Sites(), pShown);
     }
-    CFileReading reading(m_prompts, m_doc.GetFilePassword());
+    CFileReading reading(m_prompts);
     // A file weaker than the one shown is not read in without a question.
     reading.Doc().ExpectFileKind(m_strFollowed, m_doc.GetFileKind());
-    if (!reading.Open(m_strFollowed))
+    if (!reading.Open(m_strFollowed, m_doc.GetFilePassword()))
         return false;
     m_doc.TakeFileFrom(reading.Doc());
     m_bPending = false;
@@ -179,10 +179,10 @@ bool CFileSync::Reload() {
     // The same site again: by its name and its place among the sites of that name, else the last of them.
     const CSiteInfo* pFound = nullptr;
     int nSeen = 0;
-    for (const std::size_t i : SiteListOrder(m_doc.m_sites)) {
-        if (m_doc.m_sites[i]->m_strSite != strShown || strShown.empty())
+    for (const std::size_t i : SiteListOrder(m_doc.Sites())) {
+        if (m_doc.Sites()[i]->m_strSite != strShown || strShown.empty())
             continue;
-        pFound = m_doc.m_sites[i].get();
+        pFound = m_doc.Sites()[i].get();
         if (nSeen++ == nPlace)
             break;
     }

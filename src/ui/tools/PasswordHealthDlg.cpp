@@ -158,7 +158,7 @@ std::uint64_t CPasswordHealthDlg::Fingerprint() const {
             n = (n ^ static_cast<unsigned char>(c)) * 1099511628211ull;
         n = (n ^ 0xFF) * 1099511628211ull;
     };
-    for (const auto& pSite : m_doc.m_sites) {
+    for (const auto& pSite : m_doc.Sites()) {
         const auto nAddress = reinterpret_cast<std::uintptr_t>(pSite.get());
         add(std::string_view(reinterpret_cast<const char*>(&nAddress), sizeof nAddress));
         for (const std::string* p :
@@ -179,9 +179,10 @@ void CPasswordHealthDlg::CheckAgain() {
     m_timer.stop();
     m_bChecked = true;
     m_nFingerprint = Fingerprint();
+    m_nRevision = m_doc.Revision();
     std::vector<const CSiteInfo*> sites;
-    sites.reserve(m_doc.m_sites.size());
-    for (const auto& pSite : m_doc.m_sites)
+    sites.reserve(m_doc.Sites().size());
+    for (const auto& pSite : m_doc.Sites())
         sites.push_back(pSite.get());
     m_findings.clear();
     m_pCheck = std::make_unique<CHealthCheck>(std::move(sites));
@@ -206,9 +207,10 @@ void CPasswordHealthDlg::CheckAgain() {
 }
 
 void CPasswordHealthDlg::OnStep() {
-    // Sites added or removed without a Refresh (in a nested event loop): the check starts over rather than
-    // read records that may be gone.
-    if (m_doc.m_sites.size() != m_pCheck->Sites().size()) {
+    // Sites added, removed or replaced without a Refresh (in a nested event loop): the check starts over
+    // rather than read records that may be gone. A site kept after Edit replaces its record and leaves the
+    // count as it was, so the count cannot tell.
+    if (m_doc.Revision() != m_nRevision) {
         CheckAgain();
         return;
     }

@@ -88,6 +88,8 @@ private:
     std::vector<CFinding> m_findings;
     std::size_t m_nNextUnit = 0;
     std::uint64_t m_nFingerprint = 0;
+    // The document's revision the check was started on.
+    std::uint64_t m_nRevision = 0;
     bool m_bChecked = false;
     bool m_bShowing = false;
     QTimer m_timer;

@@ -43,13 +43,13 @@ void CSiteCsvCommands::OnImport() {
         return;
     SiteImport::CImportPlan plan;
     QString strError;
-    if (!SiteImport::PlanFile(strPath, std::nullopt, m_doc.m_sites, plan, strError)) {
+    if (!SiteImport::PlanFile(strPath, std::nullopt, m_doc.Sites(), plan, strError)) {
         m_prompts.MessageBox(LoadString(IDS_CSV_IMPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
         return;
     }
     const QString strFileName = QFileInfo(strPath).fileName();
     // The window may read the file again as another format: plan is then that reading.
-    CImportDlg dlg(strPath, m_doc.m_sites, plan, m_view.window());
+    CImportDlg dlg(strPath, m_doc.Sites(), plan, m_view.window());
     if (m_prompts.DoModal(dlg) != IDOK)
         return;
     const bool bWasEmpty = m_view.IsListEmpty();
@@ -81,7 +81,7 @@ void CSiteCsvCommands::OnExportCsv() {
         return;
     std::string strCsv;
     const CWipeOnExit wipe({&strCsv});
-    SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.m_sites);
+    SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.Sites());
     // The file dialog has asked before a file already there is replaced.
     QString strError;
     if (!FileAccess::WriteSecretFile(strPath, strCsv, QFileInfo::exists(strPath), strError))

@@ -219,14 +219,14 @@ void CLockwardenView::OnInitialUpdate() {
     ForgetLockedState();
     Q_EMIT resizeParentToFit();
     m_pModel->Clear();
-    const auto n = static_cast<int>(m_doc.m_sites.size());
+    const auto n = static_cast<int>(m_doc.Sites().size());
     if (n <= 0) {
         m_nCurSite = -1;
         m_bReplace = false;
         ClearFields();
         SetReadOnly(false);
     } else {
-        m_pModel->Reset(m_doc.m_sites);
+        m_pModel->Reset(m_doc.Sites());
         m_nCurSite = 0;
         // A file shows the site last shown in it, not the one another file showed; an untitled document
         // keeps what was shown.
@@ -292,6 +292,11 @@ void CLockwardenView::OnSiteKeep() {
     // The list follows the document's announcement; the kept site is then shown where it landed.
     CSiteInfo* pSite =
         m_bReplace ? m_doc.ReplaceSite(CurrentSite(), std::move(pKept)) : m_doc.AddSite(std::move(pKept));
+    // The document refuses a name with a control character (one pasted in); the entry stays as typed.
+    if (pSite == nullptr) {
+        m_prompts.MessageBox(LoadString(IDS_SITE_NAME_CONTROL_KEEP), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
     m_bReplace = false;
     const int i = m_pModel->IndexOf(pSite);
     m_nCurSite = i;
@@ -310,23 +315,6 @@ void CLockwardenView::OnSiteCancel() {
         ClearFields();
         SetReadOnly(false);
     }
-    NotifyStateChanged();
-}
-
-void CLockwardenView::OnSiteRemove() {
-    if (m_prompts.MessageBox(LoadString(IDS_REMOVE_SITE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return;
-    const CStateBatch batch(*this);
-    m_doc.RemoveSite(CurrentSite());
-    if (!IsListEmpty()) {
-        m_nCurSite = 0;
-    } else {
-        m_nCurSite = -1;
-        SetReadOnly(false);
-        ClearFields();
-    }
-    SelectItem(m_nCurSite);
-    ShowSelected();
     NotifyStateChanged();
 }
 

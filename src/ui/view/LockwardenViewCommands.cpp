@@ -1,4 +1,4 @@
-// The form's commands that use a stored site (Go URL, Notes, the clipboard, the edit commands) and Find.
+// The form's commands that use a stored site (Remove, Go URL, Notes, the clipboard, the edit commands) and Find.
 #include "ui/view/LockwardenView.h"
 
 #include "ui/framework/DialogBuilder.h"
@@ -126,6 +126,23 @@ void CLockwardenView::OnDocumentation() {
         Launch(m_shellOpenFile, strPath);
     else
         Launch(m_shellOpen, QStringLiteral(LOCKWARDEN_DOC_ADDRESS));
+}
+
+void CLockwardenView::OnSiteRemove() {
+    if (m_prompts.MessageBox(LoadString(IDS_REMOVE_SITE), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    const CStateBatch batch(*this);
+    m_doc.RemoveSite(CurrentSite());
+    if (!IsListEmpty()) {
+        m_nCurSite = 0;
+    } else {
+        m_nCurSite = -1;
+        SetReadOnly(false);
+        ClearFields();
+    }
+    SelectItem(m_nCurSite);
+    ShowSelected();
+    NotifyStateChanged();
 }
 
 void CLockwardenView::OnSiteNotes() {

@@ -99,12 +99,12 @@ void CLockwardenView::Unlock() {
     setEnabled(true);
     m_pModel->Clear();
     m_bReplace = false;
-    if (m_doc.m_sites.empty()) {
+    if (m_doc.Sites().empty()) {
         m_nCurSite = -1;
         ClearFields();
         SetReadOnly(false);
     } else {
-        m_pModel->Reset(m_doc.m_sites);
+        m_pModel->Reset(m_doc.Sites());
         const int i = FindLockedSite(m_pLockedSite, m_strLockedSite);
         m_nCurSite = i >= 0 ? i : 0;
         SelectItem(m_nCurSite);

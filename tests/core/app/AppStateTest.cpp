@@ -1,6 +1,8 @@
 #include "EnvOverride.h"
+#include "ScriptedPrompts.h"
 
 #include "core/app/AppState.h"
+#include "core/database/LockwardenDoc.h"
 #include "core/platform/ProfileStore.h"
 
 #include <QDir>
@@ -104,14 +106,17 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
 
 TEST_F(AppStateTest, TheFilePasswordIsNeverWritten) {
     CAppState state;
-    state.m_strFilePassword = "Pa55-word-never-stored";
+    CScriptedPrompts prompts;
+    CLockwardenDoc doc(state, prompts);
+    doc.SetFileKey(CFileKey::Classic("Pa55-word-never-stored"));
+    doc.AddSite(std::make_unique<CSiteInfo>("site", "", "", "", ""));
     state.m_strFind = "site";
     Write(state);
     const QByteArray text = FileText();
     EXPECT_FALSE(text.isEmpty());
     EXPECT_FALSE(text.contains("Pa55-word-never-stored"));
     EXPECT_FALSE(text.toLower().contains("password"));
-    EXPECT_EQ(ReadBack().m_strFilePassword, "");
+    EXPECT_EQ(ReadBack().m_strFind, "site");
 }
 
 TEST_F(AppStateTest, SectionsOfEitherCaseAreOneSection) {

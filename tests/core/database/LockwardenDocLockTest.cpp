@@ -70,8 +70,7 @@ TEST_P(LockwardenDocLockTest, WithoutChangesLockDropsEverythingAndUnlockReadsThe
     EXPECT_FALSE(scene.doc.CanLock());
     EXPECT_EQ(nLockChanged, 1);
     EXPECT_EQ(nAboutToDelete, 1);
-    EXPECT_TRUE(scene.doc.m_sites.empty());
-    EXPECT_TRUE(scene.app.m_strFilePassword.empty());
+    EXPECT_TRUE(scene.doc.Sites().empty());
     EXPECT_FALSE(scene.doc.IsSealed());
     EXPECT_EQ(scene.doc.GetFilePassword(), "");
     // The file keeps its kind and its name while locked.
@@ -98,7 +97,7 @@ TEST_P(LockwardenDocLockTest, WithoutChangesLockDropsEverythingAndUnlockReadsThe
     EXPECT_EQ(scene.prompts.Messages(), QStringList{kBadPassword});
     EXPECT_FALSE(scene.doc.IsLocked());
     EXPECT_EQ(nLockChanged, 2);
-    EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{{"gamma", "", "", "gamma-secret", ""}}));
+    EXPECT_EQ(FieldsOf(scene.doc.Sites()), (std::vector<SiteFields>{{"gamma", "", "", "gamma-secret", ""}}));
     EXPECT_EQ(scene.doc.GetFileKind(), kind);
     EXPECT_EQ(scene.doc.GetFilePassword(), "s3cret");
     EXPECT_FALSE(scene.doc.IsModified());
@@ -117,15 +116,16 @@ TEST_P(LockwardenDocLockTest, WithChangesLockKeepsThemAndUnlockChecksTheKeptPass
     scene.doc.AddSite(std::make_unique<CSiteInfo>("gamma", "", "", "g", ""));
     ASSERT_TRUE(scene.doc.IsModified());
     const QByteArray before = ReadFile(strPath);
-    const std::vector<SiteFields> records = FieldsOf(scene.doc.m_sites);
+    const std::vector<SiteFields> records = FieldsOf(scene.doc.Sites());
     scene.prompts.m_shown.clear();
 
     scene.doc.Lock(false);
     EXPECT_TRUE(scene.doc.IsLocked());
     EXPECT_TRUE(scene.doc.IsKeepingLockedRecords());
-    EXPECT_EQ(FieldsOf(scene.doc.m_sites), records);
-    // A classic password leaves the application state for locked memory.
-    EXPECT_TRUE(scene.app.m_strFilePassword.empty());
+    EXPECT_EQ(FieldsOf(scene.doc.Sites()), records);
+    // The key stays where it was, in locked memory: the lock keeps it rather than a copy.
+    EXPECT_EQ(scene.doc.GetFilePassword(), "new-pass");
+    EXPECT_EQ(scene.doc.IsSealed(), Sealed());
     EXPECT_EQ(ReadFile(strPath), before);
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("kept.lwd *"));
 
@@ -142,17 +142,17 @@ TEST_P(LockwardenDocLockTest, WithChangesLockKeepsThemAndUnlockChecksTheKeptPass
     EXPECT_TRUE(scene.doc.Unlock());
     EXPECT_TRUE(scene.prompts.Messages().isEmpty());
     EXPECT_FALSE(scene.doc.IsLocked());
-    EXPECT_EQ(FieldsOf(scene.doc.m_sites), records);
+    EXPECT_EQ(FieldsOf(scene.doc.Sites()), records);
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.doc.GetFilePassword(), "new-pass");
-    EXPECT_EQ(scene.app.m_strFilePassword, Sealed() ? "" : "new-pass");
+    EXPECT_EQ(scene.doc.IsSealed(), Sealed());
     EXPECT_EQ(ReadFile(strPath), before);
 
     // And the kept change saves under the new password.
     ASSERT_TRUE(scene.doc.DoFileSave());
     CScene reader;
     ASSERT_TRUE(reader.Open(strPath, "new-pass"));
-    EXPECT_EQ(FieldsOf(reader.doc.m_sites), records);
+    EXPECT_EQ(FieldsOf(reader.doc.Sites()), records);
 }
 
 // The session's end may save a change kept under the lock; the records and the password are all there.
@@ -164,12 +164,12 @@ TEST_P(LockwardenDocLockTest, AKeptChangeCanStillBeSavedWhileLocked) {
     scene.doc.Lock(false);
     ASSERT_TRUE(scene.doc.IsKeepingLockedRecords());
     ASSERT_TRUE(scene.doc.OnSaveDocument(strPath));
-    EXPECT_TRUE(scene.app.m_strFilePassword.empty()) << "lent for the save only";
+    EXPECT_EQ(scene.doc.GetFilePassword(), "s3cret") << "the lock keeps the key through the save";
     EXPECT_TRUE(scene.doc.IsLocked());
 
     CScene reader;
     ASSERT_TRUE(reader.Open(strPath, "s3cret"));
-    EXPECT_EQ(reader.doc.m_sites.size(), 3U);
+    EXPECT_EQ(reader.doc.Sites().size(), 3U);
 }
 
 // New, or another file opened, ends the lock of the file it replaces.
@@ -181,7 +181,7 @@ TEST_P(LockwardenDocLockTest, NewOrAnotherFileEndsTheLock) {
     scene.doc.Lock(false);
     ASSERT_TRUE(scene.Open(strOther, "other"));
     EXPECT_FALSE(scene.doc.IsLocked());
-    EXPECT_EQ(scene.doc.m_sites.size(), 2U);
+    EXPECT_EQ(scene.doc.Sites().size(), 2U);
 
     scene.doc.Lock(false);
     ASSERT_TRUE(scene.doc.IsLocked());
@@ -198,7 +198,7 @@ TEST(LockwardenDocLockNoPasswordTest, AFileWithoutAPasswordCannotBeLocked) {
     EXPECT_FALSE(scene.doc.CanLock());
     scene.doc.Lock(false);
     EXPECT_FALSE(scene.doc.IsLocked());
-    EXPECT_EQ(scene.doc.m_sites.size(), 2U);
+    EXPECT_EQ(scene.doc.Sites().size(), 2U);
 }
 
 } // namespace

@@ -19,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -79,7 +81,7 @@ TEST(LockwardenDocProtectionTest, SealingRefusesTheClassicPassword) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         CScene scene;
-        scene.app.m_strFilePassword = "pw";
+        scene.doc.SetFileKey(CFileKey::Classic("pw"));
         scene.SaveTwice(scene.Path("c.lwd"));
         for (const std::string& str : c.entries)
             scene.prompts.EnterPassword(str);
@@ -116,7 +118,7 @@ TEST(LockwardenDocProtectionTest, AStrongerSaveWipesTheWeakerBackup) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         CScene scene;
-        scene.app.m_strFilePassword = c.strPassword;
+        scene.doc.SetFileKey(CFileKey::Classic(c.strPassword));
         const QString strPath = scene.Path("s.lwd");
         const QString strBackup = strPath + QStringLiteral(".bak");
         scene.SaveTwice(strPath);
@@ -160,7 +162,7 @@ TEST(LockwardenDocProtectionTest, AStrongerSaveWipesTheWeakerBackup) {
 // name would reach a file the user keeps under another name.
 TEST(LockwardenDocProtectionTest, OtherNamesAreToldAndKept) {
     CScene scene;
-    scene.app.m_strFilePassword = "pw";
+    scene.doc.SetFileKey(CFileKey::Classic("pw"));
     const QString strPath = scene.Path("h.lwd");
     scene.SaveTwice(strPath);
     const QString strKept = scene.Path("kept-by-the-user.lwd");
@@ -228,9 +230,9 @@ TEST(LockwardenDocProtectionTest, AWeakerFileIsNeverOpenedSilently) {
 
         // The reading a reload takes its sites from, told the kind of the document it is for.
         CScriptedPrompts readingPrompts;
-        CFileReading reading(readingPrompts, "pw");
+        CFileReading reading(readingPrompts);
         reading.Doc().ExpectFileKind(strPath, c.was);
-        EXPECT_FALSE(reading.Open(strPath));
+        EXPECT_FALSE(reading.Open(strPath, "pw"));
         EXPECT_EQ(readingPrompts.MessageBoxes(), std::vector<CScriptedPrompts::Shown>{asked});
 
         // Another document of the same window (the same memory) opening the file: the same question.
@@ -247,7 +249,7 @@ TEST(LockwardenDocProtectionTest, AWeakerFileIsNeverOpenedSilently) {
         EXPECT_TRUE(scene.doc.Unlock());
         EXPECT_FALSE(scene.doc.IsLocked());
         EXPECT_EQ(scene.doc.GetFileKind(), c.now);
-        EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{{"planted", "", "", "x", ""}}));
+        EXPECT_EQ(FieldsOf(scene.doc.Sites()), (std::vector<SiteFields>{{"planted", "", "", "x", ""}}));
         EXPECT_EQ(scene.app.KnownFileKind(strPath), static_cast<int>(c.now));
     }
 }
@@ -332,6 +334,21 @@ TEST(LockwardenDocProtectionTest, TheCostOfANewKeyIsCalibrated) {
     const SF::CCost measured = SF::CalibrateCost(0.1);
     EXPECT_GE(measured.nMemKiB, SF::kFloorMemKiB);
     EXPECT_TRUE(SF::IsCostAllowed(measured));
+}
+
+// The calibration's clock counts the derivation's own work: time the thread spends waiting for the processor
+// (here: asleep) would make a pass look slow on a busy machine and the key too cheap.
+TEST(LockwardenDocProtectionTest, TheCalibrationTimesWorkNotWaiting) {
+    const double fBeforeSleep = SF::ThreadProcessorSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(SF::ThreadProcessorSeconds() - fBeforeSleep, 0.1);
+    const double fBeforeWork = SF::ThreadProcessorSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    volatile std::uint64_t nSpin = 0;
+    while (SF::ThreadProcessorSeconds() - fBeforeWork < 0.05 &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+        nSpin = nSpin + 1;
+    EXPECT_GE(SF::ThreadProcessorSeconds() - fBeforeWork, 0.05);
 }
 
 } // namespace

@@ -78,8 +78,8 @@ TEST(LockwardenDocSealedTest, SealedFileRoundTripsAndHidesItsSites) {
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.prompts.m_nWaitCursorsBegun, 1);
     EXPECT_EQ(scene.prompts.m_nWaitCursors, 0);
-    // Its password lives with the key, not as the field cipher's key.
-    EXPECT_TRUE(scene.app.m_strFilePassword.empty());
+    // Its password lives with the sealed key, not as the field cipher's key.
+    EXPECT_TRUE(scene.doc.IsSealed());
     EXPECT_EQ(scene.doc.GetFilePassword(), "s3cret");
 
     const QString strPath = scene.Path("sealed.lwd");
@@ -94,7 +94,7 @@ TEST(LockwardenDocSealedTest, SealedFileRoundTripsAndHidesItsSites) {
 
     CScene other;
     ASSERT_TRUE(other.Open(strPath, "s3cret"));
-    EXPECT_EQ(FieldsOf(other.doc.m_sites), kSites);
+    EXPECT_EQ(FieldsOf(other.doc.Sites()), kSites);
     EXPECT_EQ(other.doc.GetFileKind(), EFileKind::sealed);
     EXPECT_FALSE(other.doc.IsModified());
     EXPECT_TRUE(other.prompts.Messages().isEmpty());
@@ -124,17 +124,17 @@ TEST(LockwardenDocSealedTest, WrongPasswordIsAskedAgainAndCancelChangesNothing) 
     ASSERT_TRUE(scene.Open(strPath, "right"));
     EXPECT_EQ(scene.prompts.Messages(), QStringList{kBadPassword});
     EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{"", "wrong"}));
-    EXPECT_EQ(FieldsOf(scene.doc.m_sites), kSites);
+    EXPECT_EQ(FieldsOf(scene.doc.Sites()), kSites);
 
     CScene cancelled;
     cancelled.AddSites({{"mine", "", "", "", ""}});
     cancelled.doc.SetModifiedFlag(false);
-    cancelled.app.m_strFilePassword = "old";
+    cancelled.doc.SetFileKey(CFileKey::Classic("old"));
     cancelled.prompts.EnterPassword("wrong");
     cancelled.prompts.CancelPassword();
     EXPECT_FALSE(cancelled.docTemplate.OpenDocumentFile(strPath));
-    EXPECT_EQ(FieldsOf(cancelled.doc.m_sites), (std::vector<SiteFields>{{"mine", "", "", "", ""}}));
-    EXPECT_EQ(cancelled.app.m_strFilePassword, "old");
+    EXPECT_EQ(FieldsOf(cancelled.doc.Sites()), (std::vector<SiteFields>{{"mine", "", "", "", ""}}));
+    EXPECT_EQ(cancelled.doc.GetFilePassword(), "old");
     EXPECT_EQ(cancelled.doc.GetFileKind(), EFileKind::classic);
 }
 
@@ -166,7 +166,7 @@ TEST(LockwardenDocSealedTest, NewPasswordTakesANewSaltAndAnEmptyOneIsRefused) {
     EXPECT_EQ(old.prompts.Messages(), QStringList{kBadPassword});
     CScene reopened;
     ASSERT_TRUE(reopened.Open(strPath, "second"));
-    EXPECT_EQ(FieldsOf(reopened.doc.m_sites), kSites);
+    EXPECT_EQ(FieldsOf(reopened.doc.Sites()), kSites);
 }
 
 // Sealing always asks for a new password, twice; the classic file's own is refused (see
@@ -197,7 +197,7 @@ TEST(LockwardenDocSealedTest, SealingAsksForANewPassword) {
         CScene scene;
         scene.AddSites(kSites);
         scene.doc.SetModifiedFlag(false);
-        scene.app.m_strFilePassword = c.strClassicPassword;
+        scene.doc.SetFileKey(CFileKey::Classic(c.strClassicPassword));
         for (const std::string& str : c.entries)
             scene.prompts.EnterPassword(str);
         scene.doc.OnSealFile();
@@ -233,7 +233,7 @@ TEST(LockwardenDocSealedTest, SaveAsClassicWarnsAndWritesTheClassicBytes) {
     CScene reopened;
     ASSERT_TRUE(reopened.Open(strPath, "pw"));
     EXPECT_EQ(reopened.doc.GetFileKind(), EFileKind::classic);
-    EXPECT_EQ(FieldsOf(reopened.doc.m_sites), kSites);
+    EXPECT_EQ(FieldsOf(reopened.doc.Sites()), kSites);
 }
 
 TEST(LockwardenDocSealedTest, SaveAsClassicThatSavesNothingLeavesTheFileSealed) {
@@ -247,7 +247,7 @@ TEST(LockwardenDocSealedTest, SaveAsClassicThatSavesNothingLeavesTheFileSealed) 
     scene.doc.OnSaveAsClassic();
     EXPECT_TRUE(scene.doc.IsSealed());
     EXPECT_TRUE(scene.doc.IsModified());
-    EXPECT_TRUE(scene.app.m_strFilePassword.empty());
+    EXPECT_EQ(scene.doc.GetFileKind(), EFileKind::sealed);
 }
 
 // Every byte flipped, every length cut, a byte appended: each refused with its message, before or after
@@ -265,7 +265,7 @@ TEST(LockwardenDocSealedTest, DamageAnywhereIsRefusedAndLoadsNothing) {
     CScene scene;
     scene.AddSites({{"mine", "", "", "", ""}});
     scene.doc.SetModifiedFlag(false);
-    scene.app.m_strFilePassword = "old";
+    scene.doc.SetFileKey(CFileKey::Classic("old"));
     const QString strDamaged = scene.Path("damaged.lwd");
     const auto check = [&](const QByteArray& bytes, const std::string& strWhat) {
         WriteFile(strDamaged, bytes);
@@ -289,8 +289,8 @@ TEST(LockwardenDocSealedTest, DamageAnywhereIsRefusedAndLoadsNothing) {
                 n >= SF::kMinFileSize && bytes.left(SF::kHeaderSize) == good.left(SF::kHeaderSize);
             EXPECT_EQ(nPrompts, bHeaderIntact ? 1u : 0u) << strWhat;
         }
-        EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{{"mine", "", "", "", ""}})) << strWhat;
-        EXPECT_EQ(scene.app.m_strFilePassword, "old") << strWhat;
+        EXPECT_EQ(FieldsOf(scene.doc.Sites()), (std::vector<SiteFields>{{"mine", "", "", "", ""}})) << strWhat;
+        EXPECT_EQ(scene.doc.GetFilePassword(), "old") << strWhat;
         EXPECT_FALSE(scene.doc.IsSealed()) << strWhat;
         EXPECT_EQ(ReadFile(strDamaged), bytes) << strWhat;
     };
@@ -379,10 +379,10 @@ TEST(LockwardenDocSealedTest, ASealedFileOpenedAfterAnotherSavesWithoutTheDiskCh
     int nChanges = 0;
     QObject::connect(&scene.doc, &CLockwardenDoc::sitesChanged, [&] { ++nChanges; });
     ASSERT_TRUE(scene.Open(strSealed, "s3cret"));
-    EXPECT_EQ(scene.doc.m_sites.size(), kSites.size());
+    EXPECT_EQ(scene.doc.Sites().size(), kSites.size());
     EXPECT_EQ(nChanges, 2); // emptied, then loaded
     scene.Forget();
-    scene.doc.RemoveSite(scene.doc.m_sites[0].get());
+    scene.doc.RemoveSite(scene.doc.Sites()[0].get());
     EXPECT_TRUE(scene.doc.DoFileSave());
     EXPECT_TRUE(scene.prompts.m_shown.empty()) << scene.prompts.Messages().join(QStringLiteral(" | ")).toStdString();
 }
@@ -428,7 +428,7 @@ TEST(LockwardenDocSealedTest, NoBackupOpensWithTheOldPasswordAfterAPasswordChang
             EXPECT_FALSE(old.docTemplate.OpenDocumentFile(strPath));
             CScene current;
             ASSERT_TRUE(current.Open(strPath, "new"));
-            EXPECT_EQ(FieldsOf(current.doc.m_sites), kSites);
+            EXPECT_EQ(FieldsOf(current.doc.Sites()), kSites);
         }
     }
 }

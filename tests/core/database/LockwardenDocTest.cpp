@@ -129,7 +129,7 @@ struct CScene {
     }
     std::vector<const CSiteInfo*> Records() const {
         std::vector<const CSiteInfo*> records;
-        for (const auto& p : doc.m_sites)
+        for (const auto& p : doc.Sites())
             records.push_back(p.get());
         return records;
     }
@@ -162,8 +162,8 @@ struct CSnapshot {
 
     explicit CSnapshot(CScene& scene)
         : records(scene.Records()), strTitle(scene.doc.GetTitle()), strPath(scene.doc.GetPathName()),
-          bModified(scene.doc.IsModified()), strPassword(scene.app.m_strFilePassword),
-          tFileTime(scene.doc.m_tFileTime) {}
+          bModified(scene.doc.IsModified()), strPassword(scene.doc.GetFilePassword()), tFileTime(scene.doc.FileTime()) {
+    }
 };
 
 void ExpectSame(const CSnapshot& before, const CSnapshot& after) {
@@ -247,7 +247,7 @@ TEST_F(LockwardenDocTest, NewDocumentIsUntitledEmptyAndWithoutPassword) {
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
     EXPECT_TRUE(scene.doc.GetPathName().isEmpty());
     EXPECT_FALSE(scene.doc.IsModified());
-    EXPECT_TRUE(scene.doc.m_sites.empty());
+    EXPECT_TRUE(scene.doc.Sites().empty());
     EXPECT_TRUE(scene.prompts.m_shown.empty());
 }
 
@@ -256,17 +256,17 @@ TEST_F(LockwardenDocTest, NewDocumentIsUntitledEmptyAndWithoutPassword) {
 TEST_F(LockwardenDocTest, FileWithoutPasswordOpensWithoutPrompt) {
     const QString strPath = MakeFile("plain.lwd", "", {"alpha", "bravo", "charlie"});
     CScene scene;
-    scene.app.m_strFilePassword = "left over";
+    scene.doc.SetFileKey(CFileKey::Classic("left over"));
     ASSERT_TRUE(scene.Open(strPath));
 
     EXPECT_TRUE(scene.prompts.m_shown.empty());
-    EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "bravo", "charlie"}));
-    EXPECT_EQ(scene.doc.m_sites[1]->m_strNotes, "notes on bravo");
-    EXPECT_EQ(scene.app.m_strFilePassword, "");
+    EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"alpha", "bravo", "charlie"}));
+    EXPECT_EQ(scene.doc.Sites()[1]->m_strNotes, "notes on bravo");
+    EXPECT_EQ(scene.doc.GetFilePassword(), "");
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("plain.lwd"));
     EXPECT_EQ(scene.doc.GetPathName(), strPath);
     EXPECT_FALSE(scene.doc.IsModified());
-    EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
+    EXPECT_EQ(scene.doc.FileTime(), kEarlier);
     EXPECT_EQ(scene.nInitialUpdates, 1);
 }
 
@@ -282,9 +282,9 @@ TEST_F(LockwardenDocTest, WrongPasswordIsReportedOnceAndThePromptShowsTheEntryAg
     ASSERT_EQ(scene.prompts.m_shown.size(), 3u);
     EXPECT_EQ(scene.prompts.m_shown[0].strText, QStringLiteral("password:File:  sites.lwd"));
     EXPECT_EQ(scene.prompts.m_shown[2].strText, QStringLiteral("password:File:  sites.lwd"));
-    EXPECT_EQ(scene.app.m_strFilePassword, "s3cret");
-    EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "bravo"}));
-    EXPECT_EQ(scene.doc.m_sites[0]->m_strPswd, "pswd-alpha");
+    EXPECT_EQ(scene.doc.GetFilePassword(), "s3cret");
+    EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"alpha", "bravo"}));
+    EXPECT_EQ(scene.doc.Sites()[0]->m_strPswd, "pswd-alpha");
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd"));
 }
 
@@ -335,7 +335,7 @@ TEST_F(LockwardenDocTest, OpenCheckHoldsSharedLockAndReadsOneBuffer) {
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
-    EXPECT_EQ(scene.doc.m_sites.size(), names.size());
+    EXPECT_EQ(scene.doc.Sites().size(), names.size());
 }
 
 // Opens that fail before the load leave the open database as it was, whether it had unsaved changes
@@ -438,7 +438,7 @@ TEST_F(LockwardenDocTest, FileEndingInsideItsFirstTwoStringsKeepsTheOpenDatabase
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("current.lwd"));
             EXPECT_EQ(scene.doc.GetPathName(), strCurrent);
             EXPECT_FALSE(scene.doc.IsModified());
-            EXPECT_EQ(scene.app.m_strFilePassword, "old");
+            EXPECT_EQ(scene.doc.GetFilePassword(), "old");
         }
     }
 }
@@ -471,17 +471,17 @@ TEST_F(LockwardenDocTest, DamagedRecordsLeaveANewUntitledDocument) {
             WriteFile(Path("damaged.lwd"), c.makeBytes());
             CScene scene;
             OpenCurrent(scene, bModified);
-            const std::int32_t tFileTime = scene.doc.m_tFileTime;
+            const std::int32_t tFileTime = scene.doc.FileTime();
 
             EXPECT_FALSE(scene.Open(Path("damaged.lwd"), "s3cret"));
 
             EXPECT_EQ(BoxesAfterSaveQuestion(scene, bModified), (std::vector<Shown>{{kDamaged, kExclamation}}));
-            EXPECT_TRUE(scene.doc.m_sites.empty());
+            EXPECT_TRUE(scene.doc.Sites().empty());
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
             EXPECT_TRUE(scene.doc.GetPathName().isEmpty());
             EXPECT_FALSE(scene.doc.IsModified());
-            EXPECT_EQ(scene.app.m_strFilePassword, "");
-            EXPECT_EQ(scene.doc.m_tFileTime, tFileTime);
+            EXPECT_EQ(scene.doc.GetFilePassword(), "");
+            EXPECT_EQ(scene.doc.FileTime(), tFileTime);
             EXPECT_EQ(scene.nInitialUpdates, 1);
         }
     }
@@ -516,10 +516,10 @@ TEST_F(LockwardenDocTest, FileReplacedWhileThePromptIsUpLoadsTheFileThatWasCheck
         ASSERT_TRUE(scene.Open(strPath, "old"));
 
         EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
-        EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "bravo"}));
-        EXPECT_EQ(scene.doc.m_sites[1]->m_strPswd, "pswd-bravo");
-        EXPECT_EQ(scene.app.m_strFilePassword, "old");
-        EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
+        EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"alpha", "bravo"}));
+        EXPECT_EQ(scene.doc.Sites()[1]->m_strPswd, "pswd-bravo");
+        EXPECT_EQ(scene.doc.GetFilePassword(), "old");
+        EXPECT_EQ(scene.doc.FileTime(), kEarlier);
         EXPECT_EQ(QFileInfo::exists(strPath), c.bExistsAfter);
         if (c.bExistsAfter) {
             scene.doc.SetModifiedFlag(true);
@@ -561,9 +561,9 @@ TEST_F(LockwardenDocTest, WindowsPasswordOpensFromItsTypedCharacters) {
             continue;
         }
         EXPECT_TRUE(scene.prompts.Messages().isEmpty());
-        EXPECT_EQ(scene.app.m_strFilePassword, c.strFilePassword);
-        ASSERT_EQ(scene.doc.m_sites.size(), 1u);
-        EXPECT_EQ(scene.doc.m_sites[0]->m_strPswd, "pswd-alpha");
+        EXPECT_EQ(scene.doc.GetFilePassword(), c.strFilePassword);
+        ASSERT_EQ(scene.doc.Sites().size(), 1u);
+        EXPECT_EQ(scene.doc.Sites()[0]->m_strPswd, "pswd-alpha");
         scene.doc.SetModifiedFlag(true);
         ASSERT_TRUE(scene.doc.DoFileSave());
         EXPECT_EQ(ReadFile(strPath), original);
@@ -622,8 +622,8 @@ TEST_F(LockwardenDocTest, FileTimeKeepsTheLow32BitsOfTheSeconds) {
     SetFileTime(strPath, tLate);
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath));
-    EXPECT_EQ(scene.doc.m_tFileTime, static_cast<std::int32_t>(static_cast<std::uint32_t>(tLate)));
-    EXPECT_LT(scene.doc.m_tFileTime, 0);
+    EXPECT_EQ(scene.doc.FileTime(), static_cast<std::int32_t>(static_cast<std::uint32_t>(tLate)));
+    EXPECT_LT(scene.doc.FileTime(), 0);
     scene.Edit("bravo");
     EXPECT_TRUE(scene.doc.DoFileSave());
     EXPECT_TRUE(scene.prompts.MessageBoxes().empty());
@@ -651,7 +651,7 @@ TEST_F(LockwardenDocTest, SavingOverAFileChangedOnDiskAsksFirst) {
             EXPECT_EQ(ReadFile(strPath), DatabaseBytes("s3cret", {"alpha", "bravo", "charlie"}));
             EXPECT_FALSE(scene.doc.IsModified());
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd"));
-            EXPECT_EQ(scene.doc.m_tFileTime, static_cast<std::int32_t>(FileTime(strPath)));
+            EXPECT_EQ(scene.doc.FileTime(), static_cast<std::int32_t>(FileTime(strPath)));
         } else {
             EXPECT_FALSE(bSaved);
             EXPECT_EQ(ReadFile(strPath), theirs);
@@ -659,7 +659,7 @@ TEST_F(LockwardenDocTest, SavingOverAFileChangedOnDiskAsksFirst) {
             EXPECT_TRUE(scene.doc.IsModified());
             EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd *"));
             EXPECT_EQ(scene.doc.GetPathName(), strPath);
-            EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
+            EXPECT_EQ(scene.doc.FileTime(), kEarlier);
         }
     }
 }
@@ -748,7 +748,7 @@ TEST_F(LockwardenDocTest, CancelledSaveAsStillTakesTheCurrentFileTime) {
 
     ASSERT_EQ(scene.prompts.m_shown.size(), 1u);
     EXPECT_EQ(scene.prompts.m_shown[0].strText, QStringLiteral("save:") + strPath);
-    EXPECT_EQ(scene.doc.m_tFileTime, kEarlier + 5);
+    EXPECT_EQ(scene.doc.FileTime(), kEarlier + 5);
     EXPECT_TRUE(scene.doc.IsModified());
     // So the next save does not ask about what happened before the cancel.
     EXPECT_TRUE(scene.doc.DoFileSave());
@@ -771,7 +771,7 @@ TEST_F(LockwardenDocTest, NeverSavedDocumentAsksOnlyWhenItLandsOnAnExistingFile)
         EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("new.lwd"));
         EXPECT_EQ(scene.doc.GetPathName(), strNew);
         EXPECT_FALSE(scene.doc.IsModified());
-        EXPECT_EQ(scene.doc.m_tFileTime, static_cast<std::int32_t>(FileTime(strNew)));
+        EXPECT_EQ(scene.doc.FileTime(), static_cast<std::int32_t>(FileTime(strNew)));
     }
     // Onto an existing file whose time is not the one the document knows: asked; No keeps that file.
     const QString strExisting = MakeFile("existing.lwd", "", {"zulu"});
@@ -830,7 +830,7 @@ TEST_F(LockwardenDocTest, WriteFailingPartWayLeavesTheOldFile) {
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
     for (int i = 0; i < 300; ++i)
         scene.Edit("site number " + std::to_string(i));
-    ASSERT_GT(BytesOfSites("s3cret", scene.doc.m_sites).size(), 3 * 4096);
+    ASSERT_GT(BytesOfSites("s3cret", scene.doc.Sites()).size(), 3 * 4096);
     scene.Forget();
     bool bSaved = true;
     {
@@ -847,7 +847,7 @@ TEST_F(LockwardenDocTest, WriteFailingPartWayLeavesTheOldFile) {
     EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("sites.lwd")});
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd *"));
-    EXPECT_EQ(scene.doc.m_tFileTime, kEarlier);
+    EXPECT_EQ(scene.doc.FileTime(), kEarlier);
 }
 
 TEST_F(LockwardenDocTest, SaveIntoAFolderThatCannotHoldFilesFailsAndKeepsTheDocument) {
@@ -955,17 +955,17 @@ TEST_F(LockwardenDocTest, EditedRecordIsLastInTheSavedFile) {
     const QString strPath = MakeFile("sites.lwd", "s3cret", {"alpha", "bravo", "charlie"});
     CScene scene;
     ASSERT_TRUE(scene.Open(strPath, "s3cret"));
-    auto pEdited = std::make_unique<CSiteInfo>(*scene.doc.m_sites[1]);
+    auto pEdited = std::make_unique<CSiteInfo>(*scene.doc.Sites()[1]);
     pEdited->m_strPswd = "a new password";
-    scene.doc.RemoveSite(scene.doc.m_sites[1].get());
+    scene.doc.RemoveSite(scene.doc.Sites()[1].get());
     scene.doc.AddSite(std::move(pEdited));
     scene.doc.SetModifiedFlag(true);
     ASSERT_TRUE(scene.doc.DoFileSave());
 
     CScene reader;
     ASSERT_TRUE(reader.Open(strPath, "s3cret"));
-    EXPECT_EQ(NamesOf(reader.doc.m_sites), (std::vector<std::string>{"alpha", "charlie", "bravo"}));
-    EXPECT_EQ(reader.doc.m_sites[2]->m_strPswd, "a new password");
+    EXPECT_EQ(NamesOf(reader.doc.Sites()), (std::vector<std::string>{"alpha", "charlie", "bravo"}));
+    EXPECT_EQ(reader.doc.Sites()[2]->m_strPswd, "a new password");
 }
 
 TEST_F(LockwardenDocTest, SavingUneditedDatabaseGivesTheSameBytes) {
@@ -1035,7 +1035,7 @@ TEST_F(LockwardenDocTest, ChangedFilePasswordIsTrimmedAndMarksTheDocument) {
                                                          {QStringLiteral("confirm:File:  sites.lwd"), 0},
                                                          {kTrimmed, kTrimmedType}}));
     EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{"s3cret", ""}));
-    EXPECT_EQ(scene.app.m_strFilePassword, "new pass");
+    EXPECT_EQ(scene.doc.GetFilePassword(), "new pass");
     EXPECT_TRUE(scene.doc.IsModified());
     EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("sites.lwd *"));
     // The file keeps its old password until the save.
@@ -1084,7 +1084,7 @@ TEST_F(LockwardenDocTest, EmptiedFilePasswordSavesClearText) {
         scene.prompts.EnterPassword(strEntry);
         scene.prompts.EnterPassword(strEntry);
         scene.doc.OnChangeFilePassword();
-        EXPECT_EQ(scene.app.m_strFilePassword, "");
+        EXPECT_EQ(scene.doc.GetFilePassword(), "");
         EXPECT_TRUE(scene.doc.IsModified());
         ASSERT_TRUE(scene.doc.DoFileSave());
         EXPECT_EQ(ReadFile(strPath), expected);
@@ -1133,7 +1133,7 @@ TEST_F(LockwardenDocTest, NewFilePasswordIsConfirmedBeforeItTakesEffect) {
         EXPECT_EQ(scene.prompts.m_shown[1], (Shown{QStringLiteral("confirm:File:  sites.lwd"), 0}));
         EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{"s3cret", ""}));
         EXPECT_EQ(scene.prompts.MessageBoxes(), c.boxes);
-        EXPECT_EQ(scene.app.m_strFilePassword, c.strPasswordAfter);
+        EXPECT_EQ(scene.doc.GetFilePassword(), c.strPasswordAfter);
         if (c.strPasswordAfter == "s3cret") {
             ExpectSame(before, CSnapshot(scene));
         } else {
@@ -1189,10 +1189,71 @@ TEST_F(LockwardenDocTest, RemoveSiteTakesOnlyARecordItHolds) {
     const auto pStranger = Site("bravo");
     scene.doc.RemoveSite(pStranger.get());
     scene.doc.RemoveSite(nullptr);
-    EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "bravo", "charlie"}));
+    EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"alpha", "bravo", "charlie"}));
 
-    scene.doc.RemoveSite(scene.doc.m_sites[1].get());
-    EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"alpha", "charlie"}));
+    scene.doc.RemoveSite(scene.doc.Sites()[1].get());
+    EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"alpha", "charlie"}));
+}
+
+// The site-name rule lives with the document: whoever adds or renames a site (the form, the companion, an
+// import), a name that is empty or holds a control character is refused and nothing changes. A name read
+// from a file, merged in or kept as it was after Edit, stays as the file holds it.
+TEST_F(LockwardenDocTest, AddAndReplaceKeepTheSiteNameRule) {
+    struct Case {
+        const char* pszWhat;
+        std::string strName;
+        bool bAllowed;
+    };
+    const std::vector<Case> cases = {
+        {"a plain name", "mail", true},
+        {"blanks count as a name", " ", true},
+        {"a Windows byte alone is a printable character", "caf\x80", true},
+        {"empty", "", false},
+        {"a tab", "a\tb", false},
+        {"a line break", "a\nb", false},
+        {"a carriage return", "a\rb", false},
+        {"DEL", "a\x7F", false},
+        {"a C1 control in UTF-8", "a\xC2\x85", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        CScene scene;
+        CSiteInfo* pOld = scene.doc.AddSite(Site("old"));
+        ASSERT_NE(pOld, nullptr);
+        scene.doc.SetModifiedFlag(false);
+        const std::uint64_t nRevision = scene.doc.Revision();
+        int nChanges = 0;
+        QObject::connect(&scene.doc, &CLockwardenDoc::sitesChanged, [&] { ++nChanges; });
+
+        CSiteInfo* pAdded = scene.doc.AddSite(Site(c.strName));
+        EXPECT_EQ(pAdded != nullptr, c.bAllowed);
+        CSiteInfo* pReplaced = scene.doc.ReplaceSite(pOld, Site(c.strName));
+        EXPECT_EQ(pReplaced != nullptr, c.bAllowed);
+        if (c.bAllowed) {
+            EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{c.strName, c.strName}));
+            EXPECT_EQ(nChanges, 2);
+            EXPECT_EQ(scene.doc.Revision(), nRevision + 2);
+            continue;
+        }
+        EXPECT_EQ(NamesOf(scene.doc.Sites()), std::vector<std::string>{"old"});
+        EXPECT_EQ(scene.doc.Sites().front().get(), pOld);
+        EXPECT_FALSE(scene.doc.IsModified());
+        EXPECT_EQ(nChanges, 0);
+        EXPECT_EQ(scene.doc.Revision(), nRevision);
+
+        // A name read from another file is kept as it is, and so is that name when its site is edited.
+        CSiteInfo* pRead = scene.doc.AddReadSite(Site(c.strName));
+        ASSERT_NE(pRead, nullptr);
+        auto pEdited = Site(c.strName);
+        pEdited->m_strPswd = "new";
+        CSiteInfo* pKept = scene.doc.ReplaceSite(pRead, std::move(pEdited));
+        ASSERT_NE(pKept, nullptr);
+        EXPECT_EQ(pKept->m_strSite, c.strName);
+        EXPECT_EQ(pKept->m_strPswd, "new");
+        // Renamed from it to another name that breaks the rule, it is refused.
+        EXPECT_EQ(scene.doc.ReplaceSite(pKept, Site(c.strName + "\t")), nullptr);
+        EXPECT_EQ(scene.doc.Sites().back().get(), pKept);
+    }
 }
 
 // ---- "Save changes to %1?" before New and Open ----
@@ -1236,14 +1297,14 @@ TEST_F(LockwardenDocSaveChangesTest, YesSavesAndNoDiscardsThenNewOrOpenGoesOn) {
                                                             : DatabaseBytes("s3cret", {"alpha"}));
             if (next == Next::New) {
                 EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("Untitled"));
-                EXPECT_TRUE(scene.doc.m_sites.empty());
-                EXPECT_EQ(scene.app.m_strFilePassword, "");
+                EXPECT_TRUE(scene.doc.Sites().empty());
+                EXPECT_EQ(scene.doc.GetFilePassword(), "");
                 if (nAnswer == IDNO) {
-                    EXPECT_EQ(scene.doc.m_tFileTime, kEarlier); // New leaves the last file's time
+                    EXPECT_EQ(scene.doc.FileTime(), kEarlier); // New leaves the last file's time
                 }
             } else {
                 EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("other.lwd"));
-                EXPECT_EQ(NamesOf(scene.doc.m_sites), (std::vector<std::string>{"zulu"}));
+                EXPECT_EQ(NamesOf(scene.doc.Sites()), (std::vector<std::string>{"zulu"}));
             }
             EXPECT_FALSE(scene.doc.IsModified());
             EXPECT_EQ(scene.nInitialUpdates, 1);
@@ -1320,7 +1381,7 @@ TEST_F(LockwardenDocTest, EveryChangeToTheSitesIsAnnouncedAndMarksTheDocumentMod
         scene.doc.AddSite(Site(pszName));
     scene.doc.SetModifiedFlag(false);
     std::vector<std::string> told;
-    const auto count = [&] { return std::to_string(scene.doc.m_sites.size()); };
+    const auto count = [&] { return std::to_string(scene.doc.Sites().size()); };
     QObject::connect(&scene.doc, &CLockwardenDoc::siteAdded,
                      [&](CSiteInfo* pSite) { told.push_back("added " + pSite->m_strSite); });
     QObject::connect(&scene.doc, &CLockwardenDoc::siteReplaced, [&](CSiteInfo* pOld, CSiteInfo* pNew) {
@@ -1331,19 +1392,19 @@ TEST_F(LockwardenDocTest, EveryChangeToTheSitesIsAnnouncedAndMarksTheDocumentMod
     QObject::connect(&scene.doc, &CLockwardenDoc::sitesChanged, [&] { told.push_back("changed to " + count()); });
     const auto names = [&] {
         std::vector<std::string> v;
-        for (const auto& p : scene.doc.m_sites)
+        for (const auto& p : scene.doc.Sites())
             v.push_back(p->m_strSite);
         return v;
     };
 
     CSiteInfo* pDelta = scene.doc.AddSite(Site("delta"));
-    EXPECT_EQ(pDelta, scene.doc.m_sites.back().get());
+    EXPECT_EQ(pDelta, scene.doc.Sites().back().get());
     EXPECT_TRUE(scene.doc.IsModified());
     scene.doc.SetModifiedFlag(false);
 
     // Keep after Edit: the old record goes, the new one joins at the end, as the form's Keep stores it.
-    CSiteInfo* pEdited = scene.doc.ReplaceSite(scene.doc.m_sites[1].get(), Site("bravo2"));
-    EXPECT_EQ(pEdited, scene.doc.m_sites.back().get());
+    CSiteInfo* pEdited = scene.doc.ReplaceSite(scene.doc.Sites()[1].get(), Site("bravo2"));
+    EXPECT_EQ(pEdited, scene.doc.Sites().back().get());
     EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "charlie", "delta", "bravo2"}));
     EXPECT_TRUE(scene.doc.IsModified());
     scene.doc.SetModifiedFlag(false);

@@ -1,6 +1,6 @@
 #include "core/platform/SecureWipe.h"
 
-#include "core/app/AppState.h"
+#include "core/database/FileKey.h"
 #include "core/database/SiteInfo.h"
 
 #include <gtest/gtest.h>
@@ -57,19 +57,21 @@ TEST(SecureWipe, OnExitAndAssignWipeTheOldValue) {
     EXPECT_TRUE(AllZero(pOld + 4, 96)); // beyond the new value and its terminator
 }
 
-// Short fields live inside the object: once it is destroyed, its storage must not hold them.
-TEST(SecureWipe, ASiteAndTheAppStateLeaveNoFieldBehind) {
+// Short fields live inside the object: once it is destroyed, its storage must not hold them. A file key holds
+// its password in locked memory, never inside the object, however short.
+TEST(SecureWipe, ASiteAndAFileKeyLeaveNoFieldBehind) {
     alignas(CSiteInfo) unsigned char site[sizeof(CSiteInfo)];
     auto* pSite = new (site) CSiteInfo("bank", "b.example", "ann", "hunter2", "pin 4711");
     pSite->~CSiteInfo();
     for (const char* psz : {"bank", "b.example", "ann", "hunter2", "pin 4711"})
         EXPECT_FALSE(Holds(site, sizeof site, psz)) << psz;
 
-    alignas(CAppState) unsigned char app[sizeof(CAppState)];
-    auto* pApp = new (app) CAppState;
-    pApp->m_strFilePassword = "letmein";
-    pApp->~CAppState();
-    EXPECT_FALSE(Holds(app, sizeof app, "letmein"));
+    alignas(CFileKey) unsigned char key[sizeof(CFileKey)];
+    auto* pKey = new (key) CFileKey(CFileKey::Classic("letmein"));
+    EXPECT_EQ(pKey->Password(), "letmein");
+    EXPECT_FALSE(Holds(key, sizeof key, "letmein"));
+    pKey->~CFileKey();
+    EXPECT_FALSE(Holds(key, sizeof key, "letmein"));
 }
 
 } // namespace

@@ -94,7 +94,7 @@ struct CScene : CDocScene {
             otherPrompts.EnterPassword(strPassword);
             other.OnSealFile();
         } else {
-            otherApp.m_strFilePassword = strPassword;
+            other.SetFileKey(CFileKey::Classic(strPassword));
         }
         const QString strPath = Path(pszName);
         EXPECT_TRUE(other.DoSave(strPath));
@@ -124,7 +124,7 @@ TEST(SiteMergeTest, MergesClassicIntoSealedAndBackWithTheOtherFilesOwnPasswordAn
         EXPECT_EQ(result.nAdded, 2u);
         EXPECT_EQ(result.added, (std::vector<std::string>{"Bank", "Shop"}));
         EXPECT_EQ(result.conflicts, (std::vector<std::string>{"Bank"}));
-        EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{kBank, kMail, kBankNewPassword, kShop}));
+        EXPECT_EQ(FieldsOf(scene.doc.Sites()), (std::vector<SiteFields>{kBank, kMail, kBankNewPassword, kShop}));
         EXPECT_TRUE(scene.doc.IsModified());
         EXPECT_EQ(scene.doc.IsSealed(), bMineSealed);
         EXPECT_EQ(scene.doc.GetFilePassword(), "mine-pw");
@@ -141,11 +141,11 @@ TEST(SiteMergeTest, MergesClassicIntoSealedAndBackWithTheOtherFilesOwnPasswordAn
         scene.prompts.EnterPassword("other-pw");
         ASSERT_TRUE(MergeFileInto(scene.doc, strOther, scene.prompts, {}, result, true));
         EXPECT_EQ(result.nAdded, 0u);
-        EXPECT_EQ(scene.doc.m_sites.size(), 4u);
+        EXPECT_EQ(scene.doc.Sites().size(), 4u);
         // A cancelled prompt merges nothing.
         scene.prompts.CancelPassword();
         EXPECT_FALSE(MergeFileInto(scene.doc, strOther, scene.prompts, {}, result));
-        EXPECT_EQ(scene.doc.m_sites.size(), 4u);
+        EXPECT_EQ(scene.doc.Sites().size(), 4u);
     }
 }
 
@@ -162,7 +162,7 @@ TEST(SiteMergeTest, AKnownPasswordIsTriedFirstAndOnlyAWrongOneBringsThePrompt) {
     EXPECT_EQ(scene.prompts.m_shown,
               (std::vector<CScriptedPrompts::Shown>{{QStringLiteral("password:File:  other.lwd"), 0}}));
     EXPECT_EQ(scene.prompts.m_passwordFieldsShown, (std::vector<std::string>{""}));
-    EXPECT_EQ(FieldsOf(scene.doc.m_sites), (std::vector<SiteFields>{kShop, kMail}));
+    EXPECT_EQ(FieldsOf(scene.doc.Sites()), (std::vector<SiteFields>{kShop, kMail}));
 }
 
 // The file changed on disk while the document had changes of its own: the stated question stays, and No
@@ -201,9 +201,9 @@ TEST(SiteMergeTest, SaveOverAFileChangedOnDiskCanMergeItFirstAndThenLosesNeither
     EXPECT_FALSE(scene.doc.IsChangedOnDisk(strPath));
 
     CScriptedPrompts readPrompts;
-    CFileReading reading(readPrompts, "pw");
-    ASSERT_TRUE(reading.Open(strPath));
-    EXPECT_EQ(FieldsOf(reading.Doc().m_sites), (std::vector<SiteFields>{kBank, kMail, kShop}));
+    CFileReading reading(readPrompts);
+    ASSERT_TRUE(reading.Open(strPath, "pw"));
+    EXPECT_EQ(FieldsOf(reading.Doc().Sites()), (std::vector<SiteFields>{kBank, kMail, kShop}));
 }
 
 } // namespace

@@ -57,7 +57,7 @@ protected:
         CLockwardenDoc doc(state, prompts);
         for (auto& p : MakeSites(sites))
             doc.AddSite(std::move(p));
-        state.m_strFilePassword = strPassword;
+        doc.SetFileKey(CFileKey::Classic(strPassword));
         prompts.AnswerMessage(IDYES);
         EXPECT_TRUE(doc.OnSaveDocument(strPath));
         return strPath;
@@ -72,9 +72,9 @@ protected:
     }
     std::vector<SiteFields> OnDisk(const QString& strPath) {
         CScriptedPrompts prompts;
-        CFileReading reading(prompts, "pw");
-        EXPECT_TRUE(reading.Open(strPath));
-        return FieldsOf(reading.Doc().m_sites);
+        CFileReading reading(prompts);
+        EXPECT_TRUE(reading.Open(strPath, "pw"));
+        return FieldsOf(reading.Doc().Sites());
     }
 
     void Start(const QString& strPath) {
@@ -109,12 +109,12 @@ TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemova
     const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kBeta2});
     Start(strPath);
     // The second of the two sites named beta is shown.
-    View().ShowRecord(Doc().m_sites[2].get());
+    View().ShowRecord(Doc().Sites()[2].get());
     ASSERT_EQ(ShownNotes(), "second beta");
 
     WriteInPlace(strPath, {kAlpha, kBeta1, kBeta2, kGamma});
     WaitForDisk();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kBeta2, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1, kBeta2, kGamma}));
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(ShownNotes(), "second beta");
     EXPECT_EQ(MessagePane(), kReloaded);
@@ -123,13 +123,13 @@ TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemova
     // A new file renamed over the old one, as Syncthing writes: still followed.
     Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kBeta2, kGamma, kDelta});
     WaitForDisk();
-    EXPECT_EQ(Doc().m_sites.size(), 5u);
+    EXPECT_EQ(Doc().Sites().size(), 5u);
     EXPECT_EQ(ShownNotes(), "second beta");
     // Again, under a new password: it is asked for, without a word about the one that no longer fits.
     m_prompts.EnterPassword("new-pw");
     Save(QStringLiteral("shared.lwd"), {kAlpha, kGamma}, "new-pw");
     WaitForDisk();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
     EXPECT_EQ(Doc().GetFilePassword(), "new-pw");
     EXPECT_EQ(m_prompts.Messages(), QStringList());
     EXPECT_EQ(m_prompts.m_shown.size(), 1u);
@@ -137,15 +137,15 @@ TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemova
     // Removed: the window keeps everything and Save writes it back.
     ASSERT_TRUE(QFile::remove(strPath));
     WaitForDisk();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
     EXPECT_TRUE(Doc().IsModified());
     EXPECT_EQ(MessagePane(), kRemovedNote);
     Action(ID_FILE_SAVE)->trigger();
     EXPECT_FALSE(Doc().IsModified());
     CScriptedPrompts prompts;
-    CFileReading reading(prompts, "new-pw");
-    ASSERT_TRUE(reading.Open(strPath));
-    EXPECT_EQ(FieldsOf(reading.Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    CFileReading reading(prompts);
+    ASSERT_TRUE(reading.Open(strPath, "new-pw"));
+    EXPECT_EQ(FieldsOf(reading.Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
 }
 
 TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) {
@@ -155,7 +155,7 @@ TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) 
 
     Save(QStringLiteral("shared.lwd"), {kAlpha, kGamma}); // the other machine
     WaitForDisk();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1}));
     EXPECT_TRUE(Doc().IsModified());
     EXPECT_EQ(MessagePane(), kChangedNote);
 
@@ -172,7 +172,7 @@ TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) 
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
     WaitForDisk(); // our own save is no change to follow
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
     EXPECT_EQ(MessagePane(), QStringLiteral("Ready"));
 }
 
@@ -185,14 +185,14 @@ TEST_F(FileSyncTest, InDataEntryNothingIsReloadedUntilTheUserIsDone) {
     Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1, kGamma});
     WaitForDisk();
     EXPECT_TRUE(View().IsEditing());
-    EXPECT_EQ(Doc().m_sites.size(), 2u);
+    EXPECT_EQ(Doc().Sites().size(), 2u);
     EXPECT_EQ(MessagePane(), kChangedNote);
     EXPECT_FALSE(Sync().ShouldReloadNow());
 
     // Cancel: the waiting change is read in.
     View().OnSiteCancel();
     WaitForDisk();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
     EXPECT_EQ(MessagePane(), kReloaded);
 }
 
@@ -208,7 +208,7 @@ TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
     m_prompts.EnterPassword("other-pw");
     m_prompts.AnswerMessage(IDOK);
     Action(ID_FILE_MERGE)->trigger();
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kBeta1}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1}));
     EXPECT_TRUE(Doc().IsModified());
     const QByteArray otherBytes = Read(strOther);
 
@@ -259,7 +259,7 @@ TEST_F(FileSyncTest, MergeConflictCopiesSkipsLinksAndAsksBeforeAnUnprotectedCopy
     EXPECT_EQ(m_prompts.Messages(), (QStringList{strSkipped, strQuestion}));
     ASSERT_EQ(m_prompts.m_shown.size(), 2u);
     EXPECT_EQ(m_prompts.m_shown[1].nType, unsigned{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha}));
     EXPECT_FALSE(Doc().IsModified());
 
     m_prompts.m_shown.clear();
@@ -271,7 +271,7 @@ TEST_F(FileSyncTest, MergeConflictCopiesSkipsLinksAndAsksBeforeAnUnprotectedCopy
     EXPECT_EQ(m_prompts.Messages().mid(0, 3),
               (QStringList{strSkipped, strQuestion,
                            QStringLiteral("Sites added from ") + strCopyName + QStringLiteral(": 1.")}));
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha, kGamma}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
     EXPECT_TRUE(QFileInfo(m_dir.filePath(strLinkName)).isSymLink());
     EXPECT_EQ(OnDisk(strPrivate), (std::vector<SiteFields>{kDelta}));
 }

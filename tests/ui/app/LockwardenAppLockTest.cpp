@@ -69,7 +69,7 @@ protected:
         CAppState state;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(state, prompts);
-        state.m_strFilePassword = strPassword;
+        doc.SetFileKey(CFileKey::Classic(strPassword));
         for (const char* psz : {"alpha", "beta", "gamma"})
             doc.AddSite(std::make_unique<CSiteInfo>(psz, std::string("https://") + psz + ".example", "ann",
                                                     std::string("pw-") + psz, std::string("notes of ") + psz));
@@ -163,7 +163,7 @@ TEST_F(LockwardenAppLockTest, LockAndUnlockThroughTheKeysBringBackTheSiteShown) 
     QTest::keyClick(&Frame(), Qt::Key_L, Qt::ControlModifier);
     ExpectLockedWindow(QStringLiteral("sites.lwd - Lockwarden"));
     EXPECT_FALSE(Doc().IsKeepingLockedRecords());
-    EXPECT_TRUE(Doc().m_sites.empty());
+    EXPECT_TRUE(Doc().Sites().empty());
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_KIND), QStringLiteral("Classic"));
     EXPECT_EQ(ClipText(), QString());
     EXPECT_TRUE(m_prompts.m_shown.empty()) << "nothing unsaved: nothing asked";
@@ -215,7 +215,7 @@ TEST_F(LockwardenAppLockTest, UnsavedChangesAreAskedAboutByTheMenuKeptByTheAutom
     Action(ID_FILE_LOCK)->trigger();
     ExpectLockedWindow(QStringLiteral("work.lwd * - Lockwarden"));
     EXPECT_TRUE(Doc().IsKeepingLockedRecords());
-    EXPECT_EQ(Doc().m_sites.size(), 4U);
+    EXPECT_EQ(Doc().Sites().size(), 4U);
     EXPECT_EQ(ReadFile(strPath), before);
 
     m_prompts.m_shown.clear();

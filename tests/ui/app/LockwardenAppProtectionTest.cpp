@@ -46,9 +46,9 @@ protected:
     }
     std::vector<SiteFields> OnDisk(const QString& strPath, const std::string& strPassword = "pw") {
         CScriptedPrompts prompts;
-        CFileReading reading(prompts, strPassword);
-        EXPECT_TRUE(reading.Open(strPath));
-        return FieldsOf(reading.Doc().m_sites);
+        CFileReading reading(prompts);
+        EXPECT_TRUE(reading.Open(strPath, strPassword));
+        return FieldsOf(reading.Doc().Sites());
     }
 
     bool Start(const QString& strPath) {
@@ -157,7 +157,7 @@ TEST_F(LockwardenAppProtectionTest, AWeakerFileIsAskedAboutWhileIdleAndInALaterR
     WaitForDisk();
     EXPECT_EQ(m_prompts.Messages(), QStringList{strQuestion}); // No, the default
     EXPECT_EQ(Doc().GetFileKind(), EFileKind::sealed);
-    EXPECT_EQ(FieldsOf(Doc().m_sites), (std::vector<SiteFields>{kAlpha}));
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha}));
     Exit();
 
     // The next run, the file named on the command line: the same question, and No opens nothing.
@@ -167,7 +167,7 @@ TEST_F(LockwardenAppProtectionTest, AWeakerFileIsAskedAboutWhileIdleAndInALaterR
     m_pApp->InitInstance({strPath});
     EXPECT_EQ(m_prompts.Messages(), QStringList{strQuestion});
     EXPECT_TRUE(Doc().GetPathName().isEmpty());
-    EXPECT_TRUE(Doc().m_sites.empty());
+    EXPECT_TRUE(Doc().Sites().empty());
 }
 
 } // namespace

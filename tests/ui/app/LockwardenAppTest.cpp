@@ -102,7 +102,7 @@ protected:
         CAppState state;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(state, prompts);
-        state.m_strFilePassword = strPassword;
+        doc.SetFileKey(CFileKey::Classic(strPassword));
         doc.AddSite(std::make_unique<CSiteInfo>(strSite, "https://a.example", "ann", "pw", "notes"));
         EXPECT_TRUE(doc.OnSaveDocument(strPath));
         return strPath;
@@ -446,7 +446,7 @@ TEST_F(LockwardenAppTest, ChangeFilePasswordThroughTheMenu) {
     EXPECT_EQ(m_prompts.m_shown,
               (std::vector<CScriptedPrompts::Shown>{{QStringLiteral("password:File:  Untitled  "), 0},
                                                     {QStringLiteral("confirm:File:  Untitled  "), 0}}));
-    EXPECT_EQ(m_pApp->m_state.m_strFilePassword, "n3w");
+    EXPECT_EQ(m_pApp->m_pDoc->GetFilePassword(), "n3w");
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Untitled * - Lockwarden"));
 }
 
@@ -507,7 +507,7 @@ TEST_F(LockwardenAppTest, EndOfSessionSavesToThePathWithoutAsking) {
     CScriptedPrompts prompts;
     CLockwardenDoc doc(state, prompts);
     ASSERT_TRUE(doc.OnOpenDocument(strFile));
-    EXPECT_EQ(doc.m_sites.size(), 2u);
+    EXPECT_EQ(doc.Sites().size(), 2u);
     EXPECT_FALSE(Stored(QStringLiteral("mainWindow"), QStringLiteral("rect")).isEmpty());
 }
 
@@ -812,9 +812,9 @@ TEST_F(LockwardenAppTest, TheLastSiteShownIsKeptPerFileAndNeverForASealedOne) {
         for (const std::string& strSite : names)
             doc.AddSite(std::make_unique<CSiteInfo>(strSite, "", "", "site-pw", ""));
         if (!bSealed)
-            state.m_strFilePassword = "pw";
+            doc.SetFileKey(CFileKey::Classic("pw"));
         if (bSealed) {
-            doc.m_sealCost = SealedFormat::kMinCost;
+            doc.SetSealCost(SealedFormat::kMinCost);
             // Sealing asks for its password twice.
             prompts.EnterPassword("pw");
             prompts.EnterPassword("pw");
@@ -829,7 +829,7 @@ TEST_F(LockwardenAppTest, TheLastSiteShownIsKeptPerFileAndNeverForASealedOne) {
     const QString strSealed = make(QStringLiteral("s.lwd"), true, {"alpha", "hidden-name"});
     Preset(QStringLiteral("settings"), QStringLiteral("strSiteName"), QStringLiteral("charlie"));
     const auto show = [&](const char* pszSite) {
-        for (const auto& pSite : m_pApp->m_pDoc->m_sites)
+        for (const auto& pSite : m_pApp->m_pDoc->Sites())
             if (pSite->m_strSite == pszSite) {
                 ASSERT_TRUE(View().ShowRecord(pSite.get()));
             }
@@ -903,14 +903,14 @@ TEST_F(LockwardenAppTest, AChangeMadeOutsideTheFormReachesTheListThePaneAndTheCo
     ASSERT_TRUE(Start({MakeDatabase(QStringLiteral("one.lwd"), "")}));
     CLockwardenDoc& doc = *m_pApp->m_pDoc;
     CSiteInfo* pBeta = doc.AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
-    doc.ReplaceSite(doc.m_sites[0].get(), std::make_unique<CSiteInfo>("gamma", "", "", "", ""));
+    doc.ReplaceSite(doc.Sites()[0].get(), std::make_unique<CSiteInfo>("gamma", "", "", "", ""));
     QCoreApplication::processEvents();
     EXPECT_EQ(View().SiteCount(), 2);
     EXPECT_EQ(View().SiteList()->itemText(0), QStringLiteral("beta"));
     EXPECT_EQ(View().SiteList()->itemText(1), QStringLiteral("gamma"));
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("2 Sites"));
     doc.RemoveSite(pBeta);
-    doc.RemoveSite(doc.m_sites[0].get());
+    doc.RemoveSite(doc.Sites()[0].get());
     QCoreApplication::processEvents();
     EXPECT_EQ(View().SiteCount(), 0);
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("0 Sites"));

@@ -504,11 +504,11 @@ TEST_F(MainFrameTest, KindPaneNamesWhatProtectsTheFile) {
     EXPECT_EQ(pKind->accessibleName(), QStringLiteral("No file password"));
     EXPECT_GT(pKind->contentsRect().width(), pKind->fontMetrics().horizontalAdvance(pKind->text()));
 
-    m_state.m_strFilePassword = "pw";
+    m_doc.SetFileKey(CFileKey::Classic("pw"));
     m_router.UpdateCommands();
     EXPECT_EQ(pKind->text(), QStringLiteral("Classic"));
 
-    m_doc.m_sealCost = SealedFormat::kMinCost;
+    m_doc.SetSealCost(SealedFormat::kMinCost);
     m_prompts.EnterPassword("sealed-pw");
     m_prompts.EnterPassword("sealed-pw");
     m_doc.OnSealFile();

@@ -53,7 +53,7 @@ protected:
         CAppState state;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(state, prompts);
-        state.m_strFilePassword = "pw";
+        doc.SetFileKey(CFileKey::Classic("pw"));
         doc.AddSite(std::make_unique<CSiteInfo>("alpha", "https://a.example", "ann", "secret", "one\ntwo\nthree"));
         EXPECT_TRUE(doc.OnSaveDocument(strPath));
         return strPath;

@@ -130,6 +130,26 @@ TEST_F(PasswordHealthDlgTest, FillsInAsItGoesWorstFirstAtEveryStep) {
     EXPECT_EQ(Rows().size(), 201);
 }
 
+// A site kept after Edit while the check is under way replaces its record (the old one is destroyed) and
+// leaves the count as it was: the check starts over on the records there are, never reading the old one.
+TEST_F(PasswordHealthDlgTest, ASiteReplacedDuringTheCheckStartsItOver) {
+    for (int i = 0; i < 200; ++i)
+        Add(("site" + std::to_string(i)).c_str(), ("dragon" + std::to_string(i)).c_str());
+    m_pDlg = std::make_unique<CPasswordHealthDlg>(m_doc, m_app, m_prompts);
+    m_pDlg->m_nSliceMilliseconds = 0; // one piece a step
+    m_pDlg->show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(m_pDlg->IsChecking());
+    CSiteInfo* pLast = m_doc.Sites().back().get();
+    m_doc.ReplaceSite(pLast, std::make_unique<CSiteInfo>("site199", "", "", kStrong, ""));
+    WaitUntilChecked();
+    ASSERT_EQ(m_pDlg->Check()->Sites().size(), 200U);
+    EXPECT_EQ(m_pDlg->Check()->Sites().back(), m_doc.Sites().back().get());
+    EXPECT_EQ(Rows().size(), 199);
+    for (const QString& strRow : Rows())
+        EXPECT_FALSE(strRow.startsWith(QStringLiteral("site199 "))) << strRow.toStdString();
+}
+
 TEST_F(PasswordHealthDlgTest, ChoosingARowAsksForItsSiteAndRefreshFollowsTheDocument) {
     Add("alpha", "password");
     CSiteInfo* pBeta = m_doc.AddSite(std::make_unique<CSiteInfo>("beta", "", "", "", ""));
@@ -148,7 +168,7 @@ TEST_F(PasswordHealthDlgTest, ChoosingARowAsksForItsSiteAndRefreshFollowsTheDocu
 
     // A site removed and one changed in place: the report follows, and the chosen row is not chosen again.
     m_doc.RemoveSite(pBeta);
-    m_doc.m_sites.front()->m_strPswd = kStrong;
+    m_doc.Sites().front()->m_strPswd = kStrong;
     Add("gamma", kStrong);
     m_pDlg->Refresh();
     WaitUntilChecked();

@@ -54,7 +54,7 @@ struct CCsvScene {
     QString Path(const char* pszName) const { return dir.filePath(QString::fromLatin1(pszName)); }
     std::vector<Fields> Sites() const {
         std::vector<Fields> sites;
-        for (const auto& p : doc.m_sites)
+        for (const auto& p : doc.Sites())
             sites.push_back({p->m_strSite, p->m_strURL, p->m_strUser, p->m_strPswd, p->m_strNotes});
         return sites;
     }

@@ -148,7 +148,7 @@ TEST(LockwardenViewMemory, ALockLeavesNoSecretOfTheFileInTheProgramsMemory) {
         CAppState state;
         CScriptedPrompts prompts;
         CLockwardenDoc doc(state, prompts);
-        state.m_strFilePassword = filePassword.Plain();
+        doc.SetFileKey(CFileKey::Classic(filePassword.Plain()));
         const char* const kNames[] = {"alpha", "bravo", "charlie"};
         for (std::size_t i = 0; i < sites.size(); ++i)
             doc.AddSite(std::make_unique<CSiteInfo>(kNames[i], "https://site.example", sites[i].user.Plain(),

@@ -95,7 +95,7 @@ protected:
     }
     std::vector<std::string> DocNames() const {
         std::vector<std::string> names;
-        for (const auto& p : m_doc.m_sites)
+        for (const auto& p : m_doc.Sites())
             names.push_back(p->m_strSite);
         return names;
     }
@@ -171,7 +171,7 @@ TEST_P(LockwardenViewTransitions, EndsInTheExpectedState) {
     }
     EXPECT_STREQ(Name(State()), Name(t.expected));
     EXPECT_EQ(m_view.SiteCount(), t.nExpectedSites);
-    EXPECT_EQ(static_cast<int>(m_doc.m_sites.size()), t.nExpectedSites);
+    EXPECT_EQ(static_cast<int>(m_doc.Sites().size()), t.nExpectedSites);
     if (t.expected == EState::Empty)
         EXPECT_EQ(m_view.CurrentIndex(), -1);
     else
@@ -259,6 +259,35 @@ TEST_F(LockwardenViewTest, KeepWithAnEmptyNameRefusesAndLeavesTheTyping) {
     EXPECT_FALSE(m_doc.IsModified());
 }
 
+// A tab pasted into the name: the document refuses it, the form says so and keeps the typing; Edit of a site
+// whose name came with a control character from its file keeps that name as it was.
+TEST_F(LockwardenViewTest, KeepWithAControlCharacterInTheNameRefusesAndLeavesTheTyping) {
+    Open({"one"});
+    m_view.OnSiteAdd();
+    Type(IDC_SITE, QStringLiteral("tab\there"));
+    Type(IDC_URL, QStringLiteral("typed url"));
+    m_view.OnSiteKeep();
+    EXPECT_EQ(m_prompts.Messages(), QStringList{LoadString(IDS_SITE_NAME_CONTROL_KEEP)});
+    EXPECT_EQ(m_prompts.m_shown.back().nType, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(State(), EState::Adding);
+    EXPECT_EQ(Field(IDC_URL), QStringLiteral("typed url"));
+    EXPECT_EQ(m_doc.Sites().size(), 1u);
+    EXPECT_FALSE(m_doc.IsModified());
+    m_view.OnSiteCancel();
+
+    m_doc.AddReadSite(std::make_unique<CSiteInfo>("read\tname", "", "", "", ""));
+    m_view.ShowRecord(m_doc.Sites().back().get());
+    m_view.OnSiteEdit();
+    Type(IDC_URL, QStringLiteral("changed"));
+    m_prompts.m_shown.clear();
+    m_view.OnSiteKeep();
+    EXPECT_TRUE(m_prompts.Messages().isEmpty());
+    EXPECT_EQ(State(), EState::Browsing);
+    ASSERT_EQ(m_doc.Sites().size(), 2u);
+    EXPECT_EQ(m_doc.Sites().back()->m_strSite, "read\tname");
+    EXPECT_EQ(m_doc.Sites().back()->m_strURL, "changed");
+}
+
 TEST_F(LockwardenViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
     Open({"one"});
     m_view.OnSiteAdd();
@@ -292,7 +321,7 @@ TEST_F(LockwardenViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsS
     EXPECT_EQ(m_view.CurrentIndex(), 1);
     EXPECT_EQ(m_view.SiteList()->currentText(), QStringLiteral("peach"));
     // The new record may reuse the old one's freed address; where it sits in the document tells them apart.
-    EXPECT_EQ(m_view.CurrentSite(), m_doc.m_sites.back().get());
+    EXPECT_EQ(m_view.CurrentSite(), m_doc.Sites().back().get());
     EXPECT_EQ(m_view.CurrentSite()->m_strURL, "https://apple"); // the other fields came along
     EXPECT_EQ(State(), EState::Browsing);
 }
@@ -341,7 +370,7 @@ TEST_F(LockwardenViewTest, TypingAnExistingNameDoesNotLoadThatSite) {
         }
         // Edit replaced "apple"; Add added a second "mango". The first "mango" is untouched either way.
         std::vector<std::string> names;
-        for (const auto& p : doc.m_sites)
+        for (const auto& p : doc.Sites())
             names.push_back(p->m_strSite + "=" + p->m_strURL);
         const std::vector<std::string> expected =
             c.bEdit ? std::vector<std::string>{"mango=https://mango", "mango=https://typed"}
@@ -372,7 +401,7 @@ TEST_F(LockwardenViewTest, RemovingTheLastSiteLeavesAnEmptyFormInDataEntry) {
     m_prompts.AnswerMessage(IDYES);
     m_view.OnSiteRemove();
     EXPECT_EQ(State(), EState::Empty);
-    EXPECT_TRUE(m_doc.m_sites.empty());
+    EXPECT_TRUE(m_doc.Sites().empty());
     for (int nID : {IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES})
         EXPECT_TRUE(Field(nID).isEmpty()) << nID;
     EXPECT_TRUE(m_view.SiteList()->currentText().isEmpty());
@@ -468,8 +497,8 @@ TEST_F(LockwardenViewTest, NotesOfTheNextSiteShowFromTheirFirstLine) {
     m_view.show();
     auto* pNotes = FindControl<QPlainTextEdit>(&m_view, IDC_NOTES);
     ASSERT_NE(pNotes, nullptr);
-    m_doc.m_sites[0]->m_strNotes = "first\nsecond\nthird";
-    m_doc.m_sites[1]->m_strNotes = "one\ntwo\nthree";
+    m_doc.Sites()[0]->m_strNotes = "first\nsecond\nthird";
+    m_doc.Sites()[1]->m_strNotes = "one\ntwo\nthree";
     m_view.ShowSite(0);
     m_view.ShowSelected();
     QCoreApplication::processEvents();
@@ -624,8 +653,8 @@ TEST_F(LockwardenViewTest, KeepStoresUntouchedFieldsByteForByteAndTypedBreaksAsC
         else if (c.nField != 0)
             view.findChild<QLineEdit*>(QStringLiteral("IDC_%1").arg(c.nField))->setText(c.strTyped);
         view.OnSiteKeep();
-        ASSERT_EQ(doc.m_sites.size(), 1u);
-        const CSiteInfo& kept = *doc.m_sites[0];
+        ASSERT_EQ(doc.Sites().size(), 1u);
+        const CSiteInfo& kept = *doc.Sites()[0];
         EXPECT_EQ(kept.m_strSite, c.expected.m_strSite);
         EXPECT_EQ(kept.m_strURL, c.expected.m_strURL);
         EXPECT_EQ(kept.m_strUser, c.expected.m_strUser);
@@ -639,8 +668,8 @@ TEST_F(LockwardenViewTest, NotesTypedForANewSiteAreStoredWithCrLf) {
     Type(IDC_SITE, QStringLiteral("new"));
     Type(IDC_NOTES, QStringLiteral("line one\nline two"));
     m_view.OnSiteKeep();
-    ASSERT_EQ(m_doc.m_sites.size(), 1u);
-    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "line one\r\nline two");
+    ASSERT_EQ(m_doc.Sites().size(), 1u);
+    EXPECT_EQ(m_doc.Sites()[0]->m_strNotes, "line one\r\nline two");
 }
 
 TEST_F(LockwardenViewTest, OpeningTheListDuringEntryOrWhenEmptyIsRefusedWithAMessage) {
@@ -763,7 +792,7 @@ TEST_F(LockwardenViewTest, EnterInAOneLineFieldKeepsTheSite) {
         EXPECT_EQ(m_view.CurrentSite()->m_strSite, QStringLiteral("new %1").arg(nField).toStdString());
         EXPECT_EQ(m_view.CurrentSite()->m_strURL, "https://typed");
     }
-    EXPECT_EQ(m_doc.m_sites.size(), 4u);
+    EXPECT_EQ(m_doc.Sites().size(), 4u);
 
     m_view.OnSiteAdd();
     Type(IDC_SITE, QStringLiteral("with notes"));
@@ -781,7 +810,7 @@ TEST_F(LockwardenViewTest, EnterInAOneLineFieldKeepsTheSite) {
 
     QTest::keyClick(FindControl<QLineEdit>(&m_view, IDC_URL), Qt::Key_Return);
     EXPECT_EQ(State(), EState::Browsing);
-    EXPECT_EQ(m_doc.m_sites.size(), 4u);
+    EXPECT_EQ(m_doc.Sites().size(), 4u);
 }
 
 // Browsing, letters typed on the closed list go to the first site whose name begins with them, without

@@ -354,7 +354,7 @@ TEST_F(SiteCommandsTest, GoUrlOpensAPastedUrlWithBlanksAndABareHostAsHttps) {
         EXPECT_EQ(opener.Log(), c.opened) << c.url;
         EXPECT_EQ(prompts.Messages(), QStringList()) << c.url;
         EXPECT_EQ(view.ShownSite().m_strURL, c.url);
-        EXPECT_EQ(doc.m_sites.front()->m_strURL, c.url);
+        EXPECT_EQ(doc.Sites().front()->m_strURL, c.url);
     }
 }
 
@@ -406,7 +406,7 @@ TEST_F(SiteCommandsTest, NotesWhileBrowsingAreReadOnlyAndOkChangesNothing) {
     EXPECT_TRUE(bReadOnly);
     EXPECT_EQ(m_view.ShownSite().m_strNotes, "the notes");
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("the notes"));
-    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "the notes");
+    EXPECT_EQ(m_doc.Sites()[0]->m_strNotes, "the notes");
     EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
 }
 
@@ -432,7 +432,7 @@ TEST_F(SiteCommandsTest, NotesDuringDataEntryShowWhatWasTypedAndOkWritesBack) {
     m_router.Execute(ID_SITE_NOTES);
     EXPECT_EQ(Control<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("typed\nat length"));
     m_view.OnSiteKeep();
-    EXPECT_EQ(m_doc.m_sites[0]->m_strNotes, "typed\r\nat length");
+    EXPECT_EQ(m_doc.Sites()[0]->m_strNotes, "typed\r\nat length");
 }
 
 // Pulling the form for the dialog must not turn the bytes of fields nobody touched into other bytes:
@@ -443,8 +443,8 @@ TEST_F(SiteCommandsTest, FieldsLeftAloneKeepTheirBytesThroughNotesAndKeep) {
     m_prompts.AnswerDialog(IDOK);
     m_router.Execute(ID_SITE_NOTES);
     m_view.OnSiteKeep();
-    ASSERT_EQ(m_doc.m_sites.size(), 1u);
-    const CSiteInfo& site = *m_doc.m_sites[0];
+    ASSERT_EQ(m_doc.Sites().size(), 1u);
+    const CSiteInfo& site = *m_doc.Sites()[0];
     EXPECT_EQ(site.m_strURL, "http://caf\xE9.example");
     EXPECT_EQ(site.m_strPswd, "p\xE9\x80!");
     EXPECT_EQ(site.m_strNotes, "line\r\nnext \xE9");

@@ -1,4 +1,4 @@
-#include "core/tools/SiteName.h"
+#include "core/database/SiteName.h"
 
 bool HasControlCharacter(std::string_view strName) {
     for (std::size_t i = 0; i < strName.size(); ++i) {
@@ -12,4 +12,10 @@ bool HasControlCharacter(std::string_view strName) {
         }
     }
     return false;
+}
+
+ESiteNameFault SiteNameFault(std::string_view strName) {
+    if (strName.empty())
+        return ESiteNameFault::empty;
+    return HasControlCharacter(strName) ? ESiteNameFault::control : ESiteNameFault::none;
 }
