@@ -2,6 +2,8 @@
 
 #include "core/tools/AutoTypeSequence.h"
 
+#include <QList>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,29 @@ public:
 int KeysymOfCharacter(char32_t c);
 inline constexpr int kKeysymTab = 0xff09;
 inline constexpr int kKeysymReturn = 0xff0d;
+
+// Walks the steps as the keyboard types them: each character, Tab and Enter as its keysym to key(nKeysym), each
+// pause to pause(nMilliseconds).
+template <class Key, class Pause>
+void ForEachKey(const std::vector<AutoTypeSequence::CStep>& steps, Key key, Pause pause) {
+    for (const AutoTypeSequence::CStep& step : steps) {
+        switch (step.eKind) {
+        case AutoTypeSequence::CStep::EKind::text:
+            for (const char32_t c : step.strText.toUcs4())
+                key(KeysymOfCharacter(c));
+            break;
+        case AutoTypeSequence::CStep::EKind::tab:
+            key(kKeysymTab);
+            break;
+        case AutoTypeSequence::CStep::EKind::enter:
+            key(kKeysymReturn);
+            break;
+        case AutoTypeSequence::CStep::EKind::delay:
+            pause(step.nMilliseconds);
+            break;
+        }
+    }
+}
 
 // On X11 through the XTEST extension, on a display connection of its own: characters by keysym; one the
 // keyboard layout lacks goes on a spare key for the moment it is typed, and the key is freed after. Modifiers the

@@ -159,23 +159,8 @@ bool CPortalKeyTyper::Type(const std::vector<AutoTypeSequence::CStep>& steps, st
     if (results.contains(QStringLiteral("restore_token")))
         m_strRestoreToken = results.value(QStringLiteral("restore_token")).toString();
 
-    for (const AutoTypeSequence::CStep& step : steps) {
-        switch (step.eKind) {
-        case AutoTypeSequence::CStep::EKind::text:
-            for (const char32_t c : step.strText.toUcs4())
-                Key(KeysymOfCharacter(c));
-            break;
-        case AutoTypeSequence::CStep::EKind::tab:
-            Key(kKeysymTab);
-            break;
-        case AutoTypeSequence::CStep::EKind::enter:
-            Key(kKeysymReturn);
-            break;
-        case AutoTypeSequence::CStep::EKind::delay:
-            Wait(step.nMilliseconds);
-            break;
-        }
-    }
+    ForEachKey(
+        steps, [this](int nKeysym) { Key(nKeysym); }, &Wait);
     CloseSession();
     return true;
 }

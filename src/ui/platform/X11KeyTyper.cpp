@@ -1,7 +1,5 @@
 #include "ui/platform/KeyTyper.h"
 
-#include <QList>
-
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -49,24 +47,12 @@ public:
         const bool bCapsLock = IsCapsLockOn();
         if (bCapsLock)
             TapKeysym(XK_Caps_Lock);
-        for (const AutoTypeSequence::CStep& step : steps) {
-            switch (step.eKind) {
-            case AutoTypeSequence::CStep::EKind::text:
-                for (const char32_t c : step.strText.toUcs4())
-                    TypeCharacter(c);
-                break;
-            case AutoTypeSequence::CStep::EKind::tab:
-                TapKeysym(XK_Tab);
-                break;
-            case AutoTypeSequence::CStep::EKind::enter:
-                TapKeysym(XK_Return);
-                break;
-            case AutoTypeSequence::CStep::EKind::delay:
+        ForEachKey(
+            steps, [this](int nKeysym) { TypeKeysym(static_cast<KeySym>(nKeysym)); },
+            [this](int nMilliseconds) {
                 XSync(m_pDisplay, False);
-                std::this_thread::sleep_for(std::chrono::milliseconds(step.nMilliseconds));
-                break;
-            }
-        }
+                std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds));
+            });
         if (bCapsLock)
             TapKeysym(XK_Caps_Lock);
         FreeSpareKeys();
@@ -155,8 +141,8 @@ private:
             TapCode(code, nLevel == 1);
     }
 
-    void TypeCharacter(char32_t c) {
-        const auto keysym = static_cast<KeySym>(KeysymOfCharacter(c));
+    // A keysym the layout lacks goes on a spare key.
+    void TypeKeysym(KeySym keysym) {
         int nLevel = 0;
         if (const KeyCode code = Find(keysym, nLevel)) {
             TapCode(code, nLevel == 1);
