@@ -588,11 +588,10 @@ TEST(CliWrite, ImportTakesTheCsvOfOtherProgramsAsItComes) {
 TEST(CliWrite, DuplicatedNamesAreCountedAndReachedByTheirPlace) {
     QTemporaryDir dir;
     const QString strDb = dir.filePath(QStringLiteral("dup.lwd"));
-    const QString strCsv = dir.filePath(QStringLiteral("dup.csv"));
-    WriteFile(strCsv, "site,url,user,password,notes\r\ndup,,u1,p1,\r\nDUP,,big,p,\r\ndup,,u2,p2,\r\none,,o,p,\r\n"
-                      "dup,,u3,p3,\r\n");
-    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
-    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}).nExit, 0);
+    MakeDatabase(strDb,
+                 "site,url,user,password,notes\r\ndup,,u1,p1,\r\nDUP,,big,p,\r\ndup,,u2,p2,\r\none,,o,p,\r\n"
+                 "dup,,u3,p3,\r\n",
+                 "\n");
     const QByteArray db = QFile::encodeName(strDb);
     const QString dup = QStringLiteral("dup");
 
@@ -804,11 +803,10 @@ TEST(CliWrite, ImportRemovesTheSourceOnlyWhenAskedAndOnlyTheFileItself) {
 TEST(CliWrite, ExportWritesTheLayoutsOfOtherManagersThatReadBackToTheSameSites) {
     QTemporaryDir dir;
     const QString strDb = dir.filePath(QStringLiteral("out.lwd"));
-    const QString strCsv = dir.filePath(QStringLiteral("in.csv"));
-    WriteFile(strCsv, "site,url,user,password,notes\r\nBank,https://bank.example,ann,\"p,\"\"w\",\"two\r\nlines\"\r\n"
-                      "mail,,,m,\r\n");
-    ASSERT_EQ(RunCli({QStringLiteral("create"), strDb}, "\n").nExit, 0);
-    ASSERT_EQ(RunCli({QStringLiteral("import"), strDb, strCsv}).nExit, 0);
+    MakeDatabase(strDb,
+                 "site,url,user,password,notes\r\nBank,https://bank.example,ann,\"p,\"\"w\",\"two\r\nlines\"\r\n"
+                 "mail,,,m,\r\n",
+                 "\n");
     struct Case {
         const char* pszFormat;
         QByteArray out;

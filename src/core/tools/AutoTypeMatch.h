@@ -12,8 +12,8 @@ namespace AutoTypeMatch {
 // A name or host this short is not looked for in a title: two letters turn up in most titles by chance.
 inline constexpr std::size_t kShortestName = 3;
 
-// The host a site's URL names, lower case and without a leading "www."; a URL without a scheme is read as the
-// program's Go URL reads it (https). Empty when the URL names no host.
+// The host a site's URL names, lower case and without a leading "www."; a URL without "://" is read as
+// https://URL, as a bare host is meant. Empty when the URL names no host.
 std::string HostOf(std::string_view strURL);
 
 // One site as the title is matched against it: its name and its URL, as stored.

@@ -96,7 +96,7 @@ void CMainFrame::OnSecretKeptOnClipboard() {
             raise();
             activateWindow();
             m_pSecretClipboard->ClearLeftover();
-            SetPaneText(0, LoadString(m_doc.IsLocked() ? IDS_LOCKED_MESSAGE : AFX_IDS_IDLEMESSAGE));
+            UpdateLockPanes();
         });
     }
     m_pNotice->Show(QGuiApplication::applicationDisplayName(), LoadString(IDS_CLIPBOARD_KEPT),

@@ -20,11 +20,7 @@ CDesktopNotice::CDesktopNotice(QObject* pParent)
     : CDesktopNotice(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), pParent) {}
 
 CDesktopNotice::CDesktopNotice(const QString& strSessionBus, QObject* pParent) : QObject(pParent) {
-    // A connection of this notice's own, by address: the process's shared one reads the environment only once.
-    m_strConnection = QStringLiteral("lockwarden-notice-") + QString::number(reinterpret_cast<quintptr>(this), 16);
-    if (strSessionBus.isEmpty())
-        return;
-    QDBusConnection bus = QDBusConnection::connectToBus(strSessionBus, m_strConnection);
+    QDBusConnection bus = m_bus.Open(strSessionBus);
     if (!bus.isConnected())
         return;
     bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
@@ -34,11 +30,10 @@ CDesktopNotice::CDesktopNotice(const QString& strSessionBus, QObject* pParent) :
 
 CDesktopNotice::~CDesktopNotice() {
     Close();
-    QDBusConnection::disconnectFromBus(m_strConnection);
 }
 
 bool CDesktopNotice::Show(const QString& strSummary, const QString& strBody, const QString& strAction) {
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     if (!bus.isConnected())
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
@@ -61,7 +56,7 @@ bool CDesktopNotice::Show(const QString& strSummary, const QString& strBody, con
 void CDesktopNotice::Close() {
     if (m_nId == 0)
         return;
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     if (bus.isConnected()) {
         QDBusMessage call =
             QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));

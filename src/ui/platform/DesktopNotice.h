@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/platform/BusConnection.h"
+
 #include <QObject>
 #include <QString>
 
@@ -28,6 +30,6 @@ private Q_SLOTS:
     void OnClosed(uint nId, uint nReason);
 
 private:
-    QString m_strConnection;
+    CBusConnection m_bus{"notice", this};
     uint m_nId = 0;
 };

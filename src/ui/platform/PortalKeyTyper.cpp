@@ -44,19 +44,15 @@ void Wait(int nMilliseconds) {
 
 CPortalKeyTyper::CPortalKeyTyper(const QString& strSessionBus, const QString& strRestoreToken)
     : m_strRestoreToken(strRestoreToken) {
-    // A connection of the typer's own, by address: the process's shared one reads the environment only once.
-    m_strConnection = QStringLiteral("lockwarden-portal-") + QString::number(reinterpret_cast<quintptr>(this), 16);
-    if (!strSessionBus.isEmpty())
-        QDBusConnection::connectToBus(strSessionBus, m_strConnection);
+    m_bus.Open(strSessionBus);
 }
 
 CPortalKeyTyper::~CPortalKeyTyper() {
     CloseSession();
-    QDBusConnection::disconnectFromBus(m_strConnection);
 }
 
 bool CPortalKeyTyper::IsAvailable(std::string& strWhy) {
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     if (!bus.isConnected()) {
         strWhy = "there is no session bus to reach the desktop portal on";
         return false;
@@ -79,7 +75,7 @@ bool CPortalKeyTyper::IsAvailable(std::string& strWhy) {
 
 bool CPortalKeyTyper::Request(const QString& strMethod, const QVariantList& args, const QString& strToken,
                               QVariantMap& results, std::string& strError, int nTimeout) {
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     // The Request object's path is known before the call, so its Response cannot come before we listen.
     QString strSender = bus.baseService().mid(1);
     strSender.replace(QLatin1Char('.'), QLatin1Char('_'));
@@ -166,7 +162,7 @@ bool CPortalKeyTyper::Type(const std::vector<AutoTypeSequence::CStep>& steps, st
 }
 
 void CPortalKeyTyper::Key(int nKeysym) {
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     const QDBusObjectPath session(m_strSession);
     for (const uint nState : {1U, 0U}) {
         QDBusMessage message =
@@ -180,7 +176,7 @@ void CPortalKeyTyper::Key(int nKeysym) {
 void CPortalKeyTyper::CloseSession() {
     if (m_strSession.isEmpty())
         return;
-    QDBusConnection bus(m_strConnection);
+    QDBusConnection bus = m_bus.Bus();
     const QDBusMessage close = QDBusMessage::createMethodCall(
         kService, m_strSession, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
     Answer(bus.asyncCall(close, kRequestTimeout));

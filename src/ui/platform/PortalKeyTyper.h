@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/platform/BusConnection.h"
 #include "ui/platform/KeyTyper.h"
 
 #include <QEventLoop>
@@ -49,7 +50,7 @@ private:
     void Key(int nKeysym);
     void CloseSession();
 
-    QString m_strConnection;
+    CBusConnection m_bus{"portal", this};
     QString m_strRestoreToken;
     QString m_strSession;
     int m_nToken = 0;

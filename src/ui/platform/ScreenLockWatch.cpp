@@ -37,23 +37,16 @@ CScreenLockWatch::CScreenLockWatch(QObject* pParent)
 
 CScreenLockWatch::CScreenLockWatch(const QString& strSessionBus, const QString& strSystemBus, QObject* pParent)
     : QObject(pParent) {
-    // Connections of this watch's own, by address: the process's shared ones read the environment only once.
-    const QString strTag = QString::number(reinterpret_cast<quintptr>(this), 16);
-    m_strSessionConnection = QStringLiteral("lockwarden-screen-lock-session-") + strTag;
-    m_strSystemConnection = QStringLiteral("lockwarden-screen-lock-system-") + strTag;
     if (!strSessionBus.isEmpty())
         WatchSessionBus(strSessionBus);
     if (!strSystemBus.isEmpty())
         WatchSystemBus(strSystemBus);
 }
 
-CScreenLockWatch::~CScreenLockWatch() {
-    QDBusConnection::disconnectFromBus(m_strSessionConnection);
-    QDBusConnection::disconnectFromBus(m_strSystemConnection);
-}
+CScreenLockWatch::~CScreenLockWatch() = default;
 
 void CScreenLockWatch::WatchSessionBus(const QString& strAddress) {
-    QDBusConnection bus = QDBusConnection::connectToBus(strAddress, m_strSessionConnection);
+    QDBusConnection bus = m_sessionBus.Open(strAddress);
     if (!bus.isConnected())
         return;
     // From any sender at any path: the screen savers differ in both.
@@ -63,7 +56,7 @@ void CScreenLockWatch::WatchSessionBus(const QString& strAddress) {
 }
 
 void CScreenLockWatch::WatchSystemBus(const QString& strAddress) {
-    QDBusConnection bus = QDBusConnection::connectToBus(strAddress, m_strSystemConnection);
+    QDBusConnection bus = m_systemBus.Open(strAddress);
     if (!bus.isConnected())
         return;
     m_bSystem = bus.connect(kLogin1, kLogin1Path, kLogin1Manager, QStringLiteral("PrepareForSleep"), this,
@@ -72,7 +65,7 @@ void CScreenLockWatch::WatchSystemBus(const QString& strAddress) {
 }
 
 void CScreenLockWatch::LookUpSession(bool bByProcess) {
-    QDBusConnection bus(m_strSystemConnection);
+    QDBusConnection bus = m_systemBus.Bus();
     QDBusMessage call;
     if (bByProcess) {
         call = QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kLogin1Manager, QStringLiteral("GetSessionByPID"));
@@ -104,7 +97,7 @@ void CScreenLockWatch::OnSessionFound(QDBusPendingCallWatcher* pCall, bool bByPr
         return;
     }
     m_strSessionPath = reply.value().path();
-    QDBusConnection bus(m_strSystemConnection);
+    QDBusConnection bus = m_systemBus.Bus();
     if (bus.connect(kLogin1, m_strSessionPath, kLogin1Session, QStringLiteral("Lock"), this, SLOT(OnSessionLock())))
         m_bSystem = true;
     Q_EMIT sessionLookedUp();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/platform/BusConnection.h"
+
 #include <QObject>
 #include <QString>
 
@@ -49,8 +51,8 @@ private:
     void LookUpSession(bool bByProcess);
     void OnSessionFound(QDBusPendingCallWatcher* pCall, bool bByProcess);
 
-    QString m_strSessionConnection;
-    QString m_strSystemConnection;
+    CBusConnection m_sessionBus{"screen-lock-session", this};
+    CBusConnection m_systemBus{"screen-lock-system", this};
     bool m_bSession = false;
     bool m_bSystem = false;
     QString m_strSessionPath;

@@ -5,6 +5,7 @@
 #include "EnvOverride.h"
 #include "FakeNotifications.h"
 #include "PrivateBus.h"
+#include "RunTool.h"
 #include "ScriptedWndPrompts.h"
 #include "WaitActive.h"
 
@@ -40,31 +41,23 @@ namespace {
 
 const char* const kFixture = "list-order-mixed-case-with-password.lwd"; // password "fixture"
 
-struct CToolRun {
-    int nExit = -1;
-    QByteArray out;
-};
-
-// Runs one of the compositor's tools to its end. Our events go on meanwhile: a paste reads the clipboard from
-// this very program, which must answer it.
-CToolRun RunTool(const QString& strProgram, const QStringList& args) {
-    QProcess process;
-    process.start(strProgram, args);
-    CToolRun run;
-    if (!process.waitForStarted(5000) ||
-        !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.nExit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    return run;
-}
-
 // Types through the compositor's virtual keyboard, as a user's keys arrive.
 bool Type(const QStringList& args) {
     return RunTool(QStringLiteral("wtype"), args).nExit == 0;
+}
+
+// Presses strKey with the modifiers held ("ctrl", "shift"), as a user's shortcut arrives.
+bool TypeChord(const QStringList& modifiers, const QString& strKey) {
+    QStringList args;
+    for (const QString& strModifier : modifiers)
+        args << QStringLiteral("-M") << strModifier;
+    // A named key (Home, Return) goes by its keysym name, a character as text.
+    if (strKey.size() > 1)
+        args << QStringLiteral("-k");
+    args << strKey;
+    for (const QString& strModifier : modifiers)
+        args << QStringLiteral("-m") << strModifier;
+    return Type(args);
 }
 
 // The clipboard (or the primary selection) as another program reads it; nExit is 1 when it holds nothing.
@@ -73,6 +66,16 @@ CToolRun Paste(const QStringList& args = {}) {
 }
 
 // What Qt's Wayland plugin says while a test runs (it warns where a request cannot be met on Wayland).
+// Waits until another program finds the clipboard empty; last is what it found last.
+bool WaitClipboardEmpty(CToolRun& last, int nTimeout) {
+    return QTest::qWaitFor(
+        [&] {
+            last = Paste();
+            return last.nExit != 0;
+        },
+        nTimeout);
+}
+
 class CWaylandWarnings {
 public:
     CWaylandWarnings() {
@@ -167,8 +170,7 @@ TEST_F(WaylandDesktopTest, KeysTypedOnTheDesktopLockAndUnlockTheWindow) {
     View().SelectSite(1);
     const QString strShown = View().SiteList()->currentText();
 
-    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("l"), QStringLiteral("-m"),
-                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(TypeChord({QStringLiteral("ctrl")}, QStringLiteral("l")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Doc().IsLocked(); }, 5000));
     EXPECT_EQ(View().SiteCount(), 0);
 
@@ -204,13 +206,7 @@ TEST_F(WaylandDesktopTest, ACopiedPasswordCarriesTheHintAndIsTakenOffWhileAnothe
     ASSERT_TRUE(StartAnotherProgram()) << "the other program did not take the focus";
     ASSERT_TRUE(QTest::qWaitFor([&] { return Frame().SecretClipboard().Secret().empty(); }, 5000));
     CToolRun after;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            after = Paste();
-            return after.nExit != 0;
-        },
-        3000))
-        << "still on the clipboard: " << after.out.constData();
+    EXPECT_TRUE(WaitClipboardEmpty(after, 3000)) << "still on the clipboard: " << after.out.constData();
     EXPECT_TRUE(after.out.isEmpty());
 
     // Text the user copies elsewhere is theirs: a later clear of ours leaves it. (Back in our window first: a
@@ -220,9 +216,7 @@ TEST_F(WaylandDesktopTest, ACopiedPasswordCarriesTheHintAndIsTakenOffWhileAnothe
     ASSERT_TRUE(WaitActive(&Frame()));
     ASSERT_EQ(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("the user's own text")}).nExit, 0);
     // Copied with the keys: a compositor takes a clipboard change only with an input newer than the last one.
-    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-M"), QStringLiteral("shift"),
-                      QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("shift"), QStringLiteral("-m"),
-                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(TypeChord({QStringLiteral("ctrl"), QStringLiteral("shift")}, QStringLiteral("c")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Frame().SecretClipboard().Secret().empty(); }, 3000));
     ASSERT_EQ(Paste().out, strPassword.toUtf8());
     ASSERT_EQ(RunTool(QStringLiteral("wl-copy"), {QStringLiteral("copied later")}).nExit, 0);
@@ -244,8 +238,7 @@ TEST_F(WaylandDesktopTest, ASelectedPasswordNeverReachesThePrimarySelection) {
     const auto selectByKeys = [](QLineEdit* pEdit) {
         pEdit->setFocus();
         pEdit->end(false);
-        return Type({QStringLiteral("-M"), QStringLiteral("shift"), QStringLiteral("-k"), QStringLiteral("Home"),
-                     QStringLiteral("-m"), QStringLiteral("shift")}) &&
+        return TypeChord({QStringLiteral("shift")}, QStringLiteral("Home")) &&
                QTest::qWaitFor([pEdit] { return pEdit->selectedText() == pEdit->text(); }, 3000);
     };
     ASSERT_TRUE(selectByKeys(pUser));
@@ -277,8 +270,7 @@ TEST_F(WaylandDesktopTest, TheGeneratorAndFindOpenAsTheMainWindowsChildren) {
             QTest::qWaitForWindowExposed(&dlg) && dlg.windowHandle()->transientParent() == Frame().windowHandle();
         return IDCANCEL;
     });
-    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("f"), QStringLiteral("-m"),
-                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(TypeChord({QStringLiteral("ctrl")}, QStringLiteral("f")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_prompts.m_dialogsShown.size() == 1; }, 3000));
     EXPECT_TRUE(bFindShown);
     EXPECT_EQ(warnings.Messages(), QStringList());
@@ -295,9 +287,7 @@ TEST_F(WaylandDesktopTest, APasswordTheDesktopKeptIsToldAndTheNoticesClickClears
     ASSERT_TRUE(service.IsReady());
 
     View().SelectSite(0);
-    ASSERT_TRUE(Type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-M"), QStringLiteral("shift"),
-                      QStringLiteral("c"), QStringLiteral("-m"), QStringLiteral("shift"), QStringLiteral("-m"),
-                      QStringLiteral("ctrl")}));
+    ASSERT_TRUE(TypeChord({QStringLiteral("ctrl"), QStringLiteral("shift")}, QStringLiteral("c")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Frame().SecretClipboard().Secret().empty(); }, 3000));
     const QByteArray password = QByteArray::fromStdString(Frame().SecretClipboard().Secret());
     ASSERT_EQ(Paste().out, password);
@@ -314,13 +304,7 @@ TEST_F(WaylandDesktopTest, APasswordTheDesktopKeptIsToldAndTheNoticesClickClears
     QTest::qWait(200); // the desktop's answer with the notice's id
     service.Signal("ActionInvoked", {QVariant::fromValue(uint{41}), QStringLiteral("default")});
     CToolRun after;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            after = Paste();
-            return after.nExit != 0;
-        },
-        5000))
-        << "still on the clipboard: " << after.out.constData();
+    EXPECT_TRUE(WaitClipboardEmpty(after, 5000)) << "still on the clipboard: " << after.out.constData();
     EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
 }
 

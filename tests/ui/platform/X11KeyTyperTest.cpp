@@ -1,6 +1,8 @@
 // Typing for real on an X display under a window manager (ui_tests_on_x11): another program's login form has the
 // focus and receives exactly what the sequence types, characters the keyboard layout lacks included. Elsewhere
 // these tests skip; that ctest fails on a skip.
+#include "RunTool.h"
+
 #include "ui/platform/KeyTyper.h"
 
 #include "core/tools/AutoTypeSequence.h"
@@ -43,10 +45,9 @@ protected:
             return false;
         return QTest::qWaitFor(
             [] {
-                QProcess name;
-                name.start(QStringLiteral("xdotool"),
-                           {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
-                return name.waitForFinished(3000) && name.readAllStandardOutput().trimmed() == "Login form";
+                return RunTool(QStringLiteral("xdotool"),
+                               {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")})
+                           .out.trimmed() == "Login form";
             },
             5000);
     }
@@ -106,9 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CTypingCase>& info) { return std::string(info.param.pszName); });
 
 bool Xdotool(const QStringList& args) {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), args);
-    return tool.waitForFinished(3000) && tool.exitCode() == 0;
+    return RunTool(QStringLiteral("xdotool"), args).nExit == 0;
 }
 
 // The user still holds Shift from the keys that started auto-type, and Caps Lock is on: neither changes a
@@ -117,10 +116,7 @@ TEST_F(X11KeyTyperTest, AHeldShiftAndCapsLockChangeNothing) {
     ASSERT_TRUE(Xdotool({QStringLiteral("key"), QStringLiteral("Caps_Lock")}));
     ASSERT_TRUE(Xdotool({QStringLiteral("keydown"), QStringLiteral("shift")}));
     const QByteArray got = TypeInto("{USERNAME}{TAB}{PASSWORD}{ENTER}", {"ann", "aB1-xY", "", "", ""});
-    QProcess state;
-    state.start(QStringLiteral("xset"), {QStringLiteral("q")});
-    state.waitForFinished(3000);
-    const QByteArray settings = state.readAllStandardOutput();
+    const QByteArray settings = RunTool(QStringLiteral("xset"), {QStringLiteral("q")}).out;
     Xdotool({QStringLiteral("keyup"), QStringLiteral("shift")});
     Xdotool({QStringLiteral("key"), QStringLiteral("Caps_Lock")});
     EXPECT_EQ(got, QByteArray("ann\naB1-xY\n"));
