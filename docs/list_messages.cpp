@@ -64,6 +64,13 @@ int main(int argc, char** argv) {
     // The status bar's line and the desktop notice's button when the desktop kept a password on the clipboard.
     for (const int nID : {IDS_CLIPBOARD_KEPT_PANE, IDS_CLIPBOARD_CLEAR_ACTION})
         notMessages.insert(nID);
+    // The kind pane's tips and its mark of a kind not saved, the notices' buttons and the first pane's short
+    // notes: the manual's status bar and kind sections name them, not its table of messages.
+    for (const int nID :
+         {IDS_KIND_UNSAVED, IDS_KIND_SEALED_TIP, IDS_KIND_CLASSIC_TIP, IDS_KIND_NO_PASSWORD_TIP, IDS_KIND_UNSAVED_TIP,
+          IDS_UNLOCK_BUTTON, IDS_CLIPBOARD_CLEAR_BUTTON, IDS_SAVE_BUTTON, IDS_MERGE_COPIES_BUTTON,
+          IDS_NOTE_PASSWORD_COPIED, IDS_NOTE_EXPORTED, IDS_NOTE_IMPORTED, IDS_NOTE_SAVED_CLASSIC})
+        notMessages.insert(nID);
     // A command's prompt string is its status-bar prompt and tooltip.
     for (const CCommandItem& item : MainFrameCommands())
         for (int i = 0; i < item.nCount; ++i)

@@ -2,11 +2,11 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliSession.h"
+#include "core/database/SiteMerge.h"
 #include "core/platform/LastError.h"
 #include "core/platform/Text.h"
 #include "core/platform/Trash.h"
 #include "core/tools/ConflictCopies.h"
-#include "core/database/SiteMerge.h"
 
 #include <QFile>
 

@@ -4,12 +4,12 @@
 #include "cli/CliSession.h"
 #include "cli/Json.h"
 #include "core/database/SiteInfo.h"
+#include "core/database/SiteOrder.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/Text.h"
 #include "core/tools/PasswordPool.h"
 #include "core/tools/SiteExport.h"
 #include "core/tools/SiteNameMatch.h"
-#include "core/database/SiteOrder.h"
 
 #include "core/platform/LastError.h"
 

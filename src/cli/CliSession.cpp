@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/TerminalText.h"
 #include "core/database/SiteDatabaseFormat.h"
+#include "core/database/SiteOrder.h"
 #include "core/framework/Archive.h"
 #include "core/platform/LastError.h"
 #include "core/platform/ProfileStore.h"
@@ -11,7 +12,6 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/tools/PasswordPool.h"
-#include "core/database/SiteOrder.h"
 
 #include <QFile>
 

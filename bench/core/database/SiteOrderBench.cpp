@@ -3,9 +3,9 @@
 // bench/cli-list-vs-sort times: words (long shared beginnings) and random (longer fields, short runs).
 #include "FormatBytes.h"
 #include "core/database/SiteDatabaseFormat.h"
+#include "core/database/SiteOrder.h"
 #include "core/framework/Archive.h"
 #include "core/platform/Text.h"
-#include "core/database/SiteOrder.h"
 
 #include <QString>
 

@@ -27,8 +27,8 @@
 #include <unistd.h>
 #include <utility>
 
-QString CLockwardenDoc::PasswordLabel(const QString& strTitle) {
-    return PasswordDialogue::Label(strTitle);
+QString CLockwardenDoc::PasswordLabel() const {
+    return PasswordDialogue::Label(GetTitle(), m_bModified);
 }
 
 CLockwardenDoc::CLockwardenDoc(CAppState& app, CPrompts& prompts) : CDocument(prompts), m_app(app) {}
@@ -68,12 +68,6 @@ void CLockwardenDoc::SetModifiedFlag(bool bModified) {
     // Dropped records cannot be changed, and a file gone meanwhile leaves nothing to save.
     if (bModified && m_bLocked && !m_bLockKept)
         return;
-    static const QString kMarker = QStringLiteral(" *");
-    const bool bWas = CDocument::IsModified();
-    if (bModified && !bWas)
-        SetTitle(GetTitle() + kMarker);
-    else if (bWas && !bModified)
-        SetTitle(GetTitle().left(std::max<qsizetype>(0, GetTitle().size() - kMarker.size())));
     CDocument::SetModifiedFlag(bModified);
 }
 
@@ -89,6 +83,7 @@ bool CLockwardenDoc::OnNewDocument() {
     m_key.Wipe();
     Changed();
     m_bStrengthened = false;
+    m_savedKind = EFileKind::noPassword;
     EndLock();
     return CDocument::OnNewDocument();
 }
@@ -157,6 +152,7 @@ bool CLockwardenDoc::OnOpenDocument(const QString& strPathName) {
 
 void CLockwardenDoc::NoteKindOnDisk(const QString& strPathName) {
     m_bStrengthened = false;
+    m_savedKind = GetFileKind();
     m_app.NoteFileKind(strPathName, static_cast<int>(GetFileKind()));
 }
 
@@ -324,6 +320,7 @@ void CLockwardenDoc::TakeFileFrom(CLockwardenDoc& reading) {
     m_tFileTime = reading.m_tFileTime;
     m_fileStamp = reading.m_fileStamp;
     m_bStrengthened = false;
+    m_savedKind = reading.m_savedKind;
     SetModifiedFlag(false);
     Changed();
     Q_EMIT sitesChanged();
@@ -346,8 +343,7 @@ void CLockwardenDoc::OnChangeFilePassword() {
     const auto isNew = [this](const std::string& strEntry, const std::string&) {
         return strEntry != GetFilePassword();
     };
-    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), GetFilePassword(), isNew,
-                                          strPassword) ||
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(), GetFilePassword(), isNew, strPassword) ||
         !SetFilePassword(strPassword))
         return;
     SetModifiedFlag(true);

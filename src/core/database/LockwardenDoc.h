@@ -78,6 +78,27 @@ public:
     // True when the file at the path is not the one last read or written here.
     bool IsChangedOnDisk(const QString& strPathName) const;
 
+    // ---- the file on disk ----
+    // What a look at the followed file found: written anew by someone else (in place, or a new file renamed
+    // over it), removed, or the very file last read or written here (after our own save, or a change undone).
+    enum class EDiskChange { changed, removed, same };
+    Q_ENUM(EDiskChange)
+    // From now on the document follows its path on disk (the window's document; a reading of another file
+    // and the companion never do): each change, once it has rested, is told by changedOnDisk. A file removed
+    // leaves the document the only copy of its sites, so it becomes modified (unless locked with its records
+    // dropped: then nothing is unsaved).
+    void FollowFileOnDisk();
+    // How long a change must rest before it is looked at: a sync tool writes in several steps.
+    void SetSettleInterval(int nMs);
+    // A look at the disk soon, as if it had changed (a change that waited for the user, who is done now).
+    void LookAtDiskSoon();
+    // The path followed, empty when none.
+    QString Followed() const;
+    // Reads the file again with its own key and takes its sites, key and kind, as a load would. A file weaker
+    // than this one is not read without a question (No by default); a password that no longer fits is asked
+    // for. False when it was not read: the document is as it was.
+    bool Reload();
+
     // The records in file order. Loads fill them through Serialize; every other change goes through the
     // calls above.
     const CSiteArray& Sites() const { return m_sites; }
@@ -99,12 +120,17 @@ Q_SIGNALS:
     void siteAboutToBeRemoved(CSiteInfo* pSite);
     // After any change to the sites: one of the three calls, a load, New, or the contents deleted.
     void sitesChanged();
+    // Lock is under way and nothing is dropped yet: whoever shows the sites takes what it must bring back at
+    // Unlock (bRecordsStay: the records are kept, else they go right after).
+    void aboutToLock(bool bRecordsStay);
     // Locked, unlocked, or the locked file replaced by New or an open.
     void lockChanged();
     // A save found the file changed on disk, and the user would not overwrite it. Whoever can merge may offer
     // to, at once: a merge that takes the disk's sites takes its stamp too, and the save goes on (the disk
     // asked about again, as another change may have come meanwhile); otherwise the save stops.
     void saveFoundChangeOnDisk(const QString& strPathName);
+    // After each look at the followed file (FollowFileOnDisk), whatever it found.
+    void changedOnDisk(CLockwardenDoc::EDiskChange change);
 
 public:
     // What the open file is, weakest first: classic without a password, classic with one, or sealed.
@@ -126,6 +152,7 @@ public:
     // file is not made stronger by it, and the document is not marked modified.
     void SetFileKey(CFileKey key) {
         m_key = std::move(key);
+        m_savedKind = m_key.Kind();
         Changed();
     }
     // Seal with Strong Encryption (33000): asks for a new password, twice, refusing the classic file's own
@@ -133,9 +160,15 @@ public:
     // next save writes it sealed. Enabled for a classic file.
     void OnSealFile();
     bool OnUpdateSealFile() const { return !IsSealed() && !m_bLocked; }
+    // File > Seal... in the window: sealed as above, then saved at once, as Save as Classic File is (an untitled
+    // document asks where first); when nothing is saved the document is the file it was.
+    void OnSealAndSave();
+    // The kind of the file as last read or written here; a new document's is noPassword. A kind other than
+    // GetFileKind() is a change of kind not saved yet.
+    EFileKind SavedKind() const { return m_savedKind; }
     // Save as Classic File (33001): after a warning (No by default), saves the file classic; when the save
-    // does not happen the file stays sealed. Enabled for a sealed file.
-    void OnSaveAsClassic();
+    // does not happen the file stays sealed (false). Enabled for a sealed file.
+    bool OnSaveAsClassic();
     bool OnUpdateSaveAsClassic() const { return IsSealed() && !m_bLocked; }
     // The sealed file becomes classic under the same password; the next save writes it so.
     void MakeClassic();
@@ -169,8 +202,9 @@ protected:
     void LoadRecordStream(CArchive& ar, const std::function<void(CArchive&, const std::string&)>& readRecords);
 
 private:
-    // The password prompt's label for the open document: its title, the modified marker blanked out.
-    static QString PasswordLabel(const QString& strTitle);
+    // The password prompt's label for the open document: its title, and a blank where the caption marks it
+    // modified.
+    QString PasswordLabel() const;
     // Takes the time and stamp of the file now at the path.
     void NoteFileOnDisk(const QString& strPathName);
     // Remembers the kind of the file just read or written at the path.
@@ -194,6 +228,8 @@ private:
                        const std::array<unsigned char, SealedFormat::kSaltSize>* pSalt,
                        std::unique_ptr<SealedFormat::CSealKey>& pKey);
     void ShowSealedRefusal(SealedFormat::EResult result, const SealedFormat::CCost& cost);
+    // OnSealFile's work: false when nothing was sealed; pBefore, when given, takes the key it replaced.
+    bool SealFile(CFileKey* pBefore);
     // The cost of a key made now.
     SealedFormat::CCost NewKeyCost() const;
     // A new password for a sealed file takes a new key with a new salt; false when it cannot.
@@ -216,6 +252,12 @@ private:
     // The password the next open tries before it asks (TryPasswordFirst).
     CSecureBytes m_tryFirst;
 
+    // Following the file on disk (LockwardenDocDisk.cpp).
+    struct CDiskWatch;
+    CDiskWatch* m_pDiskWatch = nullptr; // a child of the document, as a QObject
+    void FollowPath();
+    void LookAtDisk();
+
     // The lock's state. The lock ends with Unlock, New or a successful open.
     void EndLock();
     bool UnlockKept();
@@ -224,4 +266,5 @@ private:
     bool m_bLockKept = false;
     bool m_bStrengthened = false;
     EFileKind m_lockedKind = EFileKind::noPassword;
+    EFileKind m_savedKind = EFileKind::noPassword;
 };

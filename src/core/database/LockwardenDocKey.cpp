@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 // ---- sealed files ----
 
@@ -175,8 +176,27 @@ SealedFormat::CCost CLockwardenDoc::NewKeyCost() const {
 }
 
 void CLockwardenDoc::OnSealFile() {
-    if (m_key.IsSealed())
+    SealFile(nullptr);
+}
+
+void CLockwardenDoc::OnSealAndSave() {
+    if (m_key.IsSealed() || m_bLocked)
         return;
+    const bool bWasModified = IsModified();
+    const bool bWasStrengthened = m_bStrengthened;
+    CFileKey before;
+    if (!SealFile(&before) || DoFileSave())
+        return;
+    // Nothing was written: the document is the file it was.
+    m_key = std::move(before);
+    m_bStrengthened = bWasStrengthened;
+    Changed();
+    SetModifiedFlag(bWasModified);
+}
+
+bool CLockwardenDoc::SealFile(CFileKey* pBefore) {
+    if (m_key.IsSealed())
+        return false;
     std::string strPassword;
     const CWipeOnExit wipe({&strPassword});
     // Asked for twice and trimmed as Change File Pswd does it; an empty one is refused, and so is the classic
@@ -192,16 +212,19 @@ void CLockwardenDoc::OnSealFile() {
         }
         return true;
     };
-    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(GetTitle()), {}, accept, strPassword))
-        return;
+    if (!PasswordDialogue::AskNewPassword(m_prompts, PasswordLabel(), {}, accept, strPassword))
+        return false;
     std::unique_ptr<SealedFormat::CSealKey> pKey;
     if (!DeriveSealKey(strPassword, NewKeyCost(), nullptr, pKey))
-        return;
+        return false;
     // The password now lives with the key; the field cipher of a sealed file has none.
-    m_key = CFileKey::Sealed(std::move(pKey));
+    CFileKey before = std::exchange(m_key, CFileKey::Sealed(std::move(pKey)));
+    if (pBefore != nullptr)
+        *pBefore = std::move(before);
     Changed();
     m_bStrengthened = true;
     SetModifiedFlag(true);
+    return true;
 }
 
 void CLockwardenDoc::MakeClassic() {
@@ -212,23 +235,24 @@ void CLockwardenDoc::MakeClassic() {
     SetModifiedFlag(true);
 }
 
-void CLockwardenDoc::OnSaveAsClassic() {
+bool CLockwardenDoc::OnSaveAsClassic() {
     if (!m_key.IsSealed())
-        return;
+        return false;
     if (m_prompts.MessageBox(LoadString(IDS_SAVE_CLASSIC_WARNING), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
         IDYES)
-        return;
+        return false;
     const bool bWasModified = IsModified();
     CFileKey sealed = std::move(m_key);
     m_key = CFileKey::Classic(sealed.Password());
     Changed();
     SetModifiedFlag(true);
     if (DoFileSave())
-        return;
+        return true;
     // Nothing was written: the document is the sealed file it was.
     m_key = std::move(sealed);
     Changed();
     SetModifiedFlag(bWasModified);
+    return false;
 }
 
 // ---- the lock ----
@@ -243,6 +267,7 @@ void CLockwardenDoc::Lock(bool bKeep) {
     m_lockedKind = GetFileKind();
     // Unsaved records, or records that were never saved anywhere, cannot be read again: they stay.
     m_bLockKept = bKeep || IsModified() || GetPathName().isEmpty();
+    Q_EMIT aboutToLock(m_bLockKept);
     m_bLocked = true;
     // Kept records keep the key, in its locked memory, for the password typed at Unlock to be checked against.
     if (!m_bLockKept) {
@@ -272,7 +297,7 @@ bool CLockwardenDoc::UnlockKept() {
     const auto tryEntry = [this](const std::string& strEntry) {
         return m_key.IsPassword(strEntry) ? PasswordDialogue::ETry::right : PasswordDialogue::ETry::wrong;
     };
-    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordLabel(GetTitle()), {}, tryEntry))
+    if (!PasswordDialogue::AskUntilRight(m_prompts, PasswordLabel(), {}, tryEntry))
         return false;
     EndLock();
     return true;

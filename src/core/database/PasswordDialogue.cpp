@@ -8,11 +8,8 @@
 
 namespace PasswordDialogue {
 
-QString Label(const QString& strShown) {
-    QString strLabel = QStringLiteral("File:  ") + strShown;
-    if (strLabel.endsWith(QLatin1Char('*')))
-        strLabel[strLabel.size() - 1] = QLatin1Char(' ');
-    return strLabel;
+QString Label(const QString& strShown, bool bModified) {
+    return QStringLiteral("File:  ") + strShown + (bModified ? QStringLiteral("  ") : QString());
 }
 
 bool AskUntilRight(CPrompts& prompts, const QString& strLabel, std::string_view strKnown,

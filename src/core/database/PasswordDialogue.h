@@ -13,9 +13,9 @@ class CPrompts;
 // twice and trimmed (Change File Pswd, Seal).
 namespace PasswordDialogue {
 
-// "File:  " and the name shown for the file (its title, or the name of the file being opened), the
-// modified marker of a title blanked out.
-QString Label(const QString& strShown);
+// "File:  " and the name shown for the file (its title, or the name of the file being opened); a modified
+// document's caption marker (" *") stands there blanked out.
+QString Label(const QString& strShown, bool bModified = false);
 
 enum class ETry {
     right, // the entry opens the file

@@ -2,10 +2,10 @@
 
 #include "core/database/FileReading.h"
 #include "core/database/LockwardenDoc.h"
+#include "core/database/SiteOrder.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/database/SiteOrder.h"
 
 #include <algorithm>
 #include <memory>

@@ -47,8 +47,11 @@ QString CDocument::FileErrorText(const QString& strPath, const QString& strReaso
 }
 
 void CDocument::SetPathName(const QString& strPathName, bool bAddToMRU) {
+    const bool bNewPath = strPathName != m_strPathName;
     m_strPathName = strPathName;
     SetTitle(FileNameOf(strPathName));
+    if (bNewPath)
+        Q_EMIT pathChanged();
     if (bAddToMRU)
         Q_EMIT addToRecentFileList(strPathName);
 }
@@ -58,14 +61,20 @@ bool CDocument::IsModified() {
 }
 
 void CDocument::SetModifiedFlag(bool bModified) {
+    if (bModified == m_bModified)
+        return;
     m_bModified = bModified;
+    Q_EMIT modifiedChanged(bModified);
 }
 
 void CDocument::DeleteContents() {}
 
 bool CDocument::OnNewDocument() {
     DeleteContents();
+    const bool bHadPath = !m_strPathName.isEmpty();
     m_strPathName.clear();
+    if (bHadPath)
+        Q_EMIT pathChanged();
     SetModifiedFlag(false);
     return true;
 }

@@ -58,8 +58,12 @@ public:
     QString m_strDefExt = GetDocString(EDocString::FilterExt);
 
 Q_SIGNALS:
-    // The title changed (the frame's caption follows it).
+    // The title changed: the file's name, or "Untitled" (the frame's caption follows it).
     void titleChanged();
+    // The path changed: an open, a save under another name, New.
+    void pathChanged();
+    // The document became modified, or no longer is (the frame marks its caption).
+    void modifiedChanged(bool bModified);
     // A path was opened or saved under and should join the recent-file list.
     void addToRecentFileList(const QString& strPathName);
     // The contents are about to be destroyed: nothing may keep pointing at them.

@@ -234,6 +234,24 @@ inline constexpr int IDS_TRASH_FAILED = 33311;
 inline constexpr int IDS_COPIES_SKIPPED = 33312;
 inline constexpr int IDS_MERGE_UNPROTECTED_COPY = 33313;
 inline constexpr int IDS_COPIES_DELETED = 33314;
+// The lock's own question before it locks over unsaved changes: its No keeps them, where Exit's No discards.
+inline constexpr int IDS_LOCK_SAVE_CHANGES = 33900;
+// The kind pane: what each kind means, and a change of kind not saved yet.
+inline constexpr int IDS_KIND_UNSAVED = 33901;
+inline constexpr int IDS_KIND_SEALED_TIP = 33902;
+inline constexpr int IDS_KIND_CLASSIC_TIP = 33903;
+inline constexpr int IDS_KIND_NO_PASSWORD_TIP = 33904;
+inline constexpr int IDS_KIND_UNSAVED_TIP = 33905;
+// The buttons of the notices above the status bar.
+inline constexpr int IDS_UNLOCK_BUTTON = 33906;
+inline constexpr int IDS_CLIPBOARD_CLEAR_BUTTON = 33907;
+inline constexpr int IDS_SAVE_BUTTON = 33908;
+inline constexpr int IDS_MERGE_COPIES_BUTTON = 33909;
+// Short notes of what was just done, in the status bar's first pane.
+inline constexpr int IDS_NOTE_PASSWORD_COPIED = 33910;
+inline constexpr int IDS_NOTE_EXPORTED = 33911;
+inline constexpr int IDS_NOTE_IMPORTED = 33912;
+inline constexpr int IDS_NOTE_SAVED_CLASSIC = 33913;
 
 // The file's protection: never weaker than it was without a word, and no weaker copy left beside it.
 inline constexpr int IDS_SEAL_NEEDS_NEW_PASSWORD = 33330;

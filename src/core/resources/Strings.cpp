@@ -46,7 +46,7 @@ const QHash<int, QString>& Table() {
         {IDS_MERGE_SUMMARY, QStringLiteral("Sites added from %2: %1.")},
         {IDS_MERGE_CONFLICTS, QStringLiteral("\n\nThese names now stand more than once, with different fields; keep "
                                              "the right version and remove the other:\n%1")},
-        {IDS_FILE_RELOADED, QStringLiteral("The file changed on disk and was reloaded.")},
+        {IDS_FILE_RELOADED, QStringLiteral("Reloaded from disk")},
         {IDS_FILE_CHANGED_NOTE,
          QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.")},
         {IDS_SEAL_NEEDS_NEW_PASSWORD, QStringLiteral("The sealed file needs a new password: the classic one can be "
@@ -73,6 +73,8 @@ const QHash<int, QString>& Table() {
                                             "was written.")},
         {IDS_FILE_GONE_WHILE_LOCKED, QStringLiteral("%1 is gone from disk; %2 holds its previous version.")},
         {IDS_FILE_GONE_NO_BACKUP, QStringLiteral("%1 is gone from disk.")},
+        {IDS_LOCK_SAVE_CHANGES, QStringLiteral("Save changes to %1 before locking?\n\nNo locks the window and keeps "
+                                               "the changes, unsaved, until you unlock it.")},
         {IDS_FILE_REMOVED_NOTE, QStringLiteral("The file was removed from disk; Save writes it back.")},
         {IDS_CONFLICT_COPIES_NOTE,
          QStringLiteral("Conflict copies of this file lie beside it: File > Merge Conflict Copies.")},
@@ -177,6 +179,19 @@ const QHash<int, QString>& Table() {
         {IDS_KIND_SEALED, QStringLiteral("Sealed")},
         {IDS_KIND_CLASSIC, QStringLiteral("Classic")},
         {IDS_KIND_NO_PASSWORD, QStringLiteral("No file password")},
+        {IDS_KIND_UNSAVED, QStringLiteral("%1 (not saved)")},
+        {IDS_KIND_SEALED_TIP, QStringLiteral("Sealed: encrypted and authenticated; only the file password opens it")},
+        {IDS_KIND_CLASSIC_TIP, QStringLiteral("Classic: obscured, not encrypted; anyone with the file can read it")},
+        {IDS_KIND_NO_PASSWORD_TIP, QStringLiteral("No file password: anyone with the file can read it")},
+        {IDS_UNLOCK_BUTTON, QStringLiteral("&Unlock")},
+        {IDS_CLIPBOARD_CLEAR_BUTTON, QStringLiteral("&Clear")},
+        {IDS_SAVE_BUTTON, QStringLiteral("&Save")},
+        {IDS_MERGE_COPIES_BUTTON, QStringLiteral("&Merge Copies...")},
+        {IDS_NOTE_PASSWORD_COPIED, QStringLiteral("Copied; cleared in %1 s")},
+        {IDS_NOTE_EXPORTED, QStringLiteral("Exported %1 sites")},
+        {IDS_NOTE_IMPORTED, QStringLiteral("Imported %1 sites")},
+        {IDS_NOTE_SAVED_CLASSIC, QStringLiteral("Saved as classic")},
+        {IDS_KIND_UNSAVED_TIP, QStringLiteral("Not saved yet: the file on disk is still %1.")},
         {IDS_SEALED_NEEDS_PASSWORD, QStringLiteral("A sealed file needs a file password.")},
         {IDS_SEALED_DAMAGED, QStringLiteral("This sealed file is damaged: it does not pass its integrity check.\n\n"
                                             "Nothing was loaded from it. Open a backup copy instead.")},

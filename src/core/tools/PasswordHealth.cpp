@@ -1,8 +1,8 @@
 #include "core/tools/PasswordHealth.h"
 
+#include "core/database/SiteOrder.h"
 #include "core/tools/BreachList.h"
 #include "core/tools/OneTimeCode.h"
-#include "core/database/SiteOrder.h"
 
 #include <sodium.h>
 

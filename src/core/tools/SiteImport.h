@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/database/SiteInfo.h"
-#include "core/tools/SiteCsv.h"
 #include "core/database/SiteMerge.h"
+#include "core/tools/SiteCsv.h"
 
 #include <QString>
 

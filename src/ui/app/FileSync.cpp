@@ -1,7 +1,7 @@
 #include "ui/app/FileSync.h"
 
-#include "core/database/FileReading.h"
 #include "core/database/LockwardenDoc.h"
+#include "core/database/SiteMerge.h"
 #include "core/framework/MessageBoxButtons.h"
 #include "core/framework/Prompts.h"
 #include "core/platform/FileAccess.h"
@@ -11,9 +11,8 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/tools/ConflictCopies.h"
-#include "core/database/SiteMerge.h"
-#include "core/database/SiteOrder.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/view/LockwardenView.h"
 
@@ -23,34 +22,15 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 
-namespace {
-
-// The place of the shown site among the sites of its name, in list order, so the same one is shown again.
-int PlaceAmongNamesakes(const CSiteArray& sites, const CSiteInfo* pShown) {
-    int nPlace = 0;
-    for (const std::size_t i : SiteListOrder(sites)) {
-        if (sites[i].get() == pShown)
-            return nPlace;
-        if (sites[i]->m_strSite == pShown->m_strSite)
-            ++nPlace;
-    }
-    return 0;
-}
-
-} // namespace
-
 CFileSync::CFileSync(CLockwardenDoc& doc, CMainFrame& frame, CPrompts& prompts, CCommandRouter& router)
     : QObject(&frame), m_doc(doc), m_frame(frame), m_prompts(prompts), m_router(router) {
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(300);
-    connect(&m_settle, &QTimer::timeout, this, &CFileSync::CheckDisk);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
-    connect(&m_doc, &CDocument::titleChanged, this, &CFileSync::FollowDocument);
+    m_doc.FollowFileOnDisk();
+    connect(&m_doc, &CLockwardenDoc::changedOnDisk, this, &CFileSync::OnDiskChange);
+    connect(&m_doc, &CDocument::pathChanged, this, &CFileSync::OnPathChanged);
     // A change that waited for the user is read in once the user is done (Cancel, or Keep and Save).
     connect(m_frame.GetActiveView(), &CLockwardenView::stateChanged, this, [this] {
         if (m_bPending && ShouldReloadNow())
-            m_settle.start();
+            m_doc.LookAtDiskSoon();
     });
     connect(&m_doc, &CLockwardenDoc::saveFoundChangeOnDisk, this, &CFileSync::OfferMergeBeforeSave,
             Qt::DirectConnection);
@@ -86,75 +66,69 @@ bool CFileSync::ShouldReloadNow() const {
     return !m_bBusy && !m_doc.IsLocked() && !m_doc.IsModified() && !bEntering;
 }
 
-void CFileSync::FollowDocument() {
-    const QString strPath = m_doc.GetPathName();
-    if (strPath == m_strFollowed)
-        return;
-    if (!m_watcher.files().isEmpty())
-        m_watcher.removePaths(m_watcher.files());
-    if (!m_watcher.directories().isEmpty())
-        m_watcher.removePaths(m_watcher.directories());
-    m_strFollowed = strPath;
+void CFileSync::SetSettleInterval(int nMs) {
+    m_doc.SetSettleInterval(nMs);
+}
+
+QString CFileSync::Followed() const {
+    return m_doc.Followed();
+}
+
+void CFileSync::OnPathChanged() {
     m_bPending = false;
-    m_bRemoved = false;
     SetNote(QString());
-    if (strPath.isEmpty())
-        return;
-    Arm();
-    if (!FindConflictCopies(strPath).isEmpty())
-        SetNote(LoadString(IDS_CONFLICT_COPIES_NOTE));
+    if (!m_doc.GetPathName().isEmpty() && !FindConflictCopies(m_doc.GetPathName()).isEmpty())
+        SetNote(LoadString(IDS_CONFLICT_COPIES_NOTE), IDS_MERGE_COPIES_BUTTON, ID_FILE_MERGE_CONFLICTS);
 }
 
-void CFileSync::Arm() {
-    // The folder too: a sync tool renames a new file over the old one, which ends the file's own watch.
-    const QString strDir = QFileInfo(m_strFollowed).absolutePath();
-    if (!m_watcher.directories().contains(strDir))
-        m_watcher.addPath(strDir);
-    if (!m_watcher.files().contains(m_strFollowed) && QFileInfo::exists(m_strFollowed))
-        m_watcher.addPath(m_strFollowed);
-}
-
-void CFileSync::CheckDisk() {
-    if (m_strFollowed.isEmpty() || m_bBusy)
-        return;
-    Arm();
-    if (!QFileInfo::exists(m_strFollowed)) {
-        if (!m_bRemoved) {
-            m_bRemoved = true;
-            if (m_doc.IsLocked() && !m_doc.IsKeepingLockedRecords()) {
-                // Locked with its records dropped, the window holds nothing of the file: there is nothing to
-                // save, only where the previous version may still be.
-                const QString strBackup = FileAccess::BackupPathOf(m_strFollowed);
-                const QString strName = QFileInfo(m_strFollowed).fileName();
-                SetNote(QFileInfo::exists(strBackup)
-                            ? LoadString(IDS_FILE_GONE_WHILE_LOCKED).arg(strName, QFileInfo(strBackup).fileName())
-                            : LoadString(IDS_FILE_GONE_NO_BACKUP).arg(strName));
-            } else {
-                // The window holds the only copy now: Save writes it back.
-                m_doc.SetModifiedFlag(true);
-                SetNote(LoadString(IDS_FILE_REMOVED_NOTE));
-            }
-            m_router.RequestUpdate();
-        }
-        Q_EMIT checked();
+void CFileSync::OnDiskChange(CLockwardenDoc::EDiskChange change) {
+    // Reading or merging: a reload now would ask for a second password. Looked at again once the user is done.
+    if (m_bBusy) {
+        m_bPending = true;
         return;
     }
-    m_bRemoved = false;
-    if (m_doc.IsChangedOnDisk(m_strFollowed)) {
+    switch (change) {
+    case CLockwardenDoc::EDiskChange::removed:
+        if (m_doc.IsLocked() && !m_doc.IsKeepingLockedRecords()) {
+            // Locked with its records dropped, the window holds nothing of the file: there is nothing to save,
+            // only where the previous version may still be.
+            const QString strPath = m_doc.GetPathName();
+            const QString strBackup = FileAccess::BackupPathOf(strPath);
+            const QString strName = QFileInfo(strPath).fileName();
+            SetNote(QFileInfo::exists(strBackup)
+                        ? LoadString(IDS_FILE_GONE_WHILE_LOCKED).arg(strName, QFileInfo(strBackup).fileName())
+                        : LoadString(IDS_FILE_GONE_NO_BACKUP).arg(strName));
+        } else {
+            // The document holds the only copy now (and says so by being modified): Save writes it back.
+            SetNote(LoadString(IDS_FILE_REMOVED_NOTE), IDS_SAVE_BUTTON, ID_FILE_SAVE);
+        }
+        m_router.RequestUpdate();
+        break;
+    case CLockwardenDoc::EDiskChange::changed:
         if (ShouldReloadNow()) {
-            if (Reload())
-                SetNote(LoadString(IDS_FILE_RELOADED));
-            else
-                SetNote(LoadString(IDS_FILE_CHANGED_NOTE));
+            // Read in, nothing waits for the user: a note, not a notice.
+            if (Reload()) {
+                SetNote(QString());
+                m_frame.ShowNote(LoadString(IDS_FILE_RELOADED));
+            } else
+                SetNote(LoadString(IDS_FILE_CHANGED_NOTE), IDS_SAVE_BUTTON, ID_FILE_SAVE);
         } else {
             m_bPending = true;
-            SetNote(LoadString(IDS_FILE_CHANGED_NOTE));
+            SetNote(LoadString(IDS_FILE_CHANGED_NOTE), IDS_SAVE_BUTTON, ID_FILE_SAVE);
         }
-    } else if (!m_doc.IsModified()) {
+        break;
+    case CLockwardenDoc::EDiskChange::same:
         // Saved or merged since: the disk and the window agree again.
-        m_bPending = false;
-        if (m_strNote == LoadString(IDS_FILE_CHANGED_NOTE) || m_strNote == LoadString(IDS_FILE_REMOVED_NOTE))
-            SetNote(QString());
+        if (!m_doc.IsModified()) {
+            m_bPending = false;
+            if (m_strNote == LoadString(IDS_FILE_CHANGED_NOTE) || m_strNote == LoadString(IDS_FILE_REMOVED_NOTE))
+                SetNote(QString());
+        }
+        // A sync tool may put a conflict copy beside the file while it is open: told as at the open, over
+        // nothing that waits for the user.
+        if (m_strNote.isEmpty() && !FindConflictCopies(m_doc.GetPathName()).isEmpty())
+            SetNote(LoadString(IDS_CONFLICT_COPIES_NOTE), IDS_MERGE_COPIES_BUTTON, ID_FILE_MERGE_CONFLICTS);
+        break;
     }
     Q_EMIT checked();
 }
@@ -162,32 +136,13 @@ void CFileSync::CheckDisk() {
 bool CFileSync::Reload() {
     const QScopedValueRollback<bool> busy(m_bBusy, true);
     CLockwardenView& view = *m_frame.GetActiveView();
-    std::string strShown;
-    int nPlace = 0;
-    if (const CSiteInfo* pShown = view.CurrentSite()) {
-        strShown = pShown->m_strSite;
-        nPlace = PlaceAmongNamesakes(m_doc.Sites(), pShown);
-    }
-    CFileReading reading(m_prompts);
-    // A file weaker than the one shown is not read in without a question.
-    reading.Doc().ExpectFileKind(m_strFollowed, m_doc.GetFileKind());
-    if (!reading.Open(m_strFollowed, m_doc.GetFilePassword()))
+    // The same site again: by its name and its place among the sites of that name.
+    const CShownSite shown = view.Shown(CShownSite::ERecords::go);
+    if (!m_doc.Reload())
         return false;
-    m_doc.TakeFileFrom(reading.Doc());
     m_bPending = false;
     view.OnInitialUpdate();
-    // The same site again: by its name and its place among the sites of that name, else the last of them.
-    const CSiteInfo* pFound = nullptr;
-    int nSeen = 0;
-    for (const std::size_t i : SiteListOrder(m_doc.Sites())) {
-        if (m_doc.Sites()[i]->m_strSite != strShown || strShown.empty())
-            continue;
-        pFound = m_doc.Sites()[i].get();
-        if (nSeen++ == nPlace)
-            break;
-    }
-    if (pFound != nullptr)
-        view.ShowRecord(pFound);
+    view.ShowShown(shown);
     m_router.RequestUpdate();
     return true;
 }
@@ -302,7 +257,14 @@ void CFileSync::OnMergeConflictCopies() {
     SetNote(QString());
 }
 
-void CFileSync::SetNote(const QString& strNote) {
+void CFileSync::SetNote(const QString& strNote, int nButton, int nCommand) {
     m_strNote = strNote;
-    m_frame.SetPaneText(0, strNote.isEmpty() ? LoadString(AFX_IDS_IDLEMESSAGE) : strNote);
+    CMessageBar& bar = m_frame.MessageBar();
+    if (strNote.isEmpty())
+        bar.Clear(CMessageBar::ESource::file);
+    else if (nButton == 0)
+        bar.Show(CMessageBar::ESource::file, strNote);
+    else
+        bar.Show(CMessageBar::ESource::file, strNote, LoadString(nButton),
+                 [this, nCommand] { m_router.Execute(nCommand); });
 }

@@ -1,19 +1,17 @@
 #pragma once
 
-#include <QFileSystemWatcher>
+#include "core/database/LockwardenDoc.h"
+
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class CCommandRouter;
-class CLockwardenDoc;
 class CMainFrame;
 class CPrompts;
 
-// One file on several machines: follows the open file on disk (a sync tool writes it in place or renames a
-// new file over it, or removes it), and runs File > Merge From... and File > Merge Conflict Copies....
-// A change on disk is read in only when nothing the user did would be lost; otherwise the status bar says
-// so and Save offers the merge.
+// One file on several machines, in the window: decides when a change the document found on its file is read
+// in (only when nothing the user did would be lost; otherwise the status bar says so and Save offers the
+// merge), and runs File > Merge From... and File > Merge Conflict Copies....
 class CFileSync : public QObject {
     Q_OBJECT
 public:
@@ -30,8 +28,8 @@ public:
     // The one place that decides whether a change on disk is read in now: not over unsaved changes, nor
     // under a site being entered or changed.
     bool ShouldReloadNow() const;
-    // Reads the file again with the same password and shows the site shown before; false when the file
-    // could not be read (the document is then as it was).
+    // Reads the file again (the document's Reload) and shows the site shown before; false when the file was
+    // not read (the document is then as it was).
     bool Reload();
 
     // The session ends (log-out, SIGTERM) and no one can be asked: the document's changes are saved to its
@@ -40,10 +38,10 @@ public:
     void SaveAtSessionEnd();
 
     // How long a change must rest before it is looked at: a sync tool writes in several steps.
-    void SetSettleInterval(int nMs) { m_settle.setInterval(nMs); }
+    void SetSettleInterval(int nMs);
     // The file followed, empty when none.
-    QString Followed() const { return m_strFollowed; }
-    // The note last put on the status bar for the file, empty when none.
+    QString Followed() const;
+    // The notice last shown for the file, empty when none.
     QString Note() const { return m_strNote; }
 
 Q_SIGNALS:
@@ -54,21 +52,19 @@ private:
     // A save found the file changed on disk and may not overwrite it: the offer to merge the disk's sites
     // first ("Merge the sites of the file on disk into this document, then save?").
     void OfferMergeBeforeSave(const QString& strPath);
-    // Starts following the document's path when it changed (an open, Save As, New).
-    void FollowDocument();
-    void Arm();
-    void CheckDisk();
-    void SetNote(const QString& strNote);
+    // Another file, or none (an open, Save As, New): what was noted of the one before is over.
+    void OnPathChanged();
+    // What the document found at its file: read it in now, or wait for the user, and say so.
+    void OnDiskChange(CLockwardenDoc::EDiskChange change);
+    // The file's notice above the status bar (none when empty), with a button that runs nCommand when nButton
+    // names one.
+    void SetNote(const QString& strNote, int nButton = 0, int nCommand = 0);
 
     CLockwardenDoc& m_doc;
     CMainFrame& m_frame;
     CPrompts& m_prompts;
     CCommandRouter& m_router;
-    QFileSystemWatcher m_watcher;
-    QTimer m_settle;
-    QString m_strFollowed;
     QString m_strNote;
     bool m_bPending = false; // a change on disk waits for the user to finish
-    bool m_bRemoved = false;
-    bool m_bBusy = false; // reading or merging: a look at the disk now would ask for a second password
+    bool m_bBusy = false;    // reading or merging: a look at the disk now would ask for a second password
 };

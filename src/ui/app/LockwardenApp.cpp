@@ -9,6 +9,7 @@
 #include "core/resources/Strings.h"
 #include "ui/app/AboutDlg.h"
 #include "ui/app/FileSync.h"
+#include "ui/app/LockController.h"
 #include "ui/app/MainFrame.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
@@ -59,7 +60,8 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
     // The desktop's buses, where there are any: a locked screen locks the window.
     m_pScreenLockWatch = std::make_unique<CScreenLockWatch>();
-    connect(m_pScreenLockWatch.get(), &CScreenLockWatch::screenLocked, m_pMainFrame.get(), &CMainFrame::OnScreenLocked);
+    connect(m_pScreenLockWatch.get(), &CScreenLockWatch::screenLocked, &m_pMainFrame->Locker(),
+            &CLockController::OnScreenLocked);
     m_pTermSignal = std::make_unique<CTermSignal>();
     connect(m_pTermSignal.get(), &CTermSignal::terminationRequested, this, &CLockwardenApp::OnEndSession);
     if (auto* pGuiApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -86,6 +88,7 @@ void CLockwardenApp::CreateTemplate() {
     m_pSitePrinter = new CSitePrinter(*pView, m_prompts, m_printer);
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
     m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
+    connect(m_pSiteCsv, &CSiteCsvCommands::noted, m_pMainFrame.get(), &CMainFrame::ShowNote);
     m_pFileSync = new CFileSync(*m_pDoc, *m_pMainFrame, m_prompts, *m_pRouter);
     RegisterCommands();
 }
@@ -105,9 +108,13 @@ void CLockwardenApp::RegisterCommands() {
         ID_CHANGE_FILE_PSWD, [&doc] { doc.OnChangeFilePassword(); },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateChangeFilePassword()); });
     router.Register(
-        ID_FILE_SEAL, [&doc] { doc.OnSealFile(); }, [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSealFile()); });
+        ID_FILE_SEAL, [&doc] { doc.OnSealAndSave(); }, [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSealFile()); });
     router.Register(
-        ID_FILE_SAVE_CLASSIC, [&doc] { doc.OnSaveAsClassic(); },
+        ID_FILE_SAVE_CLASSIC,
+        [this, &doc] {
+            if (doc.OnSaveAsClassic())
+                m_pMainFrame->ShowNote(LoadString(IDS_NOTE_SAVED_CLASSIC));
+        },
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
     m_pSiteCsv->RegisterCommands(router);
     m_pFileSync->RegisterCommands();
@@ -228,7 +235,7 @@ void CLockwardenApp::OnUpdateStartWithMRU(CCmdUI& ui) const {
 // Leaving the open file: a lock that keeps unsaved changes asks for the password first, so the save question
 // that follows comes with the sites to see; then an entry under way holds it.
 bool CLockwardenApp::MayLeaveDocument() {
-    return m_pMainFrame->UnlockBeforeLeaving() && !m_pMainFrame->RefuseWhileEntering();
+    return m_pMainFrame->Locker().UnlockBeforeLeaving() && !m_pMainFrame->RefuseWhileEntering();
 }
 
 void CLockwardenApp::OnFileNew() {
@@ -273,7 +280,7 @@ void CLockwardenApp::OnDropFiles(const QStringList& files) {
 void CLockwardenApp::OnCommitDataRequest(QSessionManager& manager) {
     if (manager.allowsInteraction()) {
         // As at Exit: unsaved changes kept under the lock are asked about only after Unlock.
-        const bool bMayEnd = m_pMainFrame->UnlockBeforeLeaving() && m_pDoc->SaveModified();
+        const bool bMayEnd = m_pMainFrame->Locker().UnlockBeforeLeaving() && m_pDoc->SaveModified();
         manager.release();
         if (!bMayEnd) {
             manager.cancel();

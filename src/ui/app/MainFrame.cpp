@@ -7,12 +7,13 @@
 #include "core/resources/MenuTemplates.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "ui/app/LockController.h"
+#include "ui/app/MessageBar.h"
 #include "ui/app/OptionsDlg.h"
 #include "ui/framework/CommandBars.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/DesktopNotice.h"
-#include "ui/platform/IdleWatch.h"
 #include "ui/platform/KeyboardLocks.h"
 #include "ui/platform/SecretClipboard.h"
 #include "ui/tools/CreatePasswordsDlg.h"
@@ -38,9 +39,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CProfileStore& store,
                        CCommandRouter& router, const CRecentFileList& recentFiles)
@@ -49,8 +52,19 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
       m_doc(doc), m_app(app), m_store(store), m_router(router), m_prompts(prompts), m_recentFiles(recentFiles),
       m_pSecretClipboard(std::make_unique<CSecretClipboard>()) {
     setObjectName(QStringLiteral("CMainFrame"));
-    m_pView = new CLockwardenView(doc, app, prompts, *m_pSecretClipboard, this);
-    setCentralWidget(m_pView);
+    // The form, and under it the notices that wait for the user, whole, above the status bar.
+    auto* pClient = new QWidget(this);
+    auto* pClientLayout = new QVBoxLayout(pClient);
+    pClientLayout->setContentsMargins(0, 0, 0, 0);
+    pClientLayout->setSpacing(0);
+    m_pView = new CLockwardenView(doc, app, prompts, *m_pSecretClipboard, pClient);
+    m_pMessageBar = new CMessageBar(pClient);
+    pClientLayout->addWidget(m_pView, 1);
+    pClientLayout->addWidget(m_pMessageBar);
+    setCentralWidget(pClient);
+    m_noteTimer.setSingleShot(true);
+    m_noteTimer.setInterval(kNoteInterval);
+    connect(&m_noteTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
     connect(m_pView, &CLockwardenView::resizeParentToFit, this, &CMainFrame::ResizeParentToFit);
 
     CreateCommandBars();
@@ -59,10 +73,13 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
 
     // The caption, the sites pane and the commands follow the document, whoever changes it; a change made
     // by a command or the form is refreshed with it, once.
-    connect(&m_doc, &CDocument::titleChanged, this, [this] {
+    const auto followTitle = [this] {
         OnUpdateFrameTitle();
         m_router.RequestUpdate();
-    });
+    };
+    connect(&m_doc, &CDocument::titleChanged, this, followTitle);
+    connect(&m_doc, &CDocument::pathChanged, this, followTitle);
+    connect(&m_doc, &CDocument::modifiedChanged, this, followTitle);
     OnUpdateFrameTitle();
     connect(&m_doc, &CLockwardenDoc::sitesChanged, this, [this] {
         UpdateSitesPane();
@@ -75,18 +92,29 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
     qApp->installEventFilter(this);
     UpdateIndicators();
 
-    // The lock: what it greys, what follows it, and the idle time that sets it off.
-    m_router.SetGate([this](int nID) { return !m_doc.IsLocked() || IsAllowedWhileLocked(nID); });
-    connect(&m_doc, &CLockwardenDoc::lockChanged, this, &CMainFrame::OnLockChanged);
-    m_pIdleWatch = new CIdleWatch(this);
-    connect(m_pIdleWatch, &CIdleWatch::idle, this, &CMainFrame::LockAutomatically);
-    ApplyLockSettings();
+    // The lock: its owner, and what the frame shows of it. The report lists sites: it goes with them, as Notes
+    // and Find do; the generator holds none and stays.
+    m_pLock = new CLockController(doc, app, prompts, router, *m_pView, *m_pSecretClipboard, this);
+    connect(&m_doc, &CLockwardenDoc::aboutToLock, this, [this] {
+        if (m_pPasswordHealthDlg != nullptr)
+            m_pPasswordHealthDlg->close();
+    });
+    connect(&m_doc, &CLockwardenDoc::lockChanged, this, [this] {
+        UpdateLockPanes();
+        m_router.RequestUpdate();
+    });
 
     connect(m_pSecretClipboard.get(), &CSecretClipboard::stillOnClipboard, this, &CMainFrame::OnSecretKeptOnClipboard);
+    connect(m_pSecretClipboard.get(), &CSecretClipboard::putTimed, this,
+            [this](int nMs) { ShowNote(LoadString(IDS_NOTE_PASSWORD_COPIED).arg((nMs + 999) / 1000)); });
 }
 
 void CMainFrame::OnSecretKeptOnClipboard() {
-    SetPaneText(0, LoadString(IDS_CLIPBOARD_KEPT_PANE));
+    m_pMessageBar->Show(CMessageBar::ESource::clipboard, LoadString(IDS_CLIPBOARD_KEPT_PANE),
+                        LoadString(IDS_CLIPBOARD_CLEAR_BUTTON), [this] {
+                            m_pMessageBar->Clear(CMessageBar::ESource::clipboard);
+                            m_pSecretClipboard->ClearLeftover();
+                        });
     // The desktop's notice is the one thing the user can click while another window has the focus; clicking it
     // brings this window forward, which may clear the clipboard where a window in the background could not.
     if (m_pNotice == nullptr) {
@@ -95,8 +123,8 @@ void CMainFrame::OnSecretKeptOnClipboard() {
             showNormal();
             raise();
             activateWindow();
+            m_pMessageBar->Clear(CMessageBar::ESource::clipboard);
             m_pSecretClipboard->ClearLeftover();
-            UpdateLockPanes();
         });
     }
     m_pNotice->Show(QGuiApplication::applicationDisplayName(), LoadString(IDS_CLIPBOARD_KEPT),
@@ -105,8 +133,8 @@ void CMainFrame::OnSecretKeptOnClipboard() {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
-    // The router may outlive the frame whose lock its gate asks about.
-    m_router.SetGate({});
+    delete m_pLock;
+    m_pLock = nullptr;
     // The view goes while the secret clipboard it uses is still there.
     delete m_pView;
     m_pView = nullptr;
@@ -171,9 +199,9 @@ void CMainFrame::RegisterCommands() {
         ID_CREATE_PASSWORDS, [this] { OnCreatePasswords(); }, [this](CCmdUI& ui) { OnUpdateCreatePasswords(ui); });
     m_router.Register(ID_PASSWORD_HEALTH, [this] { OnPasswordHealth(); });
     m_router.Register(
-        ID_FILE_LOCK, [this] { OnLock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.CanLock()); });
+        ID_FILE_LOCK, [this] { m_pLock->OnLock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.CanLock()); });
     m_router.Register(
-        ID_FILE_UNLOCK, [this] { OnUnlock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.IsLocked()); });
+        ID_FILE_UNLOCK, [this] { m_pLock->OnUnlock(); }, [this](CCmdUI& ui) { ui.Enable(m_doc.IsLocked()); });
     m_router.Register(ID_OPTIONS, [this] { OnOptions(); });
 }
 
@@ -251,18 +279,29 @@ void CMainFrame::UpdateSitesPane() {
 }
 
 void CMainFrame::UpdateKindPane() {
-    int nText = IDS_KIND_NO_PASSWORD;
-    switch (m_doc.GetFileKind()) {
-    case CLockwardenDoc::EFileKind::sealed:
-        nText = IDS_KIND_SEALED;
-        break;
-    case CLockwardenDoc::EFileKind::classic:
-        nText = IDS_KIND_CLASSIC;
-        break;
-    case CLockwardenDoc::EFileKind::noPassword:
-        break;
+    const auto texts = [](CLockwardenDoc::EFileKind kind) -> std::pair<int, int> {
+        switch (kind) {
+        case CLockwardenDoc::EFileKind::sealed:
+            return {IDS_KIND_SEALED, IDS_KIND_SEALED_TIP};
+        case CLockwardenDoc::EFileKind::classic:
+            return {IDS_KIND_CLASSIC, IDS_KIND_CLASSIC_TIP};
+        case CLockwardenDoc::EFileKind::noPassword:
+            break;
+        }
+        return {IDS_KIND_NO_PASSWORD, IDS_KIND_NO_PASSWORD_TIP};
+    };
+    const CLockwardenDoc::EFileKind kind = m_doc.GetFileKind();
+    const auto [nText, nTip] = texts(kind);
+    QString strText = LoadString(nText);
+    QString strTip = LoadString(nTip);
+    // A change of kind (a first password, say) is the file's only once it is saved.
+    if (kind != m_doc.SavedKind() && !m_doc.IsLocked()) {
+        strText = LoadString(IDS_KIND_UNSAVED).arg(strText);
+        strTip += QLatin1Char('\n') + LoadString(IDS_KIND_UNSAVED_TIP).arg(CLockwardenDoc::KindText(m_doc.SavedKind()));
     }
-    SetPaneText(ID_INDICATOR_KIND, QLatin1Char('\t') + LoadString(nText));
+    SetPaneText(ID_INDICATOR_KIND, QLatin1Char('\t') + strText);
+    m_paneKind->setToolTip(strTip);
+    m_paneKind->setAccessibleDescription(strTip);
 }
 
 void CMainFrame::UpdateIndicators() {
@@ -350,7 +389,9 @@ void CMainFrame::FillRecentFilesMenu() {
 }
 
 void CMainFrame::OnUpdateFrameTitle() {
-    setWindowTitle(m_doc.GetTitle() + QStringLiteral(" - ") + LoadString(AFX_IDS_APP_TITLE));
+    // The document's name, marked while it holds unsaved changes.
+    setWindowTitle(m_doc.GetTitle() + (m_doc.IsModified() ? QStringLiteral(" *") : QString()) + QStringLiteral(" - ") +
+                   LoadString(AFX_IDS_APP_TITLE));
 }
 
 void CMainFrame::ResizeParentToFit() {
@@ -493,7 +534,7 @@ bool CMainFrame::RefuseWhileEntering() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (!UnlockBeforeLeaving() || RefuseWhileEntering()) {
+    if (!m_pLock->UnlockBeforeLeaving() || RefuseWhileEntering()) {
         pEvent->ignore();
         return;
     }
@@ -522,4 +563,31 @@ void CMainFrame::dropEvent(QDropEvent* pEvent) {
     activateWindow();
     // Opened once the drop is over: a password prompt must not keep the file manager waiting on it.
     QTimer::singleShot(0, this, [this, files] { Q_EMIT filesDropped(files); });
+}
+
+void CMainFrame::UpdateLockPanes() {
+    m_noteTimer.stop();
+    SetPaneText(0, LoadString(AFX_IDS_IDLEMESSAGE));
+    if (m_doc.IsLocked())
+        m_pMessageBar->Show(CMessageBar::ESource::lock, LoadString(IDS_LOCKED_MESSAGE), LoadString(IDS_UNLOCK_BUTTON),
+                            [this] { m_router.Execute(ID_FILE_UNLOCK); });
+    else
+        m_pMessageBar->Clear(CMessageBar::ESource::lock);
+    UpdateSitesPane();
+}
+
+void CMainFrame::ShowNote(const QString& strNote) {
+    SetPaneText(0, strNote);
+    m_noteTimer.start();
+}
+
+void CMainFrame::OnOptions() {
+    COptionsDlg dlg(m_prompts, this);
+    dlg.m_nLockMinutes = m_app.m_nLockMinutes;
+    dlg.m_bLockOnScreenLock = m_app.m_bLockOnScreenLock;
+    if (m_prompts.DoModal(dlg) != IDOK)
+        return;
+    m_app.m_nLockMinutes = dlg.m_nLockMinutes;
+    m_app.m_bLockOnScreenLock = dlg.m_bLockOnScreenLock;
+    m_pLock->ApplyLockSettings();
 }

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -11,7 +12,8 @@ class CAppState;
 class CCmdUI;
 class CCommandRouter;
 class CCreatePasswordsDlg;
-class CIdleWatch;
+class CLockController;
+class CMessageBar;
 class CPasswordHealthDlg;
 class CLockwardenDoc;
 class CLockwardenView;
@@ -76,35 +78,19 @@ public:
     void SetPaneText(int nID, const QString& strText);
     QString PaneText(int nID) const;
 
-    // ---- the lock ----
-    // File > Lock (Ctrl+L), for a file with a file password: unsaved changes first bring "Save changes to
-    // %1?" (Yes saves then locks, No locks keeping them for Unlock, Cancel stays unlocked).
-    void OnLock();
-    // File > Unlock, or Enter in the locked window: the file's password prompt; the right password brings
-    // the sites back with the site shown before, and data entry as it was left. False while still locked.
-    bool OnUnlock();
-    // Locks without asking and without saving, unsaved changes kept unseen for Unlock: idle time, the screen
-    // locking. Modal windows (Notes, Find, a message) are closed first, as their Cancel or Esc closes them, and
-    // the lock waits for their loops and any work under way to end.
-    void LockAutomatically();
-    // The screen locked or the computer goes to sleep: the lock, when the settings ask for it.
-    void OnScreenLocked();
-    // Before leaving a locked file that keeps unsaved changes (Exit, New, Open, the session's question):
-    // Unlock first, so that the save question comes with the sites to see. False when it was cancelled.
-    bool UnlockBeforeLeaving();
+    // The lock's owner in the window: Lock, Unlock, the automatic lock and what may run while locked.
+    CLockController& Locker() const { return *m_pLock; }
+    // The notices that wait for the user, above the status bar.
+    CMessageBar& MessageBar() const { return *m_pMessageBar; }
+    // A short note of what was just done, in the first pane for a few seconds (kNoteInterval).
+    void ShowNote(const QString& strNote);
+    static constexpr int kNoteInterval = 6000;
     // View > Options...: the lock's minutes without input and its following of the screen lock.
     void OnOptions();
-    // The idle time of the settings, to the watch that counts it.
-    void ApplyLockSettings();
-    CIdleWatch& IdleWatch() const { return *m_pIdleWatch; }
-    // Whether a command may run while locked: those that neither read nor change sites.
-    static bool IsAllowedWhileLocked(int nID);
 
     int m_nActivateCount = 0;
 
     static constexpr const char* kBarStateSection = "Lockwarden-Summary";
-    // How long an automatic lock waits before it looks again whether the work under way has ended (ms).
-    static constexpr int kLockRetryInterval = 50;
 
 Q_SIGNALS:
     // Files dropped on the window, to be opened one after another.
@@ -130,18 +116,10 @@ private:
     void UpdateSitesPane();
     // The kind of the open file: "Sealed", "Classic" or "No file password".
     void UpdateKindPane();
-    // The message pane's "Locked" line and the sites pane, as the lock stands.
+    // The first pane back to its idle text, the lock's notice and the sites pane, as the lock stands.
     void UpdateLockPanes();
-    void OnLockChanged();
     // The desktop kept our secret on the clipboard: the status bar and a notice of the desktop's say so.
     void OnSecretKeptOnClipboard();
-    // The lock itself: bKeep keeps the records (there are unsaved changes), as does data entry under way.
-    void LockNow(bool bKeep);
-    // Runs a lock asked for automatically once nothing is under way; else closes what holds it and waits.
-    void FinishPendingLock();
-    // Closes every modal window and pop-up the way Esc would; true when there was one.
-    static bool CloseModalWindows();
-    bool IsBusy() const;
     QLabel* Pane(int nID) const;
     // The width of a pane showing strText within its frame; each indicator keeps the width it was
     // sized for as its least ("paneWidth").
@@ -172,6 +150,7 @@ private:
     QLabel* m_paneNum = nullptr;
     bool m_bDestroyed = false;
     bool m_bEverShown = false;
-    CIdleWatch* m_pIdleWatch = nullptr;
-    bool m_bLockPending = false;
+    CLockController* m_pLock = nullptr;
+    CMessageBar* m_pMessageBar = nullptr;
+    QTimer m_noteTimer;
 };

@@ -37,8 +37,10 @@ bool CSecretClipboard::Put(const std::string& strSecret, bool bTimed) {
     if (!m_pAccess->Put(strSecret))
         return false;
     m_strSecret = strSecret;
-    if (bTimed)
+    if (bTimed) {
         m_pTimer->start();
+        Q_EMIT putTimed(m_pTimer->interval());
+    }
     return true;
 }
 

@@ -45,6 +45,8 @@ public:
 Q_SIGNALS:
     // The desktop kept a secret of ours on the clipboard through every way of clearing it.
     void stillOnClipboard();
+    // A secret went out to be taken off again after nMs.
+    void putTimed(int nMs);
 
 private:
     void Forget();

@@ -54,6 +54,7 @@ void CSiteCsvCommands::OnImport() {
         return;
     const bool bWasEmpty = m_view.IsListEmpty();
     SiteImport::AddPlanned(m_doc, plan);
+    Q_EMIT noted(LoadString(IDS_NOTE_IMPORTED).arg(plan.Added()));
     // The blank form of an empty database gives way to the first site, as when a file is opened.
     if (bWasEmpty && !m_view.IsListEmpty())
         m_view.OnInitialUpdate();
@@ -84,6 +85,9 @@ void CSiteCsvCommands::OnExportCsv() {
     SiteExport::WriteAll(strCsv, static_cast<SiteExport::ELayout>(nLayout), m_doc.Sites());
     // The file dialog has asked before a file already there is replaced.
     QString strError;
-    if (!FileAccess::WriteSecretFile(strPath, strCsv, QFileInfo::exists(strPath), strError))
+    if (!FileAccess::WriteSecretFile(strPath, strCsv, QFileInfo::exists(strPath), strError)) {
         m_prompts.MessageBox(LoadString(IDS_CSV_EXPORT_FAILED).arg(strPath, strError), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    Q_EMIT noted(LoadString(IDS_NOTE_EXPORTED).arg(m_doc.Sites().size()));
 }

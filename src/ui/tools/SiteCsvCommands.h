@@ -23,6 +23,10 @@ public:
     void OnImport();
     void OnExportCsv();
 
+Q_SIGNALS:
+    // What was written or added, for the status bar: "Exported 12 sites", "Imported 3 sites".
+    void noted(const QString& strNote);
+
 private:
     bool CanImport() const;
 

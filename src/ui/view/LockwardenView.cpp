@@ -76,6 +76,8 @@ void CLockwardenView::FollowDocument() {
     connect(&m_doc, &CLockwardenDoc::siteAboutToBeRemoved, this,
             [this](CSiteInfo* pSite) { m_pModel->RemoveAt(m_pModel->IndexOf(pSite)); });
     connect(&m_doc, &CLockwardenDoc::contentsAboutToBeDeleted, this, &CLockwardenView::OnDeleteContents);
+    connect(&m_doc, &CLockwardenDoc::aboutToLock, this, &CLockwardenView::OnAboutToLock);
+    connect(&m_doc, &CLockwardenDoc::lockChanged, this, &CLockwardenView::OnLockChanged);
 }
 
 bool CLockwardenView::IsListEmpty() const {
@@ -227,18 +229,11 @@ void CLockwardenView::OnInitialUpdate() {
         SetReadOnly(false);
     } else {
         m_pModel->Reset(m_doc.Sites());
-        m_nCurSite = 0;
         // A file shows the site last shown in it, not the one another file showed; an untitled document
         // keeps what was shown.
         if (!m_doc.GetPathName().isEmpty())
             m_app.m_strSiteName = m_app.LastSiteOf(m_doc.GetPathName());
-        for (int i = 0; i < n; ++i) {
-            const std::string strName = TrimWhiteSpace(m_pModel->At(i)->m_strSite);
-            if (m_app.m_strSiteName.find(strName) != std::string::npos) {
-                m_nCurSite = i;
-                break;
-            }
-        }
+        m_nCurSite = std::max(0, CShownSite::Remembered(m_app.m_strSiteName).FindIn(*m_pModel));
         SelectItem(m_nCurSite);
         ShowSelected();
         SetReadOnly(true);
@@ -255,10 +250,10 @@ void CLockwardenView::OnDeleteContents() {
     m_bReplace = false;
     ClearFields();
     // The records remembered while locked are gone; their names are still there to look for.
-    m_pLockedSite = nullptr;
-    m_lockedEntry.pSite = nullptr;
+    if (m_pLocked != nullptr)
+        m_pLocked->shown.LoseRecord();
     // A locked form takes no entry.
-    SetReadOnly(m_bLocked);
+    SetReadOnly(IsLocked());
 }
 
 void CLockwardenView::OnSiteAdd() {

@@ -2,12 +2,14 @@
 
 #include "core/database/SiteInfo.h"
 #include "ui/platform/Shell.h"
+#include "ui/view/ShownSite.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -136,13 +138,14 @@ public:
     // ---- the lock ----
     // Data entry with something to lose: a site being edited, or anything typed in the form.
     bool HasPendingEntry() const { return IsDataEntry() && (m_bReplace || HasTypedEntry()); }
-    // Locking: data entry is left as Cancel leaves it, its texts kept for Unlock; the site shown is
-    // remembered, the list and every field emptied and the form greyed.
-    void Lock();
-    // After the document unlocked: the list from the document again with the site shown before, and data
-    // entry back as it was left, its texts as typed.
-    void Unlock();
-    bool IsLocked() const { return m_bLocked; }
+    // Locked while the document is: the form follows the document's own lock (aboutToLock, lockChanged),
+    // whoever locked it.
+    bool IsLocked() const;
+
+    // The site on show, to be found again after its records change under it (ShowShown).
+    CShownSite Shown(CShownSite::ERecords records) const;
+    // Shows that site again when it is listed; false when it is not.
+    bool ShowShown(const CShownSite& shown);
 
 Q_SIGNALS:
     // The mode, the list or the shown site changed: commands and the status bar refresh. Told once per
@@ -231,19 +234,22 @@ private:
     std::vector<CGrowingControl> m_growing;
     QSize m_formSize;
 
-    // While locked: the site that was shown (its record only while the document keeps its records) and the
-    // data entry that was left, all wiped at Unlock or when another document is shown.
-    struct CLockedEntry {
-        bool bActive = false;
+    // The document is about to lock: data entry is left as Cancel leaves it, its texts kept for Unlock; the
+    // site shown is remembered, the list and every field emptied and the form greyed.
+    void OnAboutToLock(bool bRecordsStay);
+    // The document unlocked: the list from the document again with the site shown before, and data entry back
+    // as it was left, its texts as typed.
+    void OnLockChanged();
+    // While locked: the site that was shown and the data entry that was left, all wiped at Unlock or when
+    // another document is shown.
+    struct CLockSnapshot {
+        CShownSite shown;
+        bool bEntry = false;
         bool bReplace = false;
-        const CSiteInfo* pSite = nullptr; // the site being edited
         std::string strSite, strURL, strUser, strPswd, strNotes;
+        ~CLockSnapshot();
     };
+    std::unique_ptr<CLockSnapshot> m_pLocked;
+    // Another document (or the same file opened anew) is shown: the snapshot of a lock before is over.
     void ForgetLockedState();
-    // The list position of pSite, else of the first site named strSite; -1 when neither is listed.
-    int FindLockedSite(const CSiteInfo* pSite, const std::string& strSite) const;
-    bool m_bLocked = false;
-    const CSiteInfo* m_pLockedSite = nullptr;
-    std::string m_strLockedSite;
-    CLockedEntry m_lockedEntry;
 };

@@ -127,7 +127,8 @@ TEST_P(LockwardenDocLockTest, WithChangesLockKeepsThemAndUnlockChecksTheKeptPass
     EXPECT_EQ(scene.doc.GetFilePassword(), "new-pass");
     EXPECT_EQ(scene.doc.IsSealed(), Sealed());
     EXPECT_EQ(ReadFile(strPath), before);
-    EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("kept.lwd *"));
+    EXPECT_EQ(scene.doc.GetTitle(), QStringLiteral("kept.lwd"));
+    EXPECT_TRUE(scene.doc.IsModified());
 
     // The password of the file on disk is not the one that will save these records.
     scene.prompts.EnterPassword("old-pass");

@@ -1,7 +1,7 @@
 #include "core/tools/SiteNameMatch.h"
 
-#include "core/platform/Text.h"
 #include "core/database/SiteOrder.h"
+#include "core/platform/Text.h"
 
 #include <QString>
 

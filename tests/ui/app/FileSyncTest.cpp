@@ -13,6 +13,7 @@
 #include "ui/app/FileSync.h"
 #include "ui/app/LockwardenApp.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/view/LockwardenView.h"
 
@@ -28,7 +29,7 @@
 
 namespace {
 
-const QString kReloaded = QStringLiteral("The file changed on disk and was reloaded.");
+const QString kReloaded = QStringLiteral("Reloaded from disk");
 const QString kChangedNote =
     QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.");
 const QString kRemovedNote = QStringLiteral("The file was removed from disk; Save writes it back.");
@@ -96,7 +97,9 @@ protected:
         return View().CurrentSite() ? QString::fromStdString(View().CurrentSite()->m_strSite) : QString();
     }
     std::string ShownNotes() { return View().CurrentSite() ? View().CurrentSite()->m_strNotes : std::string(); }
+    // The status bar's first pane, and the file's notice above it.
     QString MessagePane() { return m_pApp->m_pMainFrame->PaneText(0); }
+    QString FileNotice() { return m_pApp->m_pMainFrame->MessageBar().TextOf(CMessageBar::ESource::file); }
     QAction* Action(int nID) { return m_pApp->m_pRouter->Action(nID); }
 
     CTempXdgHome m_xdg;
@@ -139,7 +142,7 @@ TEST_F(FileSyncTest, UnmodifiedDocumentFollowsWritesInPlaceRenamesOverAndARemova
     WaitForDisk();
     EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kGamma}));
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_EQ(MessagePane(), kRemovedNote);
+    EXPECT_EQ(FileNotice(), kRemovedNote);
     Action(ID_FILE_SAVE)->trigger();
     EXPECT_FALSE(Doc().IsModified());
     CScriptedPrompts prompts;
@@ -157,7 +160,7 @@ TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) 
     WaitForDisk();
     EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1}));
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_EQ(MessagePane(), kChangedNote);
+    EXPECT_EQ(FileNotice(), kChangedNote);
 
     // The stated question, No, then the merge.
     m_prompts.AnswerMessage(IDNO);
@@ -173,7 +176,7 @@ TEST_F(FileSyncTest, UnsavedChangesAreNotReloadedOverAndSaveMergesTheDiskFirst) 
     EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
     WaitForDisk(); // our own save is no change to follow
     EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta1, kGamma}));
-    EXPECT_EQ(MessagePane(), QStringLiteral("Ready"));
+    EXPECT_EQ(FileNotice(), QString());
 }
 
 TEST_F(FileSyncTest, InDataEntryNothingIsReloadedUntilTheUserIsDone) {
@@ -186,7 +189,7 @@ TEST_F(FileSyncTest, InDataEntryNothingIsReloadedUntilTheUserIsDone) {
     WaitForDisk();
     EXPECT_TRUE(View().IsEditing());
     EXPECT_EQ(Doc().Sites().size(), 2u);
-    EXPECT_EQ(MessagePane(), kChangedNote);
+    EXPECT_EQ(FileNotice(), kChangedNote);
     EXPECT_FALSE(Sync().ShouldReloadNow());
 
     // Cancel: the waiting change is read in.
@@ -202,7 +205,7 @@ TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
     const QString strCopy = Save(QStringLiteral("shared.sync-conflict-20261210-231500-ABCDEF7.lwd"), {kGamma});
     Save(QStringLiteral("shared (copy).lwd"), {kDelta});
     Start(strPath);
-    EXPECT_EQ(MessagePane(), kCopiesNote);
+    EXPECT_EQ(FileNotice(), kCopiesNote);
 
     m_prompts.ChooseFile(strOther);
     m_prompts.EnterPassword("other-pw");
@@ -277,3 +280,18 @@ TEST_F(FileSyncTest, MergeConflictCopiesSkipsLinksAndAsksBeforeAnUnprotectedCopy
 }
 
 } // namespace
+
+// A sync tool's conflict copy that appears while the file is open is noticed as one there at the open is.
+TEST_F(FileSyncTest, AConflictCopyThatAppearsWhileTheFileIsOpenIsNoted) {
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha});
+    Start(strPath);
+    ASSERT_EQ(FileNotice(), QString());
+
+    Save(QStringLiteral("shared.sync-conflict-20261211-101500-ABCDEF7.lwd"), {kGamma});
+    WaitForDisk();
+    EXPECT_EQ(FileNotice(),
+              QStringLiteral("Conflict copies of this file lie beside it: File > Merge Conflict Copies."));
+    // Nothing was read in for it.
+    EXPECT_EQ(FieldsOf(Doc().Sites()), std::vector<SiteFields>{kAlpha});
+    EXPECT_FALSE(Doc().IsModified());
+}

@@ -8,12 +8,15 @@
 #include "WaitActive.h"
 
 #include "core/database/LockwardenDoc.h"
+#include "core/framework/MessageBoxButtons.h"
 #include "core/platform/FileAccess.h"
 #include "core/platform/ProfileStore.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
+#include "ui/app/LockController.h"
 #include "ui/app/LockwardenApp.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/IdleWatch.h"
@@ -32,6 +35,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -113,7 +117,10 @@ protected:
         EXPECT_FALSE(View().isEnabled());
         EXPECT_FALSE(View().IsDataEntry());
         EXPECT_EQ(Frame().windowTitle(), strTitle);
-        EXPECT_EQ(Frame().PaneText(0), kLocked);
+        EXPECT_EQ(Frame().MessageBar().TextOf(CMessageBar::ESource::lock), kLocked);
+        ASSERT_NE(Frame().MessageBar().ButtonOf(CMessageBar::ESource::lock), nullptr);
+        EXPECT_EQ(Frame().MessageBar().ButtonOf(CMessageBar::ESource::lock)->accessibleName(),
+                  QStringLiteral("Unlock"));
         EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("Locked"));
         for (const int nID : {ID_FILE_SAVE,         ID_FILE_SAVE_AS,    ID_FILE_SEAL,
                               ID_FILE_SAVE_CLASSIC, ID_FILE_PRINT,      ID_FILE_PRINT_PREVIEW,
@@ -183,6 +190,8 @@ TEST_F(LockwardenAppLockTest, LockAndUnlockThroughTheKeysBringBackTheSiteShown) 
     EXPECT_TRUE(View().isEnabled());
     EXPECT_TRUE(View().IsBrowsing());
     EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
+    EXPECT_EQ(Frame().MessageBar().TextOf(CMessageBar::ESource::lock), QString());
+    EXPECT_FALSE(Frame().MessageBar().isVisible());
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_SITES), QStringLiteral("3 Sites"));
     EXPECT_TRUE(Enabled(ID_EDIT_FIND));
     EXPECT_FALSE(Enabled(ID_FILE_UNLOCK));
@@ -205,11 +214,15 @@ TEST_F(LockwardenAppLockTest, UnsavedChangesAreAskedAboutByTheMenuKeptByTheAutom
     const QByteArray before = ReadFile(strPath);
     Doc().AddSite(std::make_unique<CSiteInfo>("delta", "", "", "pw-delta", ""));
     const QString strAsk = QStringLiteral("Save changes to work.lwd?");
+    // The lock's own question says what its No does, which is not what Exit's No does.
+    const QString strLockAsk = QStringLiteral("Save changes to work.lwd before locking?\n\nNo locks the window and "
+                                              "keeps the changes, unsaved, until you unlock it.");
 
     m_prompts.AnswerMessage(IDCANCEL);
     Action(ID_FILE_LOCK)->trigger();
     EXPECT_FALSE(Doc().IsLocked());
-    EXPECT_EQ(m_prompts.Messages(), QStringList{strAsk});
+    EXPECT_EQ(m_prompts.Messages(), QStringList{strLockAsk});
+    EXPECT_EQ(m_prompts.m_shown.back().nType, MB_YESNOCANCEL | MB_ICONQUESTION);
 
     m_prompts.AnswerMessage(IDNO);
     Action(ID_FILE_LOCK)->trigger();
@@ -220,12 +233,12 @@ TEST_F(LockwardenAppLockTest, UnsavedChangesAreAskedAboutByTheMenuKeptByTheAutom
 
     m_prompts.m_shown.clear();
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     EXPECT_EQ(View().SiteCount(), 4);
     EXPECT_TRUE(Doc().IsModified());
 
     // Idle time or a locked screen: no question, the change kept.
-    Frame().LockAutomatically();
+    Frame().Locker().LockAutomatically();
     EXPECT_TRUE(Doc().IsKeepingLockedRecords());
     EXPECT_TRUE(m_prompts.Messages().isEmpty());
     EXPECT_EQ(ReadFile(strPath), before);
@@ -253,7 +266,7 @@ TEST_F(LockwardenAppLockTest, UnsavedChangesAreAskedAboutByTheMenuKeptByTheAutom
     EXPECT_NE(ReadFile(strPath), before);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("work.lwd - Lockwarden"));
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     EXPECT_EQ(View().SiteCount(), 4);
 }
 
@@ -271,14 +284,14 @@ TEST_F(LockwardenAppLockTest, DataEntryIsKeptThroughTheLockAndComesBackAsTyped) 
     const QStringList typed = Form();
     ASSERT_EQ(typed[3], QStringLiteral("pw-beta")) << "the password in plain text in data entry";
 
-    Frame().LockAutomatically();
+    Frame().Locker().LockAutomatically();
     ExpectLockedWindow(QStringLiteral("entry.lwd - Lockwarden"));
     EXPECT_TRUE(Doc().IsKeepingLockedRecords()) << "the entry is an unsaved change";
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_TRUE(m_prompts.Messages().isEmpty());
 
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     EXPECT_TRUE(View().IsDataEntry());
     EXPECT_TRUE(View().IsEditing());
     EXPECT_EQ(Form(), typed);
@@ -310,7 +323,7 @@ TEST_F(LockwardenAppLockTest, AnAutomaticLockClosesNotesFindAndTheReportButNotTh
         bNotesOpen = dlg.isVisible();
         strNotesTitle = dlg.windowTitle();
         FindControl<QPlainTextEdit>(&dlg, IDC_NOTES_TEXT)->setPlainText(QStringLiteral("changed"));
-        Frame().LockAutomatically();
+        Frame().Locker().LockAutomatically();
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_FALSE(Doc().IsLocked()) << "the lock waits for the window's loop to end";
         return IDOK;
@@ -325,14 +338,14 @@ TEST_F(LockwardenAppLockTest, AnAutomaticLockClosesNotesFindAndTheReportButNotTh
     EXPECT_TRUE(Enabled(ID_CREATE_PASSWORDS) == false) << "the generator is open, so its command is greyed";
 
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     EXPECT_EQ(Field<QPlainTextEdit>(IDC_NOTES)->toPlainText(), QStringLiteral("notes of gamma")) << "not accepted";
     bool bFindOpen = false;
     QString strFindTitle;
     m_prompts.ScriptDialog([&](QDialog& dlg) {
         bFindOpen = dlg.isVisible();
         strFindTitle = dlg.windowTitle();
-        Frame().LockAutomatically();
+        Frame().Locker().LockAutomatically();
         return IDOK;
     });
     Action(ID_EDIT_FIND)->trigger();
@@ -340,7 +353,7 @@ TEST_F(LockwardenAppLockTest, AnAutomaticLockClosesNotesFindAndTheReportButNotTh
     ASSERT_TRUE(WaitLocked());
     EXPECT_EQ(strFindTitle, QStringLiteral("Find Site Containing..."));
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     EXPECT_EQ(View().SiteList()->currentText(), QStringLiteral("gamma"));
 }
 
@@ -349,7 +362,7 @@ TEST_F(LockwardenAppLockTest, AnAutomaticLockClosesNotesFindAndTheReportButNotTh
 TEST_F(LockwardenAppLockTest, TheIdleMinutesOfTheOptionsLockTheWindowAndInputPutsThemOff) {
     const QString strPath = MakeDatabase(QStringLiteral("idle.lwd"), "secret");
     StartWith(strPath, "secret");
-    EXPECT_EQ(Frame().IdleWatch().Interval(), 0) << "never, by default";
+    EXPECT_EQ(Frame().Locker().IdleWatch().Interval(), 0) << "never, by default";
     m_prompts.ScriptDialog([](QDialog& dlg) {
         EXPECT_EQ(FindControl<QLineEdit>(&dlg, IDC_LOCK_MINUTES)->text(), QStringLiteral("0"));
         FindControl<QLineEdit>(&dlg, IDC_LOCK_MINUTES)->setText(QStringLiteral("5"));
@@ -357,17 +370,17 @@ TEST_F(LockwardenAppLockTest, TheIdleMinutesOfTheOptionsLockTheWindowAndInputPut
     });
     Action(ID_OPTIONS)->trigger();
     EXPECT_EQ(m_pApp->m_state.m_nLockMinutes, 5);
-    EXPECT_EQ(Frame().IdleWatch().Interval(), 5 * 60 * 1000);
+    EXPECT_EQ(Frame().Locker().IdleWatch().Interval(), 5 * 60 * 1000);
 
     qint64 nNow = 0;
-    Frame().IdleWatch().SetClock([&] { return nNow; });
+    Frame().Locker().IdleWatch().SetClock([&] { return nNow; });
     nNow += 4 * 60 * 1000;
     QTest::mouseMove(Field(IDC_URL), QPoint(3, 3));
     nNow += 4 * 60 * 1000;
-    Frame().IdleWatch().Check();
+    Frame().Locker().IdleWatch().Check();
     EXPECT_FALSE(Doc().IsLocked());
     nNow += 60 * 1000;
-    Frame().IdleWatch().Check();
+    Frame().Locker().IdleWatch().Check();
     EXPECT_TRUE(Doc().IsLocked());
 
     Frame().close();
@@ -404,7 +417,7 @@ TEST_F(LockwardenAppLockTest, AScreenSaverGoingActiveOnTheSessionBusLocksTheWind
     EXPECT_TRUE(m_prompts.Messages().isEmpty());
 
     m_prompts.EnterPassword("secret");
-    ASSERT_TRUE(Frame().OnUnlock());
+    ASSERT_TRUE(Frame().Locker().OnUnlock());
     m_pApp->m_state.m_bLockOnScreenLock = 0;
     send();
     QTest::qWait(300);
@@ -431,8 +444,8 @@ TEST_F(LockwardenAppLockTest, AFileWithoutAPasswordIsNeverLocked) {
     StartWith(strPath, "");
     EXPECT_FALSE(Enabled(ID_FILE_LOCK));
     EXPECT_EQ(Frame().PaneText(ID_INDICATOR_KIND), QStringLiteral("No file password"));
-    Frame().LockAutomatically();
-    Frame().OnScreenLocked();
+    Frame().Locker().LockAutomatically();
+    Frame().Locker().OnScreenLocked();
     QTest::qWait(100);
     EXPECT_FALSE(Doc().IsLocked());
     EXPECT_EQ(View().SiteCount(), 3);

@@ -11,8 +11,10 @@
 #include "core/database/LockwardenDoc.h"
 #include "core/resources/Resource.h"
 #include "ui/app/FileSync.h"
+#include "ui/app/LockController.h"
 #include "ui/app/LockwardenApp.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,7 +71,7 @@ protected:
         ASSERT_TRUE(spy.wait(5000));
     }
     CLockwardenDoc& Doc() { return *m_pApp->m_pDoc; }
-    QString MessagePane() { return m_pApp->m_pMainFrame->PaneText(0); }
+    QString FileNotice() { return m_pApp->m_pMainFrame->MessageBar().TextOf(CMessageBar::ESource::file); }
     QStringList SideCopies() {
         return QDir(m_dir.path()).entryList({QStringLiteral("*.unsaved-*")}, QDir::Files | QDir::Hidden);
     }
@@ -130,14 +132,14 @@ TEST_F(LockwardenAppProtectionTest, AFileRemovedWhileLockedLeavesNothingToSave) 
     const QString strPath = Save(QStringLiteral("gone.lwd"), {kAlpha});
     QFile::copy(strPath, strPath + QStringLiteral(".bak"));
     ASSERT_TRUE(Start(strPath));
-    m_pApp->m_pMainFrame->OnLock();
+    m_pApp->m_pMainFrame->Locker().OnLock();
     ASSERT_TRUE(Doc().IsLocked());
     ASSERT_FALSE(Doc().IsKeepingLockedRecords());
 
     ASSERT_TRUE(QFile::remove(strPath));
     WaitForDisk();
     EXPECT_FALSE(Doc().IsModified());
-    EXPECT_EQ(MessagePane(), QStringLiteral("gone.lwd is gone from disk; gone.lwd.bak holds its previous version."));
+    EXPECT_EQ(FileNotice(), QStringLiteral("gone.lwd is gone from disk; gone.lwd.bak holds its previous version."));
     EXPECT_TRUE(m_pApp->m_pMainFrame->close());
     EXPECT_TRUE(m_prompts.m_shown.empty());
 }

@@ -140,15 +140,20 @@ TEST_F(LockwardenAppTest, SealAndSaveAsClassicFollowTheKindOfFile) {
     EXPECT_TRUE(Action(ID_FILE_SEAL)->isEnabled());
     EXPECT_FALSE(Action(ID_FILE_SAVE_CLASSIC)->isEnabled());
 
-    // The sealed file takes a new password, twice.
+    const auto kindTip = [&] {
+        return Frame().findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_KIND))->toolTip();
+    };
+    EXPECT_EQ(kindTip(), QStringLiteral("Classic: obscured, not encrypted; anyone with the file can read it"));
+
+    // The sealed file takes a new password, twice, and is saved at once.
     m_prompts.EnterPassword("sealed-pw");
     m_prompts.EnterPassword("sealed-pw");
     Action(ID_FILE_SEAL)->trigger();
     EXPECT_EQ(kindPane(), QStringLiteral("Sealed"));
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("kinds.lwd * - Lockwarden"));
+    EXPECT_EQ(kindTip(), QStringLiteral("Sealed: encrypted and authenticated; only the file password opens it"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("kinds.lwd - Lockwarden"));
     EXPECT_FALSE(Action(ID_FILE_SEAL)->isEnabled());
     EXPECT_TRUE(Action(ID_FILE_SAVE_CLASSIC)->isEnabled());
-    Action(ID_FILE_SAVE)->trigger();
     {
         QFile file(strPath);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -169,6 +174,48 @@ TEST_F(LockwardenAppTest, SealAndSaveAsClassicFollowTheKindOfFile) {
     EXPECT_TRUE(m_prompts.Messages().contains(QStringLiteral(
         "A classic file only obscures its sites: anyone who has the file can read every password in it.\n\n"
         "Save this file as a classic file?")));
+}
+
+// A change of kind that is not saved yet is marked in the kind pane, and told in its tooltip; Seal on an
+// untitled document asks where first, and when nothing is saved the document stays what it was.
+TEST_F(LockwardenAppTest, TheKindPaneMarksAChangeOfKindNotSavedAndSealAsksWhereFirst) {
+    ASSERT_TRUE(Start());
+    const auto pane = [&] { return Frame().findChild<QLabel*>(QStringLiteral("ID_%1").arg(ID_INDICATOR_KIND)); };
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_EQ(pane()->text(), QStringLiteral("No file password"));
+    EXPECT_EQ(pane()->toolTip(), QStringLiteral("No file password: anyone with the file can read it"));
+
+    m_prompts.EnterPassword("first-pw");
+    m_prompts.EnterPassword("first-pw");
+    m_pApp->m_pDoc->OnChangeFilePassword();
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_EQ(pane()->text(), QStringLiteral("Classic (not saved)"));
+    EXPECT_EQ(pane()->toolTip(), QStringLiteral("Classic: obscured, not encrypted; anyone with the file can read it\n"
+                                                "Not saved yet: the file on disk is still a file without a file "
+                                                "password."));
+
+    // Seal, then no place chosen: nothing written, the document classic as it was, still modified.
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.CancelFileDialog();
+    Action(ID_FILE_SEAL)->trigger();
+    EXPECT_FALSE(m_pApp->m_pDoc->IsSealed());
+    EXPECT_EQ(m_pApp->m_pDoc->GetFilePassword(), "first-pw");
+    EXPECT_TRUE(m_pApp->m_pDoc->IsModified());
+    EXPECT_EQ(pane()->text(), QStringLiteral("Classic (not saved)"));
+
+    // A place chosen: sealed and saved there.
+    const QString strPath = m_home.filePath(QStringLiteral("new.lwd"));
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.EnterPassword("sealed-pw");
+    m_prompts.ChooseFile(strPath);
+    Action(ID_FILE_SEAL)->trigger();
+    EXPECT_TRUE(m_pApp->m_pDoc->IsSealed());
+    EXPECT_FALSE(m_pApp->m_pDoc->IsModified());
+    EXPECT_EQ(pane()->text(), QStringLiteral("Sealed"));
+    QFile file(strPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("\x16Lockwarden Sealed File"));
 }
 
 TEST_F(LockwardenAppTest, FirstStartShowsANewEmptyDocumentAndWritesEverythingAtExit) {

@@ -514,8 +514,12 @@ TEST_F(MainFrameTest, KindPaneNamesWhatProtectsTheFile) {
     m_doc.OnSealFile();
     ASSERT_TRUE(m_doc.IsSealed());
     m_router.UpdateCommands();
-    EXPECT_EQ(pKind->text(), QStringLiteral("Sealed"));
-    EXPECT_EQ(pKind->accessibleName(), QStringLiteral("Sealed"));
+    // Sealed in memory only, until a save writes it so.
+    EXPECT_EQ(pKind->text(), QStringLiteral("Sealed (not saved)"));
+    EXPECT_EQ(pKind->accessibleName(), QStringLiteral("Sealed (not saved)"));
+    EXPECT_EQ(pKind->accessibleDescription(),
+              QStringLiteral("Sealed: encrypted and authenticated; only the file password opens it\nNot saved yet: the "
+                             "file on disk is still a classic file with a file password."));
 }
 
 } // namespace

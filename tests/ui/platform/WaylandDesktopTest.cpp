@@ -13,6 +13,7 @@
 #include "core/resources/Resource.h"
 #include "ui/app/LockwardenApp.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/DialogBuilder.h"
 #include "ui/platform/SecretClipboard.h"
@@ -294,7 +295,8 @@ TEST_F(WaylandDesktopTest, APasswordTheDesktopKeptIsToldAndTheNoticesClickClears
 
     // As the check finds it after a refused clear.
     Q_EMIT Frame().SecretClipboard().stillOnClipboard();
-    EXPECT_EQ(Frame().PaneText(0), QStringLiteral("The password is still on the clipboard"));
+    EXPECT_EQ(Frame().MessageBar().TextOf(CMessageBar::ESource::clipboard),
+              QStringLiteral("The password is still on the clipboard"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.Calls().size() == 1; }, 3000));
     const QVariantList args = service.Calls()[0].arguments();
     ASSERT_EQ(args.size(), 8);
@@ -305,7 +307,7 @@ TEST_F(WaylandDesktopTest, APasswordTheDesktopKeptIsToldAndTheNoticesClickClears
     service.Signal("ActionInvoked", {QVariant::fromValue(uint{41}), QStringLiteral("default")});
     CToolRun after;
     EXPECT_TRUE(WaitClipboardEmpty(after, 5000)) << "still on the clipboard: " << after.out.constData();
-    EXPECT_EQ(Frame().PaneText(0), QStringLiteral("Ready"));
+    EXPECT_EQ(Frame().MessageBar().TextOf(CMessageBar::ESource::clipboard), QString());
 }
 
 } // namespace

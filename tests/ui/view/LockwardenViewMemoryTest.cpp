@@ -180,7 +180,6 @@ TEST(LockwardenViewMemory, ALockLeavesNoSecretOfTheFileInTheProgramsMemory) {
         view.OnSiteEdit();
         view.OnSiteCancel();
         view.SelectSite(1);
-        view.Lock();
         doc.Lock(false);
         clipboard.Clear();
         ASSERT_TRUE(doc.IsLocked());

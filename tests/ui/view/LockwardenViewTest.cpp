@@ -305,7 +305,8 @@ TEST_F(LockwardenViewTest, KeepStoresABlanksOnlyNameAndDuplicateNames) {
     EXPECT_EQ(m_view.CurrentIndex(), 2);
     EXPECT_EQ(Field(IDC_PSWD), QStringLiteral("******"));
     EXPECT_TRUE(m_doc.IsModified());
-    EXPECT_TRUE(m_doc.GetTitle().endsWith(QStringLiteral(" *")));
+    // The frame marks its caption; the document keeps its name (none here, without a template).
+    EXPECT_EQ(m_doc.GetTitle(), QString());
 }
 
 TEST_F(LockwardenViewTest, EditThatRenamesMovesTheRecordToTheEndAndTheNameToItsSortedPlace) {
@@ -839,4 +840,30 @@ TEST_F(LockwardenViewTest, LettersTypedOnTheClosedListGoToTheFirstSiteBeginningW
     QTest::keyClicks(pList, QStringLiteral("bl"));
     EXPECT_EQ(pList->currentText(), QStringLiteral("bl"));
     EXPECT_EQ(State(), EState::Adding);
+}
+
+// The document owns the lock: locked by anyone (here with no window around the form), the form empties and
+// greys itself, and Unlock brings back the very one of several same-name sites, with an entry under way.
+TEST_F(LockwardenViewTest, TheFormFollowsTheDocumentsOwnLockAndComesBackOnTheSameNamesake) {
+    Open({"Bank", "bank", "Bank", "Mail"});
+    m_doc.SetFileKey(CFileKey::Classic("pw"));
+    ASSERT_TRUE(m_view.ShowRecord(m_doc.Sites()[2].get())); // the second "Bank"
+    m_view.OnSiteEdit();
+    Type(IDC_USER, QStringLiteral("typed"));
+
+    m_doc.Lock(false);
+    ASSERT_TRUE(m_doc.IsLocked());
+    EXPECT_TRUE(m_view.IsLocked());
+    EXPECT_FALSE(m_view.isEnabled());
+    EXPECT_EQ(m_view.SiteList()->count(), 0);
+    for (const int nID : {IDC_URL, IDC_USER, IDC_PSWD, IDC_NOTES})
+        EXPECT_EQ(Field(nID), QString()) << nID;
+
+    m_prompts.EnterPassword("pw");
+    ASSERT_TRUE(m_doc.Unlock());
+    EXPECT_FALSE(m_view.IsLocked());
+    EXPECT_TRUE(m_view.isEnabled());
+    EXPECT_EQ(m_view.CurrentSite(), m_doc.Sites()[2].get());
+    EXPECT_EQ(State(), EState::Editing);
+    EXPECT_EQ(Field(IDC_USER), QStringLiteral("typed"));
 }

@@ -1,17 +1,14 @@
-// The main frame's part in the lock: what Lock, Unlock and the automatic lock do around the document's own
-// lock, and the settings that set it off.
-#include "ui/app/MainFrame.h"
+#include "ui/app/LockController.h"
 
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
+#include "core/framework/MessageBoxButtons.h"
+#include "core/framework/Prompts.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "ui/app/OptionsDlg.h"
 #include "ui/framework/CommandRouter.h"
-#include "ui/framework/WndPrompts.h"
 #include "ui/platform/IdleWatch.h"
 #include "ui/platform/SecretClipboard.h"
-#include "ui/tools/PasswordHealthDlg.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QApplication>
@@ -20,9 +17,27 @@
 
 #include <algorithm>
 
-// ---- the lock ----
+CLockController::CLockController(CLockwardenDoc& doc, CAppState& app, CPrompts& prompts, CCommandRouter& router,
+                                 CLockwardenView& view, CSecretClipboard& clipboard, QObject* pParent)
+    : QObject(pParent), m_doc(doc), m_app(app), m_prompts(prompts), m_router(router), m_view(view),
+      m_clipboard(clipboard) {
+    m_router.SetGate([this](int nID) { return !m_doc.IsLocked() || IsAllowedWhileLocked(nID); });
+    m_pIdleWatch = new CIdleWatch(this);
+    connect(m_pIdleWatch, &CIdleWatch::idle, this, &CLockController::LockAutomatically);
+    // Idle time counts from the Unlock, not from before the lock.
+    connect(&m_doc, &CLockwardenDoc::lockChanged, this, [this] {
+        if (!m_doc.IsLocked())
+            m_pIdleWatch->Restart();
+    });
+    ApplyLockSettings();
+}
 
-bool CMainFrame::IsAllowedWhileLocked(int nID) {
+CLockController::~CLockController() {
+    // The router may outlive the window whose lock its gate asks about.
+    m_router.SetGate({});
+}
+
+bool CLockController::IsAllowedWhileLocked(int nID) {
     if (nID >= ID_FILE_MRU_FILE1 && nID < ID_FILE_MRU_FILE1 + kRecentFileCount)
         return true;
     switch (nID) {
@@ -46,58 +61,43 @@ bool CMainFrame::IsAllowedWhileLocked(int nID) {
     }
 }
 
-void CMainFrame::UpdateLockPanes() {
-    SetPaneText(0, LoadString(m_doc.IsLocked() ? IDS_LOCKED_MESSAGE : AFX_IDS_IDLEMESSAGE));
-    UpdateSitesPane();
-}
-
-void CMainFrame::OnLockChanged() {
-    // Unlocked, or the locked file replaced (the template's initial update follows then): the form shows the
-    // document again.
-    if (!m_doc.IsLocked() && m_pView->IsLocked()) {
-        m_pView->Unlock();
-        m_pIdleWatch->Restart();
-    } else if (m_doc.IsLocked() && !m_pView->IsLocked()) {
-        m_pView->Lock();
-    }
-    UpdateLockPanes();
-    m_router.RequestUpdate();
-}
-
-void CMainFrame::OnLock() {
-    // "Save changes to %1?": Yes saves (no longer modified, so the records are dropped), No keeps them.
-    if (!m_doc.CanLock() || !m_doc.SaveModified())
+void CLockController::OnLock() {
+    if (!m_doc.CanLock())
         return;
+    // Its own question, since its No keeps the changes where Exit's No discards them: Yes saves (no longer
+    // modified, so the records are dropped), No keeps them for Unlock, Cancel stays unlocked.
+    if (m_doc.IsModified()) {
+        const int nAnswer = m_prompts.MessageBox(LoadString(IDS_LOCK_SAVE_CHANGES).arg(m_doc.GetTitle()),
+                                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (nAnswer == IDCANCEL || (nAnswer == IDYES && !m_doc.DoFileSave()))
+            return;
+    }
     LockNow(false);
 }
 
-void CMainFrame::LockNow(bool bKeep) {
+void CLockController::LockNow(bool bKeep) {
     if (!m_doc.CanLock())
         return;
     m_bLockPending = false;
-    const bool bEntry = m_pView->HasPendingEntry();
-    // The report lists sites: it goes, as Notes and Find did. The generator holds none and stays.
-    if (m_pPasswordHealthDlg != nullptr)
-        m_pPasswordHealthDlg->close();
-    m_pView->Lock();
-    m_doc.Lock(bKeep || bEntry);
-    m_pSecretClipboard->Clear();
+    // An entry under way comes back at Unlock on the very record it was on.
+    m_doc.Lock(bKeep || m_view.HasPendingEntry());
+    m_clipboard.Clear();
 }
 
-bool CMainFrame::OnUnlock() {
+bool CLockController::OnUnlock() {
     if (!m_doc.IsLocked())
         return true;
     // The form comes back through lockChanged, whichever way the document unlocked.
     return m_doc.Unlock();
 }
 
-bool CMainFrame::UnlockBeforeLeaving() {
+bool CLockController::UnlockBeforeLeaving() {
     if (!m_doc.IsKeepingLockedRecords())
         return true;
     return OnUnlock();
 }
 
-bool CMainFrame::CloseModalWindows() {
+bool CLockController::CloseModalWindows() {
     bool bAny = false;
     // Bounded: a window that would not close must not hold the program here.
     for (int i = 0; i < 32; ++i) {
@@ -117,19 +117,19 @@ bool CMainFrame::CloseModalWindows() {
     return bAny;
 }
 
-bool CMainFrame::IsBusy() const {
+bool CLockController::IsBusy() const {
     // A command running, a file being read, or work under the busy cursor (a key being derived).
     return m_router.IsExecuting() || m_doc.IsLoading() || QApplication::overrideCursor() != nullptr;
 }
 
-void CMainFrame::LockAutomatically() {
+void CLockController::LockAutomatically() {
     if (!m_doc.CanLock())
         return;
     m_bLockPending = true;
     FinishPendingLock();
 }
 
-void CMainFrame::FinishPendingLock() {
+void CLockController::FinishPendingLock() {
     if (!m_bLockPending)
         return;
     if (!m_doc.CanLock()) {
@@ -138,28 +138,17 @@ void CMainFrame::FinishPendingLock() {
     }
     // Windows closed now end their loops once this returns; the lock comes after, from the loop below them.
     if (CloseModalWindows() || IsBusy()) {
-        QTimer::singleShot(kLockRetryInterval, this, &CMainFrame::FinishPendingLock);
+        QTimer::singleShot(kLockRetryInterval, this, &CLockController::FinishPendingLock);
         return;
     }
     LockNow(false);
 }
 
-void CMainFrame::OnScreenLocked() {
+void CLockController::OnScreenLocked() {
     if (m_app.m_bLockOnScreenLock != 0)
         LockAutomatically();
 }
 
-void CMainFrame::ApplyLockSettings() {
+void CLockController::ApplyLockSettings() {
     m_pIdleWatch->SetInterval(static_cast<qint64>(std::max(0, m_app.m_nLockMinutes)) * 60 * 1000);
-}
-
-void CMainFrame::OnOptions() {
-    COptionsDlg dlg(m_prompts, this);
-    dlg.m_nLockMinutes = m_app.m_nLockMinutes;
-    dlg.m_bLockOnScreenLock = m_app.m_bLockOnScreenLock;
-    if (m_prompts.DoModal(dlg) != IDOK)
-        return;
-    m_app.m_nLockMinutes = dlg.m_nLockMinutes;
-    m_app.m_bLockOnScreenLock = dlg.m_bLockOnScreenLock;
-    ApplyLockSettings();
 }
