@@ -165,10 +165,12 @@ TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
 
 TEST(SiteOrder, AListOfAsciiNamesIsSortedWhereItLiesAsByItsKeys) {
     // A list in ASCII alone is sorted on its own bytes, folded as they are read: the letters' neighbours
-    // ('@', '[', '`', '{'), a NUL, and heads shared past one and two eight-byte words, so that names end
-    // inside, at and after the edge of a word and the next name's bytes must not count.
-    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a", "Z", "@", "[",
-                                             "`",         "{",         "_",       "0", "9", " ", std::string(1, '\0')};
+    // ('@', '[', '`', '{'), a NUL, a line feed (what the buffer puts between names), and heads shared past
+    // one and two eight-byte words, so that names end inside, at and after the edge of a word and the next
+    // name's bytes must not count. The records' names are gathered into such a buffer too.
+    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a",  "Z",
+                                             "@",         "[",         "`",       "{",  "_",
+                                             "0",         "9",         " ",       "\n", std::string(1, '\0')};
     std::mt19937 random(11);
     for (std::size_t nCount : {1, 31, 32, 200, 5000}) {
         SCOPED_TRACE(nCount);
@@ -184,6 +186,7 @@ TEST(SiteOrder, AListOfAsciiNamesIsSortedWhereItLiesAsByItsKeys) {
         std::stable_sort(expected.begin(), expected.end(),
                          [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
         EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+        EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
     }
 }
 
