@@ -83,11 +83,18 @@ void ReadEachRecord(CArchive& ar, Reserve reserve, ReadFields readFields) {
 } // namespace
 
 void ReadRecords(CArchive& ar, const std::string& strPassword, CSiteArray& sites) {
+    // The key's tables are worked out once for the whole load, and every field is deciphered where it was
+    // read: no copy of the key or of the field is made per field.
+    const CFieldDecipher decipher(strPassword);
     ReadEachRecord(
         ar, [&](std::size_t nCount, std::size_t) { sites.reserve(sites.size() + nCount); },
         [&] {
             auto pSite = std::make_unique<CSiteInfo>();
-            pSite->Serialize(ar, strPassword);
+            for (std::string* p :
+                 {&pSite->m_strSite, &pSite->m_strURL, &pSite->m_strUser, &pSite->m_strPswd, &pSite->m_strNotes}) {
+                ar.AppendString(*p);
+                decipher.Apply(p->data(), p->size());
+            }
             sites.push_back(std::move(pSite));
         });
 }

@@ -39,6 +39,30 @@ std::vector<std::string> NamesInListOrder(const std::vector<std::string>& names)
     return listed;
 }
 
+// nCount names of fewer than nMaxPieces pieces each, drawn from random.
+std::vector<std::string> NamesOfPieces(const std::vector<std::string>& pieces, std::size_t nCount, unsigned nMaxPieces,
+                                       std::mt19937& random) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < nCount; ++i) {
+        std::string strName;
+        for (unsigned nPieces = random() % nMaxPieces; nPieces > 0; --nPieces)
+            strName += pieces[random() % pieces.size()];
+        names.push_back(strName);
+    }
+    return names;
+}
+
+// The names as a vector, as records and as a listing's buffer are all put in the stable sort by the comparison.
+void ExpectEveryListOrderIsTheStableSort(const std::vector<std::string>& names) {
+    std::vector<std::size_t> expected(names.size());
+    std::iota(expected.begin(), expected.end(), std::size_t{0});
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
+    EXPECT_EQ(SiteListOrder(names), expected);
+    EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
+    EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+}
+
 // Names that tell a display-text fold from a byte-wise one: accented capitals, Greek final sigma,
 // a Deseret capital (outside the 16-bit plane), Windows-1252 bytes that are not UTF-8, punctuation that
 // sits between the upper- and lower-case ASCII letters, prefixes of one another, and long shared heads;
@@ -146,44 +170,22 @@ TEST(SiteOrder, ListOrderOfAGeneratedListIsTheStableSortByTheComparison) {
     std::mt19937 random(7);
     for (std::size_t nCount : {5, 31, 32, 200, 5000}) {
         SCOPED_TRACE(nCount);
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < nCount; ++i) {
-            std::string strName;
-            for (unsigned nPieces = random() % 9; nPieces > 0; --nPieces)
-                strName += pieces[random() % pieces.size()];
-            names.push_back(strName);
-        }
-        std::vector<std::size_t> expected(nCount);
-        std::iota(expected.begin(), expected.end(), std::size_t{0});
-        std::stable_sort(expected.begin(), expected.end(),
-                         [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
-        EXPECT_EQ(SiteListOrder(names), expected);
-        EXPECT_EQ(SiteListOrder(SitesNamed(names)), expected);
-        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+        ExpectEveryListOrderIsTheStableSort(NamesOfPieces(pieces, nCount, 9, random));
     }
 }
 
 TEST(SiteOrder, AListOfAsciiNamesIsSortedWhereItLiesAsByItsKeys) {
     // A list in ASCII alone is sorted on its own bytes, folded as they are read: the letters' neighbours
-    // ('@', '[', '`', '{'), a NUL, and heads shared past one and two eight-byte words, so that names end
-    // inside, at and after the edge of a word and the next name's bytes must not count.
-    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a", "Z", "@", "[",
-                                             "`",         "{",         "_",       "0", "9", " ", std::string(1, '\0')};
+    // ('@', '[', '`', '{'), a NUL, a line feed (what the buffer puts between names), and heads shared past
+    // one and two eight-byte words, so that names end inside, at and after the edge of a word and the next
+    // name's bytes must not count. The records' names are gathered into such a buffer too.
+    const std::vector<std::string> pieces = {"insurance", "INSURANCE", "Energy ", "a",  "Z",
+                                             "@",         "[",         "`",       "{",  "_",
+                                             "0",         "9",         " ",       "\n", std::string(1, '\0')};
     std::mt19937 random(11);
     for (std::size_t nCount : {1, 31, 32, 200, 5000}) {
         SCOPED_TRACE(nCount);
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < nCount; ++i) {
-            std::string strName;
-            for (unsigned nPieces = random() % 7; nPieces > 0; --nPieces)
-                strName += pieces[random() % pieces.size()];
-            names.push_back(strName);
-        }
-        std::vector<std::size_t> expected(nCount);
-        std::iota(expected.begin(), expected.end(), std::size_t{0});
-        std::stable_sort(expected.begin(), expected.end(),
-                         [&](std::size_t a, std::size_t b) { return CompareSiteNames(names[a], names[b]) < 0; });
-        EXPECT_EQ(SiteListOrder(NameListOf(names)), expected);
+        ExpectEveryListOrderIsTheStableSort(NamesOfPieces(pieces, nCount, 7, random));
     }
 }
 
