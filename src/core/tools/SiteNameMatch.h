@@ -7,7 +7,7 @@
 
 // "Contains, ignoring case" for finding sites by part of their name: the program's Find Site and
 // lockwarden-cli's find both ask here, so they agree on what matches. Like the site list's order (see
-// tools/SiteOrder.h) it works on the names as displayed (UTF-8, else Windows-1252) with the same simple
+// database/SiteOrder.h) it works on the names as displayed (UTF-8, else Windows-1252) with the same simple
 // case folding, which makes "É" find "é" and keeps every character's length, so a match found in the
 // folded name covers exactly as many units of the displayed one.
 //

@@ -9,7 +9,7 @@
 #include "core/tools/SiteNameMatch.h"
 
 // The site list's items: one reference per record of the document, in the program's site order
-// (tools/SiteOrder: alphabetical without regard to case, equal names in the order they were inserted).
+// (database/SiteOrder: alphabetical without regard to case, equal names in the order they were inserted).
 // The names are read from the records when shown, so the list costs one pointer per site, and inserting
 // or removing one site moves pointers instead of rebuilding anything.
 class CSiteListModel : public QAbstractListModel {
