@@ -9,6 +9,7 @@ class CCommandRouter;
 class CLockwardenDoc;
 class CMainFrame;
 class CPrompts;
+struct CMergeResult;
 
 // One file on several machines: follows the open file on disk (a sync tool writes it in place or renames a
 // new file over it, or removes it), and runs File > Merge From... and File > Merge Conflict Copies....
@@ -49,6 +50,8 @@ public:
 Q_SIGNALS:
     // After each look at the disk, whatever it found.
     void checked();
+    // A merge the user asked for or agreed to added versions of names already there, and said so.
+    void mergeAddedConflicts();
 
 private:
     // A save found the file changed on disk and may not overwrite it: the offer to merge the disk's sites
@@ -59,6 +62,8 @@ private:
     void Arm();
     void CheckDisk();
     void SetNote(const QString& strNote);
+    // The summary of a merge from strFrom; then mergeAddedConflicts when it added any.
+    void ReportMerge(const QString& strFrom, const CMergeResult& result);
 
     CLockwardenDoc& m_doc;
     CMainFrame& m_frame;

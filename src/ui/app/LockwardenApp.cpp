@@ -15,6 +15,7 @@
 #include "ui/platform/Printers.h"
 #include "ui/platform/ScreenLockWatch.h"
 #include "ui/tools/FindSiteDlg.h"
+#include "ui/tools/ResolveConflictsDlg.h"
 #include "ui/tools/SiteCsvCommands.h"
 #include "ui/view/LockwardenView.h"
 
@@ -87,6 +88,9 @@ void CLockwardenApp::CreateTemplate() {
     m_pFindSite = new CFindSiteCommand(*pView, m_state, m_prompts);
     m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
     m_pFileSync = new CFileSync(*m_pDoc, *m_pMainFrame, m_prompts, *m_pRouter);
+    m_pResolveConflicts = new CResolveConflictsCommand(*pView, *m_pDoc, m_prompts);
+    connect(m_pFileSync, &CFileSync::mergeAddedConflicts, m_pResolveConflicts,
+            &CResolveConflictsCommand::OfferAfterMerge);
     RegisterCommands();
 }
 
@@ -111,6 +115,7 @@ void CLockwardenApp::RegisterCommands() {
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
     m_pSiteCsv->RegisterCommands(router);
     m_pFileSync->RegisterCommands();
+    m_pResolveConflicts->RegisterCommands(router);
 
     m_pMainFrame->RegisterCommands();
 

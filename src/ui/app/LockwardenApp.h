@@ -13,6 +13,7 @@
 class CCommandRouter;
 class CFileSync;
 class CFindSiteCommand;
+class CResolveConflictsCommand;
 class CSiteCsvCommands;
 class CLockwardenDoc;
 class CMainFrame;
@@ -86,9 +87,10 @@ private:
 
     CWndPrompts& m_prompts;
     CAppPrinter m_printer;
-    CSitePrinter* m_pSitePrinter = nullptr;  // the view's child
-    CFindSiteCommand* m_pFindSite = nullptr; // the view's child
-    CSiteCsvCommands* m_pSiteCsv = nullptr;  // the view's child
+    CSitePrinter* m_pSitePrinter = nullptr;                  // the view's child
+    CFindSiteCommand* m_pFindSite = nullptr;                 // the view's child
+    CSiteCsvCommands* m_pSiteCsv = nullptr;                  // the view's child
+    CResolveConflictsCommand* m_pResolveConflicts = nullptr; // the view's child
     std::unique_ptr<CTermSignal> m_pTermSignal;
     bool m_bExited = false;
 };
