@@ -19,6 +19,27 @@ std::uint64_t HashOf(std::string_view str) {
     return std::hash<std::string_view>{}(str);
 }
 
+// FNV-1a over the bytes of a name's list key (SiteOrder.h). An ASCII name's key is its lower case, hashed as it
+// is read, with no key made; any other name's key is made first. Both ways give one hash for one key.
+std::uint64_t FoldedNameHash(std::string_view strName) {
+    const auto hash = [](std::string_view str, bool bLower) {
+        std::uint64_t n = 0xCBF29CE484222325ull;
+        for (const char c : str) {
+            auto u = static_cast<unsigned char>(c);
+            if (bLower && u >= 'A' && u <= 'Z')
+                u += 'a' - 'A';
+            n = (n ^ u) * 0x100000001B3ull;
+        }
+        return n;
+    };
+    if (std::none_of(strName.begin(), strName.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return hash(strName, true);
+    std::string strKey = SiteSortKey(strName);
+    const std::uint64_t n = hash(strKey, false);
+    WipeString(strKey);
+    return n;
+}
+
 bool SameFields(const CSiteInfo& a, const CSiteInfo& b) {
     return a.m_strSite == b.m_strSite && !LoginsDiffer(a, b);
 }
@@ -80,12 +101,10 @@ std::vector<CSiteConflict> FindSiteConflicts(const CSiteArray& sites) {
     std::vector<CSlot> slots(nSlots);
     std::vector<std::size_t> next(nSites, kNone);
     std::vector<std::size_t> shared; // the slots of chains of two or more
-    std::string strKey;
     for (std::size_t i = 0; i < nSites; ++i) {
-        WipeString(strKey);
-        strKey = SiteSortKey(sites[i]->m_strSite);
-        const std::uint64_t nHash = HashOf(strKey);
-        std::size_t nSlot = nHash & (nSlots - 1);
+        const std::uint64_t nHash = FoldedNameHash(sites[i]->m_strSite);
+        // FNV's low bits mix poorly; the slot is taken from all of them.
+        std::size_t nSlot = (nHash ^ (nHash >> 29) ^ (nHash >> 47)) & (nSlots - 1);
         while (slots[nSlot].nFirst != kNone && slots[nSlot].nHash != nHash)
             nSlot = (nSlot + 1) & (nSlots - 1);
         CSlot& slot = slots[nSlot];
@@ -98,7 +117,6 @@ std::vector<CSiteConflict> FindSiteConflicts(const CSiteArray& sites) {
         next[slot.nLast] = i;
         slot.nLast = i;
     }
-    WipeString(strKey);
 
     // Each name's conflict with its key, which orders them as the list does.
     std::vector<std::pair<std::string, CSiteConflict>> found;
