@@ -57,8 +57,8 @@ protected:
         switch (pEvent->type()) {
         case QEvent::KeyPress: {
             const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
-            return nKey != Qt::Key_Tab && nKey != Qt::Key_Backtab && nKey != Qt::Key_Escape &&
-                   nKey != Qt::Key_Return && nKey != Qt::Key_Enter;
+            return nKey != Qt::Key_Tab && nKey != Qt::Key_Backtab && nKey != Qt::Key_Escape && nKey != Qt::Key_Return &&
+                   nKey != Qt::Key_Enter;
         }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -95,6 +95,9 @@ void SetValue(QWidget* pValue, const QString& strText) {
     if (auto* pLine = qobject_cast<QLineEdit*>(pValue)) {
         pLine->setText(strText);
         pLine->setCursorPosition(0);
+        // A long URL may differ only past the box's edge; the pointer reads it whole. Never a password.
+        if (ControlId(pLine) != IDC_RESOLVE_LEFT_PSWD && ControlId(pLine) != IDC_RESOLVE_RIGHT_PSWD)
+            pLine->setToolTip(strText);
     } else if (auto* pText = qobject_cast<QPlainTextEdit*>(pValue)) {
         pText->setPlainText(strText);
     }
@@ -166,7 +169,8 @@ CResolveConflictsDlg::CResolveConflictsDlg(CLockwardenDoc& doc, QWidget* pParent
             &CResolveConflictsDlg::ShowPassword);
     connect(FindControl<QPushButton>(this, IDC_KEEP_LEFT), &QPushButton::clicked, this, [this] { Keep(true); });
     connect(FindControl<QPushButton>(this, IDC_KEEP_RIGHT), &QPushButton::clicked, this, [this] { Keep(false); });
-    connect(FindControl<QPushButton>(this, IDC_KEEP_BOTH), &QPushButton::clicked, this, &CResolveConflictsDlg::KeepBoth);
+    connect(FindControl<QPushButton>(this, IDC_KEEP_BOTH), &QPushButton::clicked, this,
+            &CResolveConflictsDlg::KeepBoth);
     connect(FindControl<QPushButton>(this, IDC_SKIP), &QPushButton::clicked, this, &CResolveConflictsDlg::Skip);
 
     // The sites shown may go (a reload of the file, a removal): the pairs are found again from what is there.
@@ -341,7 +345,6 @@ void CResolveConflictsCommand::OnResolveConflicts() {
 }
 
 void CResolveConflictsCommand::OfferAfterMerge() {
-    if (CanResolve() &&
-        m_prompts.MessageBox(LoadString(IDS_RESOLVE_OFFER), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    if (CanResolve() && m_prompts.MessageBox(LoadString(IDS_RESOLVE_OFFER), MB_YESNO | MB_ICONQUESTION) == IDYES)
         OnResolveConflicts();
 }
