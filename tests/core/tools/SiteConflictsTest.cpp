@@ -114,7 +114,8 @@ TEST(SiteConflictsTest, FindsTheFewRepeatedNamesAmongThousands) {
 // Two machines make a handful of versions; a file with more than the limit pairs the first with each other
 // one, so a damaged file with one name thousands of times does not ask for millions of comparisons.
 TEST(SiteConflictsTest, ManyVersionsOfOneNamePairTheFirstWithEachOther) {
-    for (const std::size_t nVersions : {CSiteConflict::kMostVersionsPairedAll, CSiteConflict::kMostVersionsPairedAll + 1}) {
+    for (const std::size_t nVersions :
+         {CSiteConflict::kMostVersionsPairedAll, CSiteConflict::kMostVersionsPairedAll + 1}) {
         std::vector<SiteFields> sites;
         for (std::size_t i = 0; i < nVersions; ++i)
             sites.push_back({"x", "", "", std::to_string(i), ""});

@@ -143,14 +143,13 @@ TEST_F(ResolveConflictsDlgTest, NamesTabOrderAndEscape) {
             chain << pWidget->accessibleName();
         pWidget = pWidget->nextInFocusChain();
     } while (pWidget != pFirst);
-    EXPECT_EQ(chain, (QStringList{
-                         QStringLiteral("Pairs"),      QStringLiteral("Left Site"),  QStringLiteral("Right Site"),
-                         QStringLiteral("Left URL"),   QStringLiteral("Right URL"),  QStringLiteral("Left User"),
-                         QStringLiteral("Right User"), QStringLiteral("Left Pswd"),  QStringLiteral("Right Pswd"),
-                         QStringLiteral("Left Notes"), QStringLiteral("Right Notes"), QStringLiteral("Show passwords"),
-                         QStringLiteral("Keep Left"),  QStringLiteral("Keep Right"), QStringLiteral("Keep Both"),
-                         QStringLiteral("Skip"),       QStringLiteral("Close"),
-                     }));
+    EXPECT_EQ(chain,
+              (QStringList{QStringLiteral("Pairs"), QStringLiteral("Left Site"), QStringLiteral("Right Site"),
+                           QStringLiteral("Left URL"), QStringLiteral("Right URL"), QStringLiteral("Left User"),
+                           QStringLiteral("Right User"), QStringLiteral("Left Pswd"), QStringLiteral("Right Pswd"),
+                           QStringLiteral("Left Notes"), QStringLiteral("Right Notes"),
+                           QStringLiteral("Show passwords"), QStringLiteral("Keep Left"), QStringLiteral("Keep Right"),
+                           QStringLiteral("Keep Both"), QStringLiteral("Skip"), QStringLiteral("Close")}));
     EXPECT_EQ(Control(IDC_RESOLVE_STATUS)->accessibleName(), QStringLiteral("Status"));
 
     QTest::keyClick(Control(IDC_RESOLVE_PAIRS), Qt::Key_Escape);
@@ -177,7 +176,12 @@ TEST_F(ResolveConflictsDlgTest, KeepsLeftRightOrBothThroughTheDocument) {
          {kBank2, kMail},
          {},
          true},
-        {"Keep Both changes nothing and settles the pair", {kBank1, kBank2}, IDC_KEEP_BOTH, {kBank1, kBank2}, {}, false},
+        {"Keep Both changes nothing and settles the pair",
+         {kBank1, kBank2},
+         IDC_KEEP_BOTH,
+         {kBank1, kBank2},
+         {},
+         false},
         {"Skip changes nothing and leaves the pair",
          {kBank1, kBank2},
          IDC_SKIP,
