@@ -6,7 +6,7 @@
 #include "core/platform/Text.h"
 #include "core/platform/Trash.h"
 #include "core/tools/ConflictCopies.h"
-#include "core/tools/SiteMerge.h"
+#include "core/database/SiteMerge.h"
 
 #include <QFile>
 

@@ -9,7 +9,7 @@
 #include "core/tools/PasswordPool.h"
 #include "core/tools/SiteExport.h"
 #include "core/tools/SiteNameMatch.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include "core/platform/LastError.h"
 

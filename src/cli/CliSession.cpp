@@ -11,7 +11,7 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "core/tools/PasswordPool.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include "core/tools/BreachList.h"
 #include "core/tools/OneTimeCode.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <sodium.h>
 

@@ -1,7 +1,7 @@
 #include "core/tools/SiteConflicts.h"
 
+#include "core/database/SiteOrder.h"
 #include "core/platform/SecureWipe.h"
-#include "core/tools/SiteOrder.h"
 
 #include <algorithm>
 #include <bit>

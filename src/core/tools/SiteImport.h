@@ -2,7 +2,7 @@
 
 #include "core/database/SiteInfo.h"
 #include "core/tools/SiteCsv.h"
-#include "core/tools/SiteMerge.h"
+#include "core/database/SiteMerge.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "ui/view/SiteListModel.h"
 
 #include "core/platform/Text.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "core/tools/SiteNameMatch.h"
 
 #include "core/platform/Text.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <QString>
 

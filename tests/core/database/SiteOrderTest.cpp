@@ -1,4 +1,4 @@
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 #include "core/platform/Text.h"
 
 #include <QString>

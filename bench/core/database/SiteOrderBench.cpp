@@ -5,7 +5,7 @@
 #include "core/database/SiteDatabaseFormat.h"
 #include "core/framework/Archive.h"
 #include "core/platform/Text.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <QString>
 

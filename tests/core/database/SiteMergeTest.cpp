@@ -1,7 +1,7 @@
 // The merge rule by content, and merging real files (classic and sealed) into the document through the
 // program's own open, including the save that finds its file changed on disk.
 
-#include "core/tools/SiteMerge.h"
+#include "core/database/SiteMerge.h"
 #include "DocScene.h"
 #include "FormatBytes.h"
 #include "ScriptedPrompts.h"

@@ -1,11 +1,11 @@
-#include "core/tools/SiteMerge.h"
+#include "core/database/SiteMerge.h"
 
 #include "core/database/FileReading.h"
 #include "core/database/LockwardenDoc.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/tools/SiteOrder.h"
+#include "core/database/SiteOrder.h"
 
 #include <algorithm>
 #include <memory>
