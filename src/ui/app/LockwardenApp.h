@@ -87,10 +87,11 @@ private:
 
     CWndPrompts& m_prompts;
     CAppPrinter m_printer;
-    CSitePrinter* m_pSitePrinter = nullptr;                  // the view's child
-    CFindSiteCommand* m_pFindSite = nullptr;                 // the view's child
-    CSiteCsvCommands* m_pSiteCsv = nullptr;                  // the view's child
-    CResolveConflictsCommand* m_pResolveConflicts = nullptr; // the view's child
+    CSitePrinter* m_pSitePrinter = nullptr;  // the view's child
+    CFindSiteCommand* m_pFindSite = nullptr; // the view's child
+    CSiteCsvCommands* m_pSiteCsv = nullptr;  // the view's child
+    // The view's child too.
+    CResolveConflictsCommand* m_pResolveConflicts = nullptr;
     std::unique_ptr<CTermSignal> m_pTermSignal;
     bool m_bExited = false;
 };
