@@ -157,7 +157,7 @@ constexpr std::array kResolveConflictsItems = {
     CDialogItem{IDC_RESOLVE_LEFT_NOTES, EControlKind::Edit, kNotesValue, 150, 83, 100, 40, "", "Left Notes"},
     CDialogItem{IDC_RESOLVE_RIGHT_NOTES, EControlKind::Edit, kNotesValue, 256, 83, 100, 40, "", "Right Notes"},
     CDialogItem{IDC_RESOLVE_SHOW_PSWD, EControlKind::CheckBox, WS_TABSTOP, 150, 128, 100, 10, "Sh&ow passwords"},
-    CDialogItem{IDC_RESOLVE_STATUS, EControlKind::Static, SS_LEFT, 114, 145, 242, 26, "", "Status"},
+    CDialogItem{IDC_RESOLVE_STATUS, EControlKind::Static, SS_LEFT, 111, 145, 245, 26, "", "Status"},
     CDialogItem{IDC_KEEP_LEFT, EControlKind::PushButton, WS_TABSTOP, 7, 185, 50, 14, "Keep &Left"},
     CDialogItem{IDC_KEEP_RIGHT, EControlKind::PushButton, WS_TABSTOP, 62, 185, 50, 14, "Keep &Right"},
     CDialogItem{IDC_KEEP_BOTH, EControlKind::PushButton, WS_TABSTOP, 117, 185, 50, 14, "Keep &Both"},
