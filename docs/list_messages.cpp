@@ -61,6 +61,9 @@ int main(int argc, char** argv) {
     for (const int nID : {ID_INDICATOR_KIND, IDS_KIND_SEALED, IDS_KIND_CLASSIC, IDS_KIND_NO_PASSWORD,
                           IDS_LOCKED_MESSAGE, IDS_LOCKED_PANE})
         notMessages.insert(nID);
+    // The Resolve Conflicts window's own lines.
+    for (const int nID : {IDS_RESOLVE_PAIR, IDS_RESOLVE_LEFT, IDS_RESOLVE_NONE, IDS_RESOLVE_DIFFERS})
+        notMessages.insert(nID);
     // The status bar's line and the desktop notice's button when the desktop kept a password on the clipboard.
     for (const int nID : {IDS_CLIPBOARD_KEPT_PANE, IDS_CLIPBOARD_CLEAR_ACTION})
         notMessages.insert(nID);

@@ -131,6 +131,40 @@ constexpr std::array kImportItems = {
 
 constexpr unsigned kPopup = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
+// Two sites of one name side by side, a row per field; the label of a field that differs carries the mark.
+// The values are read-only tab stops, row by row, so a screen reader reads left and right of each field in turn.
+constexpr unsigned kValue = kEdit | ES_READONLY;
+constexpr unsigned kNotesValue = WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_READONLY | WS_TABSTOP;
+constexpr std::array kResolveConflictsItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 7, 100, 8, "Pairs:"},
+    CDialogItem{IDC_RESOLVE_PAIRS, EControlKind::ListView, WS_BORDER | WS_VSCROLL | WS_TABSTOP, 7, 17, 100, 160, "Pair",
+                "Pairs"},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 150, 7, 100, 8, "Left"},
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 256, 7, 100, 8, "Right"},
+    CDialogItem{IDC_RESOLVE_SITE_LABEL, EControlKind::Static, SS_LEFT, 111, 21, 37, 8, "Site"},
+    CDialogItem{IDC_RESOLVE_LEFT_SITE, EControlKind::Edit, kValue, 150, 19, 100, 12, "", "Left Site"},
+    CDialogItem{IDC_RESOLVE_RIGHT_SITE, EControlKind::Edit, kValue, 256, 19, 100, 12, "", "Right Site"},
+    CDialogItem{IDC_RESOLVE_URL_LABEL, EControlKind::Static, SS_LEFT, 111, 37, 37, 8, "URL"},
+    CDialogItem{IDC_RESOLVE_LEFT_URL, EControlKind::Edit, kValue, 150, 35, 100, 12, "", "Left URL"},
+    CDialogItem{IDC_RESOLVE_RIGHT_URL, EControlKind::Edit, kValue, 256, 35, 100, 12, "", "Right URL"},
+    CDialogItem{IDC_RESOLVE_USER_LABEL, EControlKind::Static, SS_LEFT, 111, 53, 37, 8, "User"},
+    CDialogItem{IDC_RESOLVE_LEFT_USER, EControlKind::Edit, kValue, 150, 51, 100, 12, "", "Left User"},
+    CDialogItem{IDC_RESOLVE_RIGHT_USER, EControlKind::Edit, kValue, 256, 51, 100, 12, "", "Right User"},
+    CDialogItem{IDC_RESOLVE_PSWD_LABEL, EControlKind::Static, SS_LEFT, 111, 69, 37, 8, "Pswd"},
+    CDialogItem{IDC_RESOLVE_LEFT_PSWD, EControlKind::Edit, kValue, 150, 67, 100, 12, "", "Left Pswd"},
+    CDialogItem{IDC_RESOLVE_RIGHT_PSWD, EControlKind::Edit, kValue, 256, 67, 100, 12, "", "Right Pswd"},
+    CDialogItem{IDC_RESOLVE_NOTES_LABEL, EControlKind::Static, SS_LEFT, 111, 85, 37, 8, "Notes"},
+    CDialogItem{IDC_RESOLVE_LEFT_NOTES, EControlKind::Edit, kNotesValue, 150, 83, 100, 40, "", "Left Notes"},
+    CDialogItem{IDC_RESOLVE_RIGHT_NOTES, EControlKind::Edit, kNotesValue, 256, 83, 100, 40, "", "Right Notes"},
+    CDialogItem{IDC_RESOLVE_SHOW_PSWD, EControlKind::CheckBox, WS_TABSTOP, 150, 128, 100, 10, "Sh&ow passwords"},
+    CDialogItem{IDC_RESOLVE_STATUS, EControlKind::Static, SS_LEFT, 111, 145, 245, 26, "", "Status"},
+    CDialogItem{IDC_KEEP_LEFT, EControlKind::PushButton, WS_TABSTOP, 7, 185, 50, 14, "Keep &Left"},
+    CDialogItem{IDC_KEEP_RIGHT, EControlKind::PushButton, WS_TABSTOP, 62, 185, 50, 14, "Keep &Right"},
+    CDialogItem{IDC_KEEP_BOTH, EControlKind::PushButton, WS_TABSTOP, 117, 185, 50, 14, "Keep &Both"},
+    CDialogItem{IDC_SKIP, EControlKind::PushButton, WS_TABSTOP, 172, 185, 50, 14, "&Skip"},
+    CDialogItem{IDCANCEL, EControlKind::PushButton, WS_TABSTOP, 306, 185, 50, 14, "&Close"},
+};
+
 constexpr std::array kTemplates = {
     CDialogTemplate{IDD_ABOUTBOX, "About Lockwarden", 169, 92, kDialogFont, kDialogPointSize, kPopup, kAboutItems},
     CDialogTemplate{IDD_LOCKWARDEN_FORM, "", 272, 101, kDialogFont, kDialogPointSize, WS_CHILD, kFormItems},
@@ -145,6 +179,8 @@ constexpr std::array kTemplates = {
                     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kPasswordHealthItems},
     CDialogTemplate{IDD_OPTIONS, "Options", 195, 65, kDialogFont, kDialogPointSize, kPopup, kOptionsItems},
     CDialogTemplate{IDD_IMPORT, "Import", 360, 219, kDialogFont, kDialogPointSize, kPopup, kImportItems},
+    CDialogTemplate{IDD_RESOLVE_CONFLICTS, "Resolve Conflicts", 363, 206, kDialogFont, kDialogPointSize, kPopup,
+                    kResolveConflictsItems},
 };
 
 } // namespace

@@ -64,6 +64,7 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_VIEW_STATUS_BAR, kView, "&Status Bar", CMD_CHECKABLE},
     CCommandItem{ID_CREATE_PASSWORDS, kView, "&Create Passwords...", kSep},
     CCommandItem{ID_PASSWORD_HEALTH, kView, "&Password Health..."},
+    CCommandItem{ID_VIEW_RESOLVE_CONFLICTS, kView, "&Resolve Conflicts..."},
     CCommandItem{ID_OPTIONS, kView, "&Options...", kSep},
 
     CCommandItem{ID_APP_ABOUT, kHelp, "&About Lockwarden...", 0, K::None, nullptr, 11, "help-about",

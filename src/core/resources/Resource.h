@@ -253,6 +253,38 @@ inline constexpr int IDS_NOTE_EXPORTED = 33911;
 inline constexpr int IDS_NOTE_IMPORTED = 33912;
 inline constexpr int IDS_NOTE_SAVED_CLASSIC = 33913;
 
+// View > Resolve Conflicts...: the command, its offer after a merge, and its window.
+inline constexpr int ID_VIEW_RESOLVE_CONFLICTS = 33800;
+inline constexpr int IDS_RESOLVE_OFFER = 33801;
+inline constexpr int IDS_RESOLVE_PAIR = 33802;
+inline constexpr int IDS_RESOLVE_LEFT = 33803;
+inline constexpr int IDS_RESOLVE_NONE = 33804;
+inline constexpr int IDS_RESOLVE_DIFFERS = 33805;
+inline constexpr int IDD_RESOLVE_CONFLICTS = 33810;
+inline constexpr int IDC_RESOLVE_PAIRS = 33820;
+inline constexpr int IDC_RESOLVE_LEFT_SITE = 33821;
+inline constexpr int IDC_RESOLVE_RIGHT_SITE = 33822;
+inline constexpr int IDC_RESOLVE_LEFT_URL = 33823;
+inline constexpr int IDC_RESOLVE_RIGHT_URL = 33824;
+inline constexpr int IDC_RESOLVE_LEFT_USER = 33825;
+inline constexpr int IDC_RESOLVE_RIGHT_USER = 33826;
+inline constexpr int IDC_RESOLVE_LEFT_PSWD = 33827;
+inline constexpr int IDC_RESOLVE_RIGHT_PSWD = 33828;
+inline constexpr int IDC_RESOLVE_LEFT_NOTES = 33829;
+inline constexpr int IDC_RESOLVE_RIGHT_NOTES = 33830;
+// The labels of the five rows, which carry the mark of a field that differs.
+inline constexpr int IDC_RESOLVE_SITE_LABEL = 33831;
+inline constexpr int IDC_RESOLVE_URL_LABEL = 33832;
+inline constexpr int IDC_RESOLVE_USER_LABEL = 33833;
+inline constexpr int IDC_RESOLVE_PSWD_LABEL = 33834;
+inline constexpr int IDC_RESOLVE_NOTES_LABEL = 33835;
+inline constexpr int IDC_RESOLVE_SHOW_PSWD = 33836;
+inline constexpr int IDC_RESOLVE_STATUS = 33837;
+inline constexpr int IDC_KEEP_LEFT = 33840;
+inline constexpr int IDC_KEEP_RIGHT = 33841;
+inline constexpr int IDC_KEEP_BOTH = 33842;
+inline constexpr int IDC_SKIP = 33843;
+
 // The file's protection: never weaker than it was without a word, and no weaker copy left beside it.
 inline constexpr int IDS_SEAL_NEEDS_NEW_PASSWORD = 33330;
 inline constexpr int IDS_FILE_WEAKER = 33331;

@@ -47,7 +47,7 @@ void CFileSync::OfferMergeBeforeSave(const QString& strPath) {
     if (!MergeFileInto(m_doc, strPath, m_prompts, m_doc.GetFilePassword(), result, false, true))
         return;
     // Whatever the document merged asks for a word too.
-    m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
+    ReportMerge(QFileInfo(strPath).fileName(), result);
     m_bPending = false;
 }
 
@@ -179,7 +179,7 @@ void CFileSync::OnMergeFrom() {
     CMergeResult result;
     if (!MergeFileInto(m_doc, strPath, m_prompts, {}, result))
         return;
-    m_prompts.MessageBox(MergeSummaryText(QFileInfo(strPath).fileName(), result), MB_ICONINFORMATION | MB_OK);
+    ReportMerge(QFileInfo(strPath).fileName(), result);
 }
 
 void CFileSync::OnMergeConflictCopies() {
@@ -233,7 +233,7 @@ void CFileSync::OnMergeConflictCopies() {
     }
     if (merged.isEmpty())
         return;
-    m_prompts.MessageBox(MergeSummaryText(merged.join(QStringLiteral(", ")), total), MB_ICONINFORMATION | MB_OK);
+    ReportMerge(merged.join(QStringLiteral(", ")), total);
     // The copies go only once what they held is saved in the file.
     if (m_prompts.MessageBox(LoadString(IDS_TRASH_MERGED_COPIES).arg(merged.join(QLatin1Char('\n'))),
                              MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -255,6 +255,12 @@ void CFileSync::OnMergeConflictCopies() {
         m_prompts.MessageBox(LoadString(IDS_COPIES_DELETED).arg(deleted.join(QLatin1Char('\n'))),
                              MB_ICONINFORMATION | MB_OK);
     SetNote(QString());
+}
+
+void CFileSync::ReportMerge(const QString& strFrom, const CMergeResult& result) {
+    m_prompts.MessageBox(MergeSummaryText(strFrom, result), MB_ICONINFORMATION | MB_OK);
+    if (!result.conflicts.empty())
+        Q_EMIT mergeAddedConflicts();
 }
 
 void CFileSync::SetNote(const QString& strNote, int nButton, int nCommand) {

@@ -8,6 +8,7 @@
 class CCommandRouter;
 class CMainFrame;
 class CPrompts;
+struct CMergeResult;
 
 // One file on several machines, in the window: decides when a change the document found on its file is read
 // in (only when nothing the user did would be lost; otherwise the status bar says so and Save offers the
@@ -47,6 +48,8 @@ public:
 Q_SIGNALS:
     // After each look at the disk, whatever it found.
     void checked();
+    // A merge the user asked for or agreed to added versions of names already there, and said so.
+    void mergeAddedConflicts();
 
 private:
     // A save found the file changed on disk and may not overwrite it: the offer to merge the disk's sites
@@ -59,6 +62,8 @@ private:
     // The file's notice above the status bar (none when empty), with a button that runs nCommand when nButton
     // names one.
     void SetNote(const QString& strNote, int nButton = 0, int nCommand = 0);
+    // The summary of a merge from strFrom; then mergeAddedConflicts when it added any.
+    void ReportMerge(const QString& strFrom, const CMergeResult& result);
 
     CLockwardenDoc& m_doc;
     CMainFrame& m_frame;

@@ -16,6 +16,7 @@
 #include "ui/platform/Printers.h"
 #include "ui/platform/ScreenLockWatch.h"
 #include "ui/tools/FindSiteDlg.h"
+#include "ui/tools/ResolveConflictsDlg.h"
 #include "ui/tools/SiteCsvCommands.h"
 #include "ui/view/LockwardenView.h"
 
@@ -90,6 +91,9 @@ void CLockwardenApp::CreateTemplate() {
     m_pSiteCsv = new CSiteCsvCommands(*pView, *m_pDoc, m_prompts);
     connect(m_pSiteCsv, &CSiteCsvCommands::noted, m_pMainFrame.get(), &CMainFrame::ShowNote);
     m_pFileSync = new CFileSync(*m_pDoc, *m_pMainFrame, m_prompts, *m_pRouter);
+    m_pResolveConflicts = new CResolveConflictsCommand(*pView, *m_pDoc, m_prompts);
+    connect(m_pFileSync, &CFileSync::mergeAddedConflicts, m_pResolveConflicts,
+            &CResolveConflictsCommand::OfferAfterMerge);
     RegisterCommands();
 }
 
@@ -118,6 +122,7 @@ void CLockwardenApp::RegisterCommands() {
         [&doc](CCmdUI& ui) { ui.Enable(doc.OnUpdateSaveAsClassic()); });
     m_pSiteCsv->RegisterCommands(router);
     m_pFileSync->RegisterCommands();
+    m_pResolveConflicts->RegisterCommands(router);
 
     m_pMainFrame->RegisterCommands();
 

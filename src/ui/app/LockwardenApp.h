@@ -13,6 +13,7 @@
 class CCommandRouter;
 class CFileSync;
 class CFindSiteCommand;
+class CResolveConflictsCommand;
 class CSiteCsvCommands;
 class CLockwardenDoc;
 class CMainFrame;
@@ -89,6 +90,8 @@ private:
     CSitePrinter* m_pSitePrinter = nullptr;  // the view's child
     CFindSiteCommand* m_pFindSite = nullptr; // the view's child
     CSiteCsvCommands* m_pSiteCsv = nullptr;  // the view's child
+    // The view's child too.
+    CResolveConflictsCommand* m_pResolveConflicts = nullptr;
     std::unique_ptr<CTermSignal> m_pTermSignal;
     bool m_bExited = false;
 };

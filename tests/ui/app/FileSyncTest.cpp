@@ -15,6 +15,7 @@
 #include "ui/app/MainFrame.h"
 #include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
+#include "ui/framework/DialogBuilder.h"
 #include "ui/view/LockwardenView.h"
 
 #include <QAction>
@@ -22,8 +23,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -236,6 +239,61 @@ TEST_F(FileSyncTest, MergeFromAndMergeConflictCopiesThroughTheMenu) {
     m_prompts.AnswerMessage(IDOK);
     Action(ID_FILE_MERGE_CONFLICTS)->trigger();
     EXPECT_EQ(m_prompts.Messages(), QStringList{QStringLiteral("No conflict copies of this file lie beside it.")});
+}
+
+// Each merge that leaves a name with two versions offers to settle them, after its summary: Merge From...,
+// Merge Conflict Copies... (before the copies are trashed) and the save's merge. A merge without conflicts
+// does not ask (the test above); View > Resolve Conflicts... stays for later.
+TEST_F(FileSyncTest, AMergeThatAddsConflictsOffersToResolveThem) {
+    const QString kOffer = QStringLiteral("Same-name sites differ after the merge. Resolve them now?");
+    const QString strPath = Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1});
+    const QString strOther = Save(QStringLiteral("other.lwd"), {kBeta2}, "other-pw");
+    Start(strPath);
+    m_pApp->m_pRouter->UpdateCommands();
+    EXPECT_FALSE(Action(ID_VIEW_RESOLVE_CONFLICTS)->isEnabled());
+
+    // Merge From...: Yes, and the right version kept.
+    m_prompts.ChooseFile(strOther);
+    m_prompts.EnterPassword("other-pw");
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDYES);
+    m_prompts.ScriptDialog([](QDialog& dlg) {
+        QTest::mouseClick(FindControl<QPushButton>(&dlg, IDC_KEEP_RIGHT), Qt::LeftButton);
+        return IDCANCEL;
+    });
+    Action(ID_FILE_MERGE)->trigger();
+    ASSERT_EQ(m_prompts.Messages().size(), 2);
+    EXPECT_TRUE(m_prompts.Messages()[0].startsWith(QStringLiteral("Sites added from other.lwd: 1.")));
+    EXPECT_EQ(m_prompts.Messages()[1], kOffer);
+    EXPECT_EQ(m_prompts.m_dialogsShown, QStringList{QStringLiteral("Resolve Conflicts")});
+    EXPECT_EQ(FieldsOf(Doc().Sites()), (std::vector<SiteFields>{kAlpha, kBeta2}));
+    EXPECT_FALSE(Action(ID_VIEW_RESOLVE_CONFLICTS)->isEnabled());
+
+    // The save's merge: No leaves both versions, and the menu offers them.
+    Save(QStringLiteral("shared.lwd"), {kAlpha, kBeta1}); // the other machine
+    WaitForDisk();
+    m_prompts.m_shown.clear();
+    m_prompts.AnswerMessage(IDNO);
+    m_prompts.AnswerMessage(IDYES);
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDNO);
+    Action(ID_FILE_SAVE)->trigger();
+    ASSERT_EQ(m_prompts.Messages().size(), 4);
+    EXPECT_EQ(m_prompts.Messages()[3], kOffer);
+    EXPECT_EQ(m_prompts.m_dialogsShown.size(), 1);
+    EXPECT_EQ(OnDisk(strPath), (std::vector<SiteFields>{kAlpha, kBeta2, kBeta1}));
+    EXPECT_TRUE(Action(ID_VIEW_RESOLVE_CONFLICTS)->isEnabled());
+
+    // A conflict copy: asked before the copies are trashed.
+    Save(QStringLiteral("shared.sync-conflict-20261210-231500-ABCDEF7.lwd"), {{"beta", "", "bob", "b-3", ""}});
+    m_prompts.m_shown.clear();
+    m_prompts.AnswerMessage(IDOK);
+    m_prompts.AnswerMessage(IDNO);
+    m_prompts.AnswerMessage(IDNO);
+    Action(ID_FILE_MERGE_CONFLICTS)->trigger();
+    ASSERT_EQ(m_prompts.Messages().size(), 3);
+    EXPECT_EQ(m_prompts.Messages()[1], kOffer);
+    EXPECT_TRUE(m_prompts.Messages()[2].startsWith(QStringLiteral("Save this document and move the merged copies")));
 }
 
 // A shared folder is anyone's to write: a link bearing a copy's name is named and never read, and a copy

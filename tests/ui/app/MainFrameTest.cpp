@@ -144,6 +144,7 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  -"),
         QStringLiteral("  &Create Passwords...\t"),
         QStringLiteral("  &Password Health...\t"),
+        QStringLiteral("  &Resolve Conflicts...\t"),
         QStringLiteral("  -"),
         QStringLiteral("  &Options...\t"),
         QStringLiteral("&Help"),
