@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
     // The status bar's line and the desktop notice's button when the desktop kept a password on the clipboard.
     for (const int nID : {IDS_CLIPBOARD_KEPT_PANE, IDS_CLIPBOARD_CLEAR_ACTION})
         notMessages.insert(nID);
+    // The one-time code's pane: its name, its texts, and what a screen reader hears of it.
+    for (const int nID : {ID_INDICATOR_CODE, IDS_CODE_PANE, IDS_CODE_SPOKEN})
+        notMessages.insert(nID);
     // A command's prompt string is its status-bar prompt and tooltip.
     for (const CCommandItem& item : MainFrameCommands())
         for (int i = 0; i < item.nCount; ++i)
