@@ -82,8 +82,10 @@ void CAutoTypeCommand::SetTyper(std::unique_ptr<CKeyTyper> pTyper) {
     m_pTyper = std::move(pTyper);
     m_bChecked = false;
     m_bCanType = false;
-    m_strWhyNot = QStringLiteral("this desktop offers no way to type into another program's window");
-    if (m_pTyper != nullptr)
+    m_strWhyNot.clear();
+    if (m_pTyper == nullptr)
+        m_strWhyNot = QStringLiteral("this desktop offers no way to type into another program's window");
+    else
         QTimer::singleShot(0, this, [this] {
             if (!m_bChecked)
                 CheckTyper();
@@ -222,8 +224,8 @@ bool CAutoTypeCommand::StepsOf(const CSiteInfo& site, std::vector<AutoTypeSequen
     else if (code.line.kind != OneTimeCode::ELine::none)
         fields.strCodeError = code.line.Problem();
     std::string strError;
-    const bool bParsed = AutoTypeSequence::Parse(AutoTypeSequence::SequenceOfNotes(site.m_strNotes), fields, steps,
-                                                 strError);
+    const bool bParsed =
+        AutoTypeSequence::Parse(AutoTypeSequence::SequenceOfNotes(site.m_strNotes), fields, steps, strError);
     for (std::string* pField : {&fields.strUser, &fields.strPassword, &fields.strURL, &fields.strCode})
         WipeString(*pField);
     if (!bParsed) {
@@ -296,8 +298,7 @@ void CAutoTypeCommand::TypeNow() {
         Q_EMIT note(LoadString(IDS_AUTOTYPE_FAILED).arg(QString::fromStdString(strError)));
         return;
     }
-    m_app.NoteAutoTyped(m_doc.GetPathName(), m_doc.GetFileKind() == CLockwardenDoc::EFileKind::sealed,
-                        m_strTypingSite);
+    m_app.NoteAutoTyped(m_doc.GetPathName(), m_doc.GetFileKind() == CLockwardenDoc::EFileKind::sealed, m_strTypingSite);
     Q_EMIT note(LoadString(IDS_AUTOTYPE_TYPED).arg(ToDisplayText(m_strTypingSite)));
 }
 

@@ -22,8 +22,8 @@ class QTimer;
 // A site's one-time code at a moment: what its notes' code line gives, the code and how long it lasts.
 struct CShownCode {
     OneTimeCode::CLine line;
-    std::string strCode;       // for a code line; wiped when it goes
-    std::int64_t nLeftMs = 0;  // until the code changes
+    std::string strCode;      // for a code line; wiped when it goes
+    std::int64_t nLeftMs = 0; // until the code changes
     ~CShownCode();
 };
 CShownCode CodeOfNotes(std::string_view strNotes, std::int64_t nNowMs);

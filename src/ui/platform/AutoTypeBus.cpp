@@ -53,7 +53,8 @@ CAutoTypeBus::EAsked CAutoTypeBus::AskRunningWindow(const QString& strAddress, s
         return EAsked::noWindow;
     const QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(kName), QString::fromLatin1(kPath),
-        QString::fromLatin1(staticMetaObject.classInfo(staticMetaObject.indexOfClassInfo("D-Bus Interface")).value()), QStringLiteral("AutoType"));
+        QString::fromLatin1(staticMetaObject.classInfo(staticMetaObject.indexOfClassInfo("D-Bus Interface")).value()),
+        QStringLiteral("AutoType"));
     const QDBusMessage reply = bus.call(call, QDBus::Block, kAskTimeout);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return EAsked::asked;
