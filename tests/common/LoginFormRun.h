@@ -29,7 +29,9 @@ public:
         return RunTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")})
                    .out.trimmed() == "Login form";
     }
-    static bool WaitFocused() { return QTest::qWaitFor([] { return IsFocused(); }, 5000); }
+    static bool WaitFocused() {
+        return QTest::qWaitFor([] { return IsFocused(); }, 5000);
+    }
     bool IsRunning() const { return m_form.state() != QProcess::NotRunning; }
     // The form's two lines once it was submitted, else what went wrong.
     QByteArray Got(int nTimeout = 10000) {

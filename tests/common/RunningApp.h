@@ -22,9 +22,8 @@
 class CRunningApp {
 public:
     explicit CRunningApp(const QByteArray& sessionBus = {})
-        : m_bus("DBUS_SESSION_BUS_ADDRESS", sessionBus.isEmpty() ? "unix:path=" + QFile::encodeName(m_home.path()) +
-                                                                       "/no-bus"
-                                                                 : sessionBus) {}
+        : m_bus("DBUS_SESSION_BUS_ADDRESS",
+                sessionBus.isEmpty() ? "unix:path=" + QFile::encodeName(m_home.path()) + "/no-bus" : sessionBus) {}
     ~CRunningApp() { m_pApp.reset(); }
 
     // Writes the sites under the password "pw" and starts with them open, the window active.

@@ -37,7 +37,7 @@ public:
         for (const AutoTypeSequence::CStep& step : steps)
             strTyped += step.eKind == AutoTypeSequence::CStep::EKind::tab     ? QStringLiteral("\t")
                         : step.eKind == AutoTypeSequence::CStep::EKind::enter ? QStringLiteral("\n")
-                                                                                : step.strText;
+                                                                              : step.strText;
         m_typed.push_back(strTyped);
         return true;
     }
@@ -222,7 +222,8 @@ TEST_P(AutoTypeCommandOnX11Typing, TheWindowBeforeGetsExactlyTheLogin) {
 INSTANTIATE_TEST_SUITE_P(
     Sequences, AutoTypeCommandOnX11Typing,
     ::testing::Values(CAutoTypeCase{"Default", "notes of alpha", "ann.lee@example.org\nTr0ub4dor&3!\n"},
-                      CAutoTypeCase{"Custom", "notes of alpha\nautotype: {DELAY 20}id-{USERNAME}{TAB}{URL}/{PASSWORD}{ENTER}",
+                      CAutoTypeCase{"Custom",
+                                    "notes of alpha\nautotype: {DELAY 20}id-{USERNAME}{TAB}{URL}/{PASSWORD}{ENTER}",
                                     "id-ann.lee@example.org\nhttps://alpha.example/Tr0ub4dor&3!\n"}),
     [](const ::testing::TestParamInfo<CAutoTypeCase>& info) { return std::string(info.param.pszName); });
 
@@ -242,9 +243,9 @@ TEST_F(AutoTypeCommandOnX11Test, ALockedWindowAsksForThePasswordAndTypesNothing)
     EXPECT_TRUE(app.Doc().IsLocked());
     EXPECT_FALSE(app.Frame().isMinimized());
     // The form, given the focus back and Enter, holds nothing.
-    ASSERT_EQ(RunTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                   QStringLiteral("--name"), QStringLiteral("^Login form$"),
-                                                   QStringLiteral("windowactivate"), QStringLiteral("--sync")})
+    ASSERT_EQ(RunTool(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                       QStringLiteral("^Login form$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")})
                   .nExit,
               0);
     ASSERT_TRUE(CLoginFormRun::WaitFocused());
@@ -270,7 +271,8 @@ TEST_F(AutoTypeCommandOnX11Test, ByBusATitleNamingTwoSitesBringsThePicker) {
     CPrivateBus bus;
     SKIP_WITHOUT_PRIVATE_BUS(bus);
     CRunningApp app(bus.Address().toUtf8());
-    StartBoth(app, {{"login", "", "first", "pw-1", ""}, {"form", "", "second", "pw-2", ""}, {"other", "", "x", "y", ""}});
+    StartBoth(app,
+              {{"login", "", "first", "pw-1", ""}, {"form", "", "second", "pw-2", ""}, {"other", "", "x", "y", ""}});
     QStringList listed;
     app.prompts.ScriptDialog([&](QDialog& dlg) {
         listed = Listed(dlg);
