@@ -71,8 +71,11 @@ int main(int argc, char** argv) {
     // notes: the manual's status bar and kind sections name them, not its table of messages.
     for (const int nID :
          {IDS_KIND_UNSAVED, IDS_KIND_SEALED_TIP, IDS_KIND_CLASSIC_TIP, IDS_KIND_NO_PASSWORD_TIP, IDS_KIND_UNSAVED_TIP,
-          IDS_UNLOCK_BUTTON, IDS_CLIPBOARD_CLEAR_BUTTON, IDS_SAVE_BUTTON, IDS_MERGE_COPIES_BUTTON,
+          IDS_UNLOCK_BUTTON, IDS_CLIPBOARD_CLEAR_BUTTON, IDS_SAVE_BUTTON, IDS_MERGE_COPIES_BUTTON, IDS_DISMISS_BUTTON,
           IDS_NOTE_PASSWORD_COPIED, IDS_NOTE_EXPORTED, IDS_NOTE_IMPORTED, IDS_NOTE_SAVED_CLASSIC})
+        notMessages.insert(nID);
+    // The one-time code's pane: its name, its texts, and what a screen reader hears of it.
+    for (const int nID : {ID_INDICATOR_CODE, IDS_CODE_PANE, IDS_CODE_SPOKEN})
         notMessages.insert(nID);
     // A command's prompt string is its status-bar prompt and tooltip.
     for (const CCommandItem& item : MainFrameCommands())

@@ -5,12 +5,14 @@
 #include "ui/app/LockwardenApp.h"
 #include "ui/database/FilePasswordDlg.h"
 #include "ui/framework/QtPrompts.h"
+#include "ui/platform/AutoTypeBus.h"
 
 #include <QApplication>
 #include <QIcon>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -60,6 +62,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lockwarden: %s\n", checked.m_strUsageError.toLocal8Bit().constData());
         std::fputs(CommandLineUsage().toLocal8Bit().constData(), stderr);
         return 2;
+    }
+
+    // A running window types for --auto-type; without one, this start does once the file is open.
+    if (checked.m_bAutoType) {
+        std::string strError;
+        switch (CAutoTypeBus::AskRunningWindow(strError)) {
+        case CAutoTypeBus::EAsked::asked:
+            return 0;
+        case CAutoTypeBus::EAsked::failed:
+            std::fprintf(stderr, "lockwarden: %s\n", strError.c_str());
+            return 1;
+        case CAutoTypeBus::EAsked::noWindow:
+            break;
+        }
     }
 
     CQtPrompts prompts(RunFilePasswordDlg);

@@ -33,6 +33,7 @@ const CSetting kSettingsTable[] = {
     {"nLockMinutes", &CAppState::m_nLockMinutes, 0},
     {"bLockOnScreenLock", &CAppState::m_bLockOnScreenLock, 1},
     {"bBackupOnSave", &CAppState::m_bBackupOnSave, 1},
+    {"strPortalToken", &CAppState::m_strPortalToken},
 };
 
 } // namespace
@@ -49,6 +50,20 @@ void CAppState::ReadSettings(const CProfileStore& store) {
     m_lastSites.clear();
     for (const QString& strKey : store.GetProfileEntries(strLastSites))
         m_lastSites[strKey.toStdString()] = {store.GetProfileBytes(strLastSites, strKey), true};
+    // Each file's list under its key, one name a value: "KEY.1" is the newest.
+    const QString strAutoTyped = QString::fromLatin1(kAutoTypedSection);
+    m_autoTyped.clear();
+    QStringList entries = store.GetProfileEntries(strAutoTyped);
+    std::sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+        return std::pair(a.section(QLatin1Char('.'), 0, 0), a.section(QLatin1Char('.'), 1).toInt()) <
+               std::pair(b.section(QLatin1Char('.'), 0, 0), b.section(QLatin1Char('.'), 1).toInt());
+    });
+    for (const QString& strEntry : entries) {
+        CAutoTyped& typed = m_autoTyped[strEntry.section(QLatin1Char('.'), 0, 0).toStdString()];
+        typed.bKept = true;
+        if (typed.sites.size() < kAutoTypedSites)
+            typed.sites.push_back(store.GetProfileBytes(strAutoTyped, strEntry));
+    }
     ReadFileKinds(store);
 }
 
@@ -67,6 +82,15 @@ void CAppState::WriteSettings(CProfileStore& store) const {
     for (const auto& [strKey, last] : m_lastSites)
         if (last.bKept)
             store.WriteProfileBytes(strLastSites, QString::fromLatin1(strKey), last.strSite);
+    const QString strAutoTyped = QString::fromLatin1(kAutoTypedSection);
+    store.RemoveProfileEntry(strAutoTyped);
+    for (const auto& [strKey, typed] : m_autoTyped) {
+        if (!typed.bKept)
+            continue;
+        for (std::size_t i = 0; i < typed.sites.size(); ++i)
+            store.WriteProfileBytes(strAutoTyped, QStringLiteral("%1.%2").arg(QString::fromLatin1(strKey)).arg(i + 1),
+                                    typed.sites[i]);
+    }
     WriteFileKinds(store);
 }
 
@@ -134,4 +158,23 @@ void CAppState::RememberSite(const QString& strPath, bool bSealed, const std::st
     CLastSite& last = m_lastSites[KeyOf(strPath)];
     last.strSite = strSite;
     last.bKept = !bSealed;
+}
+
+std::vector<std::string> CAppState::AutoTypedSitesOf(const QString& strPath) const {
+    if (strPath.isEmpty())
+        return {};
+    const auto it = m_autoTyped.find(KeyOf(strPath));
+    return it == m_autoTyped.end() ? std::vector<std::string>() : it->second.sites;
+}
+
+void CAppState::NoteAutoTyped(const QString& strPath, bool bSealed, const std::string& strSite) {
+    if (strPath.isEmpty())
+        return;
+    CAutoTyped& typed = m_autoTyped[KeyOf(strPath)];
+    std::erase(typed.sites, strSite);
+    typed.sites.insert(typed.sites.begin(), strSite);
+    if (typed.sites.size() > kAutoTypedSites)
+        typed.sites.resize(kAutoTypedSites);
+    // A file sealed now forgets what its classic self kept.
+    typed.bKept = !bSealed;
 }

@@ -50,6 +50,16 @@ public:
     int m_bLockOnScreenLock = 1;
     // The longest idle time the Options dialog takes: a day.
     static constexpr int kMaxLockMinutes = 1440;
+    // What the desktop portal gave when it last let auto-type use the keyboard on Wayland: handed back, it
+    // stands for the user's answer, so the desktop asks once.
+    std::string m_strPortalToken;
+
+    // The sites auto-type typed last in each file, newest first, for the picker to offer them first: names only,
+    // kept from run to run for a classic file and only for this run for a sealed one, as the last site is.
+    std::vector<std::string> AutoTypedSitesOf(const QString& strPath) const;
+    void NoteAutoTyped(const QString& strPath, bool bSealed, const std::string& strSite);
+    static constexpr std::size_t kAutoTypedSites = 10;
+    static constexpr const char* kAutoTypedSection = "autoTypedSites";
 
     // The window's memory of how strong each file it read or wrote was (0 no file password, 1 classic,
     // 2 sealed), newest first, so that a file found weaker than it was is never opened without a question.
@@ -72,4 +82,9 @@ private:
     };
     static std::string KeyOf(const QString& strPath);
     std::map<std::string, CLastSite> m_lastSites;
+    struct CAutoTyped {
+        std::vector<std::string> sites;
+        bool bKept = false;
+    };
+    std::map<std::string, CAutoTyped> m_autoTyped;
 };

@@ -16,6 +16,10 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& args) {
                 m_bShowVersion = true;
                 continue;
             }
+            if (strArg == QLatin1String("--auto-type")) {
+                m_bAutoType = true;
+                continue;
+            }
             if ((strArg.startsWith(QLatin1Char('/')) || strArg.startsWith(QLatin1Char('-'))) &&
                 ParseParamFlag(strArg.mid(1)))
                 continue;
@@ -71,12 +75,15 @@ QString CommandLineUsage() {
     return QStringLiteral("Usage: lockwarden [FILE.lwd]\n"
                           "       lockwarden /p FILE.lwd\n"
                           "       lockwarden /pt FILE.lwd PRINTER [DRIVER PORT]\n"
+                          "       lockwarden --auto-type [FILE.lwd]\n"
                           "Keeps internet site logins in one password-protected database file.\n"
                           "\n"
                           "  FILE.lwd       open this database at start\n"
                           "  /p             print the database's shown site on the default printer and exit\n"
                           "  /pt            print it on PRINTER and exit (DRIVER and PORT are ignored)\n"
                           "  -Unregister    remove this user's desktop registration and settings\n"
+                          "  --auto-type    type the login of the site the focused window names, through the\n"
+                          "                 running window (or one started for it, which asks for the password)\n"
                           "  --help         show this help and exit\n"
                           "  --version      show the version and exit\n");
 }

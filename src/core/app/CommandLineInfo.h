@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // What the command line asks for. Only the program's own switches count as switches, written with "/" or
-// "-" in any case: "/p", "/pt", "/dde", "Unregister", "Unregserver" and "Embedding". Every other argument
-// is a file name, since a Linux path begins with "/", except an unknown option beginning with "--", which is
+// "-" in any case: "/p", "/pt", "/dde", "Unregister", "Unregserver" and "Embedding", and "--auto-type". Every other
+// argument is a file name, since a Linux path begins with "/", except an unknown option beginning with "--", which is
 // an error; after "--" every argument is a file name.
 class CCommandLineInfo {
 public:
@@ -23,6 +23,9 @@ public:
     bool m_bRunEmbedding = false;
     bool m_bShowHelp = false;
     bool m_bShowVersion = false;
+    // --auto-type: type into the focused window for the site it names, through the running window, or through one
+    // started for it (with the file named, else the newest recent file).
+    bool m_bAutoType = false;
     // The first option beginning with "--" that is none of ours: the command line is in error.
     QString m_strBadOption;
     // Why a printing switch cannot be carried out (/p without a file, /pt without a file or a printer):

@@ -50,6 +50,8 @@ constexpr std::array kMainFrameCommands = {
     CCommandItem{ID_EDIT_COPY_PASSWORD, kEdit, "Copy Pass&word", kSep, K::None, "Ctrl+Shift+C"},
     CCommandItem{ID_EDIT_COPY_USER, kEdit, "Copy User &Name", 0, K::None, "Ctrl+Shift+B"},
     CCommandItem{ID_EDIT_COPY_URL, kEdit, "Copy U&RL", 0, K::None, "Ctrl+Shift+L"},
+    CCommandItem{ID_EDIT_COPY_CODE, kEdit, "Copy C&ode", 0, K::None, "Ctrl+Shift+T"},
+    CCommandItem{ID_EDIT_AUTO_TYPE, kEdit, "Auto-T&ype", 0, K::None, "Ctrl+Shift+V"},
     CCommandItem{ID_SITE_ADD, kSite, "&Add", kSep},
     CCommandItem{ID_SITE_EDIT, kSite, "&Edit"},
     CCommandItem{ID_SITE_REMOVE, kSite, "&Remove"},

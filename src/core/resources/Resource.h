@@ -172,6 +172,22 @@ inline constexpr int IDS_CLIPBOARD_KEPT = 33600;
 inline constexpr int IDS_CLIPBOARD_KEPT_PANE = 33601;
 inline constexpr int IDS_CLIPBOARD_CLEAR_ACTION = 33602;
 
+// One-time codes and auto-type: Edit > Copy Code and Auto-Type, the code's status-bar pane, and what auto-type
+// says when it types nothing.
+inline constexpr int ID_EDIT_COPY_CODE = 33700;
+inline constexpr int ID_EDIT_AUTO_TYPE = 33701;
+inline constexpr int ID_INDICATOR_CODE = 33702;
+inline constexpr int IDS_CODE_PANE = 33703;
+inline constexpr int IDS_CODE_INVALID = 33704;
+inline constexpr int IDS_CODE_UNSUPPORTED = 33705;
+inline constexpr int IDS_CODE_SPOKEN = 33706;
+inline constexpr int IDS_AUTOTYPE_NO_FOCUS = 33707;
+inline constexpr int IDS_AUTOTYPE_FAILED = 33708;
+inline constexpr int IDS_AUTOTYPE_SEQUENCE = 33709;
+inline constexpr int IDS_AUTOTYPE_UNAVAILABLE = 33710;
+inline constexpr int IDS_AUTOTYPE_NO_SITES = 33711;
+inline constexpr int IDS_AUTOTYPE_TYPED = 33712;
+
 // Import and CSV export (File > Import..., Export CSV...), the reasons a CSV file is refused, and the
 // backup kept at each save.
 inline constexpr int ID_FILE_IMPORT = 33400;
@@ -247,6 +263,7 @@ inline constexpr int IDS_UNLOCK_BUTTON = 33906;
 inline constexpr int IDS_CLIPBOARD_CLEAR_BUTTON = 33907;
 inline constexpr int IDS_SAVE_BUTTON = 33908;
 inline constexpr int IDS_MERGE_COPIES_BUTTON = 33909;
+inline constexpr int IDS_DISMISS_BUTTON = 33914;
 // Short notes of what was just done, in the status bar's first pane.
 inline constexpr int IDS_NOTE_PASSWORD_COPIED = 33910;
 inline constexpr int IDS_NOTE_EXPORTED = 33911;

@@ -53,6 +53,7 @@ bool CLockController::IsAllowedWhileLocked(int nID) {
     case ID_OPTIONS:
     case ID_APP_ABOUT:
     case ID_DOCUMENTATION:
+    case ID_EDIT_AUTO_TYPE: // asks for the password first
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
         return true;

@@ -8,13 +8,18 @@
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
 #include "ui/app/AboutDlg.h"
+#include "ui/app/AutoTypeCommand.h"
+#include "ui/app/CodePane.h"
 #include "ui/app/FileSync.h"
 #include "ui/app/LockController.h"
 #include "ui/app/MainFrame.h"
+#include "ui/app/MessageBar.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
+#include "ui/platform/AutoTypeBus.h"
 #include "ui/platform/Printers.h"
 #include "ui/platform/ScreenLockWatch.h"
+#include "ui/platform/SecretClipboard.h"
 #include "ui/tools/FindSiteDlg.h"
 #include "ui/tools/ResolveConflictsDlg.h"
 #include "ui/tools/SiteCsvCommands.h"
@@ -27,10 +32,13 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QStatusBar>
+#include <QTimer>
 
 CLockwardenApp::CLockwardenApp(CWndPrompts& prompts, QObject* pParent) : QObject(pParent), m_prompts(prompts) {}
 
 CLockwardenApp::~CLockwardenApp() {
+    m_pAutoTypeBus.reset();
     m_pScreenLockWatch.reset();
     // The frame's view refers to the document: the frame goes first.
     m_pMainFrame.reset();
@@ -45,12 +53,15 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
 
     m_cmdInfo = CCommandLineInfo();
     m_cmdInfo.ParseCommandLine(args);
+    // The window that has the focus now is the one to type into, before ours takes it.
+    if (m_cmdInfo.m_bAutoType)
+        m_pAutoType->NoteFocusedWindow();
     if (!ProcessShellCommand(m_cmdInfo))
         return false;
     // Then the newest recent file, or else the same action a second time: a plain start makes its new, empty
     // document once more, and a file named on the command line is found open and only activates the window.
     // Either way the window is activated twice, which the frame's placement restore counts on.
-    if (m_state.m_bOpenMRU != 0 && m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
+    if ((m_state.m_bOpenMRU != 0 || m_cmdInfo.m_bAutoType) && m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
         // A failed open has shown its messages and leaves the new document; the entry stays listed.
         const QString strNewest = m_recentFiles[0];
         if (!strNewest.isEmpty())
@@ -68,6 +79,10 @@ bool CLockwardenApp::InitInstance(const QStringList& args) {
     if (auto* pGuiApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(pGuiApp, &QGuiApplication::commitDataRequest, this, &CLockwardenApp::OnCommitDataRequest);
     m_pMainFrame->show();
+    m_pAutoTypeBus = std::make_unique<CAutoTypeBus>(CScreenLockWatch::SessionBusOfEnvironment());
+    connect(m_pAutoTypeBus.get(), &CAutoTypeBus::autoTypeRequested, m_pAutoType, &CAutoTypeCommand::OnAutoTypeRequest);
+    if (m_cmdInfo.m_bAutoType)
+        QTimer::singleShot(0, m_pAutoType, &CAutoTypeCommand::OnAutoTypeAfterStart);
     return true;
 }
 
@@ -94,6 +109,16 @@ void CLockwardenApp::CreateTemplate() {
     m_pResolveConflicts = new CResolveConflictsCommand(*pView, *m_pDoc, m_prompts);
     connect(m_pFileSync, &CFileSync::mergeAddedConflicts, m_pResolveConflicts,
             &CResolveConflictsCommand::OfferAfterMerge);
+    m_pCodePane =
+        new CCodePane(*m_pDoc, *pView, m_pMainFrame->SecretClipboard(), *m_pMainFrame->StatusBar(), m_pMainFrame.get());
+    m_pAutoType =
+        new CAutoTypeCommand(*m_pDoc, *pView, m_state, m_prompts, *m_pRouter, *m_pMainFrame, m_pMainFrame.get());
+    // What auto-type did or why it typed nothing, whole, until it types again or the user dismisses it.
+    connect(m_pAutoType, &CAutoTypeCommand::note, m_pMainFrame.get(), [this](const QString& strText) {
+        CMessageBar& bar = m_pMainFrame->MessageBar();
+        bar.Show(CMessageBar::ESource::typing, strText, LoadString(IDS_DISMISS_BUTTON),
+                 [&bar] { bar.Clear(CMessageBar::ESource::typing); });
+    });
     RegisterCommands();
 }
 
@@ -103,6 +128,8 @@ void CLockwardenApp::RegisterCommands() {
     view.RegisterCommands(router);
     m_pFindSite->RegisterCommands(router);
     m_pSitePrinter->RegisterCommands(router);
+    m_pCodePane->RegisterCommands(router);
+    m_pAutoType->RegisterCommands();
 
     // The document's commands.
     CLockwardenDoc& doc = *m_pDoc;

@@ -10,6 +10,9 @@
 
 #include <memory>
 
+class CAutoTypeBus;
+class CAutoTypeCommand;
+class CCodePane;
 class CCommandRouter;
 class CFileSync;
 class CFindSiteCommand;
@@ -75,6 +78,11 @@ public:
     std::unique_ptr<CScreenLockWatch> m_pScreenLockWatch;
     // Follows the open file on disk and merges; the main frame's child.
     CFileSync* m_pFileSync = nullptr;
+    // The one-time code's pane with Copy Code, and auto-type; the main frame's children.
+    CCodePane* m_pCodePane = nullptr;
+    CAutoTypeCommand* m_pAutoType = nullptr;
+    // Where `lockwarden --auto-type` finds this window; made once the program has started.
+    std::unique_ptr<CAutoTypeBus> m_pAutoTypeBus;
     int m_nExitCode = 0;
 
 private:

@@ -24,9 +24,10 @@ CMessageBar::CMessageBar(QWidget* pParent) : QFrame(pParent) {
 void CMessageBar::Show(ESource source, const QString& strText, const QString& strAction,
                        std::function<void()> onAction) {
     // The same notice again (a file still gone at the next look) is no news to announce.
-    if (const auto it = m_rows.find(source); it != m_rows.end() && it->second.pLabel->text() == strText &&
-                                             (it->second.pButton != nullptr) == !strAction.isEmpty() &&
-                                             (it->second.pButton == nullptr || it->second.pButton->text() == strAction)) {
+    if (const auto it = m_rows.find(source);
+        it != m_rows.end() && it->second.pLabel->text() == strText &&
+        (it->second.pButton != nullptr) == !strAction.isEmpty() &&
+        (it->second.pButton == nullptr || it->second.pButton->text() == strAction)) {
         it->second.onAction = std::move(onAction);
         return;
     }

@@ -11,14 +11,14 @@ class QPushButton;
 class QVBoxLayout;
 
 // The notices that stay until something is done about them (the window is locked, the file changed on disk,
-// conflict copies lie beside it, the desktop kept a password on the clipboard), each shown whole on a line of
-// its own above the status bar, with a button for what to do. The status bar's first pane keeps the menus'
-// prompts and short notes.
+// conflict copies lie beside it, what auto-type did, the desktop kept a password on the clipboard), each shown
+// whole on a line of its own above the status bar, with a button for what to do. The status bar's first pane keeps the
+// menus' prompts and short notes.
 class CMessageBar : public QFrame {
     Q_OBJECT
 public:
     // Who a notice is from: one notice each, shown in this order.
-    enum class ESource { lock, file, clipboard };
+    enum class ESource { lock, file, typing, clipboard };
 
     explicit CMessageBar(QWidget* pParent = nullptr);
 

@@ -91,8 +91,8 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     EXPECT_EQ(back.m_strFind, "ban");
     EXPECT_EQ(back.m_strBreachList, "/data/pwned-passwords-sha1-ordered-by-hash.txt");
 
-    // The keys as other programs and older versions know them, "bPuncuation" spelling included, and the
-    // breach list's of the password health window.
+    // The keys as other programs and older versions know them, "bPuncuation" spelling included, the breach
+    // list's of the password health window, and auto-type's token of the desktop portal.
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("settings")});
     raw.beginGroup(QStringLiteral("settings"));
@@ -100,7 +100,7 @@ TEST_F(AppStateTest, WrittenValuesComeBackUnderTheirKeys) {
     keys.sort();
     EXPECT_EQ(keys.join(QLatin1Char(' ')),
               QStringLiteral("bBackupOnSave bHidePswd bLockOnScreenLock bMixedCase bNumbers bOpenMRU bPuncuation "
-                             "nLength nLockMinutes strBreachList strFind"));
+                             "nLength nLockMinutes strBreachList strFind strPortalToken"));
     EXPECT_EQ(raw.value(QStringLiteral("nLength")).toInt(), 31);
 }
 
@@ -145,7 +145,7 @@ TEST_F(AppStateTest, AFileWrittenWithOtherCaseIsReadAndKeptAsOneSection) {
     QSettings raw(ConfigFile(), QSettings::IniFormat);
     EXPECT_EQ(raw.childGroups(), QStringList{QStringLiteral("Settings")});
     raw.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(raw.childKeys().size(), 12) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(raw.childKeys().size(), 13) << raw.childKeys().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(raw.value(QStringLiteral("NLENGTH")).toInt(), 14);
     EXPECT_EQ(raw.value(QStringLiteral("PreviewPages")).toInt(), 1);
 }
@@ -230,6 +230,38 @@ TEST_F(AppStateTest, TheLastSiteIsKeptPerClassicFileAndTheOldOneNameGoes) {
     again.RememberSite(strA, true, "alpha-site");
     Write(again);
     EXPECT_EQ(ReadBack().LastSiteOf(strA), "");
+}
+
+// The sites auto-type typed, newest first and each once, per classic file from run to run: ten at most, in their
+// order, names of any bytes; a sealed file's only for the run, and the settings name no file.
+TEST_F(AppStateTest, TheAutoTypedSitesAreKeptNewestFirstPerClassicFile) {
+    const QString strA = QStringLiteral("/data/a.lwd");
+    const QString strSealed = QStringLiteral("/data/sealed.lwd");
+    CAppState state;
+    for (int i = 1; i <= 12; ++i)
+        state.NoteAutoTyped(strA, false, "site " + std::to_string(i));
+    state.NoteAutoTyped(strA, false, "site 5");
+    state.NoteAutoTyped(strA, false, "caf\xE9\nline");
+    state.NoteAutoTyped(strSealed, true, "sealed-site");
+    const std::vector<std::string> expected = {"caf\xE9\nline", "site 5", "site 12", "site 11", "site 10",
+                                               "site 9",        "site 8", "site 7",  "site 6",  "site 4"};
+    EXPECT_EQ(state.AutoTypedSitesOf(strA), expected);
+    EXPECT_EQ(state.AutoTypedSitesOf(strSealed), std::vector<std::string>{"sealed-site"});
+    EXPECT_TRUE(state.AutoTypedSitesOf(QString()).empty());
+    state.m_strPortalToken = "token-of-the-desktop";
+    Write(state);
+
+    const QByteArray text = FileText();
+    for (const char* psz : {"sealed-site", "a.lwd", "/data"})
+        EXPECT_FALSE(text.contains(psz)) << psz << "\n" << text.constData();
+    CAppState back = ReadBack();
+    EXPECT_EQ(back.AutoTypedSitesOf(strA), expected);
+    EXPECT_TRUE(back.AutoTypedSitesOf(strSealed).empty());
+    EXPECT_EQ(back.m_strPortalToken, "token-of-the-desktop");
+    // Sealed since, the file's list is kept no more.
+    back.NoteAutoTyped(strA, true, "site 1");
+    Write(back);
+    EXPECT_TRUE(ReadBack().AutoTypedSitesOf(strA).empty());
 }
 
 } // namespace

@@ -54,7 +54,9 @@ TEST(CommandLineInfo, AnUnknownLongOptionIsAnErrorAndNoFile) {
                              {{"--Unregister"}, "--Unregister", ""},
                              {{"-foo"}, "", "-foo"},
                              {{"--", "--foo"}, "", "--foo"},
-                             {{"--help"}, "", ""}};
+                             {{"--help"}, "", ""},
+                             {{"--auto-type", "/a.lwd"}, "", "/a.lwd"},
+                             {{"--", "--auto-type"}, "", "--auto-type"}};
     for (const BadCase& c : cases) {
         QStringList args;
         for (const char* psz : c.args)
@@ -63,6 +65,8 @@ TEST(CommandLineInfo, AnUnknownLongOptionIsAnErrorAndNoFile) {
         info.ParseCommandLine(args);
         EXPECT_EQ(info.m_strBadOption, QString::fromUtf8(c.pszBad)) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(info.m_strFileName, QString::fromUtf8(c.pszFile)) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(info.m_bAutoType, args.value(0) == QLatin1String("--auto-type"))
+            << args.join(QLatin1Char(' ')).toStdString();
     }
 }
 

@@ -123,6 +123,8 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithItsCaptionKeysAndPlace) {
         QStringLiteral("  Copy Pass&word\tCtrl+Shift+C"),
         QStringLiteral("  Copy User &Name\tCtrl+Shift+B"),
         QStringLiteral("  Copy U&RL\tCtrl+Shift+L"),
+        QStringLiteral("  Copy C&ode\tCtrl+Shift+T"),
+        QStringLiteral("  Auto-T&ype\tCtrl+Shift+V"),
         QStringLiteral("  -"),
         QStringLiteral("  &Site\t"),
         QStringLiteral("    &Add\t"),

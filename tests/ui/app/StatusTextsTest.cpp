@@ -88,8 +88,8 @@ TEST_P(StatusTextsTest, TheNoticesStandWholeAboveTheStatusBarAndLeaveTheFormItsR
     bar.Show(CMessageBar::ESource::lock, LoadString(IDS_LOCKED_MESSAGE), LoadString(IDS_UNLOCK_BUTTON), [] {});
     bar.Show(CMessageBar::ESource::file,
              LoadString(IDS_FILE_GONE_WHILE_LOCKED).arg(strName, strName + QStringLiteral(".bak")));
-    bar.Show(CMessageBar::ESource::clipboard, LoadString(IDS_CLIPBOARD_KEPT_PANE), LoadString(IDS_CLIPBOARD_CLEAR_BUTTON),
-             [] {});
+    bar.Show(CMessageBar::ESource::clipboard, LoadString(IDS_CLIPBOARD_KEPT_PANE),
+             LoadString(IDS_CLIPBOARD_CLEAR_BUTTON), [] {});
     QApplication::processEvents();
     ASSERT_TRUE(bar.isVisible());
     const QList<QLabel*> labels = bar.findChildren<QLabel*>();

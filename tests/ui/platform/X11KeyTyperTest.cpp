@@ -1,17 +1,14 @@
 // Typing for real on an X display under a window manager (ui_tests_on_x11): another program's login form has the
 // focus and receives exactly what the sequence types, characters the keyboard layout lacks included. Elsewhere
 // these tests skip; that ctest fails on a skip.
+#include "LoginFormRun.h"
 #include "RunTool.h"
 
 #include "ui/platform/KeyTyper.h"
 
 #include "core/tools/AutoTypeSequence.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -26,30 +23,9 @@ protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "types on an X display (ui_tests_on_x11)";
-        ASSERT_TRUE(m_dir.isValid());
         m_pTyper = MakeX11KeyTyper();
         std::string strWhy;
         ASSERT_TRUE(m_pTyper->IsAvailable(strWhy)) << strWhy;
-    }
-    void TearDown() override {
-        if (m_form.state() != QProcess::NotRunning) {
-            m_form.kill();
-            m_form.waitForFinished();
-        }
-    }
-
-    // Starts the login form and waits until the window manager has given it the focus.
-    bool StartForm() {
-        m_form.start(QStringLiteral(LOCKWARDEN_LOGIN_FORM), {m_dir.filePath(QStringLiteral("got"))});
-        if (!m_form.waitForStarted(5000))
-            return false;
-        return QTest::qWaitFor(
-            [] {
-                return RunTool(QStringLiteral("xdotool"),
-                               {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")})
-                           .out.trimmed() == "Login form";
-            },
-            5000);
     }
     // Types the sequence for fields; the form's record once it submitted, else what went wrong.
     QByteArray TypeInto(const std::string& strSequence, const AutoTypeSequence::CFields& fields) {
@@ -57,19 +33,15 @@ protected:
         std::string strError;
         if (!AutoTypeSequence::Parse(strSequence, fields, steps, strError))
             return QByteArray("parse: ") + strError.c_str();
-        if (!StartForm())
+        if (!m_form.Start())
             return "the login form did not get the focus";
         if (!m_pTyper->Type(steps, strError))
             return QByteArray("type: ") + strError.c_str();
-        if (!QTest::qWaitFor([&] { return m_form.state() == QProcess::NotRunning; }, 10000))
-            return "the form was never submitted";
-        QFile got(m_dir.filePath(QStringLiteral("got")));
-        return got.open(QIODevice::ReadOnly) ? got.readAll() : QByteArray("nothing recorded");
+        return m_form.Got();
     }
 
-    QTemporaryDir m_dir;
     std::unique_ptr<CKeyTyper> m_pTyper;
-    QProcess m_form;
+    CLoginFormRun m_form;
 };
 
 struct CTypingCase {

@@ -40,12 +40,12 @@ TEST(ShownSite, ANameAndItsPlaceFindTheSameOfSeveralNamesakesInARecordSetReadAne
         std::string strExpectedNotes;        // what is shown after
     };
     const std::vector<Case> cases = {
-        {"#2", names, "#2"},                              // the second "Bank"
-        {"#4", names, "#4"},                              // the third
-        {"#1", names, "#1"},                              // "bank" itself
-        {"#4", {"Bank", "bank", "Bank", "zeta"}, "#2"},   // fewer left: the last of that name
-        {"#3", {"Bank", "zeta"}, "none"},                 // gone altogether
-        {"#5", {"zeta", "Bank", "zeta", "ZETA"}, "#0"},   // the first "zeta" of the new set
+        {"#2", names, "#2"},                            // the second "Bank"
+        {"#4", names, "#4"},                            // the third
+        {"#1", names, "#1"},                            // "bank" itself
+        {"#4", {"Bank", "bank", "Bank", "zeta"}, "#2"}, // fewer left: the last of that name
+        {"#3", {"Bank", "zeta"}, "none"},               // gone altogether
+        {"#5", {"zeta", "Bank", "zeta", "ZETA"}, "#0"}, // the first "zeta" of the new set
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.strShownNotes);
