@@ -1,6 +1,7 @@
 #include "ui/app/MessageBar.h"
 
 #include <QAccessible>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -60,7 +61,7 @@ void CMessageBar::Show(ESource source, const QString& strText, const QString& st
     }
     const auto it = m_rows.emplace(source, row).first;
     m_pLayout->insertWidget(static_cast<int>(std::distance(m_rows.begin(), it)), row.pRow);
-    show();
+    ShowWhenSeen();
     QAccessibleEvent event(row.pLabel, QAccessible::Alert);
     QAccessible::updateAccessibility(&event);
 }
@@ -74,6 +75,27 @@ void CMessageBar::Clear(ESource source) {
     m_rows.erase(it);
     if (m_rows.empty())
         hide();
+}
+
+void CMessageBar::ShowWhenSeen() {
+    // The bar's room grows the window; a minimized window (auto-type's, say) would be brought back by that. It
+    // shows once the window is.
+    QWidget* pWindow = window();
+    if (pWindow != this && pWindow->isMinimized()) {
+        if (!m_bWatchingWindow) {
+            pWindow->installEventFilter(this);
+            m_bWatchingWindow = true;
+        }
+        return;
+    }
+    show();
+}
+
+bool CMessageBar::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::WindowStateChange && pWatched == window() && !window()->isMinimized() &&
+        !m_rows.empty())
+        show();
+    return QFrame::eventFilter(pWatched, pEvent);
 }
 
 QString CMessageBar::TextOf(ESource source) const {

@@ -32,7 +32,13 @@ public:
     // Its button, null when it has none.
     QPushButton* ButtonOf(ESource source) const;
 
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
 private:
+    // Shown at once, or once a minimized window is shown again.
+    void ShowWhenSeen();
+
     struct CRow {
         QWidget* pRow = nullptr;
         QLabel* pLabel = nullptr;
@@ -41,4 +47,5 @@ private:
     };
     std::map<ESource, CRow> m_rows;
     QVBoxLayout* m_pLayout = nullptr;
+    bool m_bWatchingWindow = false;
 };

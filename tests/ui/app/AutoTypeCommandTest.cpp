@@ -221,9 +221,13 @@ TEST_P(AutoTypeCommandOnX11Typing, TheWindowBeforeGetsExactlyTheLogin) {
     app.Show("alpha");
     ASSERT_TRUE(app.Router().Execute(ID_EDIT_AUTO_TYPE));
     EXPECT_EQ(m_form.Got(), QByteArray(GetParam().pszGot));
+    // The notice waits for the window: showing it would have brought the window back over the login.
     EXPECT_TRUE(app.Frame().isMinimized());
     EXPECT_EQ(TypingNotice(app), QStringLiteral("Auto-Type typed alpha"));
+    EXPECT_FALSE(app.Frame().MessageBar().isVisible());
     EXPECT_EQ(app.App().m_state.AutoTypedSitesOf(app.Path()), std::vector<std::string>{"alpha"});
+    app.Frame().showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.Frame().MessageBar().isVisible(); }, 3000));
 }
 
 INSTANTIATE_TEST_SUITE_P(
