@@ -62,6 +62,9 @@ CMainFrame::CMainFrame(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts
     pClientLayout->addWidget(m_pView, 1);
     pClientLayout->addWidget(m_pMessageBar);
     setCentralWidget(pClient);
+    // The window grows downwards by the bar: what would leave the screen moves back up.
+    connect(m_pMessageBar, &CMessageBar::grown, this,
+            [this] { QTimer::singleShot(0, this, &CMainFrame::KeepOnScreen); });
     m_noteTimer.setSingleShot(true);
     m_noteTimer.setInterval(kNoteInterval);
     connect(&m_noteTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
@@ -430,6 +433,18 @@ CWindowPlacement CMainFrame::CurrentPlacement() const {
     wp.bToolBar = m_wndToolBar->isVisibleTo(this);
     wp.bStatusBar = statusBar()->isVisibleTo(this);
     return wp;
+}
+
+void CMainFrame::KeepOnScreen() {
+    if (!isVisible() || isMinimized() || isMaximized() || screen() == nullptr)
+        return;
+    // The grown size first, then where it must stand.
+    if (layout() != nullptr)
+        layout()->activate();
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    const QRect kept = KeptOnScreen(geometry(), screen()->availableGeometry().marginsRemoved(frame));
+    if (kept != geometry())
+        setGeometry(kept);
 }
 
 QRect CMainFrame::KeptOnScreen(QRect r, const QRect& screen) {

@@ -127,6 +127,8 @@ private:
     static constexpr const char* kPaneWidthProperty = "paneWidth";
     CWindowPlacement CurrentPlacement() const;
     void ApplyPlacement(const CWindowPlacement& wp);
+    // The window moved back whole onto its screen, after it grew.
+    void KeepOnScreen();
     // r made no larger than the screen's available area and moved into it.
     static QRect KeptOnScreen(QRect r, const QRect& screen);
 

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -96,6 +97,17 @@ bool CMessageBar::eventFilter(QObject* pWatched, QEvent* pEvent) {
         !m_rows.empty())
         show();
     return QFrame::eventFilter(pWatched, pEvent);
+}
+
+void CMessageBar::showEvent(QShowEvent* pEvent) {
+    QFrame::showEvent(pEvent);
+    Q_EMIT grown();
+}
+
+void CMessageBar::resizeEvent(QResizeEvent* pEvent) {
+    QFrame::resizeEvent(pEvent);
+    if (pEvent->size().height() > pEvent->oldSize().height())
+        Q_EMIT grown();
 }
 
 QString CMessageBar::TextOf(ESource source) const {

@@ -32,8 +32,14 @@ public:
     // Its button, null when it has none.
     QPushButton* ButtonOf(ESource source) const;
 
+Q_SIGNALS:
+    // The bar came into view or grew: the window grew with it.
+    void grown();
+
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     // Shown at once, or once a minimized window is shown again.

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +85,10 @@ TEST_P(StatusTextsTest, TheFirstPanesTextsFitItWhole) {
 
 TEST_P(StatusTextsTest, TheNoticesStandWholeAboveTheStatusBarAndLeaveTheFormItsRoom) {
     CMessageBar& bar = Frame().MessageBar();
+    // The window at the foot of its screen: grown by the bar, it would leave the screen.
+    const QRect screen = Frame().screen()->availableGeometry();
+    Frame().move(Frame().x(), screen.bottom() + 1 - Frame().height());
+    QApplication::processEvents();
     const QString strName = QStringLiteral("a-database-of-our-family.lwd");
     bar.Show(CMessageBar::ESource::lock, LoadString(IDS_LOCKED_MESSAGE), LoadString(IDS_UNLOCK_BUTTON), [] {});
     bar.Show(CMessageBar::ESource::file,
@@ -106,6 +111,11 @@ TEST_P(StatusTextsTest, TheNoticesStandWholeAboveTheStatusBarAndLeaveTheFormItsR
     EXPECT_GE(view.height(), view.minimumHeight());
     EXPECT_GE(view.width(), view.minimumWidth());
     EXPECT_LE(bar.mapTo(&Frame(), QPoint(0, bar.height())).y(), Frame().statusBar()->y());
+    // Grown by the bar, the window stays whole on its screen.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Frame().screen()->availableGeometry().contains(Frame().geometry()); }, 2000))
+        << Frame().geometry().y() << "+" << Frame().geometry().height() << " on "
+        << Frame().screen()->availableGeometry().height();
 
     // Cleared, the bar goes and gives its room back.
     for (const auto source : {CMessageBar::ESource::lock, CMessageBar::ESource::file, CMessageBar::ESource::clipboard})
