@@ -40,10 +40,8 @@ void CLockwardenDoc::LoadRecordStream(CArchive& ar,
         // Only an open that proved the password and the tag hands the stream over.
         if (m_pSealedPlain == nullptr)
             throw CArchiveException(CArchiveException::generic);
-        // Unbuffered, and read in large pieces: the stream is in memory already.
-        CSecureDevice device(*m_pSealedPlain);
-        device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        CArchive records(&device, CArchive::load, 1 << 16);
+        // Read where it lies, in its locked memory: no buffer of the archive's ever holds a copy of it.
+        CArchive records(reinterpret_cast<const char*>(m_pSealedPlain->data()), m_pSealedPlain->size());
         readRecords(records, std::string());
         return;
     }
