@@ -23,6 +23,12 @@ void WipeBytes(QByteArray& bytes) {
     bytes.clear();
 }
 
+void WipeText(QString& str) {
+    if (str.isDetached())
+        WipeMemory(str.data(), static_cast<std::size_t>(str.size()) * sizeof(QChar));
+    str.clear();
+}
+
 CWipeOnExit::CWipeOnExit(std::initializer_list<std::string*> strings) {
     assert(strings.size() <= kMax);
     for (std::string* p : strings)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstddef>
 #include <initializer_list>
@@ -15,6 +16,8 @@ void WipeMemory(void* p, std::size_t n);
 void WipeString(std::string& str);
 // Zeros bytes' buffer when no other QByteArray shares it, and leaves it empty.
 void WipeBytes(QByteArray& bytes);
+// The same for a text: zeroed when no other QString shares its buffer, then empty.
+void WipeText(QString& str);
 
 // Wipes the strings it names when the scope ends, on every way out; a null pointer names none.
 class CWipeOnExit {

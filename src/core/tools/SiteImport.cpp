@@ -584,7 +584,7 @@ private:
         if (value.isString()) {
             QString strText = value.toString();
             strOut = Utf8Of(strText);
-            strText.fill(QChar(0));
+            WipeText(strText);
         } else if (value.isDouble()) {
             strOut = QString::number(value.toDouble(), 'g', 17).toStdString();
         } else if (value.isBool()) {

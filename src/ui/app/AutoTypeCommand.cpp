@@ -41,7 +41,7 @@ constexpr int kFocusPoll = 20;
 
 void WipeSteps(std::vector<AutoTypeSequence::CStep>& steps) {
     for (AutoTypeSequence::CStep& step : steps)
-        step.strText.fill(QChar(0));
+        WipeText(step.strText);
     steps.clear();
 }
 

@@ -42,6 +42,14 @@ TEST(SecureWipe, AByteArraySharedWithAnotherIsLeftToIt) {
     EXPECT_EQ(other, QByteArray("secret bytes"));
 }
 
+TEST(SecureWipe, ATextSharedWithAnotherIsLeftToIt) {
+    QString str = QStringLiteral("secret text");
+    const QString other = str;
+    WipeText(str);
+    EXPECT_TRUE(str.isEmpty());
+    EXPECT_EQ(other, QStringLiteral("secret text"));
+}
+
 TEST(SecureWipe, OnExitAndAssignWipeTheOldValue) {
     std::string strA(100, 'a');
     const char* pA = strA.data();
