@@ -18,7 +18,7 @@ public:
         }
     }
 
-    // Starts the form and waits until the window manager has given it the focus.
+    // Starts the form and waits until its user name box holds the focus (the form then takes its own title).
     bool Start() {
         if (!m_dir.isValid())
             return false;
