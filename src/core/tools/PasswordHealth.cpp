@@ -8,59 +8,100 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <numeric>
 #include <thread>
-#include <unordered_map>
 
 namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Lower(std::string_view str) {
     std::string strLower(str);
     for (char& c : strLower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = LowerAscii(c);
     return strLower;
 }
 
-// The names of a host worth looking for: every label but the last (the top-level domain) and "www".
-std::vector<std::string> HostNames(std::string_view strURL) {
+// Whether the lower-case password holds the word, compared as lower case: a word this short holds nothing.
+bool Holds(std::string_view strLowerPassword, std::string_view strWord) {
+    if (strWord.size() < kShortestNameInPassword || strWord.size() > strLowerPassword.size())
+        return false;
+    for (std::size_t n = 0; n + strWord.size() <= strLowerPassword.size(); ++n) {
+        std::size_t k = 0;
+        while (k < strWord.size() && strLowerPassword[n + k] == LowerAscii(strWord[k]))
+            ++k;
+        if (k == strWord.size())
+            return true;
+    }
+    return false;
+}
+
+// Whether the password holds a name of the URL's host worth looking for: every label but the last (the
+// top-level domain) and "www".
+bool HoldsHostName(std::string_view strLowerPassword, std::string_view strURL) {
     if (const auto nScheme = strURL.find("://"); nScheme != std::string_view::npos)
         strURL.remove_prefix(nScheme + 3);
     strURL = strURL.substr(0, strURL.find_first_of("/?#"));
     if (const auto nAt = strURL.rfind('@'); nAt != std::string_view::npos)
         strURL.remove_prefix(nAt + 1);
     strURL = strURL.substr(0, strURL.find(':'));
-    std::vector<std::string> names;
-    while (true) {
-        const auto nDot = strURL.find('.');
-        if (nDot == std::string_view::npos)
-            break; // the last label
+    for (auto nDot = strURL.find('.'); nDot != std::string_view::npos; nDot = strURL.find('.')) {
         const std::string_view strLabel = strURL.substr(0, nDot);
-        if (strLabel != "www")
-            names.emplace_back(strLabel);
+        if (strLabel != "www" && Holds(strLowerPassword, strLabel))
+            return true;
         strURL.remove_prefix(nDot + 1);
     }
-    return names;
+    return false;
 }
 
-// Which of the site's own words the password holds, as the detail names it; empty when none.
-std::string OwnWordIn(const CSiteInfo& site, std::string_view strLowerPassword) {
-    const auto holds = [&](std::string_view strWord) {
-        const std::string strLowerWord = Lower(strWord);
-        return strLowerWord.size() >= kShortestNameInPassword &&
-               strLowerPassword.find(strLowerWord) != std::string_view::npos;
-    };
-    if (holds(site.m_strSite))
+// Which of the site's own words the password holds, as the detail names it; empty when none. Nothing is
+// copied: this runs once per site of a large file.
+const char* OwnWordIn(const CSiteInfo& site, std::string_view strLowerPassword) {
+    if (Holds(strLowerPassword, site.m_strSite))
         return "holds the site name";
     const std::string_view strUser = site.m_strUser;
-    if (holds(strUser) || holds(strUser.substr(0, strUser.find('@'))))
+    if (Holds(strLowerPassword, strUser) || Holds(strLowerPassword, strUser.substr(0, strUser.find('@'))))
         return "holds the user name";
-    for (const std::string& strHost : HostNames(site.m_strURL))
-        if (holds(strHost))
-            return "holds the site's host name";
-    return {};
+    if (HoldsHostName(strLowerPassword, site.m_strURL))
+        return "holds the site's host name";
+    return "";
 }
+
+// Numbers each distinct text in order of first arrival. An open-addressed table of views into the sites'
+// own strings: no node or copy per text, which in a file of 100,000 sites cost more than the numbering.
+class CDistinctTexts {
+public:
+    explicit CDistinctTexts(std::size_t nMost) : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * nMost))) {}
+
+    std::size_t Number(std::string_view str) {
+        const std::size_t nHash = std::hash<std::string_view>{}(str);
+        const std::size_t nMask = m_slots.size() - 1;
+        for (std::size_t n = nHash & nMask;; n = (n + 1) & nMask) {
+            CSlot& slot = m_slots[n];
+            if (slot.nNumber == kFree) {
+                slot = {str, nHash, m_nCount};
+                return m_nCount++;
+            }
+            if (slot.nHash == nHash && slot.str == str)
+                return slot.nNumber;
+        }
+    }
+    std::size_t Count() const { return m_nCount; }
+
+private:
+    static constexpr std::size_t kFree = static_cast<std::size_t>(-1);
+    struct CSlot {
+        std::string_view str;
+        std::size_t nHash = 0;
+        std::size_t nNumber = kFree;
+    };
+    std::vector<CSlot> m_slots;
+    std::size_t m_nCount = 0;
+};
 
 std::string Guesses(double dLog10) {
     return "about 10^" + std::to_string(static_cast<int>(std::floor(dLog10))) + " guesses";
@@ -86,33 +127,43 @@ const char* FindingName(EFinding kind) {
 
 CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
     : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()), m_groupOf(m_sites.size()) {
-    // Room for every site at once: growing the tables as they fill costs more than filling them.
-    std::unordered_map<std::string_view, std::size_t> names;
-    std::unordered_map<std::string_view, std::size_t> passwords;
-    names.reserve(m_sites.size());
-    passwords.reserve(m_sites.size());
-    for (std::size_t i = 0; i < m_sites.size(); ++i) {
-        m_nth[i] = ++names[m_sites[i]->m_strSite];
+    const std::size_t nSites = m_sites.size();
+    CDistinctTexts names(nSites);
+    CDistinctTexts passwords(nSites);
+    std::vector<std::size_t> nameOf(nSites);
+    std::vector<std::size_t> nameCounts;
+    std::size_t nWithPassword = 0;
+    for (std::size_t i = 0; i < nSites; ++i) {
+        nameOf[i] = names.Number(m_sites[i]->m_strSite);
+        if (nameOf[i] == nameCounts.size())
+            nameCounts.push_back(0);
+        m_nth[i] = ++nameCounts[nameOf[i]];
         const std::string_view strPswd = m_sites[i]->m_strPswd;
-        if (strPswd.empty())
-            continue;
-        const auto [it, bNew] = passwords.try_emplace(strPswd, m_groups.size());
-        if (bNew)
-            m_groups.emplace_back();
-        m_groups[it->second].push_back(i);
-        m_groupOf[i] = it->second;
+        m_groupOf[i] = strPswd.empty() ? kNoGroup : passwords.Number(strPswd);
+        nWithPassword += strPswd.empty() ? 0 : 1;
     }
-    for (std::size_t i = 0; i < m_sites.size(); ++i) {
-        m_namesakes[i] = names[m_sites[i]->m_strSite];
-        if (m_sites[i]->m_strPswd.empty())
-            m_groupOf[i] = m_groups.size();
+    // The groups' sites side by side in one array, each group in record order.
+    const std::size_t nGroups = passwords.Count();
+    m_groupStart.assign(nGroups + 1, 0);
+    for (std::size_t i = 0; i < nSites; ++i) {
+        m_namesakes[i] = nameCounts[nameOf[i]];
+        if (m_groupOf[i] == kNoGroup)
+            m_groupOf[i] = nGroups;
+        else
+            ++m_groupStart[m_groupOf[i] + 1];
     }
+    std::partial_sum(m_groupStart.begin(), m_groupStart.end(), m_groupStart.begin());
+    m_groupSites.resize(nWithPassword);
+    std::vector<std::size_t> nextIn(m_groupStart.begin(), m_groupStart.end() - 1);
+    for (std::size_t i = 0; i < nSites; ++i)
+        if (m_groupOf[i] != nGroups)
+            m_groupSites[nextIn[m_groupOf[i]]++] = i;
 }
 
 void CHealthCheck::CountChanges(const std::vector<CFinding>& findings, std::size_t& nPasswords,
                                 std::size_t& nSites) const {
     std::vector<bool> bSite(m_sites.size());
-    std::vector<bool> bGroup(m_groups.size() + 1);
+    std::vector<bool> bGroup(Units() + 1);
     nPasswords = nSites = 0;
     for (const CFinding& finding : findings) {
         if (finding.kind == EFinding::code)
@@ -139,11 +190,12 @@ void CHealthCheck::FindEmptyAndReused(std::vector<CFinding>& findings) const {
     for (std::size_t i = 0; i < m_sites.size(); ++i)
         if (m_sites[i]->m_strPswd.empty())
             findings.push_back({i, EFinding::empty, "no password", 0});
-    for (const auto& group : m_groups) {
+    for (std::size_t g = 0; g < Units(); ++g) {
+        const std::span<const std::size_t> group = Group(g);
         if (group.size() < 2)
             continue;
         // Each site's detail names the others, in list order.
-        std::vector<std::size_t> listed = group;
+        std::vector<std::size_t> listed(group.begin(), group.end());
         std::stable_sort(listed.begin(), listed.end(), [this](std::size_t a, std::size_t b) {
             return CompareSiteNames(m_sites[a]->m_strSite, m_sites[b]->m_strSite) < 0;
         });
@@ -178,9 +230,9 @@ void CHealthCheck::FindInvalidCodes(std::vector<CFinding>& findings) const {
 
 bool CHealthCheck::FindBreached(CBreachList& list, std::vector<CFinding>& findings, std::string& strError) const {
     std::vector<std::pair<CHashHex, std::size_t>> hashes;
-    hashes.reserve(m_groups.size());
-    for (std::size_t g = 0; g < m_groups.size(); ++g)
-        hashes.emplace_back(PasswordHashHex(m_sites[m_groups[g].front()]->m_strPswd), g);
+    hashes.reserve(Units());
+    for (std::size_t g = 0; g < Units(); ++g)
+        hashes.emplace_back(PasswordHashHex(m_sites[Group(g).front()]->m_strPswd), g);
     std::sort(hashes.begin(), hashes.end());
     std::vector<CFinding> found;
     for (const auto& [hash, g] : hashes) {
@@ -191,7 +243,7 @@ bool CHealthCheck::FindBreached(CBreachList& list, std::vector<CFinding>& findin
             continue;
         const std::string strDetail =
             "seen " + std::to_string(nCount) + (nCount == 1 ? " time" : " times") + " in the breach list";
-        for (std::size_t nSite : m_groups[g])
+        for (std::size_t nSite : Group(g))
             found.push_back({nSite, EFinding::breached, strDetail, -static_cast<double>(nCount)});
     }
     findings.insert(findings.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
@@ -199,25 +251,27 @@ bool CHealthCheck::FindBreached(CBreachList& list, std::vector<CFinding>& findin
 }
 
 void CHealthCheck::FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<CFinding>& findings) const {
-    const std::size_t nEnd = std::min(nFirst + nCount, m_groups.size());
+    const std::size_t nEnd = std::min(nFirst + nCount, Units());
     for (std::size_t g = nFirst; g < nEnd; ++g) {
-        const std::string& strPswd = m_sites[m_groups[g].front()]->m_strPswd;
+        const std::string& strPswd = m_sites[Group(g).front()]->m_strPswd;
         const CStrength strength = EstimateStrength(strPswd);
         const bool bWeak = strength.word < EStrength::fair;
-        const std::string strEstimate = std::string(StrengthWord(strength.word)) + ", " + Guesses(strength.dLog10);
+        const auto estimate = [&] {
+            return std::string(StrengthWord(strength.word)) + ", " + Guesses(strength.dLog10);
+        };
         std::string strLower = Lower(strPswd);
-        for (std::size_t nSite : m_groups[g]) {
+        for (std::size_t nSite : Group(g)) {
             const std::string strOwn = OwnWordIn(*m_sites[nSite], strLower);
             // A password weak only by its site's words gets no strength word: "weak: ...; strong" would
             // say two things at once. The estimate is what it costs an attacker who does not try them.
             if (!strOwn.empty())
                 findings.push_back(
                     {nSite, EFinding::weak,
-                     bWeak ? strOwn + "; " + strEstimate
+                     bWeak ? strOwn + "; " + estimate()
                            : strOwn + ", which attackers try first; " + Guesses(strength.dLog10) + " otherwise",
                      strength.dLog10});
             else if (bWeak)
-                findings.push_back({nSite, EFinding::weak, strEstimate, strength.dLog10});
+                findings.push_back({nSite, EFinding::weak, estimate(), strength.dLog10});
         }
         sodium_memzero(strLower.data(), strLower.size());
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,7 +59,7 @@ public:
     bool FindBreached(CBreachList& list, std::vector<CFinding>& findings, std::string& strError) const;
 
     // The strength is estimated once per distinct password: nUnit counts them.
-    std::size_t Units() const { return m_groups.size(); }
+    std::size_t Units() const { return m_groupStart.size() - 1; }
     // Weak passwords among units [nFirst, nFirst + nCount): below "fair", or holding their site's name,
     // user name or host name. Safe to call from several threads at once for separate ranges.
     void FindWeak(std::size_t nFirst, std::size_t nCount, std::vector<CFinding>& findings) const;
@@ -79,8 +80,15 @@ private:
     std::vector<std::size_t> m_nth;
     std::vector<std::size_t> m_namesakes;
     // The sites of each distinct non-empty password, in record order; the groups in order of first use.
-    std::vector<std::vector<std::size_t>> m_groups;
+    // Group g is m_groupSites[m_groupStart[g]] up to m_groupStart[g + 1].
+    std::vector<std::size_t> m_groupSites;
+    std::vector<std::size_t> m_groupStart;
     std::vector<std::size_t> m_groupOf; // each site's group; the number of groups for no password
+    static constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
+
+    std::span<const std::size_t> Group(std::size_t g) const {
+        return {m_groupSites.data() + m_groupStart[g], m_groupStart[g + 1] - m_groupStart[g]};
+    }
     // The sort keys of the names of the sites that had findings; made when first needed, as they cost.
     mutable std::vector<std::string> m_keys;
     mutable std::vector<bool> m_bKeyMade;
