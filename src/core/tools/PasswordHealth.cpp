@@ -10,6 +10,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 #include <thread>
 
@@ -71,36 +72,40 @@ const char* OwnWordIn(const CSiteInfo& site, std::string_view strLowerPassword) 
     return "";
 }
 
-// Numbers each distinct text in order of first arrival. An open-addressed table of views into the sites'
-// own strings: no node or copy per text, which in a file of 100,000 sites cost more than the numbering.
+// Numbers each distinct text in order of first arrival. An open-addressed table of small slots, the texts
+// themselves viewed where they lie: no node or copy per text, and a table small enough that filling it
+// costs less than the numbering (in a file of 100,000 sites, a node per text or slots that held the views
+// took longer than everything else before the estimates).
 class CDistinctTexts {
 public:
-    explicit CDistinctTexts(std::size_t nMost) : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * nMost))) {}
+    explicit CDistinctTexts(std::size_t nMost) : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * nMost))) {
+        m_texts.reserve(nMost);
+    }
 
     std::size_t Number(std::string_view str) {
         const std::size_t nHash = std::hash<std::string_view>{}(str);
+        const auto nCheck = static_cast<std::uint32_t>(nHash >> 32);
         const std::size_t nMask = m_slots.size() - 1;
         for (std::size_t n = nHash & nMask;; n = (n + 1) & nMask) {
             CSlot& slot = m_slots[n];
-            if (slot.nNumber == kFree) {
-                slot = {str, nHash, m_nCount};
-                return m_nCount++;
+            if (slot.nNumberAfter == 0) {
+                m_texts.push_back(str);
+                slot = {static_cast<std::uint32_t>(m_texts.size()), nCheck};
+                return m_texts.size() - 1;
             }
-            if (slot.nHash == nHash && slot.str == str)
-                return slot.nNumber;
+            if (slot.nCheck == nCheck && m_texts[slot.nNumberAfter - 1] == str)
+                return slot.nNumberAfter - 1;
         }
     }
-    std::size_t Count() const { return m_nCount; }
+    std::size_t Count() const { return m_texts.size(); }
 
 private:
-    static constexpr std::size_t kFree = static_cast<std::size_t>(-1);
     struct CSlot {
-        std::string_view str;
-        std::size_t nHash = 0;
-        std::size_t nNumber = kFree;
+        std::uint32_t nNumberAfter = 0; // the text's number plus one; 0 for a free slot
+        std::uint32_t nCheck = 0;       // the hash's upper half, compared before the texts are
     };
     std::vector<CSlot> m_slots;
-    std::size_t m_nCount = 0;
+    std::vector<std::string_view> m_texts;
 };
 
 std::string Guesses(double dLog10) {
@@ -125,19 +130,42 @@ const char* FindingName(EFinding kind) {
     return "";
 }
 
-CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
-    : m_sites(std::move(sites)), m_nth(m_sites.size()), m_namesakes(m_sites.size()), m_groupOf(m_sites.size()) {
+CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites) : m_sites(std::move(sites)) {
+    // Names and passwords are numbered apart, side by side in a large file: the estimates wait for this.
+    constexpr std::size_t kTwoThreadsFrom = 20000;
+    if (m_sites.size() < kTwoThreadsFrom) {
+        NumberNames();
+        GroupPasswords();
+        return;
+    }
+    std::thread names([this] { NumberNames(); });
+    GroupPasswords();
+    names.join();
+}
+
+void CHealthCheck::NumberNames() {
     const std::size_t nSites = m_sites.size();
+    m_nth.resize(nSites);
+    m_namesakes.resize(nSites);
     CDistinctTexts names(nSites);
-    CDistinctTexts passwords(nSites);
-    std::vector<std::size_t> nameOf(nSites);
     std::vector<std::size_t> nameCounts;
+    for (std::size_t i = 0; i < nSites; ++i) {
+        const std::size_t nName = names.Number(m_sites[i]->m_strSite);
+        if (nName == nameCounts.size())
+            nameCounts.push_back(0);
+        m_nth[i] = ++nameCounts[nName];
+        m_namesakes[i] = nName; // for now
+    }
+    for (std::size_t i = 0; i < nSites; ++i)
+        m_namesakes[i] = nameCounts[m_namesakes[i]];
+}
+
+void CHealthCheck::GroupPasswords() {
+    const std::size_t nSites = m_sites.size();
+    m_groupOf.resize(nSites);
+    CDistinctTexts passwords(nSites);
     std::size_t nWithPassword = 0;
     for (std::size_t i = 0; i < nSites; ++i) {
-        nameOf[i] = names.Number(m_sites[i]->m_strSite);
-        if (nameOf[i] == nameCounts.size())
-            nameCounts.push_back(0);
-        m_nth[i] = ++nameCounts[nameOf[i]];
         const std::string_view strPswd = m_sites[i]->m_strPswd;
         m_groupOf[i] = strPswd.empty() ? kNoGroup : passwords.Number(strPswd);
         nWithPassword += strPswd.empty() ? 0 : 1;
@@ -146,7 +174,6 @@ CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites)
     const std::size_t nGroups = passwords.Count();
     m_groupStart.assign(nGroups + 1, 0);
     for (std::size_t i = 0; i < nSites; ++i) {
-        m_namesakes[i] = nameCounts[nameOf[i]];
         if (m_groupOf[i] == kNoGroup)
             m_groupOf[i] = nGroups;
         else

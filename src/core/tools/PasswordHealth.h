@@ -93,6 +93,8 @@ private:
     mutable std::vector<std::string> m_keys;
     mutable std::vector<bool> m_bKeyMade;
 
+    void NumberNames();
+    void GroupPasswords();
     bool Worse(const CFinding& a, const CFinding& b) const;
     void MakeKeys(const std::vector<CFinding>& findings) const;
 };

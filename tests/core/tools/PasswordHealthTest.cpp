@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -200,6 +202,44 @@ TEST_F(PasswordHealth, TwoThreadsFindWhatOneFinds) {
     const std::vector<std::string> one = Lines(nullptr, 1);
     EXPECT_GT(one.size(), 1000u);
     EXPECT_EQ(Lines(nullptr, 2), one);
+}
+
+// A large file's names and passwords are numbered on two threads: each site's place among its namesakes and
+// each shared password's count are what counting them one by one gives.
+TEST_F(PasswordHealth, ALargeFilesNamesakesAndSharedPasswordsAreCountedRight) {
+    constexpr int kSites = 30000;
+    std::map<std::string, std::size_t> nameCounts, passwordCounts;
+    std::vector<std::size_t> nth;
+    for (int i = 0; i < kSites; ++i) {
+        std::string strName = "site" + std::to_string(i % 9000 * 7 % 11003);
+        std::string strPswd = i % 13 == 0 ? std::string() : "pw-" + std::to_string(i * 31 % 17011);
+        nth.push_back(++nameCounts[strName]);
+        if (!strPswd.empty())
+            ++passwordCounts[strPswd];
+        m_sites.push_back(std::make_unique<CSiteInfo>(strName, "", "", strPswd, ""));
+    }
+    const CHealthCheck check(Pointers());
+    std::vector<CFinding> findings;
+    check.FindEmptyAndReused(findings);
+    std::vector<std::string> expected, got;
+    for (std::size_t i = 0; i < check.Sites().size(); ++i) {
+        const CSiteInfo& site = *check.Sites()[i];
+        ASSERT_EQ(check.Nth(i), nth[i]) << i;
+        const std::string strName =
+            nameCounts[site.m_strSite] > 1 ? site.m_strSite + " --nth " + std::to_string(nth[i]) : site.m_strSite;
+        ASSERT_EQ(check.NameOf(i), strName) << i;
+        if (site.m_strPswd.empty())
+            expected.push_back(strName + ": no password");
+        else if (const std::size_t nOthers = passwordCounts[site.m_strPswd] - 1; nOthers > 0)
+            expected.push_back(strName + ": same password as " + std::to_string(nOthers) +
+                               (nOthers == 1 ? " other site" : " other sites"));
+    }
+    for (const CFinding& finding : findings)
+        got.push_back(check.NameOf(finding.nSite) + ": " + finding.strDetail.substr(0, finding.strDetail.find(':')));
+    std::sort(expected.begin(), expected.end());
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(check.Units(), passwordCounts.size());
 }
 
 TEST_F(PasswordHealth, ABrokenBreachListGivesNoFindingsButTheReason) {
