@@ -16,6 +16,13 @@ namespace {
 // A clear record stream of a large file: big enough for the buffer's pages of its own.
 constexpr std::size_t kLarge = 6200000;
 
+// The address sanitizer turns mlock into a call that does nothing.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLockingWorks = false;
+#else
+constexpr bool kLockingWorks = true;
+#endif
+
 std::size_t PageSize() {
     return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
@@ -86,7 +93,7 @@ TEST(SecureBytes, ALargeBuffersPagesAreKeptFromDumpsAndSwapAndGivenBack) {
         for (const unsigned char* p : {pFirst, pLast}) {
             const std::string strFlags = FlagsOfMappingAt(p);
             EXPECT_NE(strFlags.find(" dd"), std::string::npos) << strFlags;
-            if (::geteuid() == 0) { // allowed to lock any amount
+            if (kLockingWorks && ::geteuid() == 0) { // allowed to lock any amount
                 EXPECT_NE(strFlags.find(" lo"), std::string::npos) << strFlags;
             }
         }
