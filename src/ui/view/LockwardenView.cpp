@@ -467,8 +467,7 @@ void CLockwardenView::WireControls() {
                                    [this]() -> const std::string* {
                                        const CSiteInfo* pSite = CurrentSite();
                                        return pSite != nullptr ? &pSite->m_strPswd : nullptr;
-                                   }},
-        nullptr);
+                                   }});
     if (auto* pButton = FindControl<QPushButton>(this, IDC_GO_URL))
         connect(pButton, &QPushButton::clicked, m_pLinks.get(), &CSiteLinks::OnButtonGoUrl);
     if (auto* pButton = FindControl<QPushButton>(this, IDC_NOTES_BUTTON))

@@ -98,14 +98,11 @@ public:
     void OnEditCopyPassword();
     void OnEditCopyUser();
     void OnEditCopyUrl();
-    // Leaving the password field while browsing with its whole mask on the clipboard puts the real
-    // password there, for the secret clipboard's interval.
+    // The password field left (CPasswordFieldGuard::OnKillFocus).
     void OnKillFocusPswd();
 
-    // The manual that came with the program: the installed copy, in the documentation folder beside the
-    // executable's folder, else the built copy beside the executable; empty when there is none.
+    // Handed on to CSiteLinks, which says what they do.
     static QString DocumentationPath(const QString& strExeDir);
-    // Where addresses go (the desktop's by default) and the folder the manual is looked up from.
     void SetLaunchers(Launcher shellOpen, Launcher shellOpenFile);
     void SetExeDir(const QString& strExeDir);
 

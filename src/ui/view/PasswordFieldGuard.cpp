@@ -11,8 +11,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 
-CPasswordFieldGuard::CPasswordFieldGuard(QLineEdit& field, CSecretClipboard& clipboard, CForm form, QObject* pParent)
-    : QObject(pParent), m_field(field), m_clipboard(clipboard), m_form(std::move(form)) {
+CPasswordFieldGuard::CPasswordFieldGuard(QLineEdit& field, CSecretClipboard& clipboard, CForm form)
+    : m_field(field), m_clipboard(clipboard), m_form(std::move(form)) {
     m_field.installEventFilter(this);
     if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
         connect(pClipboard, &QClipboard::dataChanged, this, &CPasswordFieldGuard::OnClipboardChanged);

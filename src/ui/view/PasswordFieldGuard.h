@@ -23,7 +23,7 @@ public:
         std::function<const std::string*()> storedPassword;
     };
 
-    CPasswordFieldGuard(QLineEdit& field, CSecretClipboard& clipboard, CForm form, QObject* pParent);
+    CPasswordFieldGuard(QLineEdit& field, CSecretClipboard& clipboard, CForm form);
 
     // The field lost the focus to something other than its own menu or pop-up.
     void OnKillFocus();
