@@ -27,27 +27,33 @@ constexpr std::array kAboutItems = {
                 "Passwords for internet websites."},
 };
 
+// The list and the fields widen with the window, the notes deepen too, and the buttons keep their column at
+// the right edge; the labels stay where they are.
+constexpr unsigned kWiden = ANCHOR_LEFT | ANCHOR_TOP | ANCHOR_RIGHT;
+constexpr unsigned kWidenAndDeepen = kWiden | ANCHOR_BOTTOM;
+constexpr unsigned kRightColumn = ANCHOR_TOP | ANCHOR_RIGHT;
 constexpr std::array kFormItems = {
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 12, 14, 13, 8, "Site"},
     CDialogItem{IDC_SITE, EControlKind::ComboBox, CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 28, 12, 135, 91,
-                ""},
+                "", nullptr, kWiden},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 9, 32, 16, 8, "URL"},
-    CDialogItem{IDC_URL, EControlKind::Edit, kEdit | ES_LEFT, 28, 30, 135, 12, ""},
+    CDialogItem{IDC_URL, EControlKind::Edit, kEdit | ES_LEFT, 28, 30, 135, 12, "", nullptr, kWiden},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 9, 50, 16, 8, "User"},
-    CDialogItem{IDC_USER, EControlKind::Edit, kEdit | ES_CENTER, 28, 48, 135, 12, ""},
+    CDialogItem{IDC_USER, EControlKind::Edit, kEdit | ES_CENTER, 28, 48, 135, 12, "", nullptr, kWiden},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 7, 68, 18, 8, "Pswd"},
-    CDialogItem{IDC_PSWD, EControlKind::Edit, kEdit | ES_CENTER, 28, 66, 135, 12, ""},
+    CDialogItem{IDC_PSWD, EControlKind::Edit, kEdit | ES_CENTER, 28, 66, 135, 12, "", nullptr, kWiden},
     CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 5, 86, 20, 8, "Notes"},
     CDialogItem{IDC_NOTES, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP, 28,
-                84, 135, 12, ""},
-    CDialogItem{IDC_ADD, EControlKind::PushButton, WS_TABSTOP, 171, 11, 43, 14, "&Add"},
-    CDialogItem{IDC_EDIT, EControlKind::PushButton, WS_TABSTOP, 221, 11, 43, 14, "E&dit"},
-    CDialogItem{IDC_REMOVE, EControlKind::PushButton, WS_TABSTOP, 171, 35, 43, 14, "&Remove"},
-    CDialogItem{IDC_KEEP, EControlKind::PushButton, WS_TABSTOP, 221, 35, 43, 14, "&Keep"},
-    CDialogItem{IDC_CANCEL, EControlKind::PushButton, WS_TABSTOP, 171, 59, 43, 14, "&Cancel"},
-    CDialogItem{IDC_GO_URL, EControlKind::PushButton, WS_TABSTOP, 221, 59, 43, 14, "&Go URL"},
-    CDialogItem{IDC_NOTES_BUTTON, EControlKind::PushButton, WS_TABSTOP, 171, 83, 43, 14, "&Notes..."},
-    CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "F&ind"},
+                84, 135, 12, "", nullptr, kWidenAndDeepen},
+    CDialogItem{IDC_ADD, EControlKind::PushButton, WS_TABSTOP, 171, 11, 43, 14, "&Add", nullptr, kRightColumn},
+    CDialogItem{IDC_EDIT, EControlKind::PushButton, WS_TABSTOP, 221, 11, 43, 14, "E&dit", nullptr, kRightColumn},
+    CDialogItem{IDC_REMOVE, EControlKind::PushButton, WS_TABSTOP, 171, 35, 43, 14, "&Remove", nullptr, kRightColumn},
+    CDialogItem{IDC_KEEP, EControlKind::PushButton, WS_TABSTOP, 221, 35, 43, 14, "&Keep", nullptr, kRightColumn},
+    CDialogItem{IDC_CANCEL, EControlKind::PushButton, WS_TABSTOP, 171, 59, 43, 14, "&Cancel", nullptr, kRightColumn},
+    CDialogItem{IDC_GO_URL, EControlKind::PushButton, WS_TABSTOP, 221, 59, 43, 14, "&Go URL", nullptr, kRightColumn},
+    CDialogItem{IDC_NOTES_BUTTON, EControlKind::PushButton, WS_TABSTOP, 171, 83, 43, 14, "&Notes...", nullptr,
+                kRightColumn},
+    CDialogItem{IDC_FIND, EControlKind::PushButton, WS_TABSTOP, 221, 83, 43, 14, "F&ind", nullptr, kRightColumn},
 };
 
 // No Cancel button: Esc and the close box cancel. The edit has no label; its name is the dialog's subject.

@@ -48,6 +48,18 @@ enum : unsigned {
     WS_POPUP = 0x80000000,
 };
 
+// The edges of its window a control keeps its distance to when the window is made larger than the template
+// (never smaller). Left and top keep it in place; left and right widen it with the window, right alone moves
+// it along; top and bottom deepen it (a text box by whole lines), bottom alone moves it down. An axis with
+// neither edge keeps the control centred on the room it had.
+enum : unsigned {
+    ANCHOR_LEFT = 0x1,
+    ANCHOR_TOP = 0x2,
+    ANCHOR_RIGHT = 0x4,
+    ANCHOR_BOTTOM = 0x8,
+    ANCHOR_TOPLEFT = ANCHOR_LEFT | ANCHOR_TOP,
+};
+
 // One control: position and size in dialog units; cy of a combo box is the height of its opened list.
 struct CDialogItem {
     int nID;
@@ -56,6 +68,7 @@ struct CDialogItem {
     int x, y, cx, cy;
     const char* pszText;                     // initial text or caption, UTF-8; "&" marks a mnemonic, "&&" is "&"
     const char* pszAccessibleName = nullptr; // for a control with no label just before it
+    unsigned nAnchor = ANCHOR_TOPLEFT;       // how it follows a window grown larger
 };
 
 struct CDialogTemplate {

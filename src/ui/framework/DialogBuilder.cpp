@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -158,6 +160,60 @@ QComboBox* CreateComboBox(const CDialogItem& item, QWidget& parent, const CUnits
     pCombo->setMaxVisibleItems(std::max(1, (units.Y(item.cy) - pCombo->sizeHint().height()) / nItemHeight));
     return pCombo;
 }
+
+// Keeps the controls a template anchors to the right or the bottom with those edges as the window grows
+// beyond the template's size, from the places they had at that size; made smaller, they go back there.
+class CAnchorLayout : public QObject {
+public:
+    struct CAnchored {
+        QPointer<QWidget> pControl;
+        QRect rcBase;
+        unsigned nAnchor;
+    };
+
+    CAnchorLayout(QWidget& parent, const QSize& baseSize, std::vector<CAnchored> anchored)
+        : QObject(&parent), m_baseSize(baseSize), m_anchored(std::move(anchored)) {
+        parent.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pWatched == parent() && pEvent->type() == QEvent::Resize)
+            LayOut(static_cast<const QResizeEvent*>(pEvent)->size());
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+
+private:
+    // One axis: where a control of this start and length goes when the window grows by d.
+    static void Follow(int& nStart, int& nLength, int d, bool bLow, bool bHigh) {
+        if (bLow && bHigh)
+            nLength += d;
+        else if (bHigh)
+            nStart += d;
+        else if (!bLow)
+            nStart += d / 2;
+    }
+
+    void LayOut(const QSize& size) const {
+        const int dx = std::max(0, size.width() - m_baseSize.width());
+        const int dy = std::max(0, size.height() - m_baseSize.height());
+        for (const CAnchored& c : m_anchored) {
+            if (c.pControl == nullptr)
+                continue;
+            int x = c.rcBase.x(), cx = c.rcBase.width(), y = c.rcBase.y(), cy = c.rcBase.height();
+            Follow(x, cx, dx, (c.nAnchor & ANCHOR_LEFT) != 0, (c.nAnchor & ANCHOR_RIGHT) != 0);
+            Follow(y, cy, dy, (c.nAnchor & ANCHOR_TOP) != 0, (c.nAnchor & ANCHOR_BOTTOM) != 0);
+            // A text box deepens by whole lines, as the builder made it.
+            if (const auto* pText = qobject_cast<const QPlainTextEdit*>(c.pControl.data());
+                pText != nullptr && cy != c.rcBase.height())
+                cy = WholeLinesHeight(*pText, cy, false);
+            c.pControl->setGeometry(x, y, cx, cy);
+        }
+    }
+
+    QSize m_baseSize;
+    std::vector<CAnchored> m_anchored;
+};
 
 // A report-style list: whole rows are chosen, one at a time; nothing is edited in place. It comes with an
 // empty model holding the column names, which the owner may replace with a model of its own.
@@ -306,6 +362,7 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
 
     int nHeight = units.Y(tmpl.cy);
     std::vector<QWidget*> focusChain;
+    std::vector<CAnchorLayout::CAnchored> anchored;
     QLabel* pPendingLabel = nullptr;
     const CDialogItem* pPrevious = nullptr;
     for (const CDialogItem& item : tmpl.items) {
@@ -336,6 +393,8 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
             }
         }
         pControl->setGeometry(rc);
+        if (item.nAnchor != ANCHOR_TOPLEFT)
+            anchored.push_back({pControl, rc, item.nAnchor});
 
         QString strName = Text(item.pszAccessibleName);
         if (item.kind == EControlKind::Static) {
@@ -375,7 +434,10 @@ QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent, const Q
         if (auto* pCancel = FindControl<QPushButton>(pDialog, IDCANCEL))
             QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
     }
-    return {units.X(tmpl.cx), nHeight};
+    const QSize size(units.X(tmpl.cx), nHeight);
+    if (!anchored.empty())
+        new CAnchorLayout(parent, size, std::move(anchored));
+    return size;
 }
 
 QSize CreateDialogControls(const CDialogTemplate& tmpl, QWidget& parent) {

@@ -4,38 +4,25 @@
 
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
-#include "core/platform/LastError.h"
 #include "core/platform/SecureWipe.h"
 #include "core/platform/Text.h"
 #include "core/resources/Resource.h"
 #include "core/resources/Strings.h"
-#include "core/resources/Version.h"
-#include "core/tools/SiteNameMatch.h"
 #include "ui/framework/CommandRouter.h"
 #include "ui/framework/WndPrompts.h"
 #include "ui/platform/Clipboard.h"
 #include "ui/platform/SecretClipboard.h"
-#include "ui/view/NotesDlg.h"
-#include "ui/view/SiteFind.h"
+#include "ui/view/PasswordFieldGuard.h"
+#include "ui/view/SiteCombo.h"
 #include "ui/view/SiteListModel.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
-#include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QMimeData>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -379,10 +366,8 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
         ID_SITE_KEEP, [this] { OnSiteKeep(); }, [this](CCmdUI& ui) { OnUpdateSiteKeep(ui); });
     router.Register(
         ID_SITE_CANCEL, [this] { OnSiteCancel(); }, [this](CCmdUI& ui) { OnUpdateSiteCancel(ui); });
-    router.Register(
-        ID_GO_URL, [this] { OnGoUrl(); }, [this](CCmdUI& ui) { OnUpdateGoUrl(ui); });
+    m_pLinks->RegisterCommands(router);
     router.Register(ID_SITE_NOTES, [this] { OnSiteNotes(); });
-    router.Register(ID_DOCUMENTATION, [this] { OnDocumentation(); });
     router.Register(ID_EDIT_COPY, [this] { OnEditCopy(); });
     router.Register(
         ID_EDIT_CUT, [this] { OnEditCut(); }, [this](CCmdUI& ui) { OnUpdateEditCut(ui); });
@@ -400,19 +385,6 @@ void CLockwardenView::RegisterCommands(CCommandRouter& router) {
     connect(this, &CLockwardenView::stateChanged, &router, &CCommandRouter::UpdateCommands);
 }
 
-// ---- the drop-down guard ----
-
-bool CLockwardenView::MayDropDown() const {
-    return IsBrowsingWithSites();
-}
-
-void CLockwardenView::OnDropDownRefused() {
-    m_bRefusalPosted = false;
-    m_comboSites->hidePopup();
-    m_prompts.MessageBox(LoadString(IsListEmpty() ? IDS_NO_SITES : IDS_NO_CHANGE_WHILE_ENTERING),
-                         MB_ICONEXCLAMATION | MB_OK);
-}
-
 bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
     // In data entry Enter in a one-line field keeps the site, as a form's default button would; the notes
     // take it as a line break.
@@ -426,44 +398,6 @@ bool CLockwardenView::eventFilter(QObject* pWatched, QEvent* pEvent) {
             return true;
         }
     }
-    // Browsing, letters typed on the closed list go to the first site whose name begins with them, as a
-    // drop-down list does; a pause of a second starts a new word.
-    if (pEvent->type() == QEvent::KeyPress && IsBrowsingWithSites() &&
-        (pWatched == m_comboSites || pWatched == m_comboSites->lineEdit())) {
-        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        const QString strText = pKey->text();
-        if (!strText.isEmpty() && strText.front().isPrint() &&
-            (pKey->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
-            OnTypeAhead(strText);
-            return true;
-        }
-    }
-    if (pWatched == m_editPswd) {
-        // A menu or pop-up opening keeps the field focused; the focus only leaves when it goes elsewhere.
-        if (pEvent->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(pEvent)->reason() != Qt::PopupFocusReason)
-            OnKillFocusPswd();
-        return QWidget::eventFilter(pWatched, pEvent);
-    }
-    bool bOpening = false;
-    if (pWatched == m_comboSites) {
-        if (pEvent->type() == QEvent::MouseButtonPress || pEvent->type() == QEvent::MouseButtonDblClick) {
-            bOpening = true;
-        } else if (pEvent->type() == QEvent::KeyPress) {
-            const auto* pKey = static_cast<QKeyEvent*>(pEvent);
-            bOpening = pKey->key() == Qt::Key_F4 || ((pKey->key() == Qt::Key_Down || pKey->key() == Qt::Key_Up) &&
-                                                     (pKey->modifiers() & Qt::AltModifier));
-        }
-    } else if (pWatched == m_comboSites->view()->window() && pEvent->type() == QEvent::Show) {
-        bOpening = true; // the list's popup opened by any other road (a screen reader's action)
-    }
-    if (bOpening && !MayDropDown()) {
-        // Posted, so the list has finished whatever it was doing before it is closed again.
-        if (!m_bRefusalPosted) {
-            m_bRefusalPosted = true;
-            QMetaObject::invokeMethod(this, &CLockwardenView::OnDropDownRefused, Qt::QueuedConnection);
-        }
-        return pWatched == m_comboSites;
-    }
     return QWidget::eventFilter(pWatched, pEvent);
 }
 
@@ -471,25 +405,6 @@ void CLockwardenView::OnSelChangeSites(int i) {
     if (i < 0)
         return;
     ShowSelected();
-}
-
-void CLockwardenView::OnTypeAhead(const QString& strTyped) {
-    if (!m_typeAheadClock.isValid() || m_typeAheadClock.elapsed() > kTypeAheadPause)
-        m_strTypeAhead.clear();
-    m_typeAheadClock.start();
-    // The whole word typed so far, else the last letter alone (a new word started without a pause).
-    for (const QString& strPrefix : {m_strTypeAhead + strTyped, strTyped}) {
-        const CSiteNameFinder finder(FromDisplayText(strPrefix));
-        for (int i = 0; i < SiteCount(); ++i) {
-            if (finder.FindIn(m_pModel->ReadyNameAt(i)) == 0) {
-                m_strTypeAhead = strPrefix;
-                SelectSite(i);
-                return;
-            }
-        }
-    }
-    m_strTypeAhead.clear();
-    m_prompts.MessageBeep();
 }
 
 void CLockwardenView::SelectSite(int i) {
@@ -511,6 +426,8 @@ bool CLockwardenView::ShowRecord(const CSiteInfo* pSite) {
 
 // ---- the form ----
 
+// The controls grow with the form as the template anchors them: the list and the fields widen, the notes
+// also deepen, and the buttons keep their column at the right edge.
 void CLockwardenView::CreateControls() {
     const QSize formSize = CreateFormFromTemplate(IDD_LOCKWARDEN_FORM, *this);
     m_comboSites = FindControl<QComboBox>(this, IDC_SITE);
@@ -518,52 +435,16 @@ void CLockwardenView::CreateControls() {
     m_editUser = FindControl<QLineEdit>(this, IDC_USER);
     m_editPswd = FindControl<QLineEdit>(this, IDC_PSWD);
     m_editNotes = FindControl<QPlainTextEdit>(this, IDC_NOTES);
-    m_formSize = formSize;
-    for (QWidget* pControl : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const bool bButton = qobject_cast<QPushButton*>(pControl) != nullptr;
-        if (bButton || pControl == m_comboSites || qobject_cast<QLineEdit*>(pControl) != nullptr ||
-            pControl == m_editNotes)
-            m_growing.push_back({pControl, pControl->geometry(), bButton, pControl == m_editNotes});
-    }
     resize(formSize);
     WireControls();
 }
 
-void CLockwardenView::LayOutControls() {
-    const int dx = std::max(0, width() - m_formSize.width());
-    const int dy = std::max(0, height() - m_formSize.height());
-    for (const CGrowingControl& c : m_growing) {
-        if (c.bMoves)
-            c.pControl->setGeometry(c.rcBase.translated(dx, 0));
-        else if (c.bDeepens) // by whole lines
-            c.pControl->setGeometry(
-                QRect(c.rcBase.topLeft(),
-                      QSize(c.rcBase.width() + dx, WholeLinesHeight(*m_editNotes, c.rcBase.height() + dy, false))));
-        else
-            c.pControl->setGeometry(c.rcBase.adjusted(0, 0, dx, 0));
-    }
-}
-
-void CLockwardenView::resizeEvent(QResizeEvent* pEvent) {
-    QWidget::resizeEvent(pEvent);
-    LayOutControls();
-}
-
-// Connects the form's controls to the view: the list's model and guard, the buttons' handlers.
+// Connects the form's controls to the view and its pieces: the list's model, type-ahead and guard, the
+// password field's guard, the buttons' handlers.
 void CLockwardenView::WireControls() {
     m_pModel = new CSiteListModel(this);
-    m_comboSites->setModel(m_pModel);
-    m_comboSites->setInsertPolicy(QComboBox::NoInsert);
-    m_comboSites->setCompleter(nullptr);
-    m_comboSites->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_comboSites->setMaxVisibleItems(12);
-    if (auto* pListView = qobject_cast<QListView*>(m_comboSites->view()))
-        pListView->setUniformItemSizes(true);
-    // A typed name that happens to match an item must not select it when the field is left: that would
-    // load another site over the entry and make Keep replace that site instead of the one being edited.
-    disconnect(m_comboSites->lineEdit(), &QLineEdit::editingFinished, m_comboSites, nullptr);
-    m_comboSites->installEventFilter(this);
-    m_comboSites->view()->window()->installEventFilter(this);
+    m_pSiteCombo = std::make_unique<CSiteCombo>(
+        *m_comboSites, *m_pModel, m_prompts, [this] { return IsBrowsing(); }, [this](int i) { SelectSite(i); });
     connect(m_comboSites, &QComboBox::activated, this, &CLockwardenView::OnSelChangeSites);
 
     const std::pair<int, void (CLockwardenView::*)()> handlers[] = {{IDC_ADD, &CLockwardenView::OnButtonAdd},
@@ -575,17 +456,20 @@ void CLockwardenView::WireControls() {
         if (auto* pButton = FindControl<QPushButton>(this, nID))
             connect(pButton, &QPushButton::clicked, this, pHandler);
     }
-    SetLaunchers([this](const QString& strUrl, ShellDone onDone) { ShellOpen(strUrl, this, std::move(onDone)); },
-                 [this](const QString& strPath, ShellDone onDone) { ShellOpenFile(strPath, this, std::move(onDone)); });
-    m_strExeDir = QCoreApplication::applicationDirPath();
-    for (QWidget* pField : std::initializer_list<QWidget*>{m_comboSites->lineEdit(), m_editURL, m_editUser, m_editPswd})
+    m_pLinks = std::make_unique<CSiteLinks>([this]() -> const std::string& { return m_strURL; }, m_prompts);
+    for (QWidget* pField :
+         std::initializer_list<QWidget*>{m_comboSites, m_comboSites->lineEdit(), m_editURL, m_editUser, m_editPswd})
         pField->installEventFilter(this);
-    if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
-        connect(pClipboard, &QClipboard::dataChanged, this, &CLockwardenView::OnClipboardChanged);
-        connect(pClipboard, &QClipboard::selectionChanged, this, &CLockwardenView::OnSelectionChanged);
-    }
+    m_pPasswordGuard = std::make_unique<CPasswordFieldGuard>(
+        *m_editPswd, m_clipboard,
+        CPasswordFieldGuard::CForm{[this] { return IsBrowsing(); },
+                                   [this]() -> const std::string& { return m_strPswd; },
+                                   [this]() -> const std::string* {
+                                       const CSiteInfo* pSite = CurrentSite();
+                                       return pSite != nullptr ? &pSite->m_strPswd : nullptr;
+                                   }});
     if (auto* pButton = FindControl<QPushButton>(this, IDC_GO_URL))
-        connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnButtonGoUrl);
+        connect(pButton, &QPushButton::clicked, m_pLinks.get(), &CSiteLinks::OnButtonGoUrl);
     if (auto* pButton = FindControl<QPushButton>(this, IDC_NOTES_BUTTON))
         connect(pButton, &QPushButton::clicked, this, &CLockwardenView::OnSiteNotes);
     // The Find button runs the command's own handler, which checks the mode itself.

@@ -1,23 +1,22 @@
 #pragma once
 
 #include "core/database/SiteInfo.h"
-#include "ui/platform/Shell.h"
 #include "ui/view/ShownSite.h"
+#include "ui/view/SiteLinks.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class CAppState;
 class CCmdUI;
 class CCommandRouter;
 class CLockwardenDoc;
+class CPasswordFieldGuard;
 class CSecretClipboard;
+class CSiteCombo;
 class CSiteListModel;
 class QComboBox;
 class QLineEdit;
@@ -28,12 +27,14 @@ class CWndPrompts;
 // Browsing shows a site read-only with its password masked; data entry (Add, Edit, or an empty
 // database) makes the fields editable with the password in plain text. Keep hands the form to the
 // document as a record, Cancel throws the entry away. The records belong to the document; the list
-// follows the document's announcements and only refers to them.
+// follows the document's announcements and only refers to them. The form's other jobs are pieces of their
+// own, each handed what it needs: the site list's drop-down (CSiteCombo), the password field's guard
+// (CPasswordFieldGuard) and the addresses it opens (CSiteLinks); the template says which controls grow.
 class CLockwardenView : public QWidget {
     Q_OBJECT
 public:
     // A way of handing an address to the desktop (ShellOpen or ShellOpenFile); tests put recording ones in.
-    using Launcher = std::function<void(const QString&, ShellDone)>;
+    using Launcher = CSiteLinks::Launcher;
 
     CLockwardenView(CLockwardenDoc& doc, CAppState& app, CWndPrompts& prompts, CSecretClipboard& clipboard,
                     QWidget* pParent = nullptr);
@@ -97,16 +98,13 @@ public:
     void OnEditCopyPassword();
     void OnEditCopyUser();
     void OnEditCopyUrl();
-    // Leaving the password field while browsing with its whole mask on the clipboard puts the real
-    // password there, for the secret clipboard's interval.
+    // The password field left (CPasswordFieldGuard::OnKillFocus).
     void OnKillFocusPswd();
 
-    // The manual that came with the program: the installed copy, in the documentation folder beside the
-    // executable's folder, else the built copy beside the executable; empty when there is none.
+    // Handed on to CSiteLinks, which says what they do.
     static QString DocumentationPath(const QString& strExeDir);
-    // Where addresses go (the desktop's by default) and the folder the manual is looked up from.
     void SetLaunchers(Launcher shellOpen, Launcher shellOpenFile);
-    void SetExeDir(const QString& strExeDir) { m_strExeDir = strExeDir; }
+    void SetExeDir(const QString& strExeDir);
 
     // The list position of the first entry whose name holds strText ignoring case, searched from the
     // current site + nOffset in steps of nStep's sign; -1 when none or not browsing. pos receives where the
@@ -158,7 +156,6 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
-    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     // Commands and handlers told stateChanged by more than one step hold one of these: the signal goes out
@@ -177,24 +174,10 @@ private:
 
     void CreateControls();
     void WireControls();
-    // The form grows with the window beyond the template's size: the list and the fields widen, the notes
-    // also deepen, and the buttons keep their column at the right edge.
-    void LayOutControls();
     void FollowDocument();
     void SelectItem(int i);
     std::string SiteNameText() const;
-    // The drop-down guard: may the list open now?
-    bool MayDropDown() const;
-    void OnDropDownRefused();
     void OnSelChangeSites(int i);
-    void Launch(const Launcher& launch, const QString& strAddress);
-    // Letters typed on the closed list while browsing.
-    void OnTypeAhead(const QString& strTyped);
-    static constexpr int kTypeAheadPause = 1000; // ms
-    // The password field's own copies (Ctrl+C, Ctrl+X, its menu, a mouse selection) go out plain; they are
-    // taken back as soon as they land: the clipboard's through the secret clipboard, the selection's gone.
-    void OnClipboardChanged();
-    void OnSelectionChanged();
 
     CLockwardenDoc& m_doc;
     CAppState& m_app;
@@ -213,26 +196,11 @@ private:
     bool m_bReadOnly = true;
     int m_nCurSite = -1;
     bool m_bReplace = false;
-    bool m_bRefusalPosted = false;
     int m_nBatch = 0;
     bool m_bStatePending = false;
-    Launcher m_shellOpen;
-    Launcher m_shellOpenFile;
-    QString m_strExeDir;
-    QString m_strTypeAhead;
-    QElapsedTimer m_typeAheadClock;
     // The four fields' texts as the controls gave them back after the last push (URL, user, password,
     // notes): a field still showing its text was not changed, and its member keeps its bytes.
     std::array<QString, 4> m_strShown;
-    // Each control that follows the form's size, with its place at the template's size.
-    struct CGrowingControl {
-        QWidget* pControl;
-        QRect rcBase;
-        bool bMoves;   // a button: moves right with the edge
-        bool bDeepens; // the notes: grows downwards too
-    };
-    std::vector<CGrowingControl> m_growing;
-    QSize m_formSize;
 
     // The document is about to lock: data entry is left as Cancel leaves it, its texts kept for Unlock; the
     // site shown is remembered, the list and every field emptied and the form greyed.
@@ -252,4 +220,10 @@ private:
     std::unique_ptr<CLockSnapshot> m_pLocked;
     // Another document (or the same file opened anew) is shown: the snapshot of a lock before is over.
     void ForgetLockedState();
+
+    // Declared last, so they go first: the controls outlive the view's members and must not reach them
+    // through a piece as they go.
+    std::unique_ptr<CSiteCombo> m_pSiteCombo;
+    std::unique_ptr<CPasswordFieldGuard> m_pPasswordGuard;
+    std::unique_ptr<CSiteLinks> m_pLinks;
 };

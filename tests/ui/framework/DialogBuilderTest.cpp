@@ -228,6 +228,80 @@ TEST(DialogBuilder, TextBoxesShowWholeLinesAtEveryFontSize) {
     }
 }
 
+namespace {
+// A control of each anchoring, the text box several lines deep so that it deepens by whole lines.
+constexpr std::array kAnchoredItems = {
+    CDialogItem{IDC_STATIC, EControlKind::Static, SS_LEFT, 4, 6, 30, 8, "Name"},
+    CDialogItem{1300, EControlKind::Edit, WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 36, 5, 80, 12, "", nullptr,
+                ANCHOR_LEFT | ANCHOR_TOP | ANCHOR_RIGHT},
+    CDialogItem{1301, EControlKind::PushButton, WS_TABSTOP, 122, 4, 40, 14, "Go", nullptr, ANCHOR_TOP | ANCHOR_RIGHT},
+    CDialogItem{1302, EControlKind::Edit, WS_BORDER | ES_MULTILINE | WS_VSCROLL | ES_WANTRETURN | WS_TABSTOP, 36, 22,
+                80, 40, "", "Text", ANCHOR_LEFT | ANCHOR_TOP | ANCHOR_RIGHT | ANCHOR_BOTTOM},
+    CDialogItem{1303, EControlKind::PushButton, WS_TABSTOP, 122, 70, 40, 14, "Done", nullptr,
+                ANCHOR_RIGHT | ANCHOR_BOTTOM},
+    CDialogItem{1304, EControlKind::PushButton, WS_TABSTOP, 4, 70, 40, 14, "Help", nullptr,
+                ANCHOR_LEFT | ANCHOR_BOTTOM},
+    CDialogItem{1305, EControlKind::PushButton, WS_TABSTOP, 60, 70, 40, 14, "Mid", nullptr, ANCHOR_TOP},
+    CDialogItem{1306, EControlKind::PushButton, WS_TABSTOP, 4, 22, 28, 14, "Stay"},
+};
+constexpr CDialogTemplate kAnchored{9003, "Anchored", 168, 90, "MS Sans Serif", 12, WS_CHILD, kAnchoredItems};
+} // namespace
+
+// A window grown beyond its template moves and widens each control by the edges the template anchors it to,
+// at the desktop's font and one and a half times it; made small again, or smaller than the template, every
+// control is back where the builder put it.
+TEST(DialogBuilder, AnchoredControlsFollowTheEdgesOfAGrowingWindow) {
+    struct Case {
+        int nID;
+        int nMoveX, nWiden, nMoveY, nDeepen; // in halves of the window's growth
+    };
+    const Case cases[] = {
+        {1300, 0, 2, 0, 0}, {1301, 2, 0, 0, 0}, {1302, 0, 2, 0, 2}, {1303, 2, 0, 2, 0},
+        {1304, 0, 0, 2, 0}, {1305, 1, 0, 0, 0}, {1306, 0, 0, 0, 0},
+    };
+    for (const double dScale : {1.0, 1.5}) {
+        QFont font = DialogFont(kAnchored);
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * dScale);
+        else
+            font.setPixelSize(qRound(font.pixelSize() * dScale));
+        QWidget parent;
+        const QSize size = CreateDialogControls(kAnchored, parent, font);
+        parent.resize(size);
+        parent.show();
+        std::map<int, QRect> built;
+        for (const Case& c : cases) {
+            ASSERT_NE(FindControl(&parent, c.nID), nullptr) << c.nID;
+            built[c.nID] = FindControl(&parent, c.nID)->geometry();
+        }
+        const QRect label = parent.findChild<QLabel*>()->geometry();
+        auto* pText = FindControl<QPlainTextEdit>(&parent, 1302);
+        ASSERT_NE(pText, nullptr);
+        for (const QSize grow :
+             {QSize(120, 90), QSize(1, 1), QSize(37, 0), QSize(0, 61), QSize(0, 0), QSize(-40, -30)}) {
+            SCOPED_TRACE(testing::Message()
+                         << "font x" << dScale << ", grown by " << grow.width() << " x " << grow.height());
+            parent.resize(size + grow);
+            const int dx = std::max(0, grow.width());
+            const int dy = std::max(0, grow.height());
+            for (const Case& c : cases) {
+                const QRect rc = built[c.nID];
+                int nHeight = rc.height() + c.nDeepen * dy / 2;
+                // The text box shows whole lines, never fewer than it had at the template's size.
+                if (c.nID == 1302 && dy > 0)
+                    nHeight = WholeLinesHeight(*pText, nHeight, false);
+                EXPECT_EQ(FindControl(&parent, c.nID)->geometry(),
+                          QRect(rc.x() + c.nMoveX * dx / 2, rc.y() + c.nMoveY * dy / 2, rc.width() + c.nWiden * dx / 2,
+                                nHeight))
+                    << c.nID;
+            }
+            EXPECT_GE(pText->height(), built[1302].height());
+            EXPECT_GT(pText->height() + QFontMetrics(font).lineSpacing(), built[1302].height() + dy);
+            EXPECT_EQ(parent.findChild<QLabel*>()->geometry(), label);
+        }
+    }
+}
+
 TEST(DialogBuilder, GivesEveryControlItsIdAndKind) {
     QWidget form;
     CreateFormFromTemplate(IDD_LOCKWARDEN_FORM, form);
