@@ -44,8 +44,8 @@ const QHash<int, QString>& Table() {
          QStringLiteral("Merge the sites of the file on disk into this document, then save?\n\nNothing is lost: sites "
                         "that differ are kept in both versions.")},
         {IDS_MERGE_SUMMARY, QStringLiteral("Sites added from %2: %1.")},
-        {IDS_MERGE_CONFLICTS, QStringLiteral("\n\nThese names now stand more than once, with different fields; keep "
-                                             "the right version and remove the other:\n%1")},
+        {IDS_MERGE_CONFLICTS, QStringLiteral("\n\nThese names now stand more than once, with different fields; "
+                                             "View > Resolve Conflicts... shows each pair side by side:\n%1")},
         {IDS_FILE_RELOADED, QStringLiteral("Reloaded from disk")},
         {IDS_FILE_CHANGED_NOTE,
          QStringLiteral("The file changed on disk; Save offers to merge its sites into this document.")},

@@ -135,7 +135,7 @@ TEST(SiteMergeTest, MergesClassicIntoSealedAndBackWithTheOtherFilesOwnPasswordAn
         EXPECT_EQ(ReadBytes(strOther), otherBefore);
         EXPECT_EQ(MergeSummaryText(QStringLiteral("other.lwd"), result),
                   QStringLiteral("Sites added from other.lwd: 2.\n\nThese names now stand more than once, with "
-                                 "different fields; keep the right version and remove the other:\nBank"));
+                                 "different fields; View > Resolve Conflicts... shows each pair side by side:\nBank"));
 
         // A dry run reads and tells, and changes nothing; a second merge adds nothing.
         scene.prompts.EnterPassword("other-pw");
