@@ -138,9 +138,8 @@ CHealthCheck::CHealthCheck(std::vector<const CSiteInfo*> sites) : m_sites(std::m
         GroupPasswords();
         return;
     }
-    std::thread names([this] { NumberNames(); });
+    const std::jthread names([this] { NumberNames(); });
     GroupPasswords();
-    names.join();
 }
 
 void CHealthCheck::NumberNames() {
