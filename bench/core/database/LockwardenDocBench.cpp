@@ -1,6 +1,7 @@
 // The document's open and save, end to end through real files: the open check with its password prompt,
 // the full load, and the atomic save with its sync.
 
+#include "BenchFile.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-const std::string kFilePassword = "Bench-Pswd#2024";
+using BenchData::kFilePassword;
 
 // A fixed pseudo-random sequence, so every run measures the same database.
 class CSequence {
@@ -58,25 +59,9 @@ void FillDocument(CLockwardenDoc& doc, int nRecords) {
     }
 }
 
-// A database of nRecords written once with the file password; the folder goes when the object does.
-struct CBenchFile {
-    explicit CBenchFile(int nRecords) {
-        m_strPath = m_dir.filePath(QStringLiteral("bench.lwd"));
-        CAppState app;
-        CScriptedPrompts prompts;
-        CLockwardenDoc doc(app, prompts);
-        doc.SetFileKey(CFileKey::Classic(kFilePassword));
-        FillDocument(doc, nRecords);
-        m_bOk = m_dir.isValid() && doc.OnSaveDocument(m_strPath);
-    }
-    QTemporaryDir m_dir;
-    QString m_strPath;
-    bool m_bOk = false;
-};
-
 void BM_OpenDocument(benchmark::State& state) {
     const int nRecords = static_cast<int>(state.range(0));
-    CBenchFile file(nRecords);
+    const BenchData::CBenchFile file([nRecords](CLockwardenDoc& doc) { FillDocument(doc, nRecords); });
     if (!file.m_bOk) {
         state.SkipWithError("could not write the database");
         return;

@@ -3,6 +3,7 @@
 // files, beside the classic save of the same sites. The open should take the derivation and at most 60 ms more.
 
 #include "BenchData.h"
+#include "BenchFile.h"
 #include "ScriptedPrompts.h"
 #include "core/app/AppState.h"
 #include "core/database/LockwardenDoc.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-const std::string kFilePassword = "Bench-Pswd#2024";
+using BenchData::kFilePassword;
 constexpr int kSites = 100000;
 
 // A cost as "N passes, M MiB".

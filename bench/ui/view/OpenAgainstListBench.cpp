@@ -4,6 +4,7 @@
 // window costs for every unit of the listing.
 
 #include "BenchData.h"
+#include "BenchFile.h"
 #include "ScriptedWndPrompts.h"
 
 #include "cli/CliCommands.h"
@@ -26,24 +27,7 @@
 
 namespace {
 
-const std::string kFilePassword = "Bench-Pswd#2024";
-
-// The database both read: nSites records of a real database's sizes, with a file password.
-struct CBenchFile {
-    explicit CBenchFile(std::size_t nSites) {
-        m_strPath = m_dir.filePath(QStringLiteral("sites.lwd"));
-        CAppState app;
-        CScriptedPrompts prompts;
-        CLockwardenDoc doc(app, prompts);
-        doc.SetFileKey(CFileKey::Classic(kFilePassword));
-        for (auto& pSite : BenchData::MakeSites(nSites))
-            doc.AddSite(std::move(pSite));
-        m_bOk = m_dir.isValid() && doc.OnSaveDocument(m_strPath);
-    }
-    QTemporaryDir m_dir;
-    QString m_strPath;
-    bool m_bOk = false;
-};
+using BenchData::kFilePassword;
 
 using CClock = std::chrono::steady_clock;
 
@@ -80,7 +64,11 @@ bool RunList(const QString& strPath, double& dSeconds, double& dCpu) {
 
 void BM_OpenAgainstList(benchmark::State& state) {
     const auto nSites = static_cast<std::size_t>(state.range(0));
-    const CBenchFile file(nSites);
+    // The database both read: nSites records of a real database's sizes.
+    const BenchData::CBenchFile file([nSites](CLockwardenDoc& doc) {
+        for (auto& pSite : BenchData::MakeSites(nSites))
+            doc.AddSite(std::move(pSite));
+    });
     if (!file.m_bOk) {
         state.SkipWithError("could not write the database");
         return;
