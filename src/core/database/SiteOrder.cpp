@@ -15,6 +15,18 @@
 
 namespace {
 
+// Writes the lower case of strName to pOut, as many bytes; false when a byte was not ASCII (and what was
+// written is no key).
+bool FoldAscii(std::string_view strName, char* pOut) {
+    unsigned nAll = 0;
+    for (std::size_t i = 0; i < strName.size(); ++i) {
+        const auto c = static_cast<unsigned char>(strName[i]);
+        nAll |= c;
+        pOut[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    return nAll < 0x80;
+}
+
 // Appends the key of one name. ASCII, by far the common case, folds without building a QString; it gives
 // the same bytes as the general path, since case folding maps ASCII to its lower case. The fold and the
 // check for ASCII are one pass; a name that turns out not to be ASCII is taken back and folded in full.
@@ -22,13 +34,7 @@ void AppendSortKey(std::string& key, std::string_view strName) {
     const std::size_t nStart = key.size();
     key.resize(nStart + strName.size());
     char* const pOut = key.data() + nStart;
-    unsigned nAll = 0;
-    for (std::size_t i = 0; i < strName.size(); ++i) {
-        const auto c = static_cast<unsigned char>(strName[i]);
-        nAll |= c;
-        pOut[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
-    if (nAll < 0x80)
+    if (FoldAscii(strName, pOut))
         return;
     key.resize(nStart);
     // Simple case folding, unit for unit the fold that the case-insensitive QString comparison applies.
@@ -118,13 +124,7 @@ public:
     std::size_t Append(std::string_view strName) {
         MakeRoom(strName.size() + kPadding);
         char* const pOut = m_p.get() + m_nSize;
-        unsigned nAll = 0;
-        for (std::size_t i = 0; i < strName.size(); ++i) {
-            const auto c = static_cast<unsigned char>(strName[i]);
-            nAll |= c;
-            pOut[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-        }
-        if (nAll < 0x80) {
+        if (FoldAscii(strName, pOut)) {
             std::memset(pOut + strName.size(), 0, kPadding);
             m_nSize += strName.size() + kPadding;
             return strName.size();
